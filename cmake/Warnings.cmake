@@ -1,0 +1,5 @@
+add_library(vyx_warnings INTERFACE)
+target_compile_options(vyx_warnings INTERFACE -Wall -Wextra -Wpedantic)
+if(VYX_WERROR)
+  target_compile_options(vyx_warnings INTERFACE -Werror)
+endif()

@@ -1,0 +1,58 @@
+// vyx: the command-line tool over the viewer's core.
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <clocale>
+#include <cstdio>
+#include <iostream>
+
+#include "cli/Command.h"
+#include "platform/FileError.h"
+
+namespace vyx::cli {
+
+std::vector<CommandEntry>& CommandEntries() {
+    static std::vector<CommandEntry> entries;
+    return entries;
+}
+
+bool StderrIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
+
+}  // namespace vyx::cli
+
+int main(int argc, char** argv) {
+    using namespace vyx::cli;
+    std::setlocale(LC_ALL, "C");
+
+    CLI::App app{"vyx: read, filter and report the day files of a field-network data logger"};
+    app.require_subcommand(1);
+    app.set_version_flag("--version", "vyx 1.65");
+
+    auto entries = CommandEntries();
+    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.order < b.order; });
+    for (const auto& entry : entries) entry.attach(app);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForVersion& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        std::cerr << "error: " << e.what() << " (see vyx --help)\n";
+        return kExitUsage;
+    } catch (const CommandFailure& failure) {
+        if (!failure.message.empty()) std::cerr << failure.message << '\n';
+        return failure.exitCode;
+    } catch (const vyx::CVyxError& e) {
+        std::cerr << "error: " << e.what() << '\n';
+        return kExitNoData;
+    } catch (const std::exception& e) {
+        std::cerr << "error: " << e.what() << '\n';
+        return kExitNoData;
+    }
+    return 0;
+}

@@ -1,0 +1,210 @@
+#include "platform/File.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+#include <utility>
+
+#include "platform/FileError.h"
+
+namespace vyx {
+namespace {
+
+std::atomic<bool> g_hookSet{false};
+std::mutex g_hookMutex;
+WriteFaultHook g_hook;
+
+int FaultFor(const std::string& path, std::size_t bytes) {
+    if (!g_hookSet.load(std::memory_order_acquire)) return 0;
+    std::lock_guard lock(g_hookMutex);
+    return g_hook ? g_hook(path, bytes) : 0;
+}
+
+}  // namespace
+
+void SetWriteFaultHook(WriteFaultHook hook) {
+    std::lock_guard lock(g_hookMutex);
+    g_hook = std::move(hook);
+    g_hookSet.store(static_cast<bool>(g_hook), std::memory_order_release);
+}
+
+// ---- CInputFile
+
+CInputFile::CInputFile(CInputFile&& other) noexcept
+    : m_fd(std::exchange(other.m_fd, -1)), m_path(std::move(other.m_path)) {}
+
+CInputFile& CInputFile::operator=(CInputFile&& other) noexcept {
+    if (this != &other) {
+        Close();
+        m_fd = std::exchange(other.m_fd, -1);
+        m_path = std::move(other.m_path);
+    }
+    return *this;
+}
+
+CInputFile::~CInputFile() { Close(); }
+
+bool CInputFile::TryOpen(const std::string& path) {
+    Close();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        errno = EISDIR;
+        return false;
+    }
+    m_fd = fd;
+    m_path = path;
+    return true;
+}
+
+void CInputFile::Open(const std::string& path) {
+    if (!TryOpen(path)) throw CFileError(errno, path);
+}
+
+void CInputFile::Close() {
+    if (m_fd >= 0) ::close(m_fd);
+    m_fd = -1;
+}
+
+std::size_t CInputFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t count) const {
+    std::size_t done = 0;
+    auto* out = static_cast<char*>(buffer);
+    while (done < count) {
+        const ssize_t n = ::pread(m_fd, out + done, count - done, static_cast<off_t>(offset + done));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw CFileError(errno, m_path);
+        }
+        if (n == 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    return done;
+}
+
+std::size_t CInputFile::Read(void* buffer, std::size_t count) {
+    std::size_t done = 0;
+    auto* out = static_cast<char*>(buffer);
+    while (done < count) {
+        const ssize_t n = ::read(m_fd, out + done, count - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw CFileError(errno, m_path);
+        }
+        if (n == 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    return done;
+}
+
+// ---- COutputFile
+
+COutputFile::COutputFile(COutputFile&& other) noexcept
+    : m_fd(std::exchange(other.m_fd, -1)),
+      m_path(std::move(other.m_path)),
+      m_buffer(std::move(other.m_buffer)),
+      m_used(std::exchange(other.m_used, 0)),
+      m_written(std::exchange(other.m_written, 0)) {}
+
+COutputFile& COutputFile::operator=(COutputFile&& other) noexcept {
+    if (this != &other) {
+        if (m_fd >= 0) ::close(m_fd);
+        m_fd = std::exchange(other.m_fd, -1);
+        m_path = std::move(other.m_path);
+        m_buffer = std::move(other.m_buffer);
+        m_used = std::exchange(other.m_used, 0);
+        m_written = std::exchange(other.m_written, 0);
+    }
+    return *this;
+}
+
+COutputFile::~COutputFile() {
+    if (m_fd >= 0) {
+        try {
+            Flush();
+        } catch (...) {
+            // A destructor cannot report; callers that care call Close().
+        }
+        ::close(m_fd);
+    }
+}
+
+void COutputFile::Open(const std::string& path, std::size_t bufferSize) {
+    if (m_fd >= 0) Close();
+    // O_NOFOLLOW: never write through a link someone planted under our name.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) throw CFileError(errno, path);
+    m_fd = fd;
+    m_path = path;
+    m_buffer.assign(bufferSize, 0);
+    m_used = 0;
+    m_written = 0;
+}
+
+void COutputFile::WriteThrough(const void* data, std::size_t count) {
+    if (const int fault = FaultFor(m_path, count)) throw CFileError(fault, m_path);
+    const char* in = static_cast<const char*>(data);
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t n = ::write(m_fd, in + done, count - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw CFileError(errno, m_path);
+        }
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+void COutputFile::Write(const void* data, std::size_t count) {
+    if (m_fd < 0) throw CFileError(EBADF, m_path);
+    m_written += count;
+    if (m_buffer.empty()) {
+        WriteThrough(data, count);
+        return;
+    }
+    if (m_used + count > m_buffer.size()) {
+        Flush();
+        if (count >= m_buffer.size()) {
+            WriteThrough(data, count);
+            return;
+        }
+    }
+    std::memcpy(m_buffer.data() + m_used, data, count);
+    m_used += count;
+}
+
+void COutputFile::Flush() {
+    if (m_fd < 0 || m_used == 0) return;
+    const std::size_t pending = m_used;
+    m_used = 0;  // a failed flush drops the buffered bytes: the file is abandoned anyway
+    WriteThrough(m_buffer.data(), pending);
+}
+
+void COutputFile::Close() {
+    if (m_fd < 0) return;
+    try {
+        Flush();
+    } catch (...) {
+        ::close(m_fd);
+        m_fd = -1;
+        throw;
+    }
+    const int rc = ::close(m_fd);
+    m_fd = -1;
+    if (rc != 0 && errno != EINTR) throw CFileError(errno, m_path);
+}
+
+bool DeleteFile(const std::string& path) { return ::unlink(path.c_str()) == 0 || errno == ENOENT; }
+
+bool FileExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+}  // namespace vyx

@@ -1,0 +1,90 @@
+#pragma once
+// The program's numbered texts. Every user-visible text that has a number lives here and is asked for by id.
+
+#include <string_view>
+
+namespace vyx::res {
+
+// Returns the text of a numbered string, or an empty view when the id is unknown.
+std::string_view LoadString(int id);
+
+// True when the table has an entry for the id.
+bool HasString(int id);
+
+// Ids used by name in the code. The numbers are fixed: stored files and screens quote them.
+enum StringId : int {
+    IDS_SRNO = 106,
+    IDS_DATE_TIME = 107,
+    IDS_MESSAGE_CONTENT = 108,
+    IDS_MESSAGE_MODE = 109,
+    IDS_SOURCE = 110,
+    IDS_FCU = 111,
+    IDS_CHANNEL = 112,
+    IDS_FCU_NO = 113,
+    IDS_FCU_TYPE = 114,
+    IDS_FCU_CHANNEL = 115,
+    IDS_MS_A_LEFT = 116,
+    IDS_MS_B_RIGHT = 117,
+    IDS_FCU_INFO_FILE = 118,
+    IDS_FCU_INFO_MISSING = 119,
+    IDS_ALL = 120,
+    IDS_INVALID_DATE_RANGE = 124,
+    IDS_START_AFTER_END = 125,
+    IDS_NO_VALID_RECORD = 126,
+    IDS_NO_DATA_FILE = 127,
+    IDS_NO_FCU_FOUND = 128,
+    IDS_CMD_OPEN = 129,
+    IDS_MODE_STARTUP_SEQUENCE = 130,
+    IDS_MODE_SET_TIME = 131,
+    IDS_MODE_M7_IDLE = 132,
+    IDS_MODE_HALVIK_COMMON_PROTOCOL = 133,
+    IDS_MODE_MODBUS = 134,
+    IDS_MODE_PARAMETER_BLOCK_TRANSFER = 135,
+    IDS_REPORT_ABORTED = 136,
+    IDS_CANNOT_START_EXCEL = 137,
+    IDS_UNIDENTIFIED_MESSAGE = 138,
+    IDS_CMD_CLOSE = 139,
+    IDS_CMD_STOP = 140,
+    IDS_CMD_ESD = 141,
+    IDS_CMD_PSTROKE = 142,
+    IDS_CMD_POSENA = 143,
+    IDS_CMD_POSITION = 144,
+    IDS_FCU_INVALID = 145,
+    IDS_FCU_NA = 146,
+    IDS_CMD_ANALOGUE_OUTPUT = 151,
+    IDS_FCU_MULTIPLE = 152,
+    IDS_STATUS_AUX_INPUT_1 = 153,
+    IDS_STATUS_AUX_INPUT_2 = 154,
+    IDS_COL_NO = 155,
+    IDS_COL_PACKET = 156,
+    IDS_COL_BLOCK_PARAMETER = 157,
+    IDS_COL_INFORMATION = 158,
+    IDS_COL_DETAIL_INFORMATION = 159,
+    IDS_COL_FCU = 160,
+    IDS_STATUS_AUX_INPUT_3 = 161,
+    IDS_STATUS_AUX_INPUT_4 = 162,
+    IDS_STATUS_KOLVANE_REMOTE = 186,
+    IDS_ALARM_VTT = 187,
+    IDS_ALARM_AUXOR = 188,
+    IDS_ALARM_RAM_ROM_FAILURE = 189,
+    IDS_ALARM_COMMS_FAIL = 190,
+    IDS_ALARM_NOT_IN_REMOTE = 191,
+    IDS_ALARM_CONTROL_NOT_AVAILABLE = 192,
+    IDS_ALARM_MOTOR_END_OF_TRAVEL = 208,
+    IDS_MS_LOOPBACK_IN_USE = 209,
+    IDS_MS_B_UNHEALTHY = 214,
+    IDS_MS_LOOP_OPEN_CIRCUIT = 215,
+    IDS_MS_LOOP_SHORT_CIRCUIT = 216,
+    IDS_ALARM_IN_REMOTE = 217,
+    IDS_CMD_GLOBAL_ESD_TRIGGER = 218,
+    IDS_CMD_CHANGE_MASTER = 219,
+    IDS_CMD_SYSTEM_RECONFIGURATION = 220,
+    IDS_CMD_ALARM_ACCEPT = 221,
+    IDS_ALL_STATUS_AND_ALARMS = 222,
+    IDS_COL_COMMAND_TYPE = 223,
+    IDS_COL_FCU_NO = 224,
+    IDS_PARSE_INT = 61712,
+    IDS_PARSE_INT_RANGE = 61714,
+};
+
+}  // namespace vyx::res
