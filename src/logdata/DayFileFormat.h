@@ -30,8 +30,17 @@ constexpr std::int64_t kProgressBatch = 1000;
 constexpr std::size_t kFcuEntryBytes = 3;
 constexpr int kFcusPerChannel = 300;
 
+// Day files: "LG" + DDMMYY + ".txt", exactly 12 characters.
+constexpr const char* kDayFilePrefix = "LG";
+constexpr const char* kDayFileExtension = ".txt";
+constexpr std::size_t kDayFileNameLength = 12;
+constexpr std::uint32_t kSecondsPerDay = 86400;
+
 constexpr const char* kFcuInformationFileName = "MISCDATA.TXT";
 constexpr const char* kIndexSuffix = "_filter";
 constexpr const char* kInvalidRecordLogName = "InvalidRecordLogFile.csv";
+// Run files are "temp_" + run number + ".dat"; the same names serve every day file in turn.
+constexpr const char* kRunFilePrefix = "temp_";
+constexpr const char* kRunFileSuffix = ".dat";
 
 }  // namespace vyx::format

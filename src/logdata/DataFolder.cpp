@@ -1,0 +1,84 @@
+#include "logdata/DataFolder.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <vector>
+
+#include "logdata/DayFileFormat.h"
+#include "logdata/RecordDatabase.h"
+#include "logdata/TimeValue.h"
+
+namespace vyx {
+namespace {
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+// The folder listing's own pattern "LG*.txt", which matches without regard to case.
+bool MatchesListingPattern(std::string_view name) {
+    const std::string_view prefix = format::kDayFilePrefix;
+    const std::string_view extension = format::kDayFileExtension;
+    return name.size() >= prefix.size() + extension.size() && EqualsIgnoringCase(name.substr(0, prefix.size()), prefix) &&
+           EqualsIgnoringCase(name.substr(name.size() - extension.size()), extension);
+}
+
+std::string WithoutTrailingSeparator(std::string folder) {
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    return folder;
+}
+
+}  // namespace
+
+std::optional<std::uint32_t> DayStartFromFileName(std::string_view name) {
+    if (!MatchesListingPattern(name)) return std::nullopt;
+    if (name.size() != format::kDayFileNameLength || name.find(format::kDayFileExtension) != 8) return std::nullopt;
+    for (std::size_t i = 2; i < 8; ++i) {
+        if (name[i] < '0' || name[i] > '9') return std::nullopt;
+    }
+    auto two = [&](std::size_t at) { return (name[at] - '0') * 10 + (name[at + 1] - '0'); };
+    const int day = two(2);
+    const int month = two(4);
+    const int yy = two(6);
+    const int year = yy >= 70 ? 1900 + yy : 2000 + yy;
+    return DayStart(year, month, day);  // nullopt for a date that does not exist
+}
+
+DataFolderScan ScanDataFolder(const std::string& folder, CRecordDatabase& database) {
+    const std::string base = WithoutTrailingSeparator(folder);
+    std::vector<std::pair<std::string, std::uint32_t>> dayFiles;
+    std::error_code ec;
+    for (auto it = std::filesystem::directory_iterator(base, ec); !ec && it != std::filesystem::directory_iterator();
+         it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        const auto dayStart = DayStartFromFileName(name);
+        if (!dayStart) continue;
+        std::error_code typeError;
+        if (it->is_directory(typeError)) continue;  // a folder is never a day file, whatever its name
+        dayFiles.emplace_back(name, *dayStart);
+    }
+    // The listing order of a file system is arbitrary; name order makes every scan of a folder the same.
+    std::sort(dayFiles.begin(), dayFiles.end());
+
+    DataFolderScan scan;
+    for (const auto& [name, dayStart] : dayFiles) {
+        database.AddDayFile(base + "/" + name, dayStart);
+        if (scan.count == 0) {
+            scan.firstDay = scan.lastDay = dayStart;
+        } else {
+            scan.firstDay = std::min(scan.firstDay, dayStart);
+            scan.lastDay = std::max(scan.lastDay, dayStart);
+        }
+        ++scan.count;
+    }
+    return scan;
+}
+
+std::string FCUInformationFilePath(const std::string& folder) {
+    return WithoutTrailingSeparator(folder) + "/" + format::kFcuInformationFileName;
+}
+
+}  // namespace vyx

@@ -1,0 +1,74 @@
+#pragma once
+// The loading worker: reads the day files of a load frame by frame, decodes and filters every record, logs
+// invalid ones and writes the index files, in file order or (through runs and a merge) in time order.
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "filter/FilterCriteria.h"
+#include "logdata/DayFileReader.h"
+#include "logdata/InvalidRecordLog.h"
+#include "logdata/LoadSettings.h"
+#include "logdata/RecordFile.h"
+#include "logdata/RunFiles.h"
+#include "platform/File.h"
+#include "platform/LoadNotification.h"
+
+namespace vyx {
+
+// What one load works on. The worker owns neither the day files nor the filters: the store keeps the files
+// alive and the filters unchanged until the worker has ended.
+struct LoadJob {
+    std::uint32_t jobId = 0;
+    std::vector<CRecordFile*> files;
+    std::vector<const CFilterCriteria*> filters;
+    LoadSettings settings;
+    std::string tempFolder;
+};
+
+// The message for a full disk, naming the temporary folder where the files could not be written.
+std::string DiskFullMessage(const std::string& tempFolder);
+
+class CLoadWorker {
+public:
+    // The worker reads the stop flag before every day file and every frame, and sets it itself after a
+    // file error.
+    CLoadWorker(LoadJob job, std::atomic<bool>& stopFlag, ILoadNotificationTarget* target);
+
+    // The thread body. Never throws: a file error ends the load with UM_LOAD_FAILED.
+    void Run();
+
+private:
+    void LoadDayFile(CRecordFile& file);
+    void AcceptInFileOrder(CRecordFile& file, std::uint32_t offset);
+    void AcceptInTimeOrder(std::uint32_t time, std::uint32_t offset);
+    void CountInTimeOrder();
+    void WriteRun();
+    void MergeRuns(CRecordFile& file);
+    void WriteIndexEntry(std::uint32_t offset);
+    void PublishSoFar(CRecordFile& file);
+    void FinishRange(CRecordFile& file);
+    void Fail(const std::string& message);
+    bool Stopping() const { return m_stop.load(std::memory_order_relaxed); }
+    void Post(LoadMessage message, std::int64_t count = 0, std::string text = {},
+              MessageIcon icon = MessageIcon::None);
+
+    LoadJob m_job;
+    std::atomic<bool>& m_stop;
+    ILoadNotificationTarget* m_target;
+    CParse m_parse;
+    CRecord m_record;  // decoded into again and again, keeping its payload capacity
+    CDayFileReader m_reader;
+    COutputFile m_index;
+    CInvalidRecordLog m_log;
+    std::vector<RunEntry> m_runBuffer;
+    std::vector<RunEntry> m_sortScratch;
+    int m_runNumber = 1;
+    std::int64_t m_lastSerial = -1;
+    std::int64_t m_nextFirstSerial = 0;
+    std::int64_t m_counted = 0;
+};
+
+}  // namespace vyx

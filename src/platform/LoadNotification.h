@@ -1,0 +1,40 @@
+#pragma once
+// What the loading worker tells the main window. The worker runs on its own thread and never touches the
+// user interface: it posts these notifications to a target, which delivers them to the UI thread (a queued
+// call in the viewer, a plain callback in the command-line tool). The ids keep the numbers the window
+// messages always had, so logs and traces stay comparable.
+
+#include <cstdint>
+#include <string>
+
+#include "platform/MessageIcon.h"
+
+namespace vyx {
+
+enum LoadMessage : std::uint32_t {
+    UM_LOAD_STARTED = 0x40A,     // the worker runs and has sorted the day files
+    UM_LOAD_PROGRESS = 0x40B,    // count = records accepted so far; all of them can be fetched now
+    UM_LOAD_FINISHED = 0x40C,    // count = records accepted in total (also after a stop)
+    UM_LOAD_FILE = 0x412,        // text = path of the day file now being read
+    UM_INVALID_RECORDS = 0x413,  // count = invalid records logged, text = the log's path
+    UM_SCAN_PROGRESS = 0x41A,    // count = records read and counted (a pulse per 1000)
+    UM_LOAD_FAILED = 0x421,      // text = the message to show, icon = Stop; the load has ended
+};
+
+struct LoadNotification {
+    LoadMessage message = UM_LOAD_STARTED;
+    std::uint32_t jobId = 0;  // the load generation; notifications of an older job are stale
+    std::int64_t count = 0;
+    std::string text;  // a copy: the receiver may keep it as long as it likes
+    MessageIcon icon = MessageIcon::None;
+};
+
+class ILoadNotificationTarget {
+public:
+    virtual ~ILoadNotificationTarget() = default;
+    // Called on the worker's thread. Must not wait for the UI thread: a UI thread that stops the load waits
+    // for the worker, so a blocking delivery could deadlock.
+    virtual void Post(LoadNotification notification) = 0;
+};
+
+}  // namespace vyx
