@@ -1,0 +1,19 @@
+#pragma once
+// The folder dialog: a directory chooser with two radio buttons, "FCU" and "Message", for the view mode.
+
+#include <QString>
+#include <optional>
+
+class QWidget;
+
+namespace vyx::gui {
+
+struct FolderChoice {
+    QString folder;
+    bool messageMode = true;  // "Message" checked; false for "FCU"
+};
+
+// Runs the dialog modally, starting at initialFolder with "Message" checked.
+std::optional<FolderChoice> BrowseForDataFolder(const QString& initialFolder, QWidget* parent);
+
+}  // namespace vyx::gui

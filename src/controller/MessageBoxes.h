@@ -1,0 +1,24 @@
+#pragma once
+// Every message box of the program goes through this interface, so tests can capture title, text and icon.
+
+#include <string>
+
+#include "platform/MessageIcon.h"
+
+namespace vyx {
+
+enum class MessageAnswer { Ok, Yes, No, Cancel };
+
+class IMessageBoxes {
+public:
+    virtual ~IMessageBoxes() = default;
+    // A box with one OK button; returns when the user has closed it.
+    virtual void Show(const std::string& text, MessageIcon icon) = 0;
+    // A Yes/No question; returns the answer.
+    virtual MessageAnswer Ask(const std::string& text, MessageIcon icon) = 0;
+};
+
+// The title every box of the program carries.
+constexpr const char* kApplicationName = "Vyx Viewer";
+
+}  // namespace vyx
