@@ -1,0 +1,91 @@
+#pragma once
+// Record filters answered from the record's own fields, plus the Modbus write-multiple walks.
+
+#include <cstdint>
+#include <memory>
+
+#include "decode/FCU.h"
+#include "filter/FilterCriteria.h"
+
+namespace vyx {
+
+class CRecordToParameterXferConverter;
+
+class CFilterChannel : public CFilterCriteria {
+public:
+    explicit CFilterChannel(std::int32_t channel) : m_nChannel(channel) {}
+    int Test(const CRecord& record) const override;
+    std::int32_t Channel() const { return m_nChannel; }
+
+private:
+    std::int32_t m_nChannel;
+};
+
+class CFilterMessage : public CFilterCriteria {
+public:
+    explicit CFilterMessage(std::int32_t messageMode) : m_nMessageMode(messageMode) {}
+    int Test(const CRecord& record) const override;
+    std::int32_t MessageMode() const { return m_nMessageMode; }
+
+private:
+    std::int32_t m_nMessageMode;
+};
+
+// Both ends included, compared as unsigned seconds.
+class CFilterDateTime : public CFilterCriteria {
+public:
+    CFilterDateTime(std::uint32_t end, std::uint32_t start) : m_nEnd(end), m_nStart(start) {}
+    int Test(const CRecord& record) const override;
+    std::uint32_t Start() const { return m_nStart; }
+    std::uint32_t End() const { return m_nEnd; }
+
+private:
+    std::uint32_t m_nEnd;
+    std::uint32_t m_nStart;
+};
+
+// A command, to any FCU. A Modbus write-multiple record matches when any of its items carries the command.
+class CFilterCommand : public CFilterCriteria {
+public:
+    explicit CFilterCommand(std::int32_t command) : m_nCommand(command) {}
+    int Test(const CRecord& record) const override;
+    std::int32_t Command() const { return m_nCommand; }
+
+private:
+    std::int32_t m_nCommand;
+};
+
+// A command to one FCU. A Modbus write-multiple record matches when one of its items carries the command
+// for the FCU and none of its items is a system-wide command.
+class CFilterCommandnFCUAddress : public CFilterCriteria {
+public:
+    CFilterCommandnFCUAddress(std::int32_t command, std::int32_t fcu) : m_nCommand(command), m_nFCU(fcu) {}
+    int Test(const CRecord& record) const override;
+    std::int32_t Command() const { return m_nCommand; }
+    std::int32_t FCU() const { return m_nFCU; }
+
+private:
+    std::int32_t m_nCommand;
+    std::int32_t m_nFCU;
+};
+
+// Anything addressed to one FCU: the record's FCU, an FCU packet of a block transfer, or an item of a
+// Modbus write-multiple request.
+class CFilterFCUAddress : public CFilterCriteria {
+public:
+    CFilterFCUAddress(std::int32_t fcu, const FCUConfigurationList& configuration);
+    ~CFilterFCUAddress() override;
+    int Test(const CRecord& record) const override;
+    std::int32_t FCU() const { return m_nFCU; }
+
+private:
+    std::int32_t m_nFCU;
+    FCUConfigurationList m_fcuInfo;
+    std::unique_ptr<CRecordToParameterXferConverter> m_pConverter;
+};
+
+// True for the commands that address the whole system (Global ESD Trigger, Change Master, System
+// reconfiguration, System / Comms Alarm accept, Start FCU Data Upload).
+bool IsSystemWideCommand(std::int32_t command);
+
+}  // namespace vyx
