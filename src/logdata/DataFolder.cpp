@@ -57,7 +57,8 @@ DataFolderScan ScanDataFolder(const std::string& folder, CRecordDatabase& databa
         const auto dayStart = DayStartFromFileName(name);
         if (!dayStart) continue;
         std::error_code typeError;
-        if (it->is_directory(typeError)) continue;  // a folder is never a day file, whatever its name
+        // Only files: a folder cannot be read as one, and opening a pipe would wait for a writer forever.
+        if (!it->is_regular_file(typeError)) continue;
         dayFiles.emplace_back(name, *dayStart);
     }
     // The listing order of a file system is arbitrary; name order makes every scan of a folder the same.

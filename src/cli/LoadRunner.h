@@ -1,0 +1,71 @@
+#pragma once
+// One complete load for a `vyx` command: the same store, worker and load sequence as the viewer, driven
+// without an event loop. Commands add the load options with AddLoadOptions and then run a CLoadRunner.
+
+#include <CLI/CLI.hpp>
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+#include "filter/FilterCriteria.h"
+#include "logdata/Parse.h"
+#include "logdata/RecordDatabase.h"
+#include "platform/LoadNotification.h"
+#include "platform/TempFolder.h"
+
+namespace vyx::cli {
+
+struct LoadOptions {
+    std::string folder;
+    std::string order = "stored";  // stored | asc | desc
+    std::string from;              // "dd/MM/yyyy HH:MM:SS"; with --to it selects a date/time range
+    std::string to;
+    int modbusAddress = kDefaultModbusBaseAddress;
+    // Filter options go here, each with its wiring in AddLoadOptions and its filter in BuildFilterList.
+};
+
+// Adds DIR, --order, --from and --to to a sub-command.
+void AddLoadOptions(CLI::App& command, LoadOptions& options);
+
+struct LoadResult {
+    std::int64_t total = 0;           // records accepted
+    std::int64_t invalidRecords = 0;  // lines in the invalid-records log
+    std::string invalidRecordLog;     // where the log was kept (empty when none)
+};
+
+class CLoadRunner final : public ILoadNotificationTarget {
+public:
+    explicit CLoadRunner(LoadOptions options);
+    ~CLoadRunner() override;
+
+    // Loads the folder and waits for the worker. Shows progress on stderr when it is a terminal, and the
+    // invalid-records message when records were logged. Throws CommandFailure with the user's message when
+    // the folder cannot be loaded or the load fails.
+    LoadResult Run();
+    const CRecordDatabase& Database() const { return m_database; }
+
+    void Post(LoadNotification notification) override;
+
+private:
+    FilterList BuildFilterList() const;
+    void ShowProgress(const char* what, std::int64_t count);
+    void ClearProgress();
+
+    LoadOptions m_options;
+    CScopedTempFolder m_temp;  // this run's own index, run and log files; removed at exit
+    FilterList m_filters;      // declared before the store: the store's worker uses them until it is gone
+    CRecordDatabase m_database;
+    bool m_showProgress;
+    std::mutex m_progressMutex;
+    bool m_progressShown = false;
+    // Written by the worker, read after it has been joined.
+    std::int64_t m_total = 0;
+    bool m_finished = false;
+    bool m_failed = false;
+    std::string m_failure;
+    std::int64_t m_invalidCount = 0;
+    std::string m_invalidLog;
+};
+
+}  // namespace vyx::cli
