@@ -1,0 +1,539 @@
+#include "controller/MainWindowController.h"
+
+#include <cstdio>
+
+#include "decode/DetailRows.h"
+#include "decode/FCUDisplay.h"
+#include "decode/FCUParse.h"
+#include "decode/FormatRecord.h"
+#include "decode/VyxViewerClassFactory.h"
+#include "filter/FCUFilterCriteria.h"
+#include "logdata/DataFolder.h"
+#include "logdata/LoadPipeline.h"
+#include "platform/FileError.h"
+#include "res/StringTable.h"
+
+namespace vyx {
+namespace {
+
+// Status update flags, applied in this order.
+constexpr int kSetPane0 = 0x01;
+constexpr int kSetPane2 = 0x80;
+constexpr int kProgressZero = 0x10;
+constexpr int kProgressShow = 0x02;
+constexpr int kProgressStep = 0x04;
+constexpr int kProgressFull = 0x20;
+constexpr int kProgressHide = 0x08;
+
+std::string Text(int id) { return std::string(res::LoadString(id)); }
+
+std::string DayText(std::uint32_t day) {
+    const CivilDateTime t = BreakDown(day);
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d-%02d-%04d", t.day, t.month, t.year);
+    return text;
+}
+
+std::string WithoutTrailingSeparator(std::string path) {
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    return path;
+}
+
+const std::string kEmpty;
+
+}  // namespace
+
+CMainWindowController::CMainWindowController(IMainWindowView& view, IMessageBoxes& boxes,
+                                             IMetaDataStorage& settings, std::string tempFolder,
+                                             ILoadNotificationTarget* target)
+    : m_view(view),
+      m_boxes(boxes),
+      m_settings(settings),
+      m_target(target),
+      m_database(std::make_unique<CRecordDatabase>(std::move(tempFolder), target)) {}
+
+CMainWindowController::~CMainWindowController() {
+    // The worker uses the filters: stop it before they go.
+    m_database->StopLoad();
+    m_database->Reset();
+}
+
+void CMainWindowController::OnInit() {
+    m_viewMode = ViewMode::None;
+    m_view.SetTitle(kApplicationName);
+    m_view.ApplyViewMode(ViewMode::None);
+    m_view.SetReportMenus(false, false);
+    m_view.SelectFirstEntries();
+    m_view.SetSelectDateTime(false);
+    m_view.SetProgress(false, 0);
+}
+
+std::string CMainWindowController::TotalText(std::int64_t count) const {
+    return "Total Record Found:- " + std::to_string(count);
+}
+
+// ---- opening a folder
+
+void CMainWindowController::OnSelectFolder() {
+    if (m_view.IsReportRunning()) {
+        m_boxes.Show("Report generation is in proces.  Can not continue with folder selection.", MessageIcon::Stop);
+        return;
+    }
+    m_view.HideReportDialog();
+    CViewAppMetaData stored;
+    m_settings.Load(stored);
+    const auto choice = m_view.BrowseForFolder(stored.m_strPath);
+    if (!choice) return;
+    OpenFolder(*choice);
+}
+
+void CMainWindowController::OpenFolder(const FolderChoice& choice) {
+    HideDetailDialogs();
+    m_detailsActive = false;
+    m_view.SelectFirstEntries();
+    m_folderPath = WithoutTrailingSeparator(choice.folder);
+    CViewAppMetaData stored;
+    stored.m_strPath = m_folderPath;
+    m_view.SetTitle(kApplicationName);
+
+    const std::string fcuFile = FCUInformationFilePath(m_folderPath);
+    if (!FileExists(fcuFile)) {
+        m_viewMode = ViewMode::None;
+        m_view.ApplyViewMode(ViewMode::None);
+        m_boxes.Show(Text(res::IDS_FCU_INFO_MISSING), MessageIcon::Exclamation);
+        m_settings.Save(stored);
+        return;
+    }
+
+    if (choice.messageMode) {
+        m_viewMode = ViewMode::Messages;
+        m_view.ApplyViewMode(ViewMode::Messages);
+        m_view.SetReportMenus(true, false);
+        try {
+            const CFCUParse reader;
+            std::vector<std::string> entries{Text(res::IDS_ALL)};
+            for (const CFCU& fcu : reader.ReadFCUDisplayList(fcuFile, {})) {
+                entries.push_back(CFCUDisplay(&fcu).FormatFCUNumber());
+            }
+            m_view.SetFcuEntries(entries);
+            m_fcuInfo = reader.ReadFCUConfigurationList(fcuFile);
+        } catch (const CVyxError& e) {
+            m_view.SetFcuEntries({Text(res::IDS_ALL)});
+            m_fcuInfo.clear();
+            m_boxes.Show(e.what(), MessageIcon::Stop);
+        }
+        m_pbtConverter.reset();
+        m_filterConverter.reset();
+        m_pbtConverter = std::make_unique<CRecordToParameterXferConverter>(m_fcuInfo);
+        m_filterConverter = std::make_unique<CTextToFilterCriteriaConverter>(m_fcuInfo);
+        m_view.SetSelectDateTime(false);
+        if (RunMessageFilter()) {
+            CivilDateTime from = BreakDown(m_firstDay);
+            CivilDateTime to = BreakDown(m_lastDay);
+            to.hour = 23;
+            to.minute = 59;
+            to.second = 59;
+            m_view.SetDateTimes(from, to);
+        }
+    } else {
+        m_viewMode = ViewMode::FCU;
+        m_view.ApplyViewMode(ViewMode::FCU);
+        m_view.SetReportMenus(false, true);
+        m_view.SetStatusText(2, m_folderPath);
+        OnFcuFilter();
+    }
+    m_settings.Save(stored);
+}
+
+// ---- message filter
+
+void CMainWindowController::OnMessageFilter() {
+    if (m_view.IsReportRunning()) {
+        m_boxes.Show("Report generation is in process. Can not continue with filtering.", MessageIcon::Stop);
+        return;
+    }
+    std::uint8_t address = 0;
+    if (!ReadModbusAddress(m_view.ReadFilterBar(), address)) return;
+    HideDetailDialogs();
+    m_detailsActive = false;
+    RunMessageFilter();
+}
+
+bool CMainWindowController::OnSortRequest(int newState) {
+    if (m_view.IsReportRunning()) {
+        m_boxes.Show("Report generation is in process. Can not continue with sorting.", MessageIcon::Stop);
+        return false;
+    }
+    const int oldState = m_sortState;
+    m_sortState = newState;
+    std::uint8_t address = 0;
+    if (!ReadModbusAddress(m_view.ReadFilterBar(), address)) {
+        m_sortState = oldState;
+        return false;
+    }
+    HideDetailDialogs();
+    m_detailsActive = false;
+    RunMessageFilter();
+    return true;
+}
+
+bool CMainWindowController::ReadModbusAddress(const FilterBarInputs& inputs, std::uint8_t& address) {
+    const std::string message = CheckModbusAddressText(inputs.modbusAddressText, address);
+    if (message.empty()) return true;
+    m_boxes.Show(message, MessageIcon::Exclamation);
+    return false;
+}
+
+void CMainWindowController::StopAndReset() {
+    ClearPage();
+    m_database->StopLoad();
+    m_database->Reset();
+}
+
+bool CMainWindowController::RunMessageFilter() {
+    if (m_folderPath.empty()) return false;
+    StopAndReset();
+    m_total = 0;
+    const DataFolderScan scan = ScanDataFolder(m_folderPath, *m_database);
+    m_firstDay = scan.firstDay;
+    m_lastDay = scan.lastDay;
+    if (scan.count == 0) {
+        m_view.SetStatusText(0, TotalText(0));
+        m_view.SetStatusText(2, m_folderPath);
+        m_view.ListReset();
+        m_view.ListRedraw();
+        m_boxes.Show(Text(res::IDS_NO_DATA_FILE), MessageIcon::Stop);
+        return false;
+    }
+    m_view.SetDateRangeText(" " + DayText(m_firstDay) + "  To  " + DayText(m_lastDay));
+    m_view.ListReset();
+    m_view.ListRedraw();
+
+    const FilterBarInputs inputs = m_view.ReadFilterBar();
+    std::uint8_t address = 0;
+    if (!ValidateFilterInputs(inputs, address)) {
+        m_view.SetStatusText(0, TotalText(0));
+        return false;
+    }
+    CVyxViewerClassFactory::Instance().SetModbusAddress(address);
+    m_modbusConverter = CVyxViewerClassFactory::Instance().CreateModbusMultipleConverter();
+
+    std::optional<DateTimeRange> range;
+    if (inputs.selection.selectDateTime) range = DateTimeRange{inputs.selection.from, inputs.selection.to};
+    if (!m_filterConverter) m_filterConverter = std::make_unique<CTextToFilterCriteriaConverter>(m_fcuInfo);
+    PrepareAndStartLoad(*m_database, m_filterList, BuildFilterList(inputs.selection, m_fcuInfo, *m_filterConverter),
+                        range, address, static_cast<LoadOrder>(m_sortState));
+    return true;
+}
+
+bool CMainWindowController::ValidateFilterInputs(const FilterBarInputs& inputs, std::uint8_t& address) {
+    if (!ReadModbusAddress(inputs, address)) return false;
+    const FCUTextCheck fcu = CheckFCUText(inputs.selection.fcuText);
+    if (!fcu.valid) {
+        m_boxes.Show(fcu.message, MessageIcon::Stop);
+        return false;
+    }
+    if (!inputs.selection.selectDateTime) return true;
+    DataFolderScan scan;
+    scan.count = 1;
+    scan.firstDay = m_firstDay;
+    scan.lastDay = m_lastDay;
+    if (const int id = ValidateDateRange({inputs.selection.from, inputs.selection.to}, scan)) {
+        m_boxes.Show(Text(id), MessageIcon::Stop);
+        return false;
+    }
+    return true;
+}
+
+// ---- FCU mode
+
+void CMainWindowController::OnFcuFilter() {
+    m_view.SetFcuTable({});
+    StopAndReset();
+    FCUFilterList filters;
+    const int channel = m_view.FcuChannelIndex();
+    if (channel == 1) filters.push_back(std::make_unique<CFCUFilterChannel>(kChannelA));
+    if (channel == 2) filters.push_back(std::make_unique<CFCUFilterChannel>(kChannelB));
+    FCUList fcus;
+    try {
+        fcus = CFCUParse().ReadFCUDisplayList(FCUInformationFilePath(m_folderPath), filters);
+    } catch (const CVyxError& e) {
+        m_boxes.Show(e.what(), MessageIcon::Stop);
+    }
+    std::vector<std::array<std::string, 3>> rows;
+    rows.reserve(fcus.size());
+    for (const CFCU& fcu : fcus) {
+        const CFCUDisplay display(&fcu);
+        rows.push_back({display.FormatFCUNumber(), display.FormatFCUType(), display.FormatChannel()});
+    }
+    m_view.SetFcuTable(rows);
+    m_view.SetStatusText(0, TotalText(static_cast<std::int64_t>(rows.size())));
+    if (rows.empty()) m_boxes.Show(Text(res::IDS_NO_FCU_FOUND), MessageIcon::Stop);
+}
+
+// ---- closing
+
+void CMainWindowController::OnClose() { StopAndReset(); }
+
+// ---- notifications of the loading worker
+
+void CMainWindowController::StatusUpdate(int flags, const std::string& text1, const std::string& text2) {
+    if (flags & kSetPane0) m_view.SetStatusText(0, text1);
+    if (flags & kSetPane2) m_view.SetStatusText(2, text2);
+    bool visible = true;
+    bool touched = false;
+    if (flags & kProgressZero) {
+        m_progress = 0;
+        touched = true;
+    }
+    if (flags & kProgressShow) touched = true;
+    if (flags & kProgressStep) {
+        // Without a total there is no fraction to show: the bar cycles through 1..199.
+        m_progress = (m_progress + 1) % kProgressRange == 0 ? 1 : m_progress + 1;
+        touched = true;
+    }
+    if (flags & kProgressFull) {
+        m_progress = kProgressRange;
+        touched = true;
+    }
+    if (flags & kProgressHide) {
+        visible = false;
+        touched = true;
+    }
+    if (touched) m_view.SetProgress(visible, m_progress);
+}
+
+void CMainWindowController::OnLoadNotification(const LoadNotification& n) {
+    // Notifications of an older load may still be queued when a new one starts: they are dropped, or a stale
+    // count would make the list ask for records the new load has not published.
+    if (n.jobId != m_database->JobId()) return;
+    switch (n.message) {
+    case UM_LOAD_STARTED:
+        m_view.ListReset();
+        m_total = 0;
+        ClearPage();
+        StatusUpdate(kSetPane0 | kProgressZero | kProgressShow, "Loading Records...");
+        m_busy = true;
+        m_view.SetBusy(true);
+        m_view.ReportRecordsChanged(0);
+        break;
+    case UM_LOAD_PROGRESS:
+        if (m_database->IsStopFlagSet()) break;
+        m_total = n.count;
+        m_view.ListSetCount(n.count);
+        StatusUpdate(kProgressStep);
+        m_view.ReportRecordsChanged(n.count);
+        break;
+    case UM_SCAN_PROGRESS:
+        if (m_database->IsStopFlagSet()) break;
+        StatusUpdate(kProgressStep);
+        break;
+    case UM_LOAD_FILE:
+        m_view.SetStatusText(2, n.text);
+        break;
+    case UM_LOAD_FINISHED:
+        HandleLoadFinished(n.count, n.jobId);
+        break;
+    case UM_INVALID_RECORDS:
+        if (m_viewMode == ViewMode::Messages) m_boxes.Show(InvalidRecordsMessage(n.count, n.text), MessageIcon::None);
+        break;
+    case UM_LOAD_FAILED:
+        HandleLoadFailed(n);
+        break;
+    }
+}
+
+void CMainWindowController::HandleLoadFinished(std::int64_t count, std::uint32_t jobId) {
+    if (!m_database->IsStopFlagSet()) {
+        m_total = count;
+        m_view.ListSetCount(count);
+        m_view.ReportRecordsChanged(count);
+    }
+    m_view.ListRedraw();
+    m_busy = false;
+    m_view.SetBusy(false);
+    if (m_viewMode == ViewMode::Messages) {
+        StatusUpdate(kSetPane0 | kSetPane2 | kProgressFull | kProgressHide, TotalText(count), m_folderPath);
+        if (count == 0 && jobId == m_database->JobId()) {
+            m_boxes.Show(Text(res::IDS_NO_VALID_RECORD), MessageIcon::Stop);
+        }
+    } else {
+        StatusUpdate(kProgressFull | kProgressHide);
+    }
+}
+
+void CMainWindowController::HandleLoadFailed(const LoadNotification& n) {
+    m_total = 0;
+    m_view.ListSetCount(0);
+    m_view.ReportRecordsChanged(0);
+    m_view.ListRedraw();
+    m_busy = false;
+    m_view.SetBusy(false);
+    StopAndReset();
+    if (m_viewMode == ViewMode::Messages) {
+        StatusUpdate(kSetPane0 | kSetPane2 | kProgressFull | kProgressHide, TotalText(0), m_folderPath);
+    } else {
+        StatusUpdate(kProgressFull | kProgressHide);
+    }
+    // The worker cannot show a box itself: it handed its message over.
+    if (!n.text.empty()) m_boxes.Show(n.text, n.icon == MessageIcon::None ? MessageIcon::Stop : n.icon);
+}
+
+// ---- the page of row texts
+
+void CMainWindowController::ClearPage() {
+    m_rowText.clear();
+    m_pageFirst = 0;
+}
+
+const std::string& CMainWindowController::CellText(int row, int column) const {
+    if (row < 0 || row >= PageRows() || column < 0 || column >= kColumns) return kEmpty;
+    return m_rowText[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+}
+
+bool CMainWindowController::ReadRecord(std::int64_t serial, CRecord& record) {
+    return serial >= 0 && serial < m_total && m_database->GetRecord(serial, record);
+}
+
+bool CMainWindowController::RecordTexts(std::int64_t serial, std::array<std::string, kColumns>& texts) {
+    CRecord record;
+    try {
+        if (!ReadRecord(serial, record)) return false;
+    } catch (const CVyxError&) {
+        return false;
+    }
+    const CFormatRecord format(&record);
+    texts = {std::to_string(serial + 1),          format.FormatDateTime(), format.FormatMessageContent(),
+             format.FormatMessageMode(),          format.FormatSource(),   format.FormatFCU(),
+             format.FormatChannel()};
+    return true;
+}
+
+void CMainWindowController::FillPage(std::int64_t first, int rows) {
+    m_pageFirst = first;
+    m_rowText.clear();
+    if (rows <= 0 || first < 0) return;
+    const std::int64_t end = std::min<std::int64_t>(first + rows, m_total);
+    if (end > first) m_rowText.reserve(static_cast<std::size_t>(end - first));
+    CRecord record;
+    for (std::int64_t serial = first; serial < end; ++serial) {
+        try {
+            if (!m_database->GetRecord(serial, record)) break;
+        } catch (const CVyxError& e) {
+            // A day file went away or broke under us: end the load, empty the list, say why.
+            const std::string text = e.what();
+            HandleLoadFinished(0, 0);
+            StopAndReset();
+            m_total = 0;
+            m_view.ListSetCount(0);
+            m_boxes.Show(text, MessageIcon::Stop);
+            return;
+        }
+        const CFormatRecord format(&record);
+        std::string content = format.FormatMessageContent();
+        if (content.size() > kMaxMessageContentShown) content.resize(kMaxMessageContentShown);
+        m_rowText.push_back({std::to_string(serial + 1), format.FormatDateTime(), std::move(content),
+                             format.FormatMessageMode(), format.FormatSource(), format.FormatFCU(),
+                             format.FormatChannel()});
+    }
+}
+
+// ---- detail dialogs
+
+void CMainWindowController::HideDetailDialogs() {
+    m_view.HideBlockTransferDialog();
+    m_view.HideModbusDialog();
+    m_blockTransferShown = 0;
+    m_modbusShown = 0;
+}
+
+void CMainWindowController::OnRowDoubleClicked(std::int64_t serial) {
+    if (serial < 0 || serial >= m_total) return;
+    m_view.ReportSelectSerial(serial + 1);
+    CRecord record;
+    try {
+        if (!ReadRecord(serial, record)) return;
+    } catch (const CVyxError&) {
+        return;
+    }
+    if (record.m_nMessageMode == kModeParameterBlockTransfer || record.m_nMessageMode == kModeModbus) {
+        m_detailsActive = true;
+        UpdateDetailDialogs(serial);
+    }
+}
+
+void CMainWindowController::OnRowKey(std::int64_t serial, int key) {
+    switch (key) {
+    case kKeyEnter: case kKeyPageUp: case kKeyPageDown: case kKeyEnd: case kKeyHome: case kKeyUp: case kKeyDown:
+        break;
+    default:
+        return;
+    }
+    if (serial < 0 || serial >= m_total) return;
+    if (key == kKeyEnter) {
+        CRecord record;
+        try {
+            if (!ReadRecord(serial, record)) return;
+        } catch (const CVyxError&) {
+            return;
+        }
+        if (record.m_nMessageMode == kModeParameterBlockTransfer || record.m_nMessageMode == kModeModbus) {
+            m_detailsActive = true;
+        }
+    }
+    UpdateDetailDialogs(serial);
+}
+
+void CMainWindowController::OnRowClicked(std::int64_t serial) { UpdateDetailDialogs(serial); }
+
+void CMainWindowController::UpdateDetailDialogs(std::int64_t serial) {
+    if (m_total <= 0 || serial < 0) return;
+    CRecord record;
+    try {
+        if (!ReadRecord(serial, record)) return;
+    } catch (const CVyxError&) {
+        return;
+    }
+    const int recordNumber = static_cast<int>(serial + 1);
+    const bool modbusMultiple = record.m_nMessageMode == kModeModbus && record.m_bMultipleFCU == 1;
+    const bool blockTransfer = record.m_nMessageMode == kModeParameterBlockTransfer;
+    if (!m_detailsActive) return;
+    if (modbusMultiple || blockTransfer) {
+        if (!m_modbusConverter) m_modbusConverter = CVyxViewerClassFactory::Instance().CreateModbusMultipleConverter();
+        if (!m_pbtConverter) m_pbtConverter = std::make_unique<CRecordToParameterXferConverter>(m_fcuInfo);
+    }
+    if (modbusMultiple) {
+        // The same record is not decoded again: the dialog still holds it.
+        if (recordNumber != m_modbusShown) {
+            m_view.FillModbusDialog({recordNumber, BuildDetailRows(record, *m_pbtConverter, *m_modbusConverter).rows});
+            m_modbusShown = recordNumber;
+        }
+        m_view.ShowModbusDialog();
+    } else {
+        m_view.HideModbusDialog();
+    }
+    if (blockTransfer) {
+        if (recordNumber != m_blockTransferShown) {
+            m_view.FillBlockTransferDialog(
+                {recordNumber, BuildDetailRows(record, *m_pbtConverter, *m_modbusConverter).rows});
+            m_blockTransferShown = recordNumber;
+        }
+        m_view.ShowBlockTransferDialog();
+    } else {
+        m_view.HideBlockTransferDialog();
+    }
+}
+
+void CMainWindowController::OnBlockTransferDialogClosed(bool /*byEscape*/) {
+    // Escape, "Close" and the close box all end the detail decoding in this dialog.
+    m_detailsActive = false;
+    m_view.HideBlockTransferDialog();
+}
+
+void CMainWindowController::OnModbusDialogClosed(bool byEscape) {
+    // Escape only hides this dialog; the next write-multiple record selected shows it again.
+    if (!byEscape) m_detailsActive = false;
+    m_view.HideModbusDialog();
+}
+
+}  // namespace vyx

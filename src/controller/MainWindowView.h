@@ -1,0 +1,82 @@
+#pragma once
+// What the main window's logic asks of the window itself. The Qt main window implements it; tests implement
+// it with plain members. Every call happens on the UI thread.
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "filter/FilterBar.h"
+
+namespace vyx {
+
+enum class ViewMode : int { None = 0, Messages = 1, FCU = 2 };
+
+struct FolderChoice {
+    std::string folder;
+    bool messageMode = true;  // "Message" checked; false for "FCU"
+};
+
+// The message filter bar as the controls show it.
+struct FilterBarInputs {
+    FilterBarSelection selection;
+    std::string modbusAddressText = "240";
+};
+
+// The rows of a detail dialog and the "Record No." it shows.
+struct DetailDialogContent {
+    int recordNumber = 0;
+    std::vector<std::vector<std::string>> rows;
+};
+
+class IMainWindowView {
+public:
+    virtual ~IMainWindowView() = default;
+
+    virtual void SetTitle(const std::string& title) = 0;
+    // Shows the controls and list of a view mode and hides the others; resets the list's column widths.
+    virtual void ApplyViewMode(ViewMode mode) = 0;
+    virtual void SetReportMenus(bool messagesEnabled, bool fcuEnabled) = 0;
+
+    // The folder dialog, starting at initialFolder; nothing when cancelled.
+    virtual std::optional<FolderChoice> BrowseForFolder(const std::string& initialFolder) = 0;
+
+    // Filter bar.
+    virtual FilterBarInputs ReadFilterBar() = 0;
+    virtual void SelectFirstEntries() = 0;  // entry 0 in the channel, command, FCU and FCU-channel boxes
+    virtual void SetFcuEntries(const std::vector<std::string>& entries) = 0;  // replaces the FCU box list
+    virtual void SetSelectDateTime(bool checked) = 0;  // also enables or disables the four pickers
+    virtual void SetDateTimes(const CivilDateTime& from, const CivilDateTime& to) = 0;
+    virtual void SetDateRangeText(const std::string& text) = 0;
+    virtual int FcuChannelIndex() = 0;
+
+    // Status bar: pane 0 record count, pane 2 folder or file; the progress bar in pane 1.
+    virtual void SetStatusText(int pane, const std::string& text) = 0;
+    virtual void SetProgress(bool visible, int position) = 0;
+    virtual void SetBusy(bool busy) = 0;
+
+    // Record list.
+    virtual void ListReset() = 0;
+    virtual void ListSetCount(std::int64_t total) = 0;
+    virtual void ListRedraw() = 0;
+
+    // FCU table.
+    virtual void SetFcuTable(const std::vector<std::array<std::string, 3>>& rows) = 0;
+
+    // Detail dialogs: filled with a decoded record, shown without taking the focus from the record list.
+    virtual void FillBlockTransferDialog(const DetailDialogContent& content) = 0;
+    virtual void ShowBlockTransferDialog() = 0;
+    virtual void HideBlockTransferDialog() = 0;
+    virtual void FillModbusDialog(const DetailDialogContent& content) = 0;
+    virtual void ShowModbusDialog() = 0;
+    virtual void HideModbusDialog() = 0;
+
+    // Report dialog.
+    virtual bool IsReportRunning() = 0;
+    virtual void HideReportDialog() = 0;
+    virtual void ReportRecordsChanged(std::int64_t available) = 0;
+    virtual void ReportSelectSerial(std::int64_t srNo) = 0;
+};
+
+}  // namespace vyx

@@ -1,0 +1,517 @@
+// The main window's flows without a display: a recording view, real folders, the real store and worker.
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <condition_variable>
+#include <deque>
+#include <filesystem>
+#include <mutex>
+
+#include "controller/MainWindowController.h"
+#include "decode/RecordTextLine.h"
+#include "filter/CommandList.h"
+#include "platform/File.h"
+#include "simulator/LoggerSimulator.h"
+#include "support/TempDir.h"
+
+namespace vyx {
+namespace {
+
+struct Box {
+    std::string text;
+    MessageIcon icon;
+};
+
+class RecordingBoxes : public IMessageBoxes {
+public:
+    void Show(const std::string& text, MessageIcon icon) override { shown.push_back({text, icon}); }
+    MessageAnswer Ask(const std::string& text, MessageIcon icon) override {
+        shown.push_back({text, icon});
+        return MessageAnswer::Yes;
+    }
+    std::vector<Box> shown;
+};
+
+class MemorySettings : public IMetaDataStorage {
+public:
+    void Load(CViewAppMetaData& data) override { data.m_strPath = path; }
+    void Save(const CViewAppMetaData& data) override { path = data.m_strPath; }
+    std::string path = "/home";
+};
+
+// The window as plain state.
+class RecordingView : public IMainWindowView {
+public:
+    void SetTitle(const std::string& t) override { title = t; }
+    void ApplyViewMode(ViewMode m) override { mode = m; }
+    void SetReportMenus(bool messages, bool fcu) override {
+        messagesMenu = messages;
+        fcuMenu = fcu;
+    }
+    std::optional<FolderChoice> BrowseForFolder(const std::string& initial) override {
+        browsedFrom = initial;
+        return nextChoice;
+    }
+    FilterBarInputs ReadFilterBar() override { return inputs; }
+    void SelectFirstEntries() override {
+        inputs.selection.channelIndex = 0;
+        inputs.selection.commandIndex = 0;
+        inputs.selection.fcuText = "--ALL--";
+        fcuChannel = 0;
+    }
+    void SetFcuEntries(const std::vector<std::string>& e) override { fcuEntries = e; }
+    void SetSelectDateTime(bool checked) override { inputs.selection.selectDateTime = checked; }
+    void SetDateTimes(const CivilDateTime& from, const CivilDateTime& to) override {
+        inputs.selection.from = from;
+        inputs.selection.to = to;
+    }
+    void SetDateRangeText(const std::string& t) override { dateRange = t; }
+    int FcuChannelIndex() override { return fcuChannel; }
+    void SetStatusText(int pane, const std::string& t) override { status[pane] = t; }
+    void SetProgress(bool visible, int position) override {
+        progressVisible = visible;
+        progress = position;
+    }
+    void SetBusy(bool b) override { busy = b; }
+    void ListReset() override {
+        listTotal = 0;
+        ++listResets;
+    }
+    void ListSetCount(std::int64_t total) override { listTotal = total; }
+    void ListRedraw() override {}
+    void SetFcuTable(const std::vector<std::array<std::string, 3>>& rows) override { fcuRows = rows; }
+    void FillBlockTransferDialog(const DetailDialogContent& c) override {
+        pbtContent = c;
+        ++pbtFills;
+    }
+    void ShowBlockTransferDialog() override { pbtVisible = true; }
+    void HideBlockTransferDialog() override { pbtVisible = false; }
+    void FillModbusDialog(const DetailDialogContent& c) override {
+        modbusContent = c;
+        ++modbusFills;
+    }
+    void ShowModbusDialog() override { modbusVisible = true; }
+    void HideModbusDialog() override { modbusVisible = false; }
+    bool IsReportRunning() override { return reportRunning; }
+    void HideReportDialog() override {}
+    void ReportRecordsChanged(std::int64_t n) override { reportRecords = n; }
+    void ReportSelectSerial(std::int64_t n) override { reportSerial = n; }
+
+    std::string title;
+    ViewMode mode = ViewMode::None;
+    bool messagesMenu = false, fcuMenu = false;
+    std::optional<FolderChoice> nextChoice;
+    std::string browsedFrom;
+    FilterBarInputs inputs;
+    int fcuChannel = 0;
+    std::vector<std::string> fcuEntries;
+    std::string dateRange;
+    std::map<int, std::string> status;
+    bool progressVisible = false;
+    int progress = 0;
+    bool busy = false;
+    std::int64_t listTotal = 0;
+    int listResets = 0;
+    std::vector<std::array<std::string, 3>> fcuRows;
+    DetailDialogContent pbtContent, modbusContent;
+    int pbtFills = 0, modbusFills = 0;
+    bool pbtVisible = false, modbusVisible = false;
+    bool reportRunning = false;
+    std::int64_t reportRecords = -1, reportSerial = -1;
+};
+
+// Hands the worker's notifications to the test thread, as the window's event loop would.
+class Queue : public ILoadNotificationTarget {
+public:
+    void Post(LoadNotification n) override {
+        std::lock_guard lock(m_mutex);
+        m_queue.push_back(std::move(n));
+        m_ready.notify_all();
+    }
+    // Delivers notifications until the current load has ended (finished or failed).
+    void PumpUntilEnd(CMainWindowController& controller) {
+        for (;;) {
+            LoadNotification n;
+            {
+                std::unique_lock lock(m_mutex);
+                if (!m_ready.wait_for(lock, std::chrono::seconds(60), [&] { return !m_queue.empty(); })) {
+                    ADD_FAILURE() << "load did not end";
+                    return;
+                }
+                n = std::move(m_queue.front());
+                m_queue.pop_front();
+            }
+            controller.OnLoadNotification(n);
+            if (n.jobId == controller.Database().JobId() &&
+                (n.message == UM_LOAD_FAILED ||
+                 (n.message == UM_LOAD_FINISHED && !controller.Database().IsStopFlagSet()))) {
+                // let the invalid-records notice, which follows the end, arrive as well
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                DrainNow(controller);
+                return;
+            }
+        }
+    }
+    void DrainNow(CMainWindowController& controller) {
+        std::deque<LoadNotification> pending;
+        {
+            std::lock_guard lock(m_mutex);
+            pending.swap(m_queue);
+        }
+        for (const auto& n : pending) controller.OnLoadNotification(n);
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_ready;
+    std::deque<LoadNotification> m_queue;
+};
+
+class ControllerTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        data = new test::TempDir;
+        sim::SimulatorOptions options;
+        options.days = 2;
+        options.recordsPerDay = 2500;
+        options.seed = 5;
+        options.clockJumps = true;
+        summary = new sim::SimulatorSummary(sim::GenerateDataFolder(data->Path(), options));
+    }
+    static void TearDownTestSuite() {
+        delete summary;
+        delete data;
+    }
+
+    void SetUp() override {
+        controller = std::make_unique<CMainWindowController>(view, boxes, settings, temp.Path(), &queue);
+        controller->OnInit();
+    }
+    void TearDown() override { SetWriteFaultHook(nullptr); }
+
+    void OpenMessages(const std::string& folder) {
+        controller->OpenFolder({folder, true});
+        if (!controller->Database().IsStopFlagSet()) queue.PumpUntilEnd(*controller);
+    }
+    void Filter() {
+        controller->OnMessageFilter();
+        if (!controller->Database().IsStopFlagSet()) queue.PumpUntilEnd(*controller);
+    }
+    std::vector<std::string> Texts() const {
+        std::vector<std::string> texts;
+        for (const auto& b : boxes.shown) texts.push_back(b.text);
+        return texts;
+    }
+    std::size_t IndexFiles() const {
+        std::size_t n = 0;
+        for (const auto& e : std::filesystem::directory_iterator(temp.Path())) {
+            n += e.path().filename().string().ends_with("_filter") ? 1 : 0;
+        }
+        return n;
+    }
+
+    static test::TempDir* data;
+    static sim::SimulatorSummary* summary;
+    test::TempDir temp;
+    RecordingView view;
+    RecordingBoxes boxes;
+    MemorySettings settings;
+    Queue queue;
+    std::unique_ptr<CMainWindowController> controller;
+};
+
+test::TempDir* ControllerTest::data = nullptr;
+sim::SimulatorSummary* ControllerTest::summary = nullptr;
+
+TEST_F(ControllerTest, FolderWithoutFcuInformationFileIsRefused) {
+    test::TempDir empty;
+    controller->OpenFolder({empty.Path(), true});
+    EXPECT_EQ(view.mode, ViewMode::None);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "FCU Information file is not avaiable.  Please select another folder.");
+    EXPECT_EQ(boxes.shown[0].icon, MessageIcon::Exclamation);
+    EXPECT_EQ(settings.path, empty.Path());  // the choice is remembered all the same
+}
+
+TEST_F(ControllerTest, FolderWithoutDayFiles) {
+    test::TempDir folder;
+    std::filesystem::copy_file(data->File("MISCDATA.TXT"), folder.File("MISCDATA.TXT"));
+    controller->OpenFolder({folder.Path() + "/", true});
+    EXPECT_EQ(view.mode, ViewMode::Messages);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "No Data File Found.");
+    EXPECT_EQ(boxes.shown[0].icon, MessageIcon::Stop);
+    EXPECT_EQ(view.status[0], "Total Record Found:- 0");
+    EXPECT_EQ(view.status[2], folder.Path());  // no trailing separator
+}
+
+TEST_F(ControllerTest, OpeningLoadsEverythingThenSetsThePickersToTheWholeFolder) {
+    view.inputs.selection.selectDateTime = true;  // opening unchecks it before the first load
+    OpenMessages(data->Path());
+    EXPECT_EQ(view.mode, ViewMode::Messages);
+    EXPECT_TRUE(view.messagesMenu);
+    EXPECT_FALSE(view.fcuMenu);
+    EXPECT_FALSE(view.inputs.selection.selectDateTime);
+    EXPECT_EQ(controller->Total(), summary->records);
+    EXPECT_EQ(view.listTotal, summary->records);
+    EXPECT_EQ(view.status[0], "Total Record Found:- " + std::to_string(summary->records));
+    EXPECT_EQ(view.status[2], data->Path());
+    EXPECT_FALSE(view.busy);
+    EXPECT_FALSE(view.progressVisible);
+    EXPECT_EQ(view.dateRange, " 05-01-2009  To  07-01-2009");
+    const CivilDateTime from = view.inputs.selection.from, to = view.inputs.selection.to;
+    EXPECT_EQ(std::tie(from.year, from.month, from.day, from.hour, from.minute, from.second),
+              std::make_tuple(2009, 1, 5, 0, 0, 0));
+    EXPECT_EQ(std::tie(to.year, to.month, to.day, to.hour, to.minute, to.second),
+              std::make_tuple(2009, 1, 7, 23, 59, 59));
+    EXPECT_EQ(view.fcuEntries.front(), "--ALL--");
+    EXPECT_EQ(view.fcuEntries.size(), 1u + 60 + 40);  // present FCUs of both channels
+    // The invalid records the simulator wrote are reported once, with the log's path.
+    ASSERT_FALSE(boxes.shown.empty());
+    EXPECT_NE(boxes.shown.back().text.find(" Invalid Records are found\n\r"), std::string::npos);
+    EXPECT_EQ(boxes.shown.back().icon, MessageIcon::None);
+
+    // Rows carry the texts of the records in file order.
+    controller->FillPage(0, 20);
+    ASSERT_EQ(controller->PageRows(), 20);
+    CRecord first;
+    ASSERT_TRUE(controller->Database().GetRecord(0, first));
+    const std::string line = RecordTextLine(first, 1);
+    std::string joined;
+    for (int c = 0; c < 7; ++c) joined += controller->CellText(0, c) + (c < 6 ? "," : "\r\n");
+    EXPECT_EQ(joined, line);
+    EXPECT_EQ(controller->CellText(19, 0), "20");
+    controller->FillPage(controller->Total() - 5, 20);  // the last page is short
+    EXPECT_EQ(controller->PageRows(), 5);
+}
+
+TEST_F(ControllerTest, FilterRefusalsAndTheirTexts) {
+    OpenMessages(data->Path());
+    struct Case {
+        std::string fcu;
+        bool dated;
+        CivilDateTime from, to;
+        std::string modbus;
+        std::string text;
+        MessageIcon icon;
+    };
+    const CivilDateTime d5{2009, 1, 5, 0, 0, 0}, d7end{2009, 1, 7, 23, 59, 59}, d8{2009, 1, 8, 0, 0, 0};
+    const Case cases[] = {
+        {"12a", false, {}, {}, "240", "Please select valid FCU no.", MessageIcon::Stop},
+        {"", false, {}, {}, "240", "Please select valid FCU no.", MessageIcon::Stop},
+        {"301", false, {}, {}, "240", "FCU should be between 1 and 300.", MessageIcon::Stop},
+        {"--ALL--", true, d7end, d5, "240", "Start date can not be greater than end date.", MessageIcon::Stop},
+        {"--ALL--", true, d5, d8, "240", "Please select valid date range.", MessageIcon::Stop},
+        {"--ALL--", false, {}, {}, "253", "Please enter an integer between 0 and 252.", MessageIcon::Exclamation},
+        {"--ALL--", false, {}, {}, "x", "Please enter an integer.", MessageIcon::Exclamation},
+    };
+    for (const Case& c : cases) {
+        boxes.shown.clear();
+        view.inputs.selection.fcuText = c.fcu;
+        view.inputs.selection.selectDateTime = c.dated;
+        view.inputs.selection.from = c.from;
+        view.inputs.selection.to = c.to;
+        view.inputs.modbusAddressText = c.modbus;
+        controller->OnMessageFilter();
+        ASSERT_EQ(boxes.shown.size(), 1u) << c.text;
+        EXPECT_EQ(boxes.shown[0].text, c.text);
+        EXPECT_EQ(boxes.shown[0].icon, c.icon) << c.text;
+        EXPECT_TRUE(controller->Database().IsStopFlagSet()) << "no load may start: " << c.text;
+    }
+    // With the date box unchecked the picker values are not looked at.
+    boxes.shown.clear();
+    view.inputs = {};
+    view.inputs.selection.from = d7end;
+    view.inputs.selection.to = d5;
+    Filter();
+    EXPECT_TRUE(boxes.shown.empty() || boxes.shown[0].text.find("Invalid Records") != std::string::npos);
+    EXPECT_EQ(controller->Total(), summary->records);
+}
+
+TEST_F(ControllerTest, NoValidRecordOnlyForTheCurrentLoad) {
+    OpenMessages(data->Path());
+    const std::uint32_t firstJob = controller->Database().JobId();
+    boxes.shown.clear();
+    view.inputs.selection.commandIndex = CommandIndexOf("Open");
+    view.inputs.selection.fcuText = "299";  // no FCU 299 exists
+    Filter();
+    EXPECT_EQ(controller->Total(), 0);
+    std::vector<std::string> texts = Texts();
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "No valid record found."), 1);
+
+    // A late end notice of an older load changes nothing and says nothing.
+    boxes.shown.clear();
+    LoadNotification stale;
+    stale.message = UM_LOAD_FINISHED;
+    stale.jobId = firstJob - 1;
+    stale.count = 0;
+    controller->OnLoadNotification(stale);
+    stale.message = UM_LOAD_PROGRESS;
+    stale.count = 5000;
+    controller->OnLoadNotification(stale);
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(view.listTotal, 0);
+}
+
+TEST_F(ControllerTest, SortRequestsReloadInTimeOrder) {
+    OpenMessages(data->Path());
+    ASSERT_TRUE(controller->OnSortRequest(1));
+    queue.PumpUntilEnd(*controller);
+    EXPECT_EQ(controller->Total(), summary->records);
+    CRecord previous, current;
+    for (std::int64_t s = 0; s < controller->Total(); s += 97) {
+        ASSERT_TRUE(controller->Database().GetRecord(s, current));
+        if (s > 0) {
+            EXPECT_LE(previous.m_nTime, current.m_nTime) << s;
+        }
+        previous = current;
+    }
+    ASSERT_TRUE(controller->OnSortRequest(2));
+    queue.PumpUntilEnd(*controller);
+    ASSERT_TRUE(controller->Database().GetRecord(0, previous));
+    ASSERT_TRUE(controller->Database().GetRecord(controller->Total() - 1, current));
+    EXPECT_GT(previous.m_nTime, current.m_nTime);
+
+    view.reportRunning = true;
+    boxes.shown.clear();
+    EXPECT_FALSE(controller->OnSortRequest(0));
+    EXPECT_EQ(controller->SortState(), 2);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "Report generation is in process. Can not continue with sorting.");
+    controller->OnMessageFilter();
+    EXPECT_EQ(boxes.shown.back().text, "Report generation is in process. Can not continue with filtering.");
+    controller->OnSelectFolder();
+    EXPECT_EQ(boxes.shown.back().text,
+              "Report generation is in proces.  Can not continue with folder selection.");
+}
+
+TEST_F(ControllerTest, FcuModeWithChannelFilter) {
+    controller->OpenFolder({data->Path(), false});
+    EXPECT_EQ(view.mode, ViewMode::FCU);
+    EXPECT_FALSE(view.messagesMenu);
+    EXPECT_TRUE(view.fcuMenu);
+    EXPECT_EQ(view.fcuRows.size(), 100u);
+    EXPECT_EQ(view.status[0], "Total Record Found:- 100");
+    EXPECT_EQ(view.fcuRows[0][0], "1");
+    EXPECT_EQ(view.fcuRows[0][2], "MS_A(left)");
+    EXPECT_EQ(view.fcuRows[1][0], "1");
+    EXPECT_EQ(view.fcuRows[1][2], "MS_B(right)");
+    view.fcuChannel = 2;
+    controller->OnFcuFilter();
+    EXPECT_EQ(view.fcuRows.size(), 40u);
+    for (const auto& row : view.fcuRows) EXPECT_EQ(row[2], "MS_B(right)");
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(ControllerTest, LoadFailureEmptiesTheListAndResetsTheStore) {
+    SetWriteFaultHook([](const std::string& path, std::size_t) {
+        return path.ends_with("LG060109.txt_filter") ? ENOSPC : 0;
+    });
+    OpenMessages(data->Path());
+    EXPECT_EQ(view.listTotal, 0);
+    EXPECT_EQ(controller->Total(), 0);
+    EXPECT_TRUE(controller->Database().Files().empty());
+    EXPECT_EQ(view.status[0], "Total Record Found:- 0");
+    EXPECT_FALSE(view.busy);
+    ASSERT_FALSE(boxes.shown.empty());
+    EXPECT_EQ(boxes.shown.back().icon, MessageIcon::Stop);
+    EXPECT_NE(boxes.shown.back().text.find("Very low disk space in " + temp.Path() + " drive."), std::string::npos)
+        << boxes.shown.back().text;
+    EXPECT_EQ(IndexFiles(), 0u);
+}
+
+TEST_F(ControllerTest, ClosingStopsTheLoadAndDeletesTheIndexFiles) {
+    OpenMessages(data->Path());
+    EXPECT_GT(IndexFiles(), 0u);
+    controller->OnClose();
+    EXPECT_EQ(IndexFiles(), 0u);
+    EXPECT_TRUE(controller->Database().IsStopFlagSet());
+}
+
+TEST_F(ControllerTest, ProgressCyclesThroughOneToOneHundredNinetyNine) {
+    OpenMessages(data->Path());
+    const std::uint32_t job = controller->Database().JobId();
+    // Deliver pulses of the current load by hand after restarting it, so the count is known.
+    controller->OnSortRequest(0);
+    const std::uint32_t current = controller->Database().JobId();
+    ASSERT_NE(job, 0u);
+    LoadNotification started;
+    started.message = UM_LOAD_STARTED;
+    started.jobId = current;
+    controller->OnLoadNotification(started);
+    EXPECT_EQ(controller->ProgressPosition(), 0);
+    LoadNotification pulse;
+    pulse.message = UM_SCAN_PROGRESS;
+    pulse.jobId = current;
+    for (int i = 1; i <= 199; ++i) controller->OnLoadNotification(pulse);
+    EXPECT_EQ(controller->ProgressPosition(), 199);
+    controller->OnLoadNotification(pulse);
+    EXPECT_EQ(controller->ProgressPosition(), 1);
+    queue.PumpUntilEnd(*controller);
+}
+
+TEST_F(ControllerTest, DetailDialogsFollowTheSelection) {
+    OpenMessages(data->Path());
+    // Find a block transfer, a write-multiple and a plain record.
+    std::int64_t pbt = -1, multi = -1, single = -1, halvik = -1;
+    CRecord r;
+    for (std::int64_t s = 0; s < controller->Total() && (pbt < 0 || multi < 0 || single < 0 || halvik < 0); ++s) {
+        ASSERT_TRUE(controller->Database().GetRecord(s, r));
+        if (r.m_nMessageMode == kModeParameterBlockTransfer && pbt < 0) pbt = s;
+        if (r.m_nMessageMode == kModeModbus && r.m_bMultipleFCU && multi < 0) multi = s;
+        if (r.m_nMessageMode == kModeModbus && !r.m_bMultipleFCU && single < 0) single = s;
+        if (r.m_nMessageMode == kModeHalvikCommonProtocol && halvik < 0) halvik = s;
+    }
+    ASSERT_TRUE(pbt >= 0 && multi >= 0 && single >= 0 && halvik >= 0);
+
+    // Enter on a Halvik record neither switches details on nor shows anything.
+    controller->OnRowKey(halvik, kKeyEnter);
+    EXPECT_FALSE(controller->DetailsActive());
+    controller->OnRowClicked(pbt);
+    EXPECT_FALSE(view.pbtVisible);
+
+    controller->OnRowKey(pbt, kKeyEnter);
+    EXPECT_TRUE(controller->DetailsActive());
+    EXPECT_TRUE(view.pbtVisible);
+    EXPECT_EQ(view.pbtContent.recordNumber, pbt + 1);
+    EXPECT_EQ(view.pbtFills, 1);
+    controller->OnRowClicked(pbt);  // the same record is not decoded again
+    EXPECT_EQ(view.pbtFills, 1);
+
+    controller->OnRowKey(multi, kKeyDown);
+    EXPECT_TRUE(view.modbusVisible);
+    EXPECT_FALSE(view.pbtVisible);
+    EXPECT_EQ(view.modbusContent.recordNumber, multi + 1);
+    EXPECT_FALSE(view.modbusContent.rows.empty());
+
+    // Escape in the Modbus dialog hides it but keeps the details on.
+    controller->OnModbusDialogClosed(true);
+    EXPECT_FALSE(view.modbusVisible);
+    EXPECT_TRUE(controller->DetailsActive());
+    controller->OnRowClicked(single);
+    EXPECT_FALSE(view.modbusVisible);
+    controller->OnRowClicked(multi);
+    EXPECT_TRUE(view.modbusVisible);
+
+    // "Close" ends the details: moving on updates nothing.
+    controller->OnBlockTransferDialogClosed(false);
+    EXPECT_FALSE(controller->DetailsActive());
+    controller->OnRowClicked(pbt);
+    EXPECT_FALSE(view.pbtVisible);
+
+    // A double click sends the Sr.No. to the report dialog; on a single Modbus record it switches details on
+    // and hides both dialogs.
+    controller->OnRowDoubleClicked(single);
+    EXPECT_EQ(view.reportSerial, single + 1);
+    EXPECT_TRUE(controller->DetailsActive());
+    EXPECT_FALSE(view.pbtVisible);
+    EXPECT_FALSE(view.modbusVisible);
+
+    // The message filter switches the details off.
+    Filter();
+    EXPECT_FALSE(controller->DetailsActive());
+}
+
+}  // namespace
+}  // namespace vyx
