@@ -40,7 +40,7 @@ std::optional<FolderChoice> BrowseForDataFolder(const QString& initialFolder, QW
 
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     FolderChoice choice;
-    choice.folder = QDir::cleanPath(dialog.selectedFiles().front());
+    choice.folder = QDir::cleanPath(dialog.selectedFiles().front()).toStdString();
     choice.messageMode = message->isChecked();
     return choice;
 }

@@ -4,14 +4,11 @@
 #include <QString>
 #include <optional>
 
+#include "controller/MainWindowView.h"
+
 class QWidget;
 
 namespace vyx::gui {
-
-struct FolderChoice {
-    QString folder;
-    bool messageMode = true;  // "Message" checked; false for "FCU"
-};
 
 // Runs the dialog modally, starting at initialFolder with "Message" checked.
 std::optional<FolderChoice> BrowseForDataFolder(const QString& initialFolder, QWidget* parent);

@@ -464,13 +464,19 @@ void CMainWindowController::OnRowDoubleClicked(std::int64_t serial) {
 
 void CMainWindowController::OnRowKey(std::int64_t serial, int key) {
     switch (key) {
-    case kKeyEnter: case kKeyPageUp: case kKeyPageDown: case kKeyEnd: case kKeyHome: case kKeyUp: case kKeyDown:
+    case kListKeyEnter:
+    case kListKeyPageUp:
+    case kListKeyPageDown:
+    case kListKeyEnd:
+    case kListKeyHome:
+    case kListKeyUp:
+    case kListKeyDown:
         break;
     default:
         return;
     }
     if (serial < 0 || serial >= m_total) return;
-    if (key == kKeyEnter) {
+    if (key == kListKeyEnter) {
         CRecord record;
         try {
             if (!ReadRecord(serial, record)) return;

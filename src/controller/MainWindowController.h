@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "controller/AppSettings.h"
+#include "controller/ListPagingListener.h"
 #include "controller/MainWindowView.h"
 #include "controller/MessageBoxes.h"
 #include "decode/FCU.h"
@@ -20,17 +21,6 @@
 #include "logdata/RecordDatabase.h"
 
 namespace vyx {
-
-// Keys of the record list that move or confirm the selection.
-enum ListKey : int {
-    kKeyEnter = 13,
-    kKeyPageUp = 33,
-    kKeyPageDown = 34,
-    kKeyEnd = 35,
-    kKeyHome = 36,
-    kKeyUp = 38,
-    kKeyDown = 40,
-};
 
 class CMainWindowController {
 public:

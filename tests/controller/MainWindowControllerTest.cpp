@@ -466,12 +466,12 @@ TEST_F(ControllerTest, DetailDialogsFollowTheSelection) {
     ASSERT_TRUE(pbt >= 0 && multi >= 0 && single >= 0 && halvik >= 0);
 
     // Enter on a Halvik record neither switches details on nor shows anything.
-    controller->OnRowKey(halvik, kKeyEnter);
+    controller->OnRowKey(halvik, kListKeyEnter);
     EXPECT_FALSE(controller->DetailsActive());
     controller->OnRowClicked(pbt);
     EXPECT_FALSE(view.pbtVisible);
 
-    controller->OnRowKey(pbt, kKeyEnter);
+    controller->OnRowKey(pbt, kListKeyEnter);
     EXPECT_TRUE(controller->DetailsActive());
     EXPECT_TRUE(view.pbtVisible);
     EXPECT_EQ(view.pbtContent.recordNumber, pbt + 1);
@@ -479,7 +479,7 @@ TEST_F(ControllerTest, DetailDialogsFollowTheSelection) {
     controller->OnRowClicked(pbt);  // the same record is not decoded again
     EXPECT_EQ(view.pbtFills, 1);
 
-    controller->OnRowKey(multi, kKeyDown);
+    controller->OnRowKey(multi, kListKeyDown);
     EXPECT_TRUE(view.modbusVisible);
     EXPECT_FALSE(view.pbtVisible);
     EXPECT_EQ(view.modbusContent.recordNumber, multi + 1);
