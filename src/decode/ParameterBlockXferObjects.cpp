@@ -1,0 +1,64 @@
+// Bodies of the block-transfer object tree: block, packet and message.
+
+#include "decode/ParameterBlockXferBlock.h"
+#include "decode/ParameterBlockXferFormatObjIterator.h"
+#include "decode/ParameterBlockXferMessage.h"
+#include "decode/ParameterBlockXferPacket.h"
+
+namespace vyx {
+namespace {
+
+template <typename Pointer>
+auto* At(const std::vector<Pointer>& items, int index) {
+    return (index >= 0 && index < static_cast<int>(items.size())) ? items[static_cast<std::size_t>(index)].get()
+                                                                  : nullptr;
+}
+
+}  // namespace
+
+void CParameterBlockXferBlock::AddCustomData(std::unique_ptr<IParameterBlockXferCustomData> item) {
+    if (item) m_items.push_back(std::move(item));
+}
+
+const IParameterBlockXferCustomData* CParameterBlockXferBlock::GetCustomData(int index) const {
+    return At(m_items, index);
+}
+
+void CParameterBlockXferBlock::Assign(const IParameterBlockXferBlock& other) {
+    if (&other == this) return;
+    m_nBlockNumber = other.GetBlockNumber();
+    m_nParameterNumber = other.GetParameterNumber();
+}
+
+void CParameterBlockXferPacket::Assign(const IParameterBlockXferPacket& other) {
+    if (&other == this) return;
+    m_nType = other.GetType();
+    const int length = other.GetLength();
+    if (length > 0 && other.GetData() != nullptr) {
+        m_data.assign(other.GetData(), other.GetData() + length);
+    } else {
+        m_data.clear();
+    }
+}
+
+void CParameterBlockXferPacket::AddBlock(std::unique_ptr<IParameterBlockXferBlock> block) {
+    if (block) m_blocks.push_back(std::move(block));
+}
+
+const IParameterBlockXferBlock* CParameterBlockXferPacket::GetBlock(int index) const {
+    return At(m_blocks, index);
+}
+
+void CParameterBlockXferMessage::AddPacket(std::unique_ptr<IParameterBlockXferPacket> packet) {
+    if (packet) m_packets.push_back(std::move(packet));
+}
+
+const IParameterBlockXferPacket* CParameterBlockXferMessage::GetPacket(int index) const {
+    return At(m_packets, index);
+}
+
+std::unique_ptr<IParameterBlockXferFormatObjIterator> CParameterBlockXferMessage::CreateIterator() const {
+    return std::make_unique<CParameterBlockXferFormatObjIterator>(this);
+}
+
+}  // namespace vyx
