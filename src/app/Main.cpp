@@ -1,0 +1,63 @@
+// vyx-viewer: the desktop viewer.
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QMessageBox>
+#include <QTimer>
+#include <clocale>
+
+#include "app/Artwork.h"
+#include "app/MainWindow.h"
+#include "app/SingleInstance.h"
+#include "app/SplashWindow.h"
+#include "platform/FileError.h"
+#include "platform/TempFolder.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Vyx Viewer"));
+    QApplication::setOrganizationName(QStringLiteral("Brennmark"));
+    QApplication::setApplicationVersion(QStringLiteral("1.65"));
+    QApplication::setWindowIcon(vyx::gui::ApplicationIcon());
+    // Qt takes the locale from the environment; numbers written into files must not follow it.
+    std::setlocale(LC_NUMERIC, "C");
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Viewer for the day files of a field-network data logger"));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption messages(QStringLiteral("messages"), QStringLiteral("Open FOLDER in messages mode (the default)"));
+    const QCommandLineOption fcu(QStringLiteral("fcu"), QStringLiteral("Open FOLDER in FCU mode"));
+    const QCommandLineOption noSplash(QStringLiteral("no-splash"), QStringLiteral("Do not show the start-up picture"));
+    parser.addOption(messages);
+    parser.addOption(fcu);
+    parser.addOption(noSplash);
+    parser.addPositionalArgument(QStringLiteral("FOLDER"), QStringLiteral("Data folder to open at start"));
+    parser.process(app);
+
+    vyx::gui::SingleInstance instance;
+    if (!instance.Acquire()) return 0;  // the running viewer has been asked to come forward
+
+    std::string tempFolder;
+    try {
+        tempFolder = vyx::PrivateTempFolder();
+    } catch (const vyx::CVyxError& e) {
+        QMessageBox::critical(nullptr, QStringLiteral("Vyx Viewer"), QString::fromStdString(e.what()));
+        return 1;
+    }
+
+    vyx::gui::MainWindow window(tempFolder);
+    QObject::connect(&instance, &vyx::gui::SingleInstance::raiseRequested, &window,
+                     &vyx::gui::MainWindow::RaiseAndRestore);
+    window.showMaximized();
+    if (!parser.isSet(noSplash)) (new vyx::gui::SplashWindow(&window))->ShowCentred();
+
+    const QStringList folders = parser.positionalArguments();
+    if (!folders.isEmpty()) {
+        const QString folder = folders.front();
+        const bool messageMode = !parser.isSet(fcu);
+        // Opened once the window is on screen, so the load's progress shows in it.
+        QTimer::singleShot(0, &window, [&window, folder, messageMode] { window.OpenFolder(folder, messageMode); });
+    }
+    return app.exec();
+}

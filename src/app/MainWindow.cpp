@@ -1,0 +1,477 @@
+#include "app/MainWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTimeEdit>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "app/AboutDialog.h"
+#include "app/Artwork.h"
+#include "app/BannerWidget.h"
+#include "app/DetailDialogs.h"
+#include "app/FolderDialog.h"
+#include "app/HelpOpener.h"
+#include "app/QtMessageBoxes.h"
+#include "app/QtSettingsStorage.h"
+#include "app/QueuedLoadTarget.h"
+#include "filter/CommandList.h"
+#include "res/StringTable.h"
+#include "views/ListLargeDataCtrl.h"
+#include "views/NumericComboBox.h"
+
+namespace vyx::gui {
+namespace {
+
+QString Load(int id) { return QString::fromStdString(std::string(res::LoadString(id))); }
+
+QDate ToQDate(const CivilDateTime& t) { return QDate(t.year, t.month, t.day); }
+QTime ToQTime(const CivilDateTime& t) { return QTime(t.hour, t.minute, t.second); }
+
+CivilDateTime FromQt(const QDate& date, const QTime& time) {
+    CivilDateTime t;
+    t.year = date.year();
+    t.month = date.month();
+    t.day = date.day();
+    t.hour = time.hour();
+    t.minute = time.minute();
+    t.second = time.second();
+    return t;
+}
+
+const QList<int> kRecordColumnWidths = {50, 150, 350, 150, 120, 50, 75};
+const QList<int> kFcuColumnWidths = {75, 250, 150};
+
+// The column widths were chosen for a small dialog font; scale them to the font in use, so that a date or a
+// channel name is not cut off where the font is wider.
+QList<int> ScaledWidths(const QList<int>& widths, const QWidget* widget) {
+    const double scale = std::max(1.0, widget->fontMetrics().horizontalAdvance(QLatin1Char('0')) / 6.0);
+    QList<int> scaled;
+    for (int w : widths) scaled << static_cast<int>(w * scale + 0.5);
+    return scaled;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(const std::string& tempFolder, QWidget* parent)
+    : QMainWindow(parent),
+      m_boxes(std::make_unique<QtMessageBoxes>(this)),
+      m_settings(std::make_unique<QtSettingsStorage>()) {
+    m_activeBoxes = m_boxes.get();
+    setObjectName("mainWindow");
+    setWindowIcon(ApplicationIcon());
+    m_loadTarget = std::make_unique<QueuedLoadTarget>(this, [this](const LoadNotification& n) {
+        if (m_controller) m_controller->OnLoadNotification(n);
+    });
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(4);
+    m_banner = new BannerWidget(central);
+    layout->addWidget(m_banner);
+    setCentralWidget(central);
+
+    BuildMenus();
+    BuildFilterBars();
+    BuildLists();
+    BuildStatusBar();
+
+    auto* body = new QVBoxLayout;
+    body->setContentsMargins(5, 0, 5, 5);
+    body->addWidget(m_messageBar);
+    body->addWidget(m_fcuBar);
+    body->addWidget(m_recordList, 1);
+    body->addWidget(m_fcuTable, 1);
+    layout->addLayout(body, 1);
+
+    m_blockTransferDialog =
+        new BlockTransferDialog(this, [this](bool byEscape) { m_controller->OnBlockTransferDialogClosed(byEscape); });
+    m_modbusDialog =
+        new ModbusMultipleDialog(this, [this](bool byEscape) { m_controller->OnModbusDialogClosed(byEscape); });
+
+    m_controller = std::make_unique<CMainWindowController>(static_cast<IMainWindowView&>(*this), *m_activeBoxes, *m_settings, tempFolder,
+                                                           m_loadTarget.get());
+    m_controller->OnInit();
+    resize(1200, 760);
+}
+
+MainWindow::~MainWindow() {
+    // Stop the worker while everything it reports to still exists.
+    m_controller.reset();
+}
+
+IMessageBoxes& MainWindow::MessageBoxes() { return *m_activeBoxes; }
+
+void MainWindow::SetMessageBoxes(IMessageBoxes* boxes) {
+    m_activeBoxes = boxes ? boxes : m_boxes.get();
+    // The controller holds a reference: rebuild it over the new boxes (only done before any folder is open).
+    const std::string temp = m_controller->Database().TempFolder();
+    m_controller.reset();
+    m_controller = std::make_unique<CMainWindowController>(static_cast<IMainWindowView&>(*this), *m_activeBoxes, *m_settings, temp,
+                                                           m_loadTarget.get());
+    m_controller->OnInit();
+}
+
+// ---- building
+
+void MainWindow::BuildMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    QAction* select = file->addAction(QStringLiteral("&Select Folder"));
+    select->setObjectName("selectFolderAction");
+    select->setShortcut(QKeySequence::Open);
+    connect(select, &QAction::triggered, this, [this] { m_controller->OnSelectFolder(); });
+    QAction* exit = file->addAction(QStringLiteral("&Exit"));
+    exit->setShortcut(QKeySequence::Quit);
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+
+    QMenu* report = menuBar()->addMenu(QStringLiteral("Report"));
+    m_messagesReport = report->addAction(QStringLiteral("Messages"));
+    m_messagesReport->setObjectName("messagesReportAction");
+    m_fcuReport = report->addAction(QStringLiteral("FCU"));
+    m_fcuReport->setObjectName("fcuReportAction");
+    m_messagesReport->setEnabled(false);
+    m_fcuReport->setEnabled(false);
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    QAction* showHelp = help->addAction(QStringLiteral("Show Help !"));
+    showHelp->setShortcut(QKeySequence::HelpContents);
+    connect(showHelp, &QAction::triggered, this, [this] { OpenHelpDocument(*m_activeBoxes); });
+    QAction* about = help->addAction(QStringLiteral("About"));
+    connect(about, &QAction::triggered, this, [this] { AboutDialog(this).exec(); });
+}
+
+void MainWindow::BuildFilterBars() {
+    m_messageBar = new QGroupBox(QStringLiteral("Filter Criteria"), this);
+    m_messageBar->setObjectName("messageFilterBar");
+
+    m_selectDateTime = new QCheckBox(QStringLiteral("&Select Date/Time"), m_messageBar);
+    m_selectDateTime->setObjectName("selectDateTime");
+    const QDateTime now = QDateTime::currentDateTime();
+    auto makeDate = [&](const char* name) {
+        auto* edit = new QDateEdit(now.date(), m_messageBar);
+        edit->setObjectName(name);
+        edit->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
+        edit->setCalendarPopup(true);
+        return edit;
+    };
+    auto makeTime = [&](const char* name) {
+        auto* edit = new QTimeEdit(now.time(), m_messageBar);
+        edit->setObjectName(name);
+        edit->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+        return edit;
+    };
+    m_fromDate = makeDate("fromDate");
+    m_fromTime = makeTime("fromTime");
+    m_toDate = makeDate("toDate");
+    m_toTime = makeTime("toTime");
+    connect(m_selectDateTime, &QCheckBox::toggled, this, [this] { ApplyDateTimeCheck(); });
+
+    m_dateRange = new QLabel(m_messageBar);
+    m_dateRange->setObjectName("dateRange");
+    m_dateRange->setMinimumWidth(190);
+
+    m_channelCombo = new QComboBox(m_messageBar);
+    m_channelCombo->setObjectName("channelCombo");
+    m_fcuChannelCombo = new QComboBox(this);
+    m_fcuChannelCombo->setObjectName("fcuChannelCombo");
+    for (QComboBox* combo : {m_channelCombo, m_fcuChannelCombo}) {
+        combo->addItems({Load(res::IDS_ALL), Load(res::IDS_MS_A_LEFT), Load(res::IDS_MS_B_RIGHT)});
+    }
+    m_commandCombo = new QComboBox(m_messageBar);
+    m_commandCombo->setObjectName("commandCombo");
+    for (const auto& text : CommandListTexts()) m_commandCombo->addItem(QString::fromStdString(std::string(text)));
+    m_commandCombo->setMaxVisibleItems(20);
+    m_fcuCombo = new CNumericComboBox(m_messageBar);
+    m_fcuCombo->setObjectName("fcuCombo");
+    m_fcuCombo->addItem(Load(res::IDS_ALL));
+    m_fcuCombo->setMinimumWidth(90);
+    m_modbusAddress = new QLineEdit(QStringLiteral("240"), m_messageBar);
+    m_modbusAddress->setObjectName("modbusAddress");
+    m_modbusAddress->setAlignment(Qt::AlignRight);
+    m_modbusAddress->setMaximumWidth(60);
+    m_messageFilterButton = new QPushButton(QStringLiteral("&Filter !"), m_messageBar);
+    m_messageFilterButton->setObjectName("messageFilterButton");
+    connect(m_messageFilterButton, &QPushButton::clicked, this, [this] { m_controller->OnMessageFilter(); });
+
+    auto label = [this](const QString& text, QWidget* buddy) {
+        auto* l = new QLabel(text, m_messageBar);
+        l->setBuddy(buddy);
+        return l;
+    };
+    auto* row1 = new QHBoxLayout;
+    row1->addWidget(m_selectDateTime);
+    row1->addWidget(label(QStringLiteral("From :"), m_fromDate));
+    row1->addWidget(m_fromDate);
+    row1->addWidget(m_fromTime);
+    row1->addWidget(label(QStringLiteral("To:"), m_toDate));
+    row1->addWidget(m_toDate);
+    row1->addWidget(m_toTime);
+    row1->addSpacing(16);
+    row1->addWidget(new QLabel(QStringLiteral("Date Range:"), m_messageBar));
+    row1->addWidget(m_dateRange);
+    row1->addStretch(1);
+    auto* row2 = new QHBoxLayout;
+    row2->addWidget(label(QStringLiteral("&Channel"), m_channelCombo));
+    row2->addWidget(m_channelCombo);
+    row2->addWidget(label(QStringLiteral("C&ommand"), m_commandCombo));
+    row2->addWidget(m_commandCombo);
+    row2->addWidget(label(QStringLiteral("FC&U"), m_fcuCombo));
+    row2->addWidget(m_fcuCombo);
+    row2->addSpacing(16);
+    row2->addWidget(new QLabel(QStringLiteral("Modbus Addr:"), m_messageBar));
+    row2->addWidget(m_modbusAddress);
+    row2->addSpacing(16);
+    row2->addWidget(m_messageFilterButton);
+    row2->addStretch(1);
+    auto* bar = new QVBoxLayout(m_messageBar);
+    bar->addLayout(row1);
+    bar->addLayout(row2);
+
+    m_fcuBar = new QGroupBox(QStringLiteral("Filter Criteria"), this);
+    m_fcuBar->setObjectName("fcuFilterBar");
+    m_fcuChannelCombo->setParent(m_fcuBar);
+    m_fcuFilterButton = new QPushButton(QStringLiteral("&Filter !"), m_fcuBar);
+    m_fcuFilterButton->setObjectName("fcuFilterButton");
+    connect(m_fcuFilterButton, &QPushButton::clicked, this, [this] { m_controller->OnFcuFilter(); });
+    auto* fcuRow = new QHBoxLayout(m_fcuBar);
+    auto* fcuLabel = new QLabel(QStringLiteral("&Channel"), m_fcuBar);
+    fcuLabel->setBuddy(m_fcuChannelCombo);
+    fcuRow->addWidget(fcuLabel);
+    fcuRow->addWidget(m_fcuChannelCombo);
+    fcuRow->addSpacing(16);
+    fcuRow->addWidget(m_fcuFilterButton);
+    fcuRow->addStretch(1);
+}
+
+void MainWindow::BuildLists() {
+    m_recordList = new CListLargeDataCtrl(this);
+    m_recordList->setObjectName("recordList");
+    QStringList labels;
+    for (int id = res::IDS_SRNO; id <= res::IDS_CHANNEL; ++id) labels << Load(id);
+    m_recordList->SetColumns(labels, ScaledWidths(kRecordColumnWidths, this));
+    m_recordList->SetTextProvider(this);
+    m_recordList->SetListener(this);
+
+    m_fcuTable = new QTreeWidget(this);
+    m_fcuTable->setObjectName("fcuTable");
+    m_fcuTable->setRootIsDecorated(false);
+    m_fcuTable->setUniformRowHeights(true);
+    m_fcuTable->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_fcuTable->setAllColumnsShowFocus(true);
+    m_fcuTable->setHeaderLabels({Load(res::IDS_FCU_NO), Load(res::IDS_FCU_TYPE), Load(res::IDS_FCU_CHANNEL)});
+    m_fcuTable->headerItem()->setTextAlignment(0, Qt::AlignRight | Qt::AlignVCenter);
+    m_fcuTable->setStyleSheet(QStringLiteral("QTreeView::item { border-right: 1px solid #d0d0d0; "
+                                             "border-bottom: 1px solid #d0d0d0; }"));
+}
+
+void MainWindow::BuildStatusBar() {
+    for (int i = 0; i < 3; ++i) {
+        m_statusPanes[i] = new QLabel(QStringLiteral(" "), this);
+        m_statusPanes[i]->setObjectName(QStringLiteral("statusPane%1").arg(i));
+        m_statusPanes[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    }
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName("loadProgress");
+    m_progress->setRange(0, CMainWindowController::kProgressRange);
+    m_progress->setTextVisible(false);
+    m_progress->setMaximumHeight(14);
+    m_progress->hide();
+    auto* pane1 = new QWidget(this);
+    auto* pane1Layout = new QHBoxLayout(pane1);
+    pane1Layout->setContentsMargins(5, 0, 5, 0);
+    pane1Layout->addWidget(m_progress);
+    statusBar()->addWidget(m_statusPanes[0], 1);
+    statusBar()->addWidget(pane1, 1);
+    statusBar()->addWidget(m_statusPanes[2], 2);
+}
+
+void MainWindow::ApplyDateTimeCheck() {
+    const bool on = m_selectDateTime->isChecked();
+    for (QWidget* w : std::initializer_list<QWidget*>{m_fromDate, m_fromTime, m_toDate, m_toTime}) {
+        w->setEnabled(on);
+    }
+}
+
+// ---- public
+
+void MainWindow::OpenFolder(const QString& folder, bool messageMode) {
+    m_controller->OpenFolder({folder.toStdString(), messageMode});
+}
+
+void MainWindow::RaiseAndRestore() {
+    if (isMinimized()) showNormal();
+    show();
+    raise();
+    activateWindow();
+}
+
+QString MainWindow::StatusText(int pane) const {
+    return (pane >= 0 && pane < 3) ? m_statusPanes[pane]->text() : QString();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    m_controller->OnClose();
+    m_blockTransferDialog->hide();
+    m_modbusDialog->hide();
+    QMainWindow::closeEvent(event);
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    // Escape closes the window, as it always has; Enter alone does nothing here.
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+// ---- IMainWindowView
+
+void MainWindow::SetTitle(const std::string& title) { setWindowTitle(QString::fromStdString(title)); }
+
+void MainWindow::ApplyViewMode(ViewMode mode) {
+    m_messageBar->setVisible(mode == ViewMode::Messages);
+    m_recordList->setVisible(mode == ViewMode::Messages);
+    m_fcuBar->setVisible(mode == ViewMode::FCU);
+    m_fcuTable->setVisible(mode == ViewMode::FCU);
+    if (mode == ViewMode::Messages) m_recordList->SetColumnWidths(ScaledWidths(kRecordColumnWidths, this));
+    if (mode == ViewMode::FCU) {
+        const QList<int> widths = ScaledWidths(kFcuColumnWidths, this);
+        for (int c = 0; c < widths.size(); ++c) m_fcuTable->setColumnWidth(c, widths[c]);
+    }
+}
+
+void MainWindow::SetReportMenus(bool messagesEnabled, bool fcuEnabled) {
+    m_messagesReport->setEnabled(messagesEnabled);
+    m_fcuReport->setEnabled(fcuEnabled);
+}
+
+std::optional<FolderChoice> MainWindow::BrowseForFolder(const std::string& initialFolder) {
+    return BrowseForDataFolder(QString::fromStdString(initialFolder), this);
+}
+
+FilterBarInputs MainWindow::ReadFilterBar() {
+    FilterBarInputs inputs;
+    inputs.selection.channelIndex = m_channelCombo->currentIndex();
+    inputs.selection.commandIndex = m_commandCombo->currentIndex();
+    inputs.selection.fcuText = m_fcuCombo->currentText().toStdString();
+    inputs.selection.selectDateTime = m_selectDateTime->isChecked();
+    inputs.selection.from = FromQt(m_fromDate->date(), m_fromTime->time());
+    inputs.selection.to = FromQt(m_toDate->date(), m_toTime->time());
+    inputs.modbusAddressText = m_modbusAddress->text().toStdString();
+    return inputs;
+}
+
+void MainWindow::SelectFirstEntries() {
+    for (QComboBox* combo : std::initializer_list<QComboBox*>{m_channelCombo, m_commandCombo, m_fcuCombo,
+                                                              m_fcuChannelCombo}) {
+        combo->setCurrentIndex(0);
+    }
+}
+
+void MainWindow::SetFcuEntries(const std::vector<std::string>& entries) {
+    m_fcuCombo->clear();
+    for (const auto& e : entries) m_fcuCombo->addItem(QString::fromStdString(e));
+    m_fcuCombo->setCurrentIndex(0);
+}
+
+void MainWindow::SetSelectDateTime(bool checked) {
+    m_selectDateTime->setChecked(checked);
+    ApplyDateTimeCheck();
+}
+
+void MainWindow::SetDateTimes(const CivilDateTime& from, const CivilDateTime& to) {
+    m_fromDate->setDate(ToQDate(from));
+    m_fromTime->setTime(ToQTime(from));
+    m_toDate->setDate(ToQDate(to));
+    m_toTime->setTime(ToQTime(to));
+}
+
+void MainWindow::SetDateRangeText(const std::string& text) { m_dateRange->setText(QString::fromStdString(text)); }
+
+int MainWindow::FcuChannelIndex() { return m_fcuChannelCombo->currentIndex(); }
+
+void MainWindow::SetStatusText(int pane, const std::string& text) {
+    if (pane >= 0 && pane < 3) m_statusPanes[pane]->setText(QString::fromStdString(text));
+}
+
+void MainWindow::SetProgress(bool visible, int position) {
+    m_progress->setValue(position);
+    m_progress->setVisible(visible);
+}
+
+void MainWindow::SetBusy(bool busy) { m_recordList->SetBusy(busy); }
+
+void MainWindow::ListReset() { m_recordList->ResetList(); }
+
+void MainWindow::ListSetCount(std::int64_t total) { m_recordList->SetTotal(total); }
+
+void MainWindow::ListRedraw() { m_recordList->Redraw(); }
+
+void MainWindow::SetFcuTable(const std::vector<std::array<std::string, 3>>& rows) {
+    m_fcuTable->clear();
+    QList<QTreeWidgetItem*> items;
+    items.reserve(static_cast<int>(rows.size()));
+    for (const auto& row : rows) {
+        auto* item = new QTreeWidgetItem(
+            {QString::fromStdString(row[0]), QString::fromStdString(row[1]), QString::fromStdString(row[2])});
+        item->setTextAlignment(0, Qt::AlignRight | Qt::AlignVCenter);
+        items.push_back(item);
+    }
+    m_fcuTable->addTopLevelItems(items);
+}
+
+void MainWindow::FillBlockTransferDialog(const DetailDialogContent& content) { m_blockTransferDialog->Fill(content); }
+void MainWindow::ShowBlockTransferDialog() { m_blockTransferDialog->ShowInactive(); }
+void MainWindow::HideBlockTransferDialog() { m_blockTransferDialog->hide(); }
+void MainWindow::FillModbusDialog(const DetailDialogContent& content) { m_modbusDialog->Fill(content); }
+void MainWindow::ShowModbusDialog() { m_modbusDialog->ShowInactive(); }
+void MainWindow::HideModbusDialog() { m_modbusDialog->hide(); }
+
+bool MainWindow::IsReportRunning() { return false; }
+void MainWindow::HideReportDialog() {}
+void MainWindow::ReportRecordsChanged(std::int64_t) {}
+void MainWindow::ReportSelectSerial(std::int64_t) {}
+
+// ---- IListPagingListener
+
+void MainWindow::OnPageRowsChanged(int) {}
+
+void MainWindow::OnSortRequest(SortRequest& request) {
+    request.accept = m_controller->OnSortRequest(request.newState) ? 1 : 0;
+}
+
+void MainWindow::OnKeyDown(int keyCode) { m_controller->OnRowKey(SelectedSerial(), keyCode); }
+
+void MainWindow::OnClick(std::int32_t serial) { m_controller->OnRowClicked(serial); }
+
+void MainWindow::OnDoubleClick(std::int32_t serial) { m_controller->OnRowDoubleClicked(serial); }
+
+std::int64_t MainWindow::SelectedSerial() const { return m_recordList->Paging().Current(); }
+
+// ---- IListPageTextProvider
+
+int MainWindow::FillPage(std::int32_t first, int count) {
+    m_controller->FillPage(first, count);
+    return m_controller->PageRows();
+}
+
+std::string_view MainWindow::CellText(int row, int column) const { return m_controller->CellText(row, column); }
+
+}  // namespace vyx::gui

@@ -1,0 +1,148 @@
+#pragma once
+// The viewer's main window: the toolkit side of CMainWindowController. It builds the controls, delivers
+// events to the controller and shows what the controller tells it.
+
+#include <QMainWindow>
+#include <memory>
+
+#include "controller/ListPagingListener.h"
+#include "controller/ListPagingTextProvider.h"
+#include "controller/MainWindowController.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QTimeEdit;
+class QTreeWidget;
+
+namespace vyx {
+class CListLargeDataCtrl;
+class CNumericComboBox;
+}  // namespace vyx
+
+namespace vyx::gui {
+
+class BannerWidget;
+class QtMessageBoxes;
+class QtSettingsStorage;
+class QueuedLoadTarget;
+class BlockTransferDialog;
+class ModbusMultipleDialog;
+
+class MainWindow : public QMainWindow,
+                   private IMainWindowView,
+                   private IListPagingListener,
+                   private IListPageTextProvider {
+    Q_OBJECT
+public:
+    // tempFolder: the private folder for index, run and log files.
+    explicit MainWindow(const std::string& tempFolder, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Opens a folder as if chosen in the folder dialog (the command line at start-up).
+    void OpenFolder(const QString& folder, bool messageMode);
+    CMainWindowController& Controller() { return *m_controller; }
+    // Brings the window to the front, restoring it when minimised (a second start asked for it).
+    void RaiseAndRestore();
+
+    // For tests and screenshots.
+    CListLargeDataCtrl* RecordList() const { return m_recordList; }
+    QTreeWidget* FcuTable() const { return m_fcuTable; }
+    QString StatusText(int pane) const;
+    IMessageBoxes& MessageBoxes();
+    void SetMessageBoxes(IMessageBoxes* boxes);  // null restores the real boxes
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    // IMainWindowView
+    void SetTitle(const std::string& title) override;
+    void ApplyViewMode(ViewMode mode) override;
+    void SetReportMenus(bool messagesEnabled, bool fcuEnabled) override;
+    std::optional<FolderChoice> BrowseForFolder(const std::string& initialFolder) override;
+    FilterBarInputs ReadFilterBar() override;
+    void SelectFirstEntries() override;
+    void SetFcuEntries(const std::vector<std::string>& entries) override;
+    void SetSelectDateTime(bool checked) override;
+    void SetDateTimes(const CivilDateTime& from, const CivilDateTime& to) override;
+    void SetDateRangeText(const std::string& text) override;
+    int FcuChannelIndex() override;
+    void SetStatusText(int pane, const std::string& text) override;
+    void SetProgress(bool visible, int position) override;
+    void SetBusy(bool busy) override;
+    void ListReset() override;
+    void ListSetCount(std::int64_t total) override;
+    void ListRedraw() override;
+    void SetFcuTable(const std::vector<std::array<std::string, 3>>& rows) override;
+    void FillBlockTransferDialog(const DetailDialogContent& content) override;
+    void ShowBlockTransferDialog() override;
+    void HideBlockTransferDialog() override;
+    void FillModbusDialog(const DetailDialogContent& content) override;
+    void ShowModbusDialog() override;
+    void HideModbusDialog() override;
+    bool IsReportRunning() override;
+    void HideReportDialog() override;
+    void ReportRecordsChanged(std::int64_t available) override;
+    void ReportSelectSerial(std::int64_t srNo) override;
+
+    // IListPagingListener
+    void OnPageRowsChanged(int rowsPerPage) override;
+    void OnSortRequest(SortRequest& request) override;
+    void OnKeyDown(int keyCode) override;
+    void OnClick(std::int32_t serial) override;
+    void OnDoubleClick(std::int32_t serial) override;
+
+    // IListPageTextProvider
+    int FillPage(std::int32_t first, int count) override;
+    std::string_view CellText(int row, int column) const override;
+
+    void BuildMenus();
+    void BuildFilterBars();
+    void BuildLists();
+    void BuildStatusBar();
+    void ApplyDateTimeCheck();
+    std::int64_t SelectedSerial() const;
+
+    std::unique_ptr<QtMessageBoxes> m_boxes;
+    IMessageBoxes* m_activeBoxes = nullptr;
+    std::unique_ptr<QtSettingsStorage> m_settings;
+    std::unique_ptr<QueuedLoadTarget> m_loadTarget;
+
+    BannerWidget* m_banner = nullptr;
+    QGroupBox* m_messageBar = nullptr;
+    QCheckBox* m_selectDateTime = nullptr;
+    QDateEdit* m_fromDate = nullptr;
+    QTimeEdit* m_fromTime = nullptr;
+    QDateEdit* m_toDate = nullptr;
+    QTimeEdit* m_toTime = nullptr;
+    QLabel* m_dateRange = nullptr;
+    QComboBox* m_channelCombo = nullptr;
+    QComboBox* m_commandCombo = nullptr;
+    CNumericComboBox* m_fcuCombo = nullptr;
+    QLineEdit* m_modbusAddress = nullptr;
+    QPushButton* m_messageFilterButton = nullptr;
+    QGroupBox* m_fcuBar = nullptr;
+    QComboBox* m_fcuChannelCombo = nullptr;
+    QPushButton* m_fcuFilterButton = nullptr;
+    CListLargeDataCtrl* m_recordList = nullptr;
+    QTreeWidget* m_fcuTable = nullptr;
+    QLabel* m_statusPanes[3] = {};
+    QProgressBar* m_progress = nullptr;
+    QAction* m_messagesReport = nullptr;
+    QAction* m_fcuReport = nullptr;
+    BlockTransferDialog* m_blockTransferDialog = nullptr;
+    ModbusMultipleDialog* m_modbusDialog = nullptr;
+
+    // Last member: its destructor stops the loading worker before anything it reports to goes away.
+    std::unique_ptr<CMainWindowController> m_controller;
+};
+
+}  // namespace vyx::gui

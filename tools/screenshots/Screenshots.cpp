@@ -1,0 +1,83 @@
+// Drives the real main window over a sample folder and saves pictures of it, for the documentation.
+// Usage: vyx-screenshots DATA_FOLDER OUTPUT_FOLDER
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QPixmap>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <cstdio>
+
+#include "app/MainWindow.h"
+#include "controller/MessageBoxes.h"
+#include "platform/TempFolder.h"
+#include "views/ListLargeDataCtrl.h"
+
+namespace {
+
+// Message boxes are noted, not shown: nobody is there to close them.
+class QuietBoxes : public vyx::IMessageBoxes {
+public:
+    void Show(const std::string& text, vyx::MessageIcon) override { std::fprintf(stderr, "box: %s\n", text.c_str()); }
+    vyx::MessageAnswer Ask(const std::string& text, vyx::MessageIcon) override {
+        std::fprintf(stderr, "question: %s\n", text.c_str());
+        return vyx::MessageAnswer::Yes;
+    }
+};
+
+void Settle(int ms) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+bool WaitForLoad(vyx::gui::MainWindow& window) {
+    QElapsedTimer timer;
+    timer.start();
+    Settle(200);
+    while (window.Controller().Busy() && timer.elapsed() < 60000) Settle(50);
+    Settle(300);
+    return !window.Controller().Busy();
+}
+
+void Save(QWidget& widget, const QString& path) {
+    if (!widget.grab().save(path)) std::fprintf(stderr, "could not write %s\n", qPrintable(path));
+    else std::fprintf(stderr, "wrote %s\n", qPrintable(path));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: vyx-screenshots DATA_FOLDER OUTPUT_FOLDER\n");
+        return 2;
+    }
+    const QString data = QString::fromLocal8Bit(argv[1]);
+    const QString out = QString::fromLocal8Bit(argv[2]);
+    QDir().mkpath(out);
+
+    vyx::CScopedTempFolder temp;
+    QuietBoxes boxes;
+    vyx::gui::MainWindow window(temp.Path());
+    window.SetMessageBoxes(&boxes);
+    window.resize(1280, 800);
+    window.show();
+    Settle(300);
+
+    window.OpenFolder(data, true);
+    if (!WaitForLoad(window)) return 1;
+    // Select a row a few lines down, as a user looking at a record would.
+    window.RecordList()->setFocus();
+    for (int i = 0; i < 4; ++i) QTest::keyClick(window.RecordList()->PageView(), Qt::Key_Down);
+    Settle(200);
+    Save(window, out + "/main-window-messages.png");
+
+    window.OpenFolder(data, false);
+    Settle(500);
+    Save(window, out + "/main-window-fcu.png");
+    return 0;
+}
