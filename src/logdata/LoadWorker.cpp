@@ -9,8 +9,9 @@
 namespace vyx {
 namespace {
 
-// Index entries wait in the output buffer until a batch is published; the buffer holds more than a batch.
-constexpr std::size_t kIndexBufferBytes = 1 << 16;
+// Offset of the class byte in the record bytes; every decodable frame has it.
+constexpr int kClassByte = 4;
+static_assert(format::kMinDecodedFrameLength - format::kFrameLengthBytes > kClassByte);
 
 }  // namespace
 
@@ -23,7 +24,11 @@ CLoadWorker::CLoadWorker(LoadJob job, std::atomic<bool>& stopFlag, ILoadNotifica
     : m_job(std::move(job)),
       m_stop(stopFlag),
       m_target(target),
-      m_parse(m_job.settings.modbusBaseAddress) {}
+      m_parse(m_job.settings.modbusBaseAddress) {
+    for (int c = 0; c < static_cast<int>(m_knownClass.size()); ++c) {
+        m_knownClass[static_cast<std::size_t>(c)] = MessageModeFromClass(c) != kModeUnidentified;
+    }
+}
 
 void CLoadWorker::Post(LoadMessage message, std::int64_t count, std::string text, MessageIcon icon) {
     if (m_target == nullptr) return;
@@ -79,24 +84,41 @@ void CLoadWorker::Fail(const std::string& message) {
 
 void CLoadWorker::LoadDayFile(CRecordFile& file) {
     m_reader.Open(file.Path());
-    m_index.Open(file.IndexPath(), kIndexBufferBytes);
+    m_index.Open(file.IndexPath());
+    m_indexBatchBytes = 0;
     Post(UM_LOAD_FILE, 0, file.Path());
 
     const bool fileOrder = m_job.settings.order == LoadOrder::Stored;
+    // Without filters nothing looks at the decoded fields: the class byte tells an invalid record apart and
+    // the time stamp is all the sort needs, so only invalid records (for their log line) are decoded whole.
+    const bool decodeAll = !m_job.filters.empty();
     Frame frame;
     while (!Stopping() && m_reader.Next(frame)) {
         if (!frame.IsDecodable()) continue;
-        m_parse.Parse(frame.bytes, frame.RecordSize(), m_record);
-        if (m_record.m_nMessageMode == kModeUnidentified) {
-            m_log.Write(m_record, m_lastSerial + 1);
-            continue;
-        }
+        const std::uint8_t* bytes = frame.bytes;
         bool accepted = true;
-        for (const CFilterCriteria* filter : m_job.filters) {
-            if (!filter->Test(m_record)) {
-                accepted = false;
-                break;
+        std::uint32_t time = 0;
+        if (decodeAll) {
+            m_parse.Parse(bytes, frame.RecordSize(), m_record);
+            if (m_record.m_nMessageMode == kModeUnidentified) {
+                m_log.Write(m_record, m_lastSerial + 1);
+                continue;
             }
+            for (const CFilterCriteria* filter : m_job.filters) {
+                if (!filter->Test(m_record)) {
+                    accepted = false;
+                    break;
+                }
+            }
+            time = m_record.m_nTime;
+        } else {
+            if (!m_knownClass[bytes[kClassByte] & 0x3F]) {
+                m_parse.Parse(bytes, frame.RecordSize(), m_record);
+                m_log.Write(m_record, m_lastSerial + 1);
+                continue;
+            }
+            time = static_cast<std::uint32_t>(bytes[0]) << 24 | static_cast<std::uint32_t>(bytes[1]) << 16 |
+                   static_cast<std::uint32_t>(bytes[2]) << 8 | bytes[3];
         }
         if (fileOrder) {
             if (accepted) {
@@ -105,7 +127,7 @@ void CLoadWorker::LoadDayFile(CRecordFile& file) {
                 Post(UM_SCAN_PROGRESS, m_counted);
             }
         } else {
-            if (accepted) AcceptInTimeOrder(m_record.m_nTime, frame.offset);
+            if (accepted) AcceptInTimeOrder(time, frame.offset);
             CountInTimeOrder();
         }
     }
@@ -117,20 +139,32 @@ void CLoadWorker::LoadDayFile(CRecordFile& file) {
         if (!m_runBuffer.empty()) WriteRun();
         if (m_runNumber > 1) MergeRuns(file);
     }
+    FlushIndexBatch();
     m_log.Flush();
     m_index.Close();
     m_reader.Close();
 }
 
 void CLoadWorker::WriteIndexEntry(std::uint32_t offset) {
-    const std::array<std::uint8_t, format::kIndexEntryBytes> bytes = {
-        static_cast<std::uint8_t>(offset), static_cast<std::uint8_t>(offset >> 8),
-        static_cast<std::uint8_t>(offset >> 16), static_cast<std::uint8_t>(offset >> 24)};
-    m_index.Write(bytes.data(), bytes.size());
+    // Serials are published at least every 1000 entries, and every publication writes the batch out first,
+    // so the batch only fills up if that rule is ever broken; then it is written out early.
+    if (m_indexBatchBytes == m_indexBatch.size()) FlushIndexBatch();
+    std::uint8_t* out = m_indexBatch.data() + m_indexBatchBytes;
+    out[0] = static_cast<std::uint8_t>(offset);
+    out[1] = static_cast<std::uint8_t>(offset >> 8);
+    out[2] = static_cast<std::uint8_t>(offset >> 16);
+    out[3] = static_cast<std::uint8_t>(offset >> 24);
+    m_indexBatchBytes += format::kIndexEntryBytes;
+}
+
+void CLoadWorker::FlushIndexBatch() {
+    if (m_indexBatchBytes == 0) return;
+    m_index.Write(m_indexBatch.data(), m_indexBatchBytes);
+    m_indexBatchBytes = 0;
 }
 
 void CLoadWorker::PublishSoFar(CRecordFile& file) {
-    m_index.Flush();  // the entries must be readable before their serials are announced
+    FlushIndexBatch();  // the entries must be readable before their serials are announced
     file.Publish(static_cast<std::int32_t>(m_nextFirstSerial), static_cast<std::int32_t>(m_lastSerial));
     Post(UM_LOAD_PROGRESS, m_lastSerial + 1);
 }

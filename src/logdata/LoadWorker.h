@@ -2,12 +2,14 @@
 // The loading worker: reads the day files of a load frame by frame, decodes and filters every record, logs
 // invalid ones and writes the index files, in file order or (through runs and a merge) in time order.
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "filter/FilterCriteria.h"
+#include "logdata/DayFileFormat.h"
 #include "logdata/DayFileReader.h"
 #include "logdata/InvalidRecordLog.h"
 #include "logdata/LoadSettings.h"
@@ -48,6 +50,7 @@ private:
     void WriteRun();
     void MergeRuns(CRecordFile& file);
     void WriteIndexEntry(std::uint32_t offset);
+    void FlushIndexBatch();
     void PublishSoFar(CRecordFile& file);
     void FinishRange(CRecordFile& file);
     void Fail(const std::string& message);
@@ -60,8 +63,12 @@ private:
     ILoadNotificationTarget* m_target;
     CParse m_parse;
     CRecord m_record;  // decoded into again and again, keeping its payload capacity
+    std::array<bool, 64> m_knownClass{};  // by the class bits of a record's class byte
     CDayFileReader m_reader;
     COutputFile m_index;
+    // Index entries since the last publication (at most one batch of 1000), written out before it.
+    std::array<std::uint8_t, format::kProgressBatch * format::kIndexEntryBytes> m_indexBatch{};
+    std::size_t m_indexBatchBytes = 0;
     CInvalidRecordLog m_log;
     std::vector<RunEntry> m_runBuffer;
     std::vector<RunEntry> m_sortScratch;

@@ -30,22 +30,30 @@ constexpr std::size_t kMaxEntriesPerRun = 1024;
 void SortRun(std::vector<RunEntry>& entries, std::vector<RunEntry>& scratch, bool descending) {
     const std::size_t n = entries.size();
     if (n > 1) {
-        // LSD radix sort on the time stamp, one byte per pass; passes in which every entry has the same byte
-        // (the high bytes, within one day) are skipped.
+        // LSD radix sort on the time stamp relative to the run's smallest one. The stamps of one day span
+        // less than 2^17 seconds, so two passes of 9 bits usually cover them; wider spans take more passes.
+        std::uint32_t low = entries[0].time;
+        std::uint32_t high = low;
+        for (const RunEntry& e : entries) {
+            low = std::min(low, e.time);
+            high = std::max(high, e.time);
+        }
+        const std::uint32_t span = high - low;
+        constexpr int kBits = 9;
+        constexpr std::uint32_t kMask = (1u << kBits) - 1;
         scratch.resize(n);
         RunEntry* from = entries.data();
         RunEntry* to = scratch.data();
-        for (int shift = 0; shift < 32; shift += 8) {
-            std::array<std::size_t, 256> counts{};
-            for (std::size_t i = 0; i < n; ++i) ++counts[(from[i].time >> shift) & 0xFF];
-            if (counts[(from[0].time >> shift) & 0xFF] == n) continue;
-            std::size_t sum = 0;
+        for (int shift = 0; shift < 32 && (span >> shift) != 0; shift += kBits) {
+            std::array<std::uint32_t, kMask + 1> counts{};
+            for (std::size_t i = 0; i < n; ++i) ++counts[((from[i].time - low) >> shift) & kMask];
+            std::uint32_t sum = 0;
             for (auto& c : counts) {
-                const std::size_t here = c;
+                const std::uint32_t here = c;
                 c = sum;
                 sum += here;
             }
-            for (std::size_t i = 0; i < n; ++i) to[counts[(from[i].time >> shift) & 0xFF]++] = from[i];
+            for (std::size_t i = 0; i < n; ++i) to[counts[((from[i].time - low) >> shift) & kMask]++] = from[i];
             std::swap(from, to);
         }
         if (from != entries.data()) std::memcpy(entries.data(), from, n * sizeof(RunEntry));

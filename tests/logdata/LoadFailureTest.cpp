@@ -159,11 +159,15 @@ TEST(LoadFailureTest, ReadOnlyFolderIsLoadedAndNeverChanged) {
                                  std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
     const auto before = Snapshot(f.data.Path());
 
-    for (LoadOrder order : {LoadOrder::Stored, LoadOrder::Ascending, LoadOrder::Descending}) {
-        f.Load(order);
-        EXPECT_EQ(f.database.Files().size(), summary.dayFiles.size());
-        EXPECT_EQ(f.target.Counts(UM_LOAD_FINISHED), (std::vector<std::int64_t>{summary.records}));
-        EXPECT_EQ(f.target.Counts(UM_INVALID_RECORDS), (std::vector<std::int64_t>{summary.invalidRecords}));
+    // Without filters records are only classified; with one every record is decoded. Both must agree.
+    const FilterList keepAll = Filters([](const CRecord&) { return true; });
+    for (const FilterList* filters : {&keepAll, static_cast<const FilterList*>(nullptr)}) {
+        for (LoadOrder order : {LoadOrder::Stored, LoadOrder::Ascending, LoadOrder::Descending}) {
+            f.Load(order, filters ? *filters : FilterList{});
+            EXPECT_EQ(f.database.Files().size(), summary.dayFiles.size());
+            EXPECT_EQ(f.target.Counts(UM_LOAD_FINISHED), (std::vector<std::int64_t>{summary.records}));
+            EXPECT_EQ(f.target.Counts(UM_INVALID_RECORDS), (std::vector<std::int64_t>{summary.invalidRecords}));
+        }
     }
     EXPECT_EQ(Snapshot(f.data.Path()), before);
 }
