@@ -161,9 +161,10 @@ TEST(LoadFailureTest, ReadOnlyFolderIsLoadedAndNeverChanged) {
 
     // Without filters records are only classified; with one every record is decoded. Both must agree.
     const FilterList keepAll = Filters([](const CRecord&) { return true; });
-    for (const FilterList* filters : {&keepAll, static_cast<const FilterList*>(nullptr)}) {
+    const FilterList none;
+    for (const FilterList* filters : {&keepAll, &none}) {
         for (LoadOrder order : {LoadOrder::Stored, LoadOrder::Ascending, LoadOrder::Descending}) {
-            f.Load(order, filters ? *filters : FilterList{});
+            f.Load(order, *filters);
             EXPECT_EQ(f.database.Files().size(), summary.dayFiles.size());
             EXPECT_EQ(f.target.Counts(UM_LOAD_FINISHED), (std::vector<std::int64_t>{summary.records}));
             EXPECT_EQ(f.target.Counts(UM_INVALID_RECORDS), (std::vector<std::int64_t>{summary.invalidRecords}));
