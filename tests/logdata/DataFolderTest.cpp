@@ -54,15 +54,6 @@ TEST(DataFolderTest, ScanRegistersDayFilesInNameOrderWithFirstAndLastDay) {
     EXPECT_EQ(FCUInformationFilePath(f.data.Path() + "/"), f.data.File("MISCDATA.TXT"));
 }
 
-TEST(DataFolderTest, MissingOrEmptyFolderGivesNothing) {
-    LoadFixture f;
-    EXPECT_EQ(ScanDataFolder(f.data.File("absent"), f.database).count, 0);
-    const DataFolderScan empty = ScanDataFolder(f.data.Path(), f.database);
-    EXPECT_EQ(empty.count, 0);
-    EXPECT_EQ(empty.firstDay, 0u);
-    EXPECT_EQ(empty.lastDay, 0u);
-}
-
 CivilDateTime At(int day, int month, int year, int hour = 0, int minute = 0, int second = 0) {
     return CivilDateTime{year, month, day, hour, minute, second};
 }
@@ -113,6 +104,9 @@ TEST(LoadPipelineTest, SequenceStopsBeforeStartingOnBadInput) {
     LoadRequest request;
     request.folder = f.data.Path();
     EXPECT_EQ(RunLoadSequence(f.database, filterList, {}, request).messageId, res::IDS_NO_DATA_FILE);
+    request.folder = f.data.File("absent");
+    EXPECT_EQ(RunLoadSequence(f.database, filterList, {}, request).messageId, res::IDS_NO_DATA_FILE);
+    request.folder = f.data.Path();
     DayFileBytes().Records(3, LoadFixture::Day(0)).WriteTo(f.DayFile(0));
     DayFileBytes().Records(3, LoadFixture::Day(1)).WriteTo(f.DayFile(1));
     struct {

@@ -80,14 +80,6 @@ std::vector<std::vector<std::pair<int, int>>> RecordingTarget::RangesAtProgress(
     return m_ranges;
 }
 
-std::int64_t RecordingTarget::LatestProgress() const {
-    std::lock_guard lock(m_mutex);
-    for (auto it = m_all.rbegin(); it != m_all.rend(); ++it) {
-        if (it->message == UM_LOAD_PROGRESS) return it->count;
-    }
-    return 0;
-}
-
 void RecordingTarget::Clear() {
     std::lock_guard lock(m_mutex);
     m_all.clear();

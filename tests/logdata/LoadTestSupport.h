@@ -46,7 +46,6 @@ public:
     std::vector<std::string> Texts(LoadMessage message) const;
     // (first, last) of every file, captured when each UM_LOAD_PROGRESS was posted.
     std::vector<std::vector<std::pair<int, int>>> RangesAtProgress() const;
-    std::int64_t LatestProgress() const;
     void Clear();
 
 private:

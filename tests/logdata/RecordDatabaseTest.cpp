@@ -152,14 +152,5 @@ TEST(RecordDatabaseTest, StartDeletesOldIndexFilesAndResetDeletesAll) {
     EXPECT_TRUE(f.database.Files().empty());
 }
 
-TEST(RecordDatabaseTest, EmptyFolderAndEmptyFilesFinishWithZero) {
-    LoadFixture f;
-    DayFileBytes().WriteTo(f.DayFile(0));
-    f.Load(LoadOrder::Stored);
-    EXPECT_EQ(f.target.Counts(UM_LOAD_FINISHED), (std::vector<std::int64_t>{0}));
-    EXPECT_TRUE(f.target.Counts(UM_LOAD_PROGRESS).empty());
-    EXPECT_EQ(f.database.Files()[0]->LastSerial(), -1);
-}
-
 }  // namespace
 }  // namespace vyx::test

@@ -153,22 +153,6 @@ INSTANTIATE_TEST_SUITE_P(
         MergeCase{"EmptyRunIsExhausted", false, {{}, {{1, 5}, {2, 6}}}, {5, 6}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(RunMergerTest, PartialEntryEndsARun) {
-    TempDir temp;
-    WriteRunFile(RunFilePath(temp.Path(), 1), {{1, 11}, {3, 13}});
-    {
-        COutputFile damaged(RunFilePath(temp.Path(), 2));
-        const std::uint8_t bytes[12] = {2, 0, 0, 0, 12, 0, 0, 0, 4, 0, 0, 0};
-        damaged.Write(bytes, sizeof bytes);
-        damaged.Close();
-    }
-    CRunMerger merger(temp.Path(), 2, false);
-    std::vector<std::uint32_t> offsets;
-    RunEntry entry;
-    while (merger.Next(entry)) offsets.push_back(entry.offset);
-    EXPECT_EQ(offsets, (std::vector<std::uint32_t>{11, 12, 13}));
-}
-
 // The merge rule applied literally: the run chosen last is the first candidate (else the lowest run not
 // used up), and a scan from run 1 replaces it only by a strictly earlier stamp.
 std::vector<std::uint32_t> LiteralMerge(const std::vector<std::vector<RunEntry>>& runs, bool descending) {
