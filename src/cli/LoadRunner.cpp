@@ -1,5 +1,6 @@
 #include "cli/LoadRunner.h"
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 
@@ -73,6 +74,10 @@ void CLoadRunner::Post(LoadNotification n) {
 void CLoadRunner::ShowProgress(const char* what, std::int64_t count) {
     if (!m_showProgress) return;
     std::lock_guard lock(m_progressMutex);
+    // A pulse comes every 1000 records; a terminal needs no more than ten lines a second.
+    const auto now = std::chrono::steady_clock::now();
+    if (m_progressShown && now - m_lastProgress < std::chrono::milliseconds(100)) return;
+    m_lastProgress = now;
     std::fprintf(stderr, "\rLoading Records... %lld %s\033[K", static_cast<long long>(count), what);
     std::fflush(stderr);
     m_progressShown = true;

@@ -4,6 +4,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <chrono>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -59,6 +60,7 @@ private:
     bool m_showProgress;
     std::mutex m_progressMutex;
     bool m_progressShown = false;
+    std::chrono::steady_clock::time_point m_lastProgress;
     // Written by the worker, read after it has been joined.
     std::int64_t m_total = 0;
     bool m_finished = false;
