@@ -463,7 +463,7 @@ void MainWindow::OnClick(std::int32_t serial) { m_controller->OnRowClicked(seria
 
 void MainWindow::OnDoubleClick(std::int32_t serial) { m_controller->OnRowDoubleClicked(serial); }
 
-std::int64_t MainWindow::SelectedSerial() const { return m_recordList->Paging().Current(); }
+std::int64_t MainWindow::SelectedSerial() const { return m_recordList->Paging().SelectedSerial(); }
 
 // ---- IListPageTextProvider
 

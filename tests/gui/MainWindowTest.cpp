@@ -1,0 +1,204 @@
+// The main window driven as a user drives it, offscreen, over a generated folder: open, read rows, filter,
+// sort by the Date-Time header, open the details of a record, FCU mode with its channel filter.
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "app/DetailDialogs.h"
+#include "app/MainWindow.h"
+#include "decode/RecordTextLine.h"
+#include "filter/CommandList.h"
+#include "platform/TempFolder.h"
+#include "simulator/LoggerSimulator.h"
+#include "support/TempDir.h"
+#include "views/ListLargeDataCtrl.h"
+
+using namespace vyx;
+
+namespace {
+
+class RecordingBoxes : public IMessageBoxes {
+public:
+    void Show(const std::string& text, MessageIcon icon) override { shown.push_back({text, icon}); }
+    MessageAnswer Ask(const std::string& text, MessageIcon icon) override {
+        shown.push_back({text, icon});
+        return MessageAnswer::Yes;
+    }
+    std::vector<std::pair<std::string, MessageIcon>> shown;
+};
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    test::TempDir m_data;
+    std::unique_ptr<CScopedTempFolder> m_temp;
+    std::unique_ptr<gui::MainWindow> m_window;
+    RecordingBoxes m_boxes;
+    std::int64_t m_records = 0;
+
+    bool WaitForLoad() {
+        QElapsedTimer timer;
+        timer.start();
+        QTest::qWait(50);
+        while (m_window->Controller().Busy() || m_window->Controller().Database().JobId() == 0) {
+            if (timer.elapsed() > 60000) return false;
+            QTest::qWait(20);
+        }
+        QTest::qWait(100);
+        return true;
+    }
+    QTableView* Page() { return m_window->RecordList()->PageView(); }
+    QString Cell(int row, int column) { return Page()->model()->index(row, column).data().toString(); }
+    template <typename T>
+    T* Child(const char* name) {
+        return m_window->findChild<T*>(QString::fromLatin1(name));
+    }
+
+private slots:
+    void initTestCase() {
+        sim::SimulatorOptions options;
+        options.days = 2;
+        options.recordsPerDay = 3000;
+        options.seed = 21;
+        options.clockJumps = true;
+        m_records = sim::GenerateDataFolder(m_data.Path(), options).records;
+        m_temp = std::make_unique<CScopedTempFolder>();
+        m_window = std::make_unique<gui::MainWindow>(m_temp->Path());
+        m_window->SetMessageBoxes(&m_boxes);
+        m_window->resize(1200, 700);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    }
+
+    void cleanupTestCase() { m_window.reset(); }
+
+    void opensAndShowsRows() {
+        m_window->OpenFolder(QString::fromStdString(m_data.Path()), true);
+        QVERIFY(WaitForLoad());
+        QCOMPARE(m_window->StatusText(0), QStringLiteral("Total Record Found:- %1").arg(m_records));
+        QVERIFY(m_window->RecordList()->isVisible());
+        QVERIFY(!m_window->FcuTable()->isVisible());
+        // The first row is record 1, with the texts its record line has.
+        CRecord first;
+        QVERIFY(m_window->Controller().Database().GetRecord(0, first));
+        const QStringList expected =
+            QString::fromStdString(RecordTextLine(first, 1)).chopped(2).split(QLatin1Char(','));
+        QCOMPARE(expected.size(), 7);
+        for (int c = 0; c < 7; ++c) QCOMPARE(Cell(0, c), expected[c]);
+        // The invalid records of the folder were reported.
+        QVERIFY(!m_boxes.shown.empty());
+        QVERIFY(QString::fromStdString(m_boxes.shown.back().first).contains("Invalid Records are found"));
+    }
+
+    void endKeyShowsTheLastRecords() {
+        Page()->setFocus();
+        QTest::keyClick(Page(), Qt::Key_End);
+        QTest::qWait(50);
+        const auto& paging = m_window->RecordList()->Paging();
+        QCOMPARE(paging.Current(), static_cast<std::int32_t>(m_records - 1));
+        const int lastRow = static_cast<int>(m_records - 1 - paging.First());
+        QCOMPARE(Cell(lastRow, 0), QString::number(m_records));
+        QTest::keyClick(Page(), Qt::Key_Home);
+        QTest::qWait(50);
+        QCOMPARE(Cell(0, 0), QStringLiteral("1"));
+    }
+
+    void filtersByChannelAndCommand() {
+        m_boxes.shown.clear();
+        Child<QComboBox>("channelCombo")->setCurrentIndex(2);
+        Child<QComboBox>("commandCombo")->setCurrentIndex(CommandIndexOf("Modbus"));
+        QTest::mouseClick(Child<QPushButton>("messageFilterButton"), Qt::LeftButton);
+        QVERIFY(WaitForLoad());
+        const std::int64_t total = m_window->Controller().Total();
+        QVERIFY(total > 0 && total < m_records);
+        for (int row = 0; row < 10 && row < total; ++row) {
+            QCOMPARE(Cell(row, 6), QStringLiteral("MS_B(right)"));
+            QVERIFY(Cell(row, 3).startsWith(QStringLiteral("Modbus")));
+        }
+        // A refused FCU text leaves a message and starts nothing.
+        m_boxes.shown.clear();
+        Child<QComboBox>("fcuCombo")->setEditText(QStringLiteral("301"));
+        QTest::mouseClick(Child<QPushButton>("messageFilterButton"), Qt::LeftButton);
+        QCOMPARE(m_boxes.shown.size(), std::size_t{1});
+        QCOMPARE(m_boxes.shown[0].first, std::string("FCU should be between 1 and 300."));
+        Child<QComboBox>("fcuCombo")->setCurrentIndex(0);
+        Child<QComboBox>("channelCombo")->setCurrentIndex(0);
+        Child<QComboBox>("commandCombo")->setCurrentIndex(0);
+    }
+
+    void dateTimeHeaderSortsAscendingThenDescending() {
+        QHeaderView* header = Page()->horizontalHeader();
+        const int x = header->sectionViewportPosition(1) + 10;
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
+        QVERIFY(WaitForLoad());
+        QCOMPARE(m_window->Controller().SortState(), 1);
+        QCOMPARE(m_window->Controller().Total(), m_records);
+        CRecord a, b;
+        QVERIFY(m_window->Controller().Database().GetRecord(0, a));
+        QVERIFY(m_window->Controller().Database().GetRecord(m_records - 1, b));
+        QVERIFY(a.m_nTime <= b.m_nTime);
+        QCOMPARE(header->sortIndicatorSection(), 1);
+
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
+        QVERIFY(WaitForLoad());
+        QCOMPARE(m_window->Controller().SortState(), 2);
+        QVERIFY(m_window->Controller().Database().GetRecord(0, a));
+        QVERIFY(m_window->Controller().Database().GetRecord(m_records - 1, b));
+        QVERIFY(a.m_nTime >= b.m_nTime);
+
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
+        QVERIFY(WaitForLoad());
+        QCOMPARE(m_window->Controller().SortState(), 0);
+    }
+
+    void enterOnABlockTransferOpensItsDetails() {
+        // Find the first block transfer and move the selection onto it.
+        std::int64_t serial = -1;
+        CRecord r;
+        for (std::int64_t s = 0; s < 200 && serial < 0; ++s) {
+            QVERIFY(m_window->Controller().Database().GetRecord(s, r));
+            if (r.m_nMessageMode == kModeParameterBlockTransfer) serial = s;
+        }
+        QVERIFY(serial >= 0);
+        Page()->setFocus();
+        QTest::keyClick(Page(), Qt::Key_Home);
+        for (std::int64_t s = 0; s < serial; ++s) QTest::keyClick(Page(), Qt::Key_Down);
+        QTest::keyClick(Page(), Qt::Key_Return);
+        QTest::qWait(50);
+        auto* dialog = m_window->findChild<gui::BlockTransferDialog*>();
+        QVERIFY(dialog);
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Paramter Block Transfer Command Decoding"));
+        QCOMPARE(dialog->RecordNumberText(), QString::number(serial + 1));
+        QVERIFY(m_window->isVisible());
+        // Escape closes it and ends the details.
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        QVERIFY(!dialog->isVisible());
+        QVERIFY(!m_window->Controller().DetailsActive());
+    }
+
+    void fcuModeWithChannelFilter() {
+        m_window->OpenFolder(QString::fromStdString(m_data.Path()), false);
+        QTest::qWait(50);
+        QVERIFY(m_window->FcuTable()->isVisible());
+        QVERIFY(!m_window->RecordList()->isVisible());
+        QCOMPARE(m_window->FcuTable()->topLevelItemCount(), 100);
+        Child<QComboBox>("fcuChannelCombo")->setCurrentIndex(1);
+        QTest::mouseClick(Child<QPushButton>("fcuFilterButton"), Qt::LeftButton);
+        QCOMPARE(m_window->FcuTable()->topLevelItemCount(), 60);
+        QCOMPARE(m_window->FcuTable()->topLevelItem(0)->text(2), QStringLiteral("MS_A(left)"));
+        QCOMPARE(m_window->StatusText(0), QStringLiteral("Total Record Found:- 60"));
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"
