@@ -22,7 +22,8 @@ using Clock = std::chrono::steady_clock;
 class FirstPageWatch : public vyx::ILoadNotificationTarget {
 public:
     void Post(vyx::LoadNotification n) override {
-        if (n.message != vyx::UM_LOAD_PROGRESS && n.message != vyx::UM_LOAD_FINISHED && n.message != vyx::UM_LOAD_FAILED) {
+        if (n.message != vyx::UM_LOAD_PROGRESS && n.message != vyx::UM_LOAD_FINISHED &&
+            n.message != vyx::UM_LOAD_FAILED) {
             return;
         }
         std::lock_guard lock(m_mutex);
@@ -49,7 +50,9 @@ double Median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
-double Milliseconds(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+double Milliseconds(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
 
 }  // namespace
 

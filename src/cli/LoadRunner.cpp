@@ -44,7 +44,9 @@ void AddLoadOptions(CLI::App& command, LoadOptions& options) {
 CLoadRunner::CLoadRunner(LoadOptions options)
     : m_options(std::move(options)), m_database(m_temp.Path(), this), m_showProgress(StderrIsTerminal()) {}
 
-CLoadRunner::~CLoadRunner() { m_database.StopLoad(); }
+CLoadRunner::~CLoadRunner() {
+    m_database.StopLoad();
+}
 
 FilterList CLoadRunner::BuildFilterList() const {
     FilterList filters;
@@ -53,21 +55,21 @@ FilterList CLoadRunner::BuildFilterList() const {
 
 void CLoadRunner::Post(LoadNotification n) {
     switch (n.message) {
-    case UM_LOAD_PROGRESS: ShowProgress("records found", n.count); break;
-    case UM_SCAN_PROGRESS: ShowProgress("records read", n.count); break;
-    case UM_LOAD_FINISHED:
-        m_finished = true;
-        m_total = n.count;
-        break;
-    case UM_LOAD_FAILED:
-        m_failed = true;
-        m_failure = n.text;
-        break;
-    case UM_INVALID_RECORDS:
-        m_invalidCount = n.count;
-        m_invalidLog = n.text;
-        break;
-    default: break;
+        case UM_LOAD_PROGRESS: ShowProgress("records found", n.count); break;
+        case UM_SCAN_PROGRESS: ShowProgress("records read", n.count); break;
+        case UM_LOAD_FINISHED:
+            m_finished = true;
+            m_total = n.count;
+            break;
+        case UM_LOAD_FAILED:
+            m_failed = true;
+            m_failure = n.text;
+            break;
+        case UM_INVALID_RECORDS:
+            m_invalidCount = n.count;
+            m_invalidLog = n.text;
+            break;
+        default: break;
     }
 }
 

@@ -22,7 +22,8 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
 bool MatchesListingPattern(std::string_view name) {
     const std::string_view prefix = format::kDayFilePrefix;
     const std::string_view extension = format::kDayFileExtension;
-    return name.size() >= prefix.size() + extension.size() && EqualsIgnoringCase(name.substr(0, prefix.size()), prefix) &&
+    return name.size() >= prefix.size() + extension.size() &&
+           EqualsIgnoringCase(name.substr(0, prefix.size()), prefix) &&
            EqualsIgnoringCase(name.substr(name.size() - extension.size()), extension);
 }
 

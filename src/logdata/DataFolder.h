@@ -11,7 +11,7 @@ namespace vyx {
 class CRecordDatabase;
 
 struct DataFolderScan {
-    int count = 0;              // day files registered
+    int count = 0;               // day files registered
     std::uint32_t firstDay = 0;  // smallest day start; 0 when none
     std::uint32_t lastDay = 0;   // largest day start; 0 when none
 };

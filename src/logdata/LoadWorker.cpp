@@ -16,15 +16,12 @@ static_assert(format::kMinDecodedFrameLength - format::kFrameLengthBytes > kClas
 }  // namespace
 
 std::string DiskFullMessage(const std::string& tempFolder) {
-    return "Very low disk space in " + tempFolder + " drive.\nTo view more data please create space in " +
-           tempFolder + " drive.";
+    return "Very low disk space in " + tempFolder + " drive.\nTo view more data please create space in " + tempFolder +
+           " drive.";
 }
 
 CLoadWorker::CLoadWorker(LoadJob job, std::atomic<bool>& stopFlag, ILoadNotificationTarget* target)
-    : m_job(std::move(job)),
-      m_stop(stopFlag),
-      m_target(target),
-      m_parse(m_job.settings.modbusBaseAddress) {
+    : m_job(std::move(job)), m_stop(stopFlag), m_target(target), m_parse(m_job.settings.modbusBaseAddress) {
     for (int c = 0; c < static_cast<int>(m_knownClass.size()); ++c) {
         m_knownClass[static_cast<std::size_t>(c)] = MessageModeFromClass(c) != kModeUnidentified;
     }

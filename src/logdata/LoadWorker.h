@@ -55,14 +55,13 @@ private:
     void FinishRange(CRecordFile& file);
     void Fail(const std::string& message);
     bool Stopping() const { return m_stop.load(std::memory_order_relaxed); }
-    void Post(LoadMessage message, std::int64_t count = 0, std::string text = {},
-              MessageIcon icon = MessageIcon::None);
+    void Post(LoadMessage message, std::int64_t count = 0, std::string text = {}, MessageIcon icon = MessageIcon::None);
 
     LoadJob m_job;
     std::atomic<bool>& m_stop;
     ILoadNotificationTarget* m_target;
     CParse m_parse;
-    CRecord m_record;  // decoded into again and again, keeping its payload capacity
+    CRecord m_record;                     // decoded into again and again, keeping its payload capacity
     std::array<bool, 64> m_knownClass{};  // by the class bits of a record's class byte
     CDayFileReader m_reader;
     COutputFile m_index;

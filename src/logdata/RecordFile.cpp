@@ -51,7 +51,8 @@ bool CRecordFile::ReadRecord(std::int64_t k, const CParse& parse, CRecord& targe
         return false;
     }
     const std::uint64_t offset = static_cast<std::uint64_t>(entry[0]) | static_cast<std::uint64_t>(entry[1]) << 8 |
-                                 static_cast<std::uint64_t>(entry[2]) << 16 | static_cast<std::uint64_t>(entry[3]) << 24;
+                                 static_cast<std::uint64_t>(entry[2]) << 16 |
+                                 static_cast<std::uint64_t>(entry[3]) << 24;
 
     // One read covers every frame the load indexes; a longer one means the file changed since.
     std::array<std::uint8_t, format::kMaxDecodedFrameLength> frame{};

@@ -83,9 +83,8 @@ void DeleteRunFiles(const std::string& tempFolder, int runCount) {
 
 CRunMerger::CRunMerger(const std::string& tempFolder, int runCount, bool descending) : m_descending(descending) {
     const std::size_t runs = runCount > 0 ? static_cast<std::size_t>(runCount) : 0;
-    const std::size_t perRun =
-        std::clamp(kMergeBufferBytes / format::kRunEntryBytes / std::max<std::size_t>(runs, 1), kMinEntriesPerRun,
-                   kMaxEntriesPerRun);
+    const std::size_t perRun = std::clamp(kMergeBufferBytes / format::kRunEntryBytes / std::max<std::size_t>(runs, 1),
+                                          kMinEntriesPerRun, kMaxEntriesPerRun);
     m_runs.resize(runs);
     m_heap.reserve(runs);
     for (std::size_t i = 0; i < runs; ++i) {
@@ -141,8 +140,8 @@ bool CRunMerger::Next(RunEntry& entry) {
     int chosen = m_current;
     if (chosen >= 0) {
         // The run chosen last keeps its turn unless another head is strictly earlier.
-        if (!m_heap.empty() &&
-            Beats(m_runs[static_cast<std::size_t>(m_heap.front())].head, m_runs[static_cast<std::size_t>(chosen)].head)) {
+        if (!m_heap.empty() && Beats(m_runs[static_cast<std::size_t>(m_heap.front())].head,
+                                     m_runs[static_cast<std::size_t>(chosen)].head)) {
             PushHeap(chosen);
             chosen = PopHeap();
         }

@@ -19,7 +19,9 @@ struct NameCase {
 
 class DayFileNameTest : public ::testing::TestWithParam<NameCase> {};
 
-TEST_P(DayFileNameTest, DayStart) { EXPECT_EQ(DayStartFromFileName(GetParam().name), GetParam().dayStart); }
+TEST_P(DayFileNameTest, DayStart) {
+    EXPECT_EQ(DayStartFromFileName(GetParam().name), GetParam().dayStart);
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Names, DayFileNameTest,

@@ -42,7 +42,9 @@ class StopMidFileTest : public ::testing::TestWithParam<LoadOrder> {};
 TEST_P(StopMidFileTest, NewLoadWaitsForTheFileToBeFinished) {
     LoadFixture f;
     DayFileBytes first;
-    first.Records(10, LoadFixture::Day(0)).Record(LoadFixture::Day(0) + 10, 0, 0x07).Records(2990, LoadFixture::Day(0) + 11, 10);
+    first.Records(10, LoadFixture::Day(0))
+        .Record(LoadFixture::Day(0) + 10, 0, 0x07)
+        .Records(2990, LoadFixture::Day(0) + 11, 10);
     first.WriteTo(f.DayFile(0));
     DayFileBytes().Records(100, LoadFixture::Day(1), 5000).WriteTo(f.DayFile(1));
     ScanDataFolder(f.data.Path(), f.database);
@@ -95,7 +97,10 @@ INSTANTIATE_TEST_SUITE_P(AllOrders, StopMidFileTest,
 
 TEST(LoadConcurrencyTest, StoppedLoadKeepsTheLogLinesWrittenSoFar) {
     LoadFixture f;
-    DayFileBytes().Record(LoadFixture::Day(0), 1, 0x02).Records(3000, LoadFixture::Day(0) + 1, 10).WriteTo(f.DayFile(0));
+    DayFileBytes()
+        .Record(LoadFixture::Day(0), 1, 0x02)
+        .Records(3000, LoadFixture::Day(0) + 1, 10)
+        .WriteTo(f.DayFile(0));
     ScanDataFolder(f.data.Path(), f.database);
     StopGate gate(20, f.database);
     const FilterList filters = Filters([&](const CRecord& r) { return gate.Keep(r); });
@@ -129,7 +134,9 @@ TEST_P(FetchWhileLoadingTest, TwoThreadsSeeOnlyCompleteRecords) {
     LoadFixture f;
     constexpr int kPerDay = 20000;
     for (int d = 0; d < 3; ++d) {
-        DayFileBytes().Records(kPerDay, LoadFixture::Day(d), static_cast<std::uint32_t>(d * kPerDay)).WriteTo(f.DayFile(d));
+        DayFileBytes()
+            .Records(kPerDay, LoadFixture::Day(d), static_cast<std::uint32_t>(d * kPerDay))
+            .WriteTo(f.DayFile(d));
     }
     ScanDataFolder(f.data.Path(), f.database);
     f.database.SetLoadOrder(GetParam());

@@ -48,10 +48,10 @@ TEST_P(WriteFaultTest, EndsTheLoadWithTheMessageAndLeavesNoRuns) {
     EXPECT_EQ(all.back().message, UM_LOAD_FAILED);
     EXPECT_EQ(all.back().icon, MessageIcon::Stop);
     EXPECT_EQ(all.back().jobId, f.database.JobId());
-    const std::string expected =
-        c.error == EIO ? "Input/output error: " + failedPath
-                       : "Very low disk space in " + f.temp.Path() + " drive.\nTo view more data please create space in " +
-                             f.temp.Path() + " drive.";
+    const std::string expected = c.error == EIO ? "Input/output error: " + failedPath
+                                                : "Very low disk space in " + f.temp.Path() +
+                                                      " drive.\nTo view more data please create space in " +
+                                                      f.temp.Path() + " drive.";
     EXPECT_EQ(all.back().text, expected);
     EXPECT_TRUE(f.target.Counts(UM_LOAD_FINISHED).empty());
     EXPECT_TRUE(f.target.Counts(UM_INVALID_RECORDS).empty());
@@ -61,15 +61,15 @@ TEST_P(WriteFaultTest, EndsTheLoadWithTheMessageAndLeavesNoRuns) {
     f.database.Reset();  // the main window's reaction; must not wait or crash
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Faults, WriteFaultTest,
-    ::testing::Values(FaultCase{"IndexDiskFull", LoadOrder::Stored, "_filter", ENOSPC},
-                      FaultCase{"IndexQuotaFull", LoadOrder::Stored, "_filter", EDQUOT},
-                      FaultCase{"IndexIoError", LoadOrder::Stored, "_filter", EIO},
-                      FaultCase{"SecondRunDiskFull", LoadOrder::Ascending, "temp_2.dat", ENOSPC},
-                      FaultCase{"MergeDiskFull", LoadOrder::Descending, "_filter", ENOSPC},
-                      FaultCase{"InvalidLogDiskFull", LoadOrder::Stored, "InvalidRecordLogFile", ENOSPC}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Faults, WriteFaultTest,
+                         ::testing::Values(FaultCase{"IndexDiskFull", LoadOrder::Stored, "_filter", ENOSPC},
+                                           FaultCase{"IndexQuotaFull", LoadOrder::Stored, "_filter", EDQUOT},
+                                           FaultCase{"IndexIoError", LoadOrder::Stored, "_filter", EIO},
+                                           FaultCase{"SecondRunDiskFull", LoadOrder::Ascending, "temp_2.dat", ENOSPC},
+                                           FaultCase{"MergeDiskFull", LoadOrder::Descending, "_filter", ENOSPC},
+                                           FaultCase{"InvalidLogDiskFull", LoadOrder::Stored, "InvalidRecordLogFile",
+                                                     ENOSPC}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LoadFailureTest, DayFileDeletedDuringTheLoadIsAFileError) {
     LoadFixture f;

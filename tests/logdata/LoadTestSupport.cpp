@@ -20,7 +20,8 @@ DayFileBytes& DayFileBytes::Record(std::uint32_t time, std::uint32_t tag, int cl
 }
 
 DayFileBytes& DayFileBytes::Records(int count, std::uint32_t firstTime, std::uint32_t firstTag) {
-    for (int i = 0; i < count; ++i) Record(firstTime + static_cast<std::uint32_t>(i), firstTag + static_cast<std::uint32_t>(i));
+    for (int i = 0; i < count; ++i)
+        Record(firstTime + static_cast<std::uint32_t>(i), firstTag + static_cast<std::uint32_t>(i));
     return *this;
 }
 

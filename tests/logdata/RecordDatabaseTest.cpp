@@ -98,8 +98,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(FrameCase{"Length1EndsFile", 1, 20, {1}}, FrameCase{"Length2EndsFile", 2, 20, {1}},
                       FrameCase{"Length6Skipped", 6, 4, {1, 2}}, FrameCase{"Length7Decoded", 7, 5, {1, 0, 2}},
                       FrameCase{"Length302Decoded", 302, 300, {1, 0x21212121, 2}},
-                      FrameCase{"Length303Skipped", 303, 301, {1, 2}},
-                      FrameCase{"TruncatedEndsFile", 100, 10, {1}}),
+                      FrameCase{"Length303Skipped", 303, 301, {1, 2}}, FrameCase{"TruncatedEndsFile", 100, 10, {1}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(RecordDatabaseTest, InvalidRecordsAreLoggedWithTheirLineNumbers) {

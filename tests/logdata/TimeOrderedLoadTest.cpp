@@ -61,11 +61,10 @@ TEST_P(RunSizeTest, WritesFullRunsAndOneRemainderThenDeletesThem) {
     for (int i = 0; i < n; ++i) ASSERT_EQ(tags[static_cast<std::size_t>(i)], static_cast<std::uint32_t>(i));
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, RunSizeTest,
-                         ::testing::Values(RunSizeCase{2 * 10240 + 5,
-                                                       {{"temp_1.dat", 81920}, {"temp_2.dat", 81920}, {"temp_3.dat", 40}}},
-                                           RunSizeCase{10240, {{"temp_1.dat", 81920}}},
-                                           RunSizeCase{1, {{"temp_1.dat", 8}}}));
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, RunSizeTest,
+    ::testing::Values(RunSizeCase{2 * 10240 + 5, {{"temp_1.dat", 81920}, {"temp_2.dat", 81920}, {"temp_3.dat", 40}}},
+                      RunSizeCase{10240, {{"temp_1.dat", 81920}}}, RunSizeCase{1, {{"temp_1.dat", 8}}}));
 
 TEST(TimeOrderedLoadTest, ProgressDuringMergeAndScanPulsesOverTheWholeLoad) {
     LoadFixture f;
@@ -136,22 +135,24 @@ TEST_P(MergeTieTest, ChoosesInOrder) {
     EXPECT_EQ(offsets, GetParam().offsets);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Ties, MergeTieTest,
-    ::testing::Values(
-        // After run 2 was chosen, its equal stamps come before run 1's.
-        MergeCase{"RunChosenLastKeepsTies", false, {{{10, 100}, {20, 101}}, {{5, 200}, {10, 201}, {10, 202}}},
-                  {200, 201, 202, 100, 101}},
-        // When the run chosen last is used up, the lowest-numbered run wins a tie.
-        MergeCase{"LowestRunAfterExhaustion", false, {{{10, 1}}, {{10, 2}}, {{3, 3}}}, {3, 1, 2}},
-        // At the start run 1 holds the candidate.
-        MergeCase{"RunOneFirstOnEqualStart", false, {{{7, 1}, {8, 3}}, {{7, 2}}}, {1, 2, 3}},
-        MergeCase{"DescendingKeepsTies", true, {{{10, 1}, {5, 4}}, {{20, 2}, {10, 3}}}, {2, 3, 1, 4}},
-        // Offsets never break ties, even when they would sort the other way.
-        MergeCase{"OffsetsIgnored", false, {{{4, 900}, {4, 950}}, {{4, 10}}}, {900, 950, 10}},
-        // A run without a whole first entry is exhausted from the start.
-        MergeCase{"EmptyRunIsExhausted", false, {{}, {{1, 5}, {2, 6}}}, {5, 6}}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Ties, MergeTieTest,
+                         ::testing::Values(
+                             // After run 2 was chosen, its equal stamps come before run 1's.
+                             MergeCase{"RunChosenLastKeepsTies",
+                                       false,
+                                       {{{10, 100}, {20, 101}}, {{5, 200}, {10, 201}, {10, 202}}},
+                                       {200, 201, 202, 100, 101}},
+                             // When the run chosen last is used up, the lowest-numbered run wins a tie.
+                             MergeCase{"LowestRunAfterExhaustion", false, {{{10, 1}}, {{10, 2}}, {{3, 3}}}, {3, 1, 2}},
+                             // At the start run 1 holds the candidate.
+                             MergeCase{"RunOneFirstOnEqualStart", false, {{{7, 1}, {8, 3}}, {{7, 2}}}, {1, 2, 3}},
+                             MergeCase{
+                                 "DescendingKeepsTies", true, {{{10, 1}, {5, 4}}, {{20, 2}, {10, 3}}}, {2, 3, 1, 4}},
+                             // Offsets never break ties, even when they would sort the other way.
+                             MergeCase{"OffsetsIgnored", false, {{{4, 900}, {4, 950}}, {{4, 10}}}, {900, 950, 10}},
+                             // A run without a whole first entry is exhausted from the start.
+                             MergeCase{"EmptyRunIsExhausted", false, {{}, {{1, 5}, {2, 6}}}, {5, 6}}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // The merge rule applied literally: the run chosen last is the first candidate (else the lowest run not
 // used up), and a scan from run 1 replaces it only by a strictly earlier stamp.
@@ -188,7 +189,8 @@ TEST(RunMergerTest, ManyRunsFollowTheLiteralRule) {
         std::vector<std::vector<RunEntry>> runs(70);  // more runs than a linear scan would suit
         for (std::size_t run = 0; run < runs.size(); ++run) {
             for (std::uint32_t i = 0; i < 150; ++i) {
-                runs[run].push_back({static_cast<std::uint32_t>(random() % 300), static_cast<std::uint32_t>(run * 1000 + i)});
+                runs[run].push_back(
+                    {static_cast<std::uint32_t>(random() % 300), static_cast<std::uint32_t>(run * 1000 + i)});
             }
             std::vector<RunEntry> scratch;
             SortRun(runs[run], scratch, descending);
