@@ -11,7 +11,7 @@ packages=(
   libfmt-dev libcli11-dev
   xvfb xauth
   clang libclang-rt-14-dev
-  unzip
+  unzip time
 )
 
 missing=()

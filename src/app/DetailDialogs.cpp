@@ -8,6 +8,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "app/ColumnWidths.h"
 #include "res/StringTable.h"
 #include "views/ListCtrlGridLines.h"
 
@@ -33,7 +34,7 @@ DetailDialog::DetailDialog(QWidget* parent, const QString& title, const QStringL
 
     m_rows = new CListCtrlGridLines(this);
     m_rows->setObjectName("detailRows");
-    m_rows->SetColumns(columns, widths);
+    m_rows->SetColumns(columns, ScaledWidths(widths, this));
 
     auto* close = new QPushButton(QStringLiteral("Close"), this);
     close->setObjectName("closeButton");
@@ -55,7 +56,8 @@ DetailDialog::DetailDialog(QWidget* parent, const QString& title, const QStringL
     layout->addLayout(top);
     layout->addWidget(m_rows, 1);
     layout->addLayout(bottom);
-    resize(size);
+    const QList<int> scaled = ScaledWidths({size.width()}, this);
+    resize(scaled.front(), size.height());
 }
 
 void DetailDialog::Fill(const DetailDialogContent& content) {

@@ -11,6 +11,7 @@
 #include "app/SingleInstance.h"
 #include "app/SplashWindow.h"
 #include "platform/FileError.h"
+#include "platform/ResourceLimits.h"
 #include "platform/TempFolder.h"
 
 int main(int argc, char** argv) {
@@ -38,6 +39,8 @@ int main(int argc, char** argv) {
     vyx::gui::SingleInstance instance;
     if (!instance.Acquire()) return 0;  // the running viewer has been asked to come forward
 
+    // A time-ordered load keeps one file open per run of a day file.
+    vyx::RaiseOpenFileLimit();
     std::string tempFolder;
     try {
         tempFolder = vyx::PrivateTempFolder();

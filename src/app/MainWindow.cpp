@@ -24,6 +24,7 @@
 #include "app/AboutDialog.h"
 #include "app/Artwork.h"
 #include "app/BannerWidget.h"
+#include "app/ColumnWidths.h"
 #include "app/DetailDialogs.h"
 #include "app/FolderDialog.h"
 #include "app/HelpOpener.h"
@@ -57,14 +58,6 @@ CivilDateTime FromQt(const QDate& date, const QTime& time) {
 const QList<int> kRecordColumnWidths = {50, 150, 350, 150, 120, 50, 75};
 const QList<int> kFcuColumnWidths = {75, 250, 150};
 
-// The column widths were chosen for a small dialog font; scale them to the font in use, so that a date or a
-// channel name is not cut off where the font is wider.
-QList<int> ScaledWidths(const QList<int>& widths, const QWidget* widget) {
-    const double scale = std::max(1.0, widget->fontMetrics().horizontalAdvance(QLatin1Char('0')) / 6.0);
-    QList<int> scaled;
-    for (int w : widths) scaled << static_cast<int>(w * scale + 0.5);
-    return scaled;
-}
 
 }  // namespace
 

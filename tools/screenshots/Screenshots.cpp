@@ -11,7 +11,11 @@
 #include <QTreeWidget>
 #include <cstdio>
 
+#include "app/DetailDialogs.h"
 #include "app/MainWindow.h"
+#include "decode/DetailRows.h"
+#include "decode/RecordToModbusMultipleConverter.h"
+#include "decode/RecordToParameterXferConverter.h"
 #include "controller/MessageBoxes.h"
 #include "platform/TempFolder.h"
 #include "views/ListLargeDataCtrl.h"
@@ -75,6 +79,36 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 4; ++i) QTest::keyClick(window.RecordList()->PageView(), Qt::Key_Down);
     Settle(200);
     Save(window, out + "/main-window-messages.png");
+
+    // The detail dialogs over a block transfer with several rows and a write-multiple request.
+    auto moveTo = [&](std::int64_t serial) {
+        QTest::keyClick(window.RecordList()->PageView(), Qt::Key_Home);
+        for (std::int64_t s = 0; s < serial; ++s) QTest::keyClick(window.RecordList()->PageView(), Qt::Key_Down);
+        QTest::keyClick(window.RecordList()->PageView(), Qt::Key_Return);
+        Settle(200);
+    };
+    const vyx::CRecordToParameterXferConverter pbt(window.Controller().FcuInfo());
+    const vyx::CRecordToModbusMultipleConverter modbus;
+    std::int64_t richBlockTransfer = -1, writeMultiple = -1;
+    vyx::CRecord record;
+    for (std::int64_t s = 0; s < 400 && (richBlockTransfer < 0 || writeMultiple < 0); ++s) {
+        if (!window.Controller().Database().GetRecord(s, record)) break;
+        const vyx::DetailRows rows = vyx::BuildDetailRows(record, pbt, modbus);
+        if (rows.kind == vyx::DetailRows::Kind::ParameterBlockTransfer && rows.rows.size() >= 6 && richBlockTransfer < 0) {
+            richBlockTransfer = s;
+        }
+        if (rows.kind == vyx::DetailRows::Kind::ModbusMultiple && rows.rows.size() >= 4 && writeMultiple < 0) {
+            writeMultiple = s;
+        }
+    }
+    if (richBlockTransfer >= 0) {
+        moveTo(richBlockTransfer);
+        if (auto* dialog = window.findChild<vyx::gui::BlockTransferDialog*>()) Save(*dialog, out + "/detail-block-transfer.png");
+    }
+    if (writeMultiple >= 0) {
+        moveTo(writeMultiple);
+        if (auto* dialog = window.findChild<vyx::gui::ModbusMultipleDialog*>()) Save(*dialog, out + "/detail-modbus-multiple.png");
+    }
 
     window.OpenFolder(data, false);
     Settle(500);

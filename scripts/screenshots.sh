@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Takes the documentation screenshots of the viewer under Xvfb and writes them to docs/screenshots/.
+# Usage: scripts/screenshots.sh [build-dir]   (default build/dev, built if needed)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build/dev}
+if [ ! -f "$build/CMakeCache.txt" ]; then cmake --preset dev >/dev/null; fi
+cmake --build "$build" --target vyx vyx-screenshots
+sample=$(mktemp -d)
+trap 'rm -rf "$sample"' EXIT
+"$build/src/cli/vyx" gen "$sample/data" --days 3 --records-per-day 5000 --seed 7 --clock-jumps >/dev/null
+mkdir -p docs/screenshots
+xvfb-run -a -s "-screen 0 1400x900x24" "$build/tools/screenshots/vyx-screenshots" "$sample/data" docs/screenshots
