@@ -1,6 +1,10 @@
 #include "decode/FormatRecord.h"
 
+#include <algorithm>
 #include <array>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
 
 #include "logdata/TimeValue.h"
 #include "res/StringTable.h"
@@ -64,74 +68,154 @@ std::string_view ChannelText(int channel) {
     }
 }
 
-std::string FormatTimeValue(std::uint32_t time) {
-    const CivilDateTime t = BreakDown(time);
-    int hour12 = t.hour % 12;
+void AppendTimeValue(std::string& out, std::uint32_t time) {
+    // Reports format millions of stamps that mostly share their day: the date part is worked out once per
+    // day and thread.
+    thread_local std::uint32_t cachedDay = 0xFFFFFFFFu;
+    thread_local std::array<char, 10> datePart{};
+    const std::uint32_t day = time / 86400;
+    if (day != cachedDay) {
+        const CivilDateTime t = BreakDown(day * 86400);
+        char buffer[16];
+        std::snprintf(buffer, sizeof buffer, "%02d-%02d-%04d", t.day, t.month, t.year);
+        std::memcpy(datePart.data(), buffer, datePart.size());
+        cachedDay = day;
+    }
+    const std::uint32_t rest = time % 86400;
+    const std::uint32_t hour = rest / 3600;
+    const std::uint32_t minute = rest / 60 % 60;
+    const std::uint32_t second = rest % 60;
+    std::uint32_t hour12 = hour % 12;
     if (hour12 == 0) hour12 = 12;
-    char buffer[40];
-    const int n = std::snprintf(buffer, sizeof buffer, "%02d-%02d-%04d - %02d:%02d:%02d:%s", t.day, t.month, t.year,
-                                hour12, t.minute, t.second, t.hour < 12 ? "AM" : "PM");
-    if (n <= 0) return {};
-    return std::string(buffer, static_cast<std::size_t>(n));
+    // "dd-mm-yyyy - hh:mm:ss:AM"
+    char text[24];
+    std::memcpy(text, datePart.data(), datePart.size());
+    const auto two = [&text](std::size_t at, std::uint32_t value) {
+        text[at] = static_cast<char>('0' + value / 10);
+        text[at + 1] = static_cast<char>('0' + value % 10);
+    };
+    std::memcpy(text + 10, " - ", 3);
+    two(13, hour12);
+    text[15] = ':';
+    two(16, minute);
+    text[18] = ':';
+    two(19, second);
+    text[21] = ':';
+    text[22] = hour < 12 ? 'A' : 'P';
+    text[23] = 'M';
+    out.append(text, sizeof text);
 }
 
-std::string FormatHexBytes(const std::uint8_t* bytes, std::size_t count) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string text(count * 3, ' ');
-    for (std::size_t i = 0; i < count; ++i) {
-        text[i * 3] = kDigits[bytes[i] >> 4];
-        text[i * 3 + 1] = kDigits[bytes[i] & 0xF];
-    }
+std::string FormatTimeValue(std::uint32_t time) {
+    std::string text;
+    AppendTimeValue(text, time);
     return text;
 }
 
-std::string CFormatRecord::FormatDateTime() const { return FormatTimeValue(m_pRecord->m_nTime); }
+void AppendHexBytes(std::string& out, const std::uint8_t* bytes, std::size_t count) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    const std::size_t start = out.size();
+    out.resize(start + count * 3);
+    char* text = out.data() + start;
+    for (std::size_t i = 0; i < count; ++i) {
+        text[i * 3] = kDigits[bytes[i] >> 4];
+        text[i * 3 + 1] = kDigits[bytes[i] & 0xF];
+        text[i * 3 + 2] = ' ';
+    }
+}
+
+std::string FormatHexBytes(const std::uint8_t* bytes, std::size_t count) {
+    std::string text;
+    AppendHexBytes(text, bytes, count);
+    return text;
+}
+
+std::string CFormatRecord::FormatDateTime() const {
+    std::string text;
+    AppendDateTime(text);
+    return text;
+}
 
 std::string CFormatRecord::FormatMessageContent() const {
-    const auto length = m_pRecord->m_nDataLength;
-    if (length <= 0) return {};
-    return FormatHexBytes(m_pRecord->Data(), static_cast<std::size_t>(length));
+    std::string text;
+    AppendMessageContent(text);
+    return text;
 }
 
 std::string CFormatRecord::FormatMessageMode() const {
-    std::string text(MessageModeText(m_pRecord->m_nMessageMode));
-    if (m_pRecord->m_nCommand != kCmdNone) {
-        text += " - ";
-        text += CommandText(m_pRecord->m_nCommand);
-    }
+    std::string text;
+    AppendMessageMode(text);
     return text;
 }
 
 std::string CFormatRecord::FormatSource() const {
-    std::string text = m_pRecord->m_bSourceValid ? std::string(SourceText(m_pRecord->m_nSource))
-                                                 : std::string("UNIDENTIFIED_SOURCE");
-    if (m_pRecord->m_nMessageMode == kModeModbus && m_pRecord->m_nDatabaseType != kDatabaseNone) {
-        text += " (";
-        text += DatabaseTypeText(m_pRecord->m_nDatabaseType);
-        text += ")";
-    }
+    std::string text;
+    AppendSource(text);
     return text;
 }
 
 std::string CFormatRecord::FormatFCU() const {
+    std::string text;
+    AppendFCU(text);
+    return text;
+}
+
+std::string CFormatRecord::FormatChannel() const { return std::string(ChannelText(m_pRecord->m_nChannel)); }
+
+void CFormatRecord::AppendDateTime(std::string& out) const { AppendTimeValue(out, m_pRecord->m_nTime); }
+
+void CFormatRecord::AppendMessageContent(std::string& out) const {
+    const auto length = m_pRecord->m_nDataLength;
+    if (length <= 0) return;
+    // Never past the bytes the record holds, whatever its count says.
+    const std::size_t count = std::min(static_cast<std::size_t>(length), m_pRecord->m_pData.size());
+    AppendHexBytes(out, m_pRecord->Data(), count);
+}
+
+void CFormatRecord::AppendMessageMode(std::string& out) const {
+    out += MessageModeText(m_pRecord->m_nMessageMode);
+    if (m_pRecord->m_nCommand != kCmdNone) {
+        out += " - ";
+        out += CommandText(m_pRecord->m_nCommand);
+    }
+}
+
+void CFormatRecord::AppendSource(std::string& out) const {
+    out += m_pRecord->m_bSourceValid ? SourceText(m_pRecord->m_nSource) : std::string_view("UNIDENTIFIED_SOURCE");
+    if (m_pRecord->m_nMessageMode == kModeModbus && m_pRecord->m_nDatabaseType != kDatabaseNone) {
+        out += " (";
+        out += DatabaseTypeText(m_pRecord->m_nDatabaseType);
+        out += ")";
+    }
+}
+
+void CFormatRecord::AppendFCU(std::string& out) const {
     const CRecord& r = *m_pRecord;
     if (r.m_bFCUValid) {
-        if (r.m_bMultipleFCU) return std::string(res::LoadString(res::IDS_FCU_MULTIPLE));
-        return std::to_string(r.m_nFCU);
+        if (r.m_bMultipleFCU) {
+            out += res::LoadString(res::IDS_FCU_MULTIPLE);
+        } else {
+            char digits[16];
+            const auto end = std::to_chars(digits, digits + sizeof digits, r.m_nFCU).ptr;
+            out.append(digits, end);
+        }
+        return;
     }
     if (r.m_nMessageMode == kModeModbus) {
         switch (r.m_nCommand) {
         case kCmdGlobalESDTrigger: case kCmdChangeMaster: case kCmdSystemReconfiguration: case kCmdAlarmAccept:
         case kCmdStartFCUDataUpload:
-            return std::string(res::LoadString(res::IDS_FCU_NA));
+            out += res::LoadString(res::IDS_FCU_NA);
+            return;
         default:
-            return std::string(res::LoadString(res::IDS_FCU_INVALID));
+            out += res::LoadString(res::IDS_FCU_INVALID);
+            return;
         }
     }
-    return std::string(res::LoadString(res::IDS_FCU_NA));
+    out += res::LoadString(res::IDS_FCU_NA);
 }
 
-std::string CFormatRecord::FormatChannel() const { return std::string(ChannelText(m_pRecord->m_nChannel)); }
+void CFormatRecord::AppendChannel(std::string& out) const { out += ChannelText(m_pRecord->m_nChannel); }
 
 std::string CFormatRecord::FormatCommandName() const { return std::string(CommandText(m_pRecord->m_nCommand)); }
 

@@ -24,6 +24,15 @@ public:
     std::string FormatCommandName() const;
     std::string FormatDatabaseType() const;
 
+    // The same column texts appended to out, for writers that format millions of rows into one reused
+    // buffer.
+    void AppendDateTime(std::string& out) const;
+    void AppendMessageContent(std::string& out) const;
+    void AppendMessageMode(std::string& out) const;
+    void AppendSource(std::string& out) const;
+    void AppendFCU(std::string& out) const;
+    void AppendChannel(std::string& out) const;
+
 private:
     const CRecord* m_pRecord;
 };
@@ -37,8 +46,10 @@ std::string_view ChannelText(int channel);
 
 // "%d-%m-%Y - %I:%M:%S:%p" of a time value, without time-zone shift.
 std::string FormatTimeValue(std::uint32_t time);
+void AppendTimeValue(std::string& out, std::uint32_t time);
 
 // Bytes as "%02X " each: upper-case hex pairs, each followed by a space.
 std::string FormatHexBytes(const std::uint8_t* bytes, std::size_t count);
+void AppendHexBytes(std::string& out, const std::uint8_t* bytes, std::size_t count);
 
 }  // namespace vyx
