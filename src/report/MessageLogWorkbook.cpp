@@ -1,0 +1,144 @@
+// The spreadsheet form of the Message Log report: 65535 records per sheet below a bold header row, three
+// sheets per workbook, part files beyond that; the sheet names count on across the workbooks.
+
+#include <array>
+#include <charconv>
+#include <memory>
+
+#include "report/MessageLogWriter.h"
+#include "report/ReportFile.h"
+#include "report/ReportWorkbook.h"
+#include "res/StringTable.h"
+
+namespace vyx {
+namespace {
+
+constexpr std::array<double, 7> kColumnWidths = {16, 23, 60, 22, 22, 11, 10};
+
+std::array<WorkbookColumn, 7> MessageLogColumns() {
+    std::array<WorkbookColumn, 7> columns{};
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        columns[i] = {res::LoadString(res::IDS_SRNO + static_cast<int>(i)), kColumnWidths[i]};
+    }
+    return columns;
+}
+
+std::string SheetName(std::int64_t number) {
+    return "Sheet" + std::to_string(number);
+}
+
+}  // namespace
+
+void CMessageLogWriter::WriteWorkbook() {
+    const std::int64_t perSheet = m_options.recordsPerSheet > 0 ? m_options.recordsPerSheet : kRecordsPerSheet;
+    const std::int64_t perWorkbook = perSheet * kSheetsPerWorkbook;
+    const std::string& chosen = m_criteria.m_szFileName;
+    const auto columns = MessageLogColumns();
+    const CScopedCNumericLocale cLocale;
+
+    std::int64_t workbookNumber = 1;
+    std::string path = m_count > perWorkbook ? PartFileName(chosen, workbookNumber) : chosen;
+    auto workbook = std::make_unique<CReportWorkbook>();
+    try {
+        // The workbook file is written when the workbook is closed; find out now whether it can be.
+        CheckCanCreate(path);
+    } catch (const CFileError& e) {
+        FailureMessage(FileErrorText(e));
+        return;
+    }
+    if (!workbook->Create(path, m_options.workbookTempFolder)) {
+        if (m_pReceiver) {
+            m_pReceiver->OnMessage(std::string(res::LoadString(res::IDS_CANNOT_START_EXCEL)), MessageIcon::Stop);
+        }
+        return;
+    }
+    try {
+        workbook->AddSheet(SheetName(1));
+        workbook->WriteHeader(columns);
+    } catch (const CWorkbookError& e) {
+        FailureMessage(e.what());
+        return;
+    }
+    m_control.BeginWriting();
+    Started();
+
+    // Rows in use on the sheet (1: the header), the first row of the pending batch, the sheet's place in
+    // its workbook. Progress follows the batches of 1000 (or 200) records and the last partial batch.
+    std::int64_t used = 1;
+    std::int64_t batchFirst = 2;
+    std::int64_t sheetInWorkbook = 1;
+    bool sheetFull = false;
+    bool failed = false;
+    CWorkbookCloser closer;
+    std::array<std::string, 7> cells;
+    try {
+        for (std::int64_t n = 1; HasRecord(n) && m_control.KeepWriting(); ++n) {
+            // The next sheet (or workbook) is begun only when a record goes onto it: a run that ends on a
+            // full sheet leaves no empty one behind.
+            if (sheetFull) {
+                if (sheetInWorkbook % kSheetsPerWorkbook == 0) {
+                    closer.CloseLater(std::move(workbook));
+                    ++workbookNumber;
+                    sheetInWorkbook = 1;
+                    path = PartFileName(chosen, workbookNumber);
+                    CheckCanCreate(path);
+                    workbook = std::make_unique<CReportWorkbook>();
+                    if (!workbook->Create(path, m_options.workbookTempFolder)) {
+                        throw CWorkbookError(LXW_ERROR_MEMORY_MALLOC_FAILED);
+                    }
+                } else {
+                    ++sheetInWorkbook;
+                }
+                workbook->AddSheet(SheetName(sheetInWorkbook + kSheetsPerWorkbook * (workbookNumber - 1)));
+                workbook->WriteHeader(columns);
+                sheetFull = false;
+            }
+
+            ReadRecord(n);
+            for (std::string& cell : cells) cell.clear();
+            char digits[24];
+            cells[0].assign(digits, std::to_chars(digits, digits + sizeof digits, n).ptr);
+            m_format.AppendDateTime(cells[1]);
+            m_format.AppendMessageContent(cells[2]);
+            m_format.AppendMessageMode(cells[3]);
+            m_format.AppendSource(cells[4]);
+            m_format.AppendFCU(cells[5]);
+            m_format.AppendChannel(cells[6]);
+            for (std::size_t c = 0; c < cells.size(); ++c) {
+                workbook->WriteText(static_cast<std::uint32_t>(used), static_cast<std::uint16_t>(c), cells[c]);
+            }
+            ++used;
+
+            if (used == perSheet + 1) {
+                sheetFull = true;
+                batchFirst = 2;
+                used = 1;
+            } else if (n % m_step == 0) {
+                Progress();
+                batchFirst = used + 1;
+            }
+            m_control.PausePoint();
+        }
+        if (used >= batchFirst) Progress();
+        workbook->Close();
+        closer.Wait();
+    } catch (const CWorkbookError& e) {
+        failed = true;
+        FailureMessage(e.what());
+    } catch (const CFileError& e) {
+        failed = true;
+        FailureMessage(FileErrorText(e));
+    }
+    if (failed) {
+        // What was written stays in the workbooks; their own errors are no news now.
+        workbook.reset();
+        try {
+            closer.Wait();
+        } catch (...) {
+        }
+    }
+    m_control.EndWriting();
+    Finished(failed);
+}
+
+}  // namespace vyx

@@ -1,0 +1,224 @@
+#include "report/MessageLogWriter.h"
+
+#include <charconv>
+#include <ctime>
+
+#include "report/ReportFile.h"
+#include "report/ReportHtml.h"
+#include "res/StringTable.h"
+
+namespace vyx {
+namespace {
+
+constexpr std::int64_t kLargeRunStep = 1000;
+constexpr std::int64_t kSmallRunStep = 200;
+
+void AppendNumber(std::string& out, std::int64_t n) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+    out.append(digits, end);
+}
+
+}  // namespace
+
+std::string FileErrorText(const CFileError& error) {
+    return SystemErrorText(error.ErrorNumber());
+}
+
+CMessageLogWriter::CMessageLogWriter(IReportRunControl& control, IReportGenerationMsgRcvr* receiver,
+                                     CReportRecordReader& reader, const CReportCriteria& criteria,
+                                     const MessageLogOptions& options)
+    : m_control(control),
+      m_pReceiver(receiver),
+      m_reader(reader),
+      m_criteria(criteria),
+      m_options(options),
+      m_count(static_cast<std::int64_t>(criteria.m_nLastRecord) - criteria.m_nFirstRecord + 1),
+      m_step(m_count >= kLargeRunStep ? kLargeRunStep : kSmallRunStep),
+      m_abortText(res::LoadString(res::IDS_REPORT_ABORTED)),
+      m_format(&m_record) {}
+
+void CMessageLogWriter::Write() {
+    switch (m_criteria.m_nReportType) {
+        case kReportTypeHtml: WriteHtml(); break;
+        case kReportTypeCsv: WriteCsv(); break;
+        case kReportTypeXls: WriteWorkbook(); break;
+        default: break;  // an unknown form writes nothing
+    }
+}
+
+void CMessageLogWriter::ReadRecord(std::int64_t n) {
+    m_reader.GetRecord(static_cast<std::int64_t>(m_criteria.m_nFirstRecord) + n - 1, m_record);
+}
+
+void CMessageLogWriter::FailureMessage(const std::string& errorText) {
+    if (m_pReceiver) m_pReceiver->OnMessage(errorText + "\n" + m_abortText, MessageIcon::Stop);
+}
+
+void CMessageLogWriter::Started() {
+    if (m_pReceiver) m_pReceiver->OnStarted(0, 0);
+}
+
+void CMessageLogWriter::Progress() {
+    if (m_pReceiver) m_pReceiver->OnProgress(0, 0);
+}
+
+void CMessageLogWriter::Finished(bool failed) {
+    if (!m_pReceiver) return;
+    if (failed) {
+        m_pReceiver->OnFailed(0, 0);
+    } else {
+        m_pReceiver->OnCompleted(0, 0);
+    }
+}
+
+// ---- CSV
+
+// Every label is followed by a comma, the last one too.
+void CMessageLogWriter::AppendCsvHeader(std::string& out) const {
+    for (int id = res::IDS_SRNO; id <= res::IDS_CHANNEL; ++id) {
+        out += res::LoadString(id);
+        out += ',';
+    }
+    out += "\r\n";
+}
+
+// No quoting: a text with a comma in it shifts the fields after it, as the report always did.
+void CMessageLogWriter::AppendCsvLine(std::string& out, std::int64_t n) const {
+    AppendNumber(out, n);
+    out += ',';
+    m_format.AppendDateTime(out);
+    out += ',';
+    m_format.AppendMessageContent(out);
+    out += ',';
+    m_format.AppendMessageMode(out);
+    out += ',';
+    m_format.AppendSource(out);
+    out += ',';
+    m_format.AppendFCU(out);
+    out += ',';
+    m_format.AppendChannel(out);
+    out += "\r\n";
+}
+
+void CMessageLogWriter::WriteCsv() {
+    const bool parts = !m_options.standardOutput && m_count > kCsvRecordsPerFile;
+    long long part = 1;
+    CReportFile file;
+    try {
+        if (m_options.standardOutput) {
+            file.OpenStandardOutput();
+        } else {
+            file.Open(parts ? PartFileName(m_criteria.m_szFileName, part) : m_criteria.m_szFileName);
+        }
+    } catch (const CFileError& e) {
+        // Nothing was started: a message and no notification.
+        FailureMessage(FileErrorText(e));
+        return;
+    }
+    AppendCsvHeader(file.Text());
+    m_control.BeginWriting();
+    Started();
+
+    bool failed = false;
+    try {
+        for (std::int64_t n = 1; HasRecord(n) && m_control.KeepWriting(); ++n) {
+            ReadRecord(n);
+            AppendCsvLine(file.Text(), n);
+            file.PieceDone();
+            m_control.PausePoint();
+            if (n % m_step == 0) Progress();
+            if (parts && n % kCsvRecordsPerFile == 0 && n != m_count) {
+                file.Close();
+                file.Open(PartFileName(m_criteria.m_szFileName, ++part));
+                AppendCsvHeader(file.Text());
+            }
+        }
+        file.Close();
+    } catch (const CFileError& e) {
+        failed = true;
+        file.Abandon();
+        FailureMessage(FileErrorText(e));
+    }
+    m_control.EndWriting();
+    Finished(failed);
+}
+
+// ---- HTML
+
+void CMessageLogWriter::AppendHtmlRow(std::string& out, std::int64_t n) const {
+    html::AppendRowStart(out, "1");
+    html::AppendCellStart(out, "right");
+    AppendNumber(out, n);
+    html::AppendCellEnd(out);
+    html::AppendCellStart(out, "left");
+    m_format.AppendDateTime(out);
+    html::AppendCellEnd(out);
+    html::AppendCellStart(out, "left");
+    m_format.AppendMessageContent(out);
+    html::AppendCellEnd(out);
+    html::AppendCellStart(out, "left");
+    m_format.AppendMessageMode(out);
+    html::AppendCellEnd(out);
+    html::AppendCellStart(out, "left");
+    m_format.AppendSource(out);
+    html::AppendCellEnd(out);
+    html::AppendCellStart(out, "left");
+    m_format.AppendFCU(out);
+    html::AppendCellEnd(out);
+    html::AppendCellStart(out, "left");
+    m_format.AppendChannel(out);
+    html::AppendCellEnd(out);
+    html::AppendRowEnd(out);
+}
+
+void CMessageLogWriter::WriteHtml() {
+    CReportFile file;
+    try {
+        if (m_options.standardOutput) {
+            file.OpenStandardOutput();
+        } else {
+            file.Open(m_criteria.m_szFileName);
+        }
+    } catch (const CFileError& e) {
+        FailureMessage(FileErrorText(e));
+        return;
+    }
+    m_control.BeginWriting();
+    Started();
+
+    bool failed = false;
+    try {
+        std::string& out = file.Text();
+        html::AppendPageStart(out, "Message Log Report", LocalTimeText(std::time(nullptr)));
+        // This page's table line has always kept both percent signs.
+        html::AppendTableStart(out, "100%%");
+        html::AppendHeaderRowStart(out);
+        static constexpr int kWidths[] = {5, 23, 25, 15, 15, 7, 10};
+        for (int i = 0; i < 7; ++i) {
+            html::AppendHeaderCell(out, kWidths[i], i == 0 ? "right" : "left", res::LoadString(res::IDS_SRNO + i));
+        }
+        html::AppendHeaderRowEnd(out);
+        file.PieceDone();
+
+        for (std::int64_t n = 1; HasRecord(n) && m_control.KeepWriting(); ++n) {
+            ReadRecord(n);
+            AppendHtmlRow(file.Text(), n);
+            file.PieceDone();
+            m_control.PausePoint();
+            if (n % m_step == 0) Progress();
+        }
+        // Also after a stop: the page stays well formed.
+        html::AppendPageEnd(file.Text());
+        file.Close();
+    } catch (const CFileError& e) {
+        failed = true;
+        file.Abandon();
+        FailureMessage(FileErrorText(e));
+    }
+    m_control.EndWriting();
+    Finished(failed);
+    if (!failed && !m_options.standardOutput && m_pReceiver) m_pReceiver->OnOpenDocument(m_criteria.m_szFileName);
+}
+
+}  // namespace vyx

@@ -1,0 +1,129 @@
+#include "report/ReportCriteriaChecks.h"
+
+#include <cctype>
+#include <charconv>
+
+#include "res/StringTable.h"
+
+namespace vyx {
+namespace {
+
+ReportMessageBox Refusal(std::string text) {
+    return {std::move(text), MessageIcon::Stop};
+}
+
+std::string ReplaceFirst(std::string text, std::string_view what, std::string_view with) {
+    if (const auto at = text.find(what); at != std::string::npos) text.replace(at, what.size(), with);
+    return text;
+}
+
+}  // namespace
+
+MessageLogGenerateCheck CReportCriteriaChecks::CheckMessageLogGenerate(const std::string& fileName,
+                                                                       std::int32_t recordCount, bool all,
+                                                                       std::int32_t from, std::int32_t to,
+                                                                       int formIndex) {
+    MessageLogGenerateCheck check;
+    if (fileName.empty()) {
+        check.message = Refusal("Please select file name...");
+        return check;
+    }
+    if (recordCount <= 0) {
+        check.message = Refusal("No valid records found till this time");
+        return check;
+    }
+    if (all) {
+        from = 1;
+        to = recordCount;
+    } else {
+        if (from > to) {
+            check.message = Refusal("Start record can not be greater than end record");
+            return check;
+        }
+        if (from <= 0 || from > recordCount || to <= 0 || to > recordCount) {
+            check.message =
+                Refusal("Invalid range.\nPlease select records between 1 and " + std::to_string(recordCount));
+            return check;
+        }
+    }
+    const std::int64_t count = static_cast<std::int64_t>(to) - from + 1;
+    const std::int32_t type = formIndex == 0 ? kReportTypeHtml : formIndex == 1 ? kReportTypeCsv : kReportTypeXls;
+    const std::int64_t limit = type == kReportTypeCsv ? kCsvRecordsPerFile : kRecordsPerWorkbook;
+    check.criteria = CReportCriteria(fileName, from - 1, to - 1, type);
+    if (type != kReportTypeHtml && count > limit) {
+        check.decision = GenerateDecision::AskMultipleFiles;
+        check.message = {std::string(res::LoadString(res::IDS_REPORT_MULTIPLE_FILES)), MessageIcon::None};
+    } else {
+        check.decision = GenerateDecision::Start;
+    }
+    return check;
+}
+
+std::optional<ReportMessageBox> CReportCriteriaChecks::CheckFCUGenerate(const std::string& fileName) {
+    if (fileName.empty()) return Refusal("Please select filename");
+    return std::nullopt;
+}
+
+ReportFileChoice CReportCriteriaChecks::FileChoice(int formIndex) {
+    ReportFileChoice choice;
+    choice.title = "Select Report File...";
+    switch (formIndex) {
+        case 1:
+            choice.defaultExtension = "csv";
+            choice.filter = "Comma Seperated Format (*.csv)|*.csv|";
+            break;
+        case 2:
+            // Workbooks are written as .xlsx; the form keeps its old radio.
+            choice.defaultExtension = "xlsx";
+            choice.filter = "Excel Files (*.xlsx)|*.xlsx|";
+            break;
+        default:
+            choice.defaultExtension = "html";
+            choice.filter = "HTML Format(*.html)|*.html|";
+            break;
+    }
+    return choice;
+}
+
+std::string CReportCriteriaChecks::PathWithExtension(const std::string& chosenPath,
+                                                     const std::string& defaultExtension) {
+    const std::size_t nameStart =
+        chosenPath.find_last_of('/') == std::string::npos ? 0 : chosenPath.find_last_of('/') + 1;
+    const std::size_t dot = chosenPath.find_last_of('.');
+    const std::string extension =
+        dot == std::string::npos || dot < nameStart ? std::string() : chosenPath.substr(dot + 1);
+    if (extension == defaultExtension) return chosenPath;
+    return chosenPath + "." + defaultExtension;
+}
+
+std::optional<ReportMessageBox> CReportCriteriaChecks::ParseRangeField(const std::string& text, std::int32_t& value) {
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && std::isspace(static_cast<unsigned char>(text[begin]))) ++begin;
+    while (end > begin && std::isspace(static_cast<unsigned char>(text[end - 1]))) --end;
+    std::int64_t number = 0;
+    const char* first = text.data() + begin;
+    const char* last = text.data() + end;
+    if (first != last && *first == '+') ++first;
+    const auto [ptr, error] = std::from_chars(first, last, number);
+    if (first == last || error != std::errc() || ptr != last) {
+        return ReportMessageBox{std::string(res::LoadString(res::IDS_PARSE_INT)), MessageIcon::Exclamation};
+    }
+    if (number < kRangeFieldMin || number > kRangeFieldMax) {
+        std::string message(res::LoadString(res::IDS_PARSE_INT_RANGE));
+        message = ReplaceFirst(message, "%1", std::to_string(kRangeFieldMin));
+        message = ReplaceFirst(message, "%2", std::to_string(kRangeFieldMax));
+        return ReportMessageBox{message, MessageIcon::Exclamation};
+    }
+    value = static_cast<std::int32_t>(number);
+    return std::nullopt;
+}
+
+int CReportCriteriaChecks::NextProgressPosition(int position, int lower, int upper) {
+    const int next = position + 1;
+    const int span = upper - lower;
+    if (span > 0 && next % span == 0) return 1;
+    return next;
+}
+
+}  // namespace vyx

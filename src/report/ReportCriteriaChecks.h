@@ -1,0 +1,60 @@
+#pragma once
+// The decisions of the two report dialogs, free of the toolkit: every check returns the exact text the
+// dialog shows, so the dialogs only show it and the rules can be tested without a display.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "report/ReportCriteria.h"
+#include "report/ReportMessageBox.h"
+
+namespace vyx {
+
+enum class GenerateDecision {
+    Refuse,            // show the message (stop icon) and stay
+    AskMultipleFiles,  // ask the Yes/No question; start on Yes
+    Start,             // start at once
+};
+
+struct MessageLogGenerateCheck {
+    GenerateDecision decision = GenerateDecision::Refuse;
+    ReportMessageBox message;  // the refusal or the question; empty for Start
+    CReportCriteria criteria;  // what to start with, unless refused
+};
+
+struct ReportFileChoice {
+    std::string defaultExtension;  // without the dot
+    std::string filter;            // "Description (*.ext)|*.ext|"
+    std::string title;
+};
+
+class CReportCriteriaChecks {
+public:
+    // The smallest and largest values the From and To edits take.
+    static constexpr std::int32_t kRangeFieldMin = 0;
+    static constexpr std::int32_t kRangeFieldMax = 1000000000;
+
+    // "&Generate !" of the Message Log dialog, after the fields were read: the path, the records loaded so
+    // far (-1 before any load), "&All", the From and To edits (1-based) and the form radio (0 HTML, 1 CSV,
+    // 2 spreadsheet).
+    static MessageLogGenerateCheck CheckMessageLogGenerate(const std::string& fileName, std::int32_t recordCount,
+                                                           bool all, std::int32_t from, std::int32_t to, int formIndex);
+
+    // "&Generate !" of the FCU dialog: the refusal when no file was chosen.
+    static std::optional<ReportMessageBox> CheckFCUGenerate(const std::string& fileName);
+
+    // What the save dialog ("...") offers for a form radio.
+    static ReportFileChoice FileChoice(int formIndex);
+    // The path kept from the save dialog: the chosen path, followed by "." and the default extension unless
+    // the chosen file's extension is exactly that (compared case-sensitively).
+    static std::string PathWithExtension(const std::string& chosenPath, const std::string& defaultExtension);
+
+    // A From or To edit's text as the dialog reads it: an integer within 0..1000000000, else the message.
+    static std::optional<ReportMessageBox> ParseRangeField(const std::string& text, std::int32_t& value);
+
+    // The progress bar after one step: it cycles through 1..199 and never shows full while a report runs.
+    static int NextProgressPosition(int position, int lower = 0, int upper = 200);
+};
+
+}  // namespace vyx

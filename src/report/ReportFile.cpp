@@ -1,0 +1,111 @@
+#include "report/ReportFile.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+
+#include "platform/FileError.h"
+#include "platform/TextEncoding.h"
+
+namespace vyx {
+
+CReportFile::~CReportFile() {
+    Abandon();
+}
+
+void CReportFile::Open(const std::string& path) {
+    Abandon();
+    // A document for the user: the usual permissions under the user's umask.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) throw CFileError(errno, path);
+    m_fd = fd;
+    m_ownsFd = true;
+    m_path = path;
+    m_text.clear();
+    m_text.reserve(kBlockBytes + (kBlockBytes >> 2));
+}
+
+void CReportFile::OpenStandardOutput() {
+    Abandon();
+    m_fd = STDOUT_FILENO;
+    m_ownsFd = false;
+    m_path = "standard output";
+    m_text.clear();
+    m_text.reserve(kBlockBytes + (kBlockBytes >> 2));
+}
+
+void CReportFile::WriteAll(const char* data, std::size_t count) {
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t n = ::write(m_fd, data + done, count - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw CFileError(errno, m_path);
+        }
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+void CReportFile::WriteText() {
+    if (m_text.empty()) return;
+    // The formatter's texts are plain ASCII almost always; convert only a block that needs it.
+    const bool ascii = std::all_of(m_text.begin(), m_text.end(), [](char c) { return (c & 0x80) == 0; });
+    if (ascii) {
+        WriteAll(m_text.data(), m_text.size());
+    } else {
+        m_latin1 = ToLatin1(m_text);
+        WriteAll(m_latin1.data(), m_latin1.size());
+    }
+    m_text.clear();
+}
+
+void CReportFile::Close() {
+    if (m_fd < 0) return;
+    try {
+        WriteText();
+    } catch (...) {
+        Abandon();
+        throw;
+    }
+    const int fd = m_fd;
+    const bool owns = m_ownsFd;
+    m_fd = -1;
+    m_text.clear();
+    if (owns && ::close(fd) != 0 && errno != EINTR) throw CFileError(errno, m_path);
+}
+
+void CReportFile::Abandon() {
+    if (m_fd >= 0 && m_ownsFd) ::close(m_fd);
+    m_fd = -1;
+    m_text.clear();
+}
+
+void CheckCanCreate(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) throw CFileError(errno, path);
+    ::close(fd);
+}
+
+std::string PartFileName(const std::string& path, long long part) {
+    const std::size_t slash = path.find_last_of('/');
+    const std::size_t dot = path.find_last_of('.');
+    const std::string number = "_" + std::to_string(part);
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return path + number;
+    return path.substr(0, dot) + number + path.substr(dot);
+}
+
+std::string LocalTimeText(std::time_t time) {
+    std::tm t{};
+    localtime_r(&time, &t);
+    int hour12 = t.tm_hour % 12;
+    if (hour12 == 0) hour12 = 12;
+    char text[64];
+    std::snprintf(text, sizeof text, "%02d-%02d-%04d - %02d:%02d:%02d:%s", t.tm_mday, t.tm_mon + 1, t.tm_year + 1900,
+                  hour12, t.tm_min, t.tm_sec, t.tm_hour < 12 ? "AM" : "PM");
+    return text;
+}
+
+}  // namespace vyx

@@ -1,0 +1,99 @@
+#include "report/ReportWorkbook.h"
+
+#include <clocale>
+
+namespace vyx {
+
+CWorkbookError::CWorkbookError(lxw_error error) : CVyxError(lxw_strerror(error)), m_error(error) {}
+
+CScopedCNumericLocale::CScopedCNumericLocale()
+    : m_locale(newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr))),
+      m_previous(m_locale ? uselocale(m_locale) : static_cast<locale_t>(nullptr)) {}
+
+CScopedCNumericLocale::~CScopedCNumericLocale() {
+    if (!m_locale) return;
+    uselocale(m_previous);
+    freelocale(m_locale);
+}
+
+CReportWorkbook::~CReportWorkbook() {
+    if (!m_book) return;
+    const CScopedCNumericLocale cLocale;
+    workbook_close(m_book);
+}
+
+bool CReportWorkbook::Create(const std::string& path, const std::string& tempFolder) {
+    m_path = path;
+    m_tempFolder = tempFolder;
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_TRUE;
+    options.tmpdir = m_tempFolder.empty() ? nullptr : m_tempFolder.data();
+    // Part files keep each workbook far below 4 GiB, but a sheet of long texts can pass it uncompressed.
+    options.use_zip64 = LXW_TRUE;
+    m_book = workbook_new_opt(m_path.c_str(), &options);
+    if (!m_book) return false;
+    m_bold = workbook_add_format(m_book);
+    m_boldRight = workbook_add_format(m_book);
+    m_right = workbook_add_format(m_book);
+    if (!m_bold || !m_boldRight || !m_right) return false;
+    format_set_bold(m_bold);
+    format_set_bold(m_boldRight);
+    format_set_align(m_boldRight, LXW_ALIGN_RIGHT);
+    format_set_align(m_right, LXW_ALIGN_RIGHT);
+    return true;
+}
+
+void CReportWorkbook::AddSheet(const std::string& name) {
+    lxw_worksheet* sheet = workbook_add_worksheet(m_book, name.c_str());
+    if (!sheet) throw CWorkbookError(LXW_ERROR_CREATING_TMPFILE);
+    m_sheet = sheet;
+}
+
+void CReportWorkbook::WriteHeader(std::span<const WorkbookColumn> columns) {
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        const auto column = static_cast<lxw_col_t>(i);
+        const std::string label(columns[i].label);
+        lxw_error error = worksheet_write_string(m_sheet, 0, column, label.c_str(), i == 0 ? m_boldRight : m_bold);
+        if (error == LXW_NO_ERROR) {
+            error = worksheet_set_column(m_sheet, column, column, columns[i].width, i == 0 ? m_right : nullptr);
+        }
+        if (error != LXW_NO_ERROR) throw CWorkbookError(error);
+    }
+}
+
+void CReportWorkbook::WriteText(std::uint32_t row, std::uint16_t column, const std::string& text) {
+    if (text.empty()) return;
+    const lxw_error error = worksheet_write_string(m_sheet, row, column, text.c_str(), column == 0 ? m_right : nullptr);
+    if (error != LXW_NO_ERROR) throw CWorkbookError(error);
+}
+
+void CReportWorkbook::Close() {
+    if (!m_book) return;
+    lxw_workbook* book = m_book;
+    m_book = nullptr;
+    m_sheet = nullptr;
+    const CScopedCNumericLocale cLocale;
+    const lxw_error error = workbook_close(book);
+    if (error != LXW_NO_ERROR) throw CWorkbookError(error);
+}
+
+CWorkbookCloser::~CWorkbookCloser() {
+    try {
+        Wait();
+    } catch (...) {
+        // Only a run that already failed leaves a close behind unseen.
+    }
+}
+
+void CWorkbookCloser::CloseLater(std::unique_ptr<CReportWorkbook> workbook) {
+    Wait();
+    m_pending = std::async(std::launch::async, [book = std::move(workbook)] { book->Close(); });
+}
+
+void CWorkbookCloser::Wait() {
+    if (!m_pending.valid()) return;
+    std::future<void> pending = std::move(m_pending);
+    pending.get();
+}
+
+}  // namespace vyx

@@ -1,0 +1,99 @@
+#pragma once
+// A spreadsheet workbook (.xlsx) written row by row in libxlsxwriter's constant-memory mode: rows go to a
+// temporary file as they are written and only the current row is held in memory; the workbook file itself
+// is written when it is closed.
+
+#include <cstdint>
+#include <future>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include <xlsxwriter.h>
+
+#include "platform/FileError.h"
+
+namespace vyx {
+
+struct WorkbookColumn {
+    std::string_view label;
+    double width;  // in characters, as the spreadsheet counts column widths
+};
+
+// A failed spreadsheet call; the text describes it.
+class CWorkbookError : public CVyxError {
+public:
+    explicit CWorkbookError(lxw_error error);
+    lxw_error Error() const { return m_error; }
+
+private:
+    lxw_error m_error;
+};
+
+// Keeps LC_NUMERIC at "C" on this thread for its lifetime: libxlsxwriter formats numbers such as column
+// widths with printf, and a decimal comma would break the workbook's XML.
+class CScopedCNumericLocale {
+public:
+    CScopedCNumericLocale();
+    ~CScopedCNumericLocale();
+    CScopedCNumericLocale(const CScopedCNumericLocale&) = delete;
+    CScopedCNumericLocale& operator=(const CScopedCNumericLocale&) = delete;
+
+private:
+    locale_t m_locale;
+    locale_t m_previous;
+};
+
+class CReportWorkbook {
+public:
+    CReportWorkbook() = default;
+    ~CReportWorkbook();  // a workbook never closed is closed here, its errors unseen
+    CReportWorkbook(const CReportWorkbook&) = delete;
+    CReportWorkbook& operator=(const CReportWorkbook&) = delete;
+
+    // Starts a workbook that Close() writes to path; its row files go to tempFolder. False when the library
+    // cannot set one up.
+    bool Create(const std::string& path, const std::string& tempFolder);
+    const std::string& Path() const { return m_path; }
+
+    // Adds a sheet and makes it the one rows are written to. Throws CWorkbookError.
+    void AddSheet(const std::string& name);
+    // Row 1: the labels in bold, the column widths, and column A right-aligned from row 1 down.
+    void WriteHeader(std::span<const WorkbookColumn> columns);
+    // A text cell of the current sheet; row and column 0-based, rows in ascending order. Column A is
+    // right-aligned. An empty text leaves the cell empty. Throws CWorkbookError.
+    void WriteText(std::uint32_t row, std::uint16_t column, const std::string& text);
+
+    // Writes the workbook file and frees everything. Throws CWorkbookError.
+    void Close();
+
+private:
+    lxw_workbook* m_book = nullptr;
+    lxw_worksheet* m_sheet = nullptr;
+    lxw_format* m_bold = nullptr;
+    lxw_format* m_boldRight = nullptr;
+    lxw_format* m_right = nullptr;
+    std::string m_path;
+    std::string m_tempFolder;
+};
+
+// Closes a finished workbook on a thread of its own, so the next one can be filled meanwhile: writing the
+// file compresses every sheet and takes as long as filling them did.
+class CWorkbookCloser {
+public:
+    CWorkbookCloser() = default;
+    ~CWorkbookCloser();  // waits, errors unseen
+    CWorkbookCloser(const CWorkbookCloser&) = delete;
+    CWorkbookCloser& operator=(const CWorkbookCloser&) = delete;
+
+    // Waits for the workbook closed before, then starts closing this one. Throws the earlier one's error.
+    void CloseLater(std::unique_ptr<CReportWorkbook> workbook);
+    // Waits for the workbook being closed; throws its error.
+    void Wait();
+
+private:
+    std::future<void> m_pending;
+};
+
+}  // namespace vyx

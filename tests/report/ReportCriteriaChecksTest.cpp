@@ -1,0 +1,160 @@
+// The report dialogs' rules: the "&Generate !" checks with their texts, the save dialog's extension rule,
+// the range edits and the progress bar.
+
+#include <gtest/gtest.h>
+
+#include "report/ReportCriteriaChecks.h"
+
+namespace vyx {
+namespace {
+
+constexpr const char* kQuestion = "The records can span over multiple files.\nDo you want to continue ?";
+
+struct GenerateCase {
+    const char* name;
+    std::string file;
+    std::int32_t loaded;
+    bool all;
+    std::int32_t from;
+    std::int32_t to;
+    int form;
+    GenerateDecision decision;
+    std::string text;
+    std::int32_t first = 0;  // expected criteria when not refused
+    std::int32_t last = 0;
+    std::int32_t type = 0;
+};
+
+class MessageLogGenerate : public ::testing::TestWithParam<GenerateCase> {};
+
+TEST_P(MessageLogGenerate, DecidesAsTheDialogDoes) {
+    const GenerateCase c = GetParam();
+    const MessageLogGenerateCheck check =
+        CReportCriteriaChecks::CheckMessageLogGenerate(c.file, c.loaded, c.all, c.from, c.to, c.form);
+    EXPECT_EQ(check.decision, c.decision);
+    EXPECT_EQ(check.message.text, c.text);
+    if (c.decision == GenerateDecision::Refuse) {
+        EXPECT_EQ(check.message.icon, MessageIcon::Stop);
+        return;
+    }
+    EXPECT_EQ(check.message.icon, MessageIcon::None);
+    EXPECT_EQ(check.criteria.m_szFileName, c.file);
+    EXPECT_EQ(check.criteria.m_nFirstRecord, c.first);
+    EXPECT_EQ(check.criteria.m_nLastRecord, c.last);
+    EXPECT_EQ(check.criteria.m_nReportType, c.type);
+}
+
+using D = GenerateDecision;
+const std::string kInvalid500 = "Invalid range.\nPlease select records between 1 and 500";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, MessageLogGenerate,
+    ::testing::Values(
+        GenerateCase{"NoPath", "", 500, false, 1, 5, 1, D::Refuse, "Please select file name..."},
+        GenerateCase{"BeforeAnyLoad", "/r.csv", -1, false, 1, 5, 1, D::Refuse, "No valid records found till this time"},
+        GenerateCase{"NothingLoaded", "/r.csv", 0, true, 1, 5, 1, D::Refuse, "No valid records found till this time"},
+        GenerateCase{"FromZero", "/r.csv", 500, false, 0, 5, 1, D::Refuse, kInvalid500},
+        GenerateCase{"ToPastTheEnd", "/r.csv", 500, false, 1, 501, 1, D::Refuse, kInvalid500},
+        GenerateCase{"Reversed", "/r.csv", 500, false, 10, 5, 1, D::Refuse,
+                     "Start record can not be greater than end record"},
+        GenerateCase{"ReversedBeyondTheEnd", "/r.csv", 500, false, 900, 600, 1, D::Refuse,
+                     "Start record can not be greater than end record"},
+        GenerateCase{"AllIgnoresTheEdits", "/r.csv", 500, true, 0, 9999, 1, D::Start, "", 0, 499, kReportTypeCsv},
+        GenerateCase{"WholeRange", "/r.html", 500, false, 1, 500, 0, D::Start, "", 0, 499, kReportTypeHtml},
+        GenerateCase{"OneRecord", "/r.xlsx", 500, false, 7, 7, 2, D::Start, "", 6, 6, kReportTypeXls},
+        GenerateCase{"Csv65535", "/r.csv", 200000, false, 1, 65535, 1, D::Start, "", 0, 65534, kReportTypeCsv},
+        GenerateCase{"Csv65536", "/r.csv", 200000, false, 1, 65536, 1, D::AskMultipleFiles, kQuestion, 0, 65535,
+                     kReportTypeCsv},
+        GenerateCase{"Csv65536Shifted", "/r.csv", 200000, false, 101, 65636, 1, D::AskMultipleFiles, kQuestion, 100,
+                     65635, kReportTypeCsv},
+        GenerateCase{"Xls196605", "/r.xlsx", 200000, false, 1, 196605, 2, D::Start, "", 0, 196604, kReportTypeXls},
+        GenerateCase{"Xls196606", "/r.xlsx", 200000, false, 1, 196606, 2, D::AskMultipleFiles, kQuestion, 0, 196605,
+                     kReportTypeXls},
+        GenerateCase{"XlsAllOver", "/r.xlsx", 200000, true, 0, 0, 2, D::AskMultipleFiles, kQuestion, 0, 199999,
+                     kReportTypeXls},
+        GenerateCase{"OtherFormIsXls", "/r.xlsx", 196606, true, 0, 0, 5, D::AskMultipleFiles, kQuestion, 0, 196605,
+                     kReportTypeXls},
+        GenerateCase{"HtmlNeverAsks", "/r.html", 1000000, true, 0, 0, 0, D::Start, "", 0, 999999, kReportTypeHtml}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ReportDialogChecks, FcuGenerateNeedsAFile) {
+    const auto refusal = CReportCriteriaChecks::CheckFCUGenerate("");
+    ASSERT_TRUE(refusal);
+    EXPECT_EQ(refusal->text, "Please select filename");
+    EXPECT_EQ(refusal->icon, MessageIcon::Stop);
+    EXPECT_FALSE(CReportCriteriaChecks::CheckFCUGenerate("/out/fcu.csv"));
+}
+
+TEST(ReportDialogChecks, SaveDialogOffersTheFormsExtension) {
+    const struct {
+        int form;
+        const char* extension;
+        const char* filter;
+    } cases[] = {
+        {0, "html", "HTML Format(*.html)|*.html|"},
+        {1, "csv", "Comma Seperated Format (*.csv)|*.csv|"},
+        {2, "xlsx", "Excel Files (*.xlsx)|*.xlsx|"},
+        {7, "html", "HTML Format(*.html)|*.html|"},
+    };
+    for (const auto& c : cases) {
+        const ReportFileChoice choice = CReportCriteriaChecks::FileChoice(c.form);
+        EXPECT_EQ(choice.defaultExtension, c.extension) << c.form;
+        EXPECT_EQ(choice.filter, c.filter) << c.form;
+        EXPECT_EQ(choice.title, "Select Report File...");
+    }
+}
+
+TEST(ReportDialogChecks, ChosenFileGetsTheDefaultExtensionUnlessItHasExactlyThatOne) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"/home/u/report.csv", "/home/u/report.csv"}, {"/home/u/report.txt", "/home/u/report.txt.csv"},
+        {"/home/u/report", "/home/u/report.csv"},     {"/home/u/report.CSV", "/home/u/report.CSV.csv"},
+        {"/home/u.d/report", "/home/u.d/report.csv"}, {"/home/u/archive.csv.gz", "/home/u/archive.csv.gz.csv"},
+    };
+    for (const auto& [chosen, kept] : cases) EXPECT_EQ(CReportCriteriaChecks::PathWithExtension(chosen, "csv"), kept);
+}
+
+TEST(ReportDialogChecks, RangeEditsTakeIntegersFromZeroToOneBillion) {
+    const struct {
+        const char* text;
+        bool ok;
+        std::int32_t value;
+        const char* message;
+    } cases[] = {
+        {"0", true, 0, ""},
+        {" 42 ", true, 42, ""},
+        {"1000000000", true, 1000000000, ""},
+        {"1000000001", false, 0, "Please enter an integer between 0 and 1000000000."},
+        {"-1", false, 0, "Please enter an integer between 0 and 1000000000."},
+        {"99999999999999999999", false, 0, "Please enter an integer."},
+        {"", false, 0, "Please enter an integer."},
+        {"12a", false, 0, "Please enter an integer."},
+    };
+    for (const auto& c : cases) {
+        std::int32_t value = -5;
+        const auto message = CReportCriteriaChecks::ParseRangeField(c.text, value);
+        EXPECT_EQ(!message, c.ok) << c.text;
+        if (c.ok) {
+            EXPECT_EQ(value, c.value) << c.text;
+        } else {
+            EXPECT_EQ(message->text, c.message) << c.text;
+            EXPECT_EQ(value, -5) << "a refused text leaves the field";
+        }
+    }
+}
+
+TEST(ReportDialogChecks, ProgressBarCyclesAndNeverShowsFull) {
+    int position = 0;
+    std::vector<int> seen;
+    for (int step = 0; step < 400; ++step) {
+        position = CReportCriteriaChecks::NextProgressPosition(position);
+        seen.push_back(position);
+    }
+    EXPECT_EQ(seen[0], 1);
+    EXPECT_EQ(seen[198], 199);
+    EXPECT_EQ(seen[199], 1);  // 199 + 1 = 200 wraps to 1
+    EXPECT_EQ(*std::max_element(seen.begin(), seen.end()), 199);
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), 0), 0);
+}
+
+}  // namespace
+}  // namespace vyx
