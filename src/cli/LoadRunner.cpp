@@ -5,6 +5,11 @@
 #include <filesystem>
 
 #include "cli/Command.h"
+#include "decode/FCUParse.h"
+#include "decode/VyxViewerClassFactory.h"
+#include "filter/CommandList.h"
+#include "filter/TextToFilterCriteriaConverter.h"
+#include "logdata/DataFolder.h"
 #include "logdata/DayFileFormat.h"
 #include "logdata/LoadPipeline.h"
 #include "logdata/TimeValue.h"
@@ -39,6 +44,43 @@ void AddLoadOptions(CLI::App& command, LoadOptions& options) {
     CLI::Option* to = command.add_option("--to", options.to, "End of the date/time range, \"dd/MM/yyyy HH:MM:SS\"");
     from->needs(to);
     to->needs(from);
+    command.add_option("--channel", options.channel, "Channel: \"--ALL--\", \"MS_A(left)\", \"MS_B(right)\" (or all, A, B)")
+        ->capture_default_str();
+    command.add_option("--command", options.command, "An entry of the command box, exactly (see vyx commands)")
+        ->capture_default_str();
+    command.add_option("--fcu", options.fcu, "FCU number 1..300, or \"--ALL--\", as typed in the FCU box")
+        ->capture_default_str();
+    command.add_option("--modbus-addr", options.modbusAddress, "Modbus base slave address, 0..252")
+        ->capture_default_str();
+}
+
+namespace {
+
+int ChannelIndex(const std::string& text) {
+    if (text == "--ALL--" || text == "all" || text == "ALL") return 0;
+    if (text == "MS_A(left)" || text == "A" || text == "a") return 1;
+    if (text == "MS_B(right)" || text == "B" || text == "b") return 2;
+    throw CommandFailure{kExitUsage, "error: --channel takes \"--ALL--\", \"MS_A(left)\", \"MS_B(right)\", all, A or B: " +
+                                         text};
+}
+
+}  // namespace
+
+FilterBarSelection CLoadRunner::Selection() const {
+    FilterBarSelection selection;
+    selection.channelIndex = ChannelIndex(m_options.channel);
+    selection.commandIndex = CommandIndexOf(m_options.command);
+    if (selection.commandIndex < 0) {
+        throw CommandFailure{kExitUsage, "error: --command takes an entry of the command box (see vyx commands): " +
+                                             m_options.command};
+    }
+    selection.fcuText = m_options.fcu;
+    if (!m_options.from.empty() || !m_options.to.empty()) {
+        selection.selectDateTime = true;
+        selection.from = DateTimeOption("--from", m_options.from);
+        selection.to = DateTimeOption("--to", m_options.to);
+    }
+    return selection;
 }
 
 CLoadRunner::CLoadRunner(LoadOptions options)
@@ -46,11 +88,6 @@ CLoadRunner::CLoadRunner(LoadOptions options)
 
 CLoadRunner::~CLoadRunner() {
     m_database.StopLoad();
-}
-
-FilterList CLoadRunner::BuildFilterList() const {
-    FilterList filters;
-    return filters;
 }
 
 void CLoadRunner::Post(LoadNotification n) {
@@ -92,23 +129,33 @@ void CLoadRunner::ClearProgress() {
 }
 
 LoadResult CLoadRunner::Run() {
-    if (!FileExists(FCUInformationFilePath(m_options.folder))) {
+    const std::string fcuFile = FCUInformationFilePath(m_options.folder);
+    if (!FileExists(fcuFile)) {
         throw CommandFailure{kExitNoData, std::string(res::LoadString(res::IDS_FCU_INFO_MISSING))};
     }
-    LoadRequest request;
-    request.folder = m_options.folder;
-    request.order = OrderFromText(m_options.order);
-    request.modbusBaseAddress = static_cast<std::uint8_t>(m_options.modbusAddress);
-    if (!m_options.from.empty() || !m_options.to.empty()) {
-        request.range = DateTimeRange{DateTimeOption("--from", m_options.from), DateTimeOption("--to", m_options.to)};
-    }
+    const FilterBarSelection selection = Selection();
+    std::uint8_t address = 0;
+    const std::string addressMessage = CheckModbusAddressText(std::to_string(m_options.modbusAddress), address);
+    if (!addressMessage.empty()) throw CommandFailure{kExitUsage, addressMessage};
 
     RaiseOpenFileLimit();
-    const LoadSequenceResult sequence = RunLoadSequence(m_database, m_filters, BuildFilterList(), request);
-    if (!sequence.started) {
-        const int code = sequence.messageId == res::IDS_NO_DATA_FILE ? kExitNoData : kExitUsage;
-        throw CommandFailure{code, std::string(res::LoadString(sequence.messageId))};
+    // The same steps in the same order as the viewer's filter button: scan, check the inputs, then load.
+    const DataFolderScan scan = StopAndScan(m_database, m_options.folder);
+    if (scan.count == 0) throw CommandFailure{kExitNoData, std::string(res::LoadString(res::IDS_NO_DATA_FILE))};
+    const FCUTextCheck fcu = CheckFCUText(selection.fcuText);
+    if (!fcu.valid) throw CommandFailure{kExitUsage, fcu.message};
+    std::optional<DateTimeRange> range;
+    if (selection.selectDateTime) {
+        range = DateTimeRange{selection.from, selection.to};
+        if (const int id = ValidateDateRange(*range, scan)) {
+            throw CommandFailure{kExitUsage, std::string(res::LoadString(id))};
+        }
     }
+    const FCUConfigurationList configuration = CFCUParse().ReadFCUConfigurationList(fcuFile);
+    const CTextToFilterCriteriaConverter converter(configuration);
+    CVyxViewerClassFactory::Instance().SetModbusAddress(address);
+    PrepareAndStartLoad(m_database, m_filters, BuildFilterList(selection, configuration, converter), range, address,
+                        OrderFromText(m_options.order));
     m_database.WaitForLoad();
     ClearProgress();
     if (m_failed) throw CommandFailure{kExitNoData, m_failure};

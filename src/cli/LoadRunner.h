@@ -9,6 +9,7 @@
 #include <mutex>
 #include <string>
 
+#include "filter/FilterBar.h"
 #include "filter/FilterCriteria.h"
 #include "logdata/Parse.h"
 #include "logdata/RecordDatabase.h"
@@ -23,10 +24,12 @@ struct LoadOptions {
     std::string from;              // "dd/MM/yyyy HH:MM:SS"; with --to it selects a date/time range
     std::string to;
     int modbusAddress = kDefaultModbusBaseAddress;
-    // Filter options go here, each with its wiring in AddLoadOptions and its filter in BuildFilterList.
+    std::string channel = "--ALL--";  // the channel box entry, or all / A / B
+    std::string command = "--ALL--";  // an entry of the command box, exactly
+    std::string fcu = "--ALL--";      // as typed in the FCU box
 };
 
-// Adds DIR, --order, --from and --to to a sub-command.
+// Adds DIR, --order, --from, --to and the filter bar's options to a sub-command.
 void AddLoadOptions(CLI::App& command, LoadOptions& options);
 
 struct LoadResult {
@@ -49,7 +52,7 @@ public:
     void Post(LoadNotification notification) override;
 
 private:
-    FilterList BuildFilterList() const;
+    FilterBarSelection Selection() const;
     void ShowProgress(const char* what, std::int64_t count);
     void ClearProgress();
 

@@ -1,0 +1,53 @@
+// vyx detail: loads a data folder and prints the detail decoding of one record, as the detail dialogs show it.
+
+#include <cstdio>
+
+#include "cli/Command.h"
+#include "cli/LoadRunner.h"
+#include "decode/DetailRows.h"
+#include "decode/FCUParse.h"
+#include "decode/RecordToParameterXferConverter.h"
+#include "decode/VyxViewerClassFactory.h"
+#include "logdata/DataFolder.h"
+
+namespace vyx::cli {
+namespace {
+
+struct DetailOptions {
+    LoadOptions load;
+    std::int64_t record = 1;
+};
+
+void Run(const DetailOptions& options) {
+    CLoadRunner runner(options.load);
+    const LoadResult result = runner.Run();
+    if (options.record > result.total) {
+        throw CommandFailure{kExitNoData, "error: there is no record " + std::to_string(options.record) + " (" +
+                                              std::to_string(result.total) + " records found)"};
+    }
+    CRecord record;
+    if (!runner.Database().GetRecord(options.record - 1, record)) {
+        throw CommandFailure{kExitNoData, "error: record " + std::to_string(options.record) + " could not be read"};
+    }
+    const CRecordToParameterXferConverter blockTransfer(
+        CFCUParse().ReadFCUConfigurationList(FCUInformationFilePath(options.load.folder)));
+    const auto modbus = CVyxViewerClassFactory::Instance().CreateModbusMultipleConverter();
+    const DetailRows rows = BuildDetailRows(record, blockTransfer, *modbus);
+    std::printf("Record No. %lld\n", static_cast<long long>(options.record));
+    const std::string text = FormatDetailRows(rows);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
+const RegisterCommand registration(40, [](CLI::App& app) {
+    auto options = std::make_shared<DetailOptions>();
+    CLI::App* cmd = app.add_subcommand(
+        "detail", "Load a data folder and print the decoding of one Parameter Block Transfer or Modbus multiple record");
+    AddLoadOptions(*cmd, options->load);
+    cmd->add_option("--record", options->record, "Sr.No. of the record (1 = first)")
+        ->required()
+        ->check(CLI::PositiveNumber);
+    cmd->callback([options] { Run(*options); });
+});
+
+}  // namespace
+}  // namespace vyx::cli
