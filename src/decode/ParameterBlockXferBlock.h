@@ -31,14 +31,18 @@ public:
     void Assign(const IParameterBlockXferBlock& other) override;
     int GetBlockNumber() const override { return m_nBlockNumber; }
     int GetParameterNumber() const override { return m_nParameterNumber; }
-    int GetCustomDataCount() const override { return static_cast<int>(m_items.size()); }
+    int GetCustomDataCount() const override { return m_first ? static_cast<int>(m_more.size()) + 1 : 0; }
 
-    void Reserve(int items) { m_items.reserve(static_cast<std::size_t>(items)); }
+    void Reserve(int items) {
+        if (items > 1) m_more.reserve(static_cast<std::size_t>(items - 1));
+    }
 
 private:
     int m_nBlockNumber;
     int m_nParameterNumber;
-    std::vector<std::unique_ptr<IParameterBlockXferCustomData>> m_items;
+    // Most blocks hold one item: it is kept apart, so such a block needs no item list at all.
+    std::unique_ptr<IParameterBlockXferCustomData> m_first;
+    std::vector<std::unique_ptr<IParameterBlockXferCustomData>> m_more;
 };
 
 }  // namespace vyx

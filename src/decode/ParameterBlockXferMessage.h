@@ -28,6 +28,8 @@ public:
     int GetPacketCount() const override { return static_cast<int>(m_packets.size()); }
     std::unique_ptr<IParameterBlockXferFormatObjIterator> CreateIterator() const override;
 
+    void Reserve(int packets) { m_packets.reserve(static_cast<std::size_t>(packets)); }
+
 private:
     std::vector<std::unique_ptr<IParameterBlockXferPacket>> m_packets;
 };

@@ -1,5 +1,7 @@
 // Bodies of the block-transfer object tree: block, packet and message.
 
+#include <algorithm>
+
 #include "decode/ParameterBlockXferBlock.h"
 #include "decode/ParameterBlockXferFormatObjIterator.h"
 #include "decode/ParameterBlockXferMessage.h"
@@ -17,11 +19,17 @@ auto* At(const std::vector<Pointer>& items, int index) {
 }  // namespace
 
 void CParameterBlockXferBlock::AddCustomData(std::unique_ptr<IParameterBlockXferCustomData> item) {
-    if (item) m_items.push_back(std::move(item));
+    if (!item) return;
+    if (!m_first) {
+        m_first = std::move(item);
+    } else {
+        m_more.push_back(std::move(item));
+    }
 }
 
 const IParameterBlockXferCustomData* CParameterBlockXferBlock::GetCustomData(int index) const {
-    return At(m_items, index);
+    if (index == 0) return m_first.get();
+    return At(m_more, index - 1);
 }
 
 void CParameterBlockXferBlock::Assign(const IParameterBlockXferBlock& other) {
@@ -30,14 +38,24 @@ void CParameterBlockXferBlock::Assign(const IParameterBlockXferBlock& other) {
     m_nParameterNumber = other.GetParameterNumber();
 }
 
+void CParameterBlockXferPacket::SetBytes(std::span<const std::uint8_t> bytes) {
+    m_nLength = static_cast<int>(bytes.size());
+    if (bytes.size() <= m_inline.size()) {
+        std::copy(bytes.begin(), bytes.end(), m_inline.begin());
+        m_heap.clear();
+    } else {
+        m_heap.assign(bytes.begin(), bytes.end());
+    }
+}
+
 void CParameterBlockXferPacket::Assign(const IParameterBlockXferPacket& other) {
     if (&other == this) return;
     m_nType = other.GetType();
     const int length = other.GetLength();
     if (length > 0 && other.GetData() != nullptr) {
-        m_data.assign(other.GetData(), other.GetData() + length);
+        SetBytes(std::span<const std::uint8_t>(other.GetData(), static_cast<std::size_t>(length)));
     } else {
-        m_data.clear();
+        SetBytes({});
     }
 }
 

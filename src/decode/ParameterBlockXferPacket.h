@@ -1,6 +1,7 @@
 #pragma once
 // One packet of a block transfer: its bytes as received (length byte included), its type and its blocks.
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -32,13 +33,14 @@ public:
 class CParameterBlockXferPacket : public IParameterBlockXferPacket {
 public:
     CParameterBlockXferPacket() = default;
-    CParameterBlockXferPacket(int type, std::span<const std::uint8_t> bytes)
-        : m_data(bytes.begin(), bytes.end()), m_nType(type) {}
+    CParameterBlockXferPacket(int type, std::span<const std::uint8_t> bytes) : m_nType(type) { SetBytes(bytes); }
 
     int GetType() const override { return m_nType; }
     void SetType(int type) override { m_nType = type; }
-    const std::uint8_t* GetData() const override { return m_data.data(); }
-    int GetLength() const override { return static_cast<int>(m_data.size()); }
+    const std::uint8_t* GetData() const override {
+        return static_cast<std::size_t>(m_nLength) <= m_inline.size() ? m_inline.data() : m_heap.data();
+    }
+    int GetLength() const override { return m_nLength; }
     void Assign(const IParameterBlockXferPacket& other) override;
     void AddBlock(std::unique_ptr<IParameterBlockXferBlock> block) override;
     const IParameterBlockXferBlock* GetBlock(int index) const override;
@@ -47,7 +49,13 @@ public:
     void ReserveBlocks(int blocks) { m_blocks.reserve(static_cast<std::size_t>(blocks)); }
 
 private:
-    std::vector<std::uint8_t> m_data;
+    void SetBytes(std::span<const std::uint8_t> bytes);
+
+    // Packets are short (a length byte limits them to 255 bytes, most hold a few entries): the usual ones
+    // keep their bytes inside the packet, longer ones on the heap.
+    std::array<std::uint8_t, 40> m_inline{};
+    std::vector<std::uint8_t> m_heap;
+    int m_nLength = 0;
     int m_nType = 0;
     std::vector<std::unique_ptr<IParameterBlockXferBlock>> m_blocks;
 };

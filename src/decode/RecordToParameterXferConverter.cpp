@@ -215,7 +215,11 @@ std::unique_ptr<IParameterBlockXferMessage> CRecordToParameterXferConverter::Con
         if (length == 0) break;                                               // a zero length would never advance
         if (offset + static_cast<std::size_t>(length) > bytes.size()) break;  // the packet runs past the end
         CPacketDecoder decoder(*this, bytes.subspan(offset), length);
-        if (auto packet = decoder.Decode()) message->AddPacket(std::move(packet));
+        if (auto packet = decoder.Decode()) {
+            // One list allocation for the usual handful of packets.
+            if (message->GetPacketCount() == 0) message->Reserve(4);
+            message->AddPacket(std::move(packet));
+        }
         walked += length;
         offset += static_cast<std::size_t>(length);
     }

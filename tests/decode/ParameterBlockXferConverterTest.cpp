@@ -255,6 +255,24 @@ TEST(ParameterXferConverter, EntriesAreCountedFromThePacketLength) {
     EXPECT_EQ(atEnd->GetPacket(0)->GetBlockCount(), 1);
 }
 
+TEST(ParameterXferConverter, LongPacketsKeepAllTheirBytes) {
+    // 84 entries: the longest kind-1 packet a length byte allows, every entry a position.
+    Bytes packet = {255, 0x01, 0x07};
+    for (int i = 0; i < 84; ++i) packet.insert(packet.end(), {0x20, 0x00, static_cast<std::uint8_t>(i)});
+    const auto message = Convert(packet);
+    ASSERT_EQ(message->GetPacketCount(), 1);
+    const IParameterBlockXferPacket* p = message->GetPacket(0);
+    EXPECT_EQ(PacketBytes(p), packet);
+    ASSERT_EQ(p->GetBlockCount(), 84);
+    EXPECT_EQ(Values<CParameterBlockXferPositionData>(p->GetBlock(83)), (std::vector<long>{83}));
+
+    CParameterBlockXferPacket copy;
+    copy.Assign(*p);
+    EXPECT_EQ(PacketBytes(&copy), packet);
+    copy.Assign(CParameterBlockXferPacket(2, Bytes{0x05, 0x03}));
+    EXPECT_EQ(PacketBytes(&copy), (Bytes{0x05, 0x03}));
+}
+
 TEST(ParameterXferObjects, AssignCopiesOnlyWhatItSays) {
     CParameterBlockXferPacketWithFCU a(1, Bytes{0x06, 0x01, 0x05}, 5);
     a.AddBlock(std::make_unique<CParameterBlockXferBlock>(2, 0));
