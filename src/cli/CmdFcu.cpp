@@ -1,19 +1,18 @@
 // vyx fcu: the FCU table of a data folder (number, type, channel in display order), written as the FCU Log
-// report writes its CSV form.
+// report: CSV on standard output by default, or CSV, HTML or a workbook into a file.
 
-#include <array>
 #include <cstdio>
 #include <iostream>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "cli/Command.h"
-#include "decode/FCUDisplay.h"
 #include "decode/FCUParse.h"
 #include "filter/FCUFilterCriteria.h"
 #include "platform/File.h"
-#include "platform/TextEncoding.h"
+#include "platform/TempFolder.h"
+#include "report/FCUListRows.h"
+#include "report/FCULogReport.h"
 #include "res/StringTable.h"
 
 namespace vyx::cli {
@@ -22,9 +21,9 @@ namespace {
 struct FcuOptions {
     std::string folder;
     std::string channel;  // "--ALL--", "MS_A(left)" or "MS_B(right)"
+    std::string type = "csv";
+    std::string out = "-";
 };
-
-using TableRow = std::array<std::string, 3>;
 
 // The FCU view's channel choice: all, channel A or channel B.
 FCUFilterList ChannelFilters(const std::string& channel) {
@@ -43,46 +42,32 @@ void NoteIssue(const std::string& path, const FCUFileIssue& issue) {
 }
 
 // The rows the FCU view shows for the folder: number, type and channel texts.
-std::vector<TableRow> FcuTable(const std::string& path, const FCUFilterList& filters) {
-    const FCUList fcus =
-        CFCUParse().ReadFCUDisplayList(path, filters, [&](const FCUFileIssue& issue) { NoteIssue(path, issue); });
-    std::vector<TableRow> rows;
-    rows.reserve(fcus.size());
-    CFCUDisplay display;
-    for (const CFCU& fcu : fcus) {
-        display.SetFCU(&fcu);
-        rows.push_back({display.FormatFCUNumber(), display.FormatFCUType(), display.FormatChannel()});
-    }
-    return rows;
+CFCUListRows FcuTable(const std::string& path, const FCUFilterList& filters) {
+    return CFCUListRows(
+        CFCUParse().ReadFCUDisplayList(path, filters, [&](const FCUFileIssue& issue) { NoteIssue(path, issue); }));
 }
 
-// Every field in double quotes and followed by a comma, each line ended by CR LF; texts in ISO-8859-1.
-void AppendCsvLine(std::string& out, const TableRow& fields) {
-    for (const std::string& field : fields) {
-        out += '"';
-        out += ToLatin1(field);
-        out += "\",";
-    }
-    out += "\r\n";
-}
-
-void WriteCsv(const std::vector<TableRow>& rows, std::FILE* out) {
-    std::string text;
-    AppendCsvLine(text, {std::string(res::LoadString(res::IDS_FCU_NO)), std::string(res::LoadString(res::IDS_FCU_TYPE)),
-                         std::string(res::LoadString(res::IDS_FCU_CHANNEL))});
-    for (const TableRow& row : rows) AppendCsvLine(text, row);
-    if (std::fwrite(text.data(), 1, text.size(), out) != text.size() || std::fflush(out) != 0) {
-        throw CommandFailure{kExitNoData, "error: writing the FCU table failed"};
-    }
+std::int32_t ReportType(const std::string& type) {
+    if (type == "html") return kReportTypeHtml;
+    if (type == "xlsx") return kReportTypeXls;
+    return kReportTypeCsv;
 }
 
 void Run(const FcuOptions& o) {
     const std::string path = o.folder + "/" + std::string(res::LoadString(res::IDS_FCU_INFO_FILE));
     if (!FileExists(path)) throw CommandFailure{kExitNoData, std::string(res::LoadString(res::IDS_FCU_INFO_MISSING))};
-    const std::vector<TableRow> rows = FcuTable(path, ChannelFilters(o.channel));
+    const bool toStandardOutput = o.out == "-";
+    if (toStandardOutput && o.type == "xlsx") {
+        throw CommandFailure{kExitUsage, "error: a workbook cannot go to standard output; give --out a file"};
+    }
+    const CFCUListRows rows = FcuTable(path, ChannelFilters(o.channel));
     // The FCU Log report writes nothing for an empty table.
-    if (rows.empty()) throw CommandFailure{kExitNoData, "No record found.  Can not generate FCU report."};
-    WriteCsv(rows, stdout);
+    if (const auto refusal = CheckFCUReportRows(rows)) throw CommandFailure{kExitNoData, refusal->text};
+    FCUReportOptions options;
+    options.standardOutput = toStandardOutput;
+    options.workbookTempFolder = PrivateTempFolder();
+    const FCUReportOutcome outcome = WriteFCULogReport(rows, CFCUReportCriteria(o.out, ReportType(o.type)), options);
+    if (!outcome.written) throw CommandFailure{kExitNoData, outcome.message.text};
 }
 
 const RegisterCommand registration(30, [](CLI::App& app) {
@@ -94,6 +79,11 @@ const RegisterCommand registration(30, [](CLI::App& app) {
         ->check(
             CLI::IsMember({std::string(res::LoadString(res::IDS_ALL)), std::string(res::LoadString(res::IDS_MS_A_LEFT)),
                            std::string(res::LoadString(res::IDS_MS_B_RIGHT))}))
+        ->capture_default_str();
+    cmd->add_option("--type", options->type, "Report form")
+        ->check(CLI::IsMember({"csv", "html", "xlsx"}))
+        ->capture_default_str();
+    cmd->add_option("--out", options->out, "Output file; - writes CSV or HTML to standard output")
         ->capture_default_str();
     cmd->callback([options] { Run(*options); });
 });
