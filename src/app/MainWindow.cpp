@@ -5,6 +5,8 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QDateEdit>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -31,6 +33,9 @@
 #include "app/QtMessageBoxes.h"
 #include "app/QtSettingsStorage.h"
 #include "app/QueuedLoadTarget.h"
+#include "app/ReportDialogs.h"
+#include "report/FCULogReport.h"
+#include "report/ReportGenerator.h"
 #include "filter/CommandList.h"
 #include "res/StringTable.h"
 #include "views/ListLargeDataCtrl.h"
@@ -98,14 +103,25 @@ MainWindow::MainWindow(const std::string& tempFolder, QWidget* parent)
     m_modbusDialog =
         new ModbusMultipleDialog(this, [this](bool byEscape) { m_controller->OnModbusDialogClosed(byEscape); });
 
-    m_controller = std::make_unique<CMainWindowController>(static_cast<IMainWindowView&>(*this), *m_activeBoxes, *m_settings, tempFolder,
-                                                           m_loadTarget.get());
-    m_controller->OnInit();
+    BuildController(tempFolder);
     resize(1200, 760);
 }
 
+void MainWindow::BuildController(const std::string& tempFolder) {
+    // The report dialog's generator reads the controller's store: it goes first and comes back after.
+    delete m_reportDialog;
+    m_reportDialog = nullptr;
+    m_controller.reset();
+    m_controller = std::make_unique<CMainWindowController>(static_cast<IMainWindowView&>(*this), *m_activeBoxes,
+                                                           *m_settings, tempFolder, m_loadTarget.get());
+    m_reportDialog = new ReportCriteriaDlg(this, m_controller->Database(), *m_activeBoxes);
+    m_controller->OnInit();
+}
+
 MainWindow::~MainWindow() {
-    // Stop the worker while everything it reports to still exists.
+    // Stop the report worker, then the loading worker, while everything they report to still exists.
+    delete m_reportDialog;
+    m_reportDialog = nullptr;
     m_controller.reset();
 }
 
@@ -113,12 +129,10 @@ IMessageBoxes& MainWindow::MessageBoxes() { return *m_activeBoxes; }
 
 void MainWindow::SetMessageBoxes(IMessageBoxes* boxes) {
     m_activeBoxes = boxes ? boxes : m_boxes.get();
-    // The controller holds a reference: rebuild it over the new boxes (only done before any folder is open).
-    const std::string temp = m_controller->Database().TempFolder();
-    m_controller.reset();
-    m_controller = std::make_unique<CMainWindowController>(static_cast<IMainWindowView&>(*this), *m_activeBoxes, *m_settings, temp,
-                                                           m_loadTarget.get());
-    m_controller->OnInit();
+    // The controller and the report dialog hold references: rebuild them over the new boxes (only done before
+    // any folder is open).
+    const std::string temp = m_controller->Database().TempFolder();  // a copy: the store goes away
+    BuildController(temp);
 }
 
 // ---- building
@@ -140,6 +154,8 @@ void MainWindow::BuildMenus() {
     m_fcuReport->setObjectName("fcuReportAction");
     m_messagesReport->setEnabled(false);
     m_fcuReport->setEnabled(false);
+    connect(m_messagesReport, &QAction::triggered, this, [this] { ShowMessageReportDialog(); });
+    connect(m_fcuReport, &QAction::triggered, this, [this] { RunFcuReport(); });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     QAction* showHelp = help->addAction(QStringLiteral("Show Help !"));
@@ -319,6 +335,9 @@ QString MainWindow::StatusText(int pane) const {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    // A report reads the store: end it before the store is emptied.
+    m_reportDialog->Generator().Stop();
+    m_reportDialog->hide();
     m_controller->OnClose();
     m_blockTransferDialog->hide();
     m_modbusDialog->hide();
@@ -437,10 +456,63 @@ void MainWindow::FillModbusDialog(const DetailDialogContent& content) { m_modbus
 void MainWindow::ShowModbusDialog() { m_modbusDialog->ShowInactive(); }
 void MainWindow::HideModbusDialog() { m_modbusDialog->hide(); }
 
-bool MainWindow::IsReportRunning() { return false; }
-void MainWindow::HideReportDialog() {}
-void MainWindow::ReportRecordsChanged(std::int64_t) {}
-void MainWindow::ReportSelectSerial(std::int64_t) {}
+bool MainWindow::IsReportRunning() { return m_reportDialog && m_reportDialog->IsRunning(); }
+void MainWindow::HideReportDialog() {
+    if (m_reportDialog) m_reportDialog->hide();
+}
+void MainWindow::ReportRecordsChanged(std::int64_t available) {
+    if (m_reportDialog) m_reportDialog->SetRecordCount(available);
+}
+void MainWindow::ReportSelectSerial(std::int64_t srNo) {
+    if (m_reportDialog) m_reportDialog->SelectSerial(srNo);
+}
+
+// ---- reports
+
+void MainWindow::ShowMessageReportDialog() {
+    m_reportDialog->show();
+    m_reportDialog->raise();
+    m_reportDialog->activateWindow();
+}
+
+namespace {
+
+// The FCU table's rows exactly as it shows them.
+class FcuTableRows : public IFCUReportRowSource {
+public:
+    explicit FcuTableRows(const QTreeWidget& table) : m_table(table) {}
+    int RowCount() const override { return m_table.topLevelItemCount(); }
+    std::string ItemText(int row, int column) const override {
+        const QTreeWidgetItem* item = m_table.topLevelItem(row);
+        return item ? item->text(column).toStdString() : std::string();
+    }
+
+private:
+    const QTreeWidget& m_table;
+};
+
+}  // namespace
+
+void MainWindow::RunFcuReport() {
+    const FcuTableRows rows(*m_fcuTable);
+    if (const auto refusal = CheckFCUReportRows(rows)) {
+        m_activeBoxes->Show(refusal->text, refusal->icon);
+        return;
+    }
+    FCUReportCriteriaDlg dialog(this, *m_activeBoxes);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const CFCUReportCriteria criteria(dialog.Form().FileName(),
+                                      CFCUReportCriteria::TypeFromFormIndex(dialog.Form().FormIndex()));
+    FCUReportOptions options;
+    options.workbookTempFolder = m_controller->Database().TempFolder();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const FCUReportOutcome outcome = WriteFCULogReport(rows, criteria, options);
+    QApplication::restoreOverrideCursor();
+    if (!outcome.documentToOpen.empty()) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(outcome.documentToOpen)));
+    }
+    m_activeBoxes->Show(outcome.message.text, outcome.message.icon);
+}
 
 // ---- IListPagingListener
 

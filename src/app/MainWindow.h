@@ -34,6 +34,7 @@ class QtSettingsStorage;
 class QueuedLoadTarget;
 class BlockTransferDialog;
 class ModbusMultipleDialog;
+class ReportCriteriaDlg;
 
 class MainWindow : public QMainWindow,
                    private IMainWindowView,
@@ -57,6 +58,10 @@ public:
     QString StatusText(int pane) const;
     IMessageBoxes& MessageBoxes();
     void SetMessageBoxes(IMessageBoxes* boxes);  // null restores the real boxes
+    ReportCriteriaDlg* ReportDialog() const { return m_reportDialog; }
+    // "Messages" and "FCU" of the "Report" menu.
+    void ShowMessageReportDialog();
+    void RunFcuReport();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -104,6 +109,7 @@ private:
     int FillPage(std::int32_t first, int count) override;
     std::string_view CellText(int row, int column) const override;
 
+    void BuildController(const std::string& tempFolder);
     void BuildMenus();
     void BuildFilterBars();
     void BuildLists();
@@ -140,6 +146,7 @@ private:
     QAction* m_fcuReport = nullptr;
     BlockTransferDialog* m_blockTransferDialog = nullptr;
     ModbusMultipleDialog* m_modbusDialog = nullptr;
+    ReportCriteriaDlg* m_reportDialog = nullptr;
 
     // Last member: its destructor stops the loading worker before anything it reports to goes away.
     std::unique_ptr<CMainWindowController> m_controller;

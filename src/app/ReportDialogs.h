@@ -1,0 +1,123 @@
+#pragma once
+// The two report dialogs: "Report - Message" (modeless; owns the Message Log report generator, shows its
+// progress, handles stopping and cancelling) and "Report - FCU" (modal; form and file only).
+
+#include <QDialog>
+#include <functional>
+#include <memory>
+
+#include "controller/MessageBoxes.h"
+#include "report/ReportCriteriaChecks.h"
+
+class QButtonGroup;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+
+namespace vyx {
+class CRecordDatabase;
+class CReportGenerator;
+}  // namespace vyx
+
+namespace vyx::gui {
+
+class QueuedReportReceiver;
+
+// Asks the user for a file to write; an empty text means cancelled. Tests replace it.
+using ReportFileChooser = std::function<QString(QWidget* parent, const ReportFileChoice& choice)>;
+ReportFileChooser DefaultReportFileChooser();
+
+// The form radios and the file choice, shared by both dialogs.
+class ReportFormAndFile : public QObject {
+    Q_OBJECT
+public:
+    ReportFormAndFile(QDialog* dialog, IMessageBoxes& boxes);
+    QWidget* FormGroup() const { return m_formGroup; }
+    QWidget* FileGroup() const { return m_fileGroup; }
+    int FormIndex() const;  // 0 HTML, 1 CSV, 2 spreadsheet
+    void SetFormIndex(int index);
+    const std::string& FileName() const { return m_fileName; }
+    void SetFileChooser(ReportFileChooser chooser) { m_chooser = std::move(chooser); }
+    void ChooseFile();  // "..."
+
+private:
+    void OnFormClicked();
+    void ShowFileName();
+
+    QDialog* m_dialog;
+    QWidget* m_formGroup;
+    QWidget* m_fileGroup;
+    QButtonGroup* m_forms;
+    QLabel* m_path;
+    std::string m_fileName;
+    int m_lastForm = 1;
+    ReportFileChooser m_chooser;
+};
+
+class ReportCriteriaDlg : public QDialog {
+    Q_OBJECT
+public:
+    ReportCriteriaDlg(QWidget* parent, const CRecordDatabase& database, IMessageBoxes& boxes);
+    ~ReportCriteriaDlg() override;
+
+    // The generator is running or still opening its output: the store must not be reloaded.
+    bool IsRunning() const;
+    void SetRecordCount(std::int64_t count);  // records available so far
+    // A double-clicked row's Sr.No. goes into the range field that had the focus last.
+    void SelectSerial(std::int64_t srNo);
+
+    ReportFormAndFile& Form() { return *m_form; }
+    CReportGenerator& Generator() { return *m_generator; }
+    std::int32_t RecordCount() const { return m_nRecordCount; }
+    int ProgressPosition() const;
+
+    void OnGenerate();  // "&Generate !"
+    void OnCancel();    // "&Cancel" and the close box
+
+protected:
+    void reject() override;  // Escape: hide, nothing else
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    friend class QueuedReportReceiver;
+    void OnStarted();
+    void OnProgress();
+    void OnCompleted();
+    void OnFailed();
+    void OnMessage(const std::string& text, MessageIcon icon);
+    void OnOpenDocument(const std::string& path);
+    void ApplyAll();
+    void RefreshCursor();
+
+    IMessageBoxes& m_boxes;
+    std::unique_ptr<QueuedReportReceiver> m_receiver;
+    std::unique_ptr<CReportGenerator> m_generator;
+    std::int32_t m_nRecordCount = -1;
+    bool m_bCancelled = false;
+    QLineEdit* m_from;
+    QLineEdit* m_to;
+    QLineEdit* m_lastRangeField;
+    QCheckBox* m_all;
+    QProgressBar* m_progress;
+    QPushButton* m_generate;
+    QPushButton* m_cancel;
+    ReportFormAndFile* m_form;
+};
+
+class FCUReportCriteriaDlg : public QDialog {
+    Q_OBJECT
+public:
+    FCUReportCriteriaDlg(QWidget* parent, IMessageBoxes& boxes);
+    ReportFormAndFile& Form() { return *m_form; }
+    void OnGenerate();
+
+private:
+    IMessageBoxes& m_boxes;
+    ReportFormAndFile* m_form;
+};
+
+}  // namespace vyx::gui

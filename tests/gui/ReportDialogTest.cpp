@@ -1,0 +1,225 @@
+// The report dialogs driven as a user drives them, offscreen, over a loaded folder.
+
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTest>
+#include <QTreeWidget>
+#include <QThread>
+#include <deque>
+
+#include "app/MainWindow.h"
+#include "app/ReportDialogs.h"
+#include "platform/File.h"
+#include "platform/TempFolder.h"
+#include "report/ReportGenerator.h"
+#include "simulator/LoggerSimulator.h"
+#include "support/TempDir.h"
+#include "views/ListLargeDataCtrl.h"
+
+using namespace vyx;
+
+namespace {
+
+class ScriptedBoxes : public IMessageBoxes {
+public:
+    void Show(const std::string& text, MessageIcon icon) override { shown.push_back({text, icon}); }
+    MessageAnswer Ask(const std::string& text, MessageIcon icon) override {
+        asked.push_back({text, icon});
+        if (answers.empty()) return MessageAnswer::No;
+        const MessageAnswer answer = answers.front();
+        answers.pop_front();
+        if (onAsk) onAsk();
+        return answer;
+    }
+    std::vector<std::pair<std::string, MessageIcon>> shown, asked;
+    std::deque<MessageAnswer> answers;
+    std::function<void()> onAsk;
+};
+
+int CountLines(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return -1;
+    return static_cast<int>(file.readAll().count('\n'));
+}
+
+}  // namespace
+
+class ReportDialogTest : public QObject {
+    Q_OBJECT
+
+private:
+    test::TempDir m_data, m_out;
+    std::unique_ptr<CScopedTempFolder> m_temp;
+    std::unique_ptr<gui::MainWindow> m_window;
+    ScriptedBoxes m_boxes;
+    gui::ReportCriteriaDlg* m_dialog = nullptr;
+    QString m_nextFile;
+
+    bool WaitFor(const std::function<bool()>& done, int ms = 60000) {
+        QElapsedTimer timer;
+        timer.start();
+        while (!done()) {
+            if (timer.elapsed() > ms) return false;
+            QTest::qWait(10);
+        }
+        return true;
+    }
+    template <typename T>
+    T* In(QWidget* parent, const char* name) {
+        return parent->findChild<T*>(QString::fromLatin1(name));
+    }
+    void Generate() { QTest::mouseClick(In<QPushButton>(m_dialog, "generateButton"), Qt::LeftButton); }
+    void SetRange(const QString& from, const QString& to) {
+        In<QLineEdit>(m_dialog, "fromRecord")->setText(from);
+        In<QLineEdit>(m_dialog, "toRecord")->setText(to);
+    }
+    std::string LastShown() const { return m_boxes.shown.empty() ? std::string() : m_boxes.shown.back().first; }
+
+private slots:
+    void initTestCase() {
+        sim::SimulatorOptions options;
+        options.days = 1;
+        options.recordsPerDay = 500;
+        options.faults = false;
+        sim::GenerateDataFolder(m_data.Path(), options);
+        m_temp = std::make_unique<CScopedTempFolder>();
+        m_window = std::make_unique<gui::MainWindow>(m_temp->Path());
+        m_window->SetMessageBoxes(&m_boxes);
+        m_window->resize(1000, 600);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        m_dialog = m_window->ReportDialog();
+        QVERIFY(m_dialog);
+        m_dialog->Form().SetFileChooser([this](QWidget*, const ReportFileChoice&) { return m_nextFile; });
+    }
+
+    void cleanupTestCase() {
+        SetWriteFaultHook(nullptr);
+        m_window.reset();
+    }
+
+    void beforeAnyLoadThereAreNoRecords() {
+        m_window->ShowMessageReportDialog();
+        QCOMPARE(m_dialog->windowTitle(), QStringLiteral("Report - Message"));
+        Generate();
+        QCOMPARE(LastShown(), std::string("Please select file name..."));
+        m_nextFile = QString::fromStdString(m_out.File("report.txt"));
+        m_dialog->Form().ChooseFile();
+        QVERIFY(m_dialog->Form().FileName().ends_with("report.txt.csv"));
+        Generate();
+        QCOMPARE(LastShown(), std::string("No valid records found till this time"));
+    }
+
+    void rangeChecksAndARunOfTheWholeLoad() {
+        m_window->OpenFolder(QString::fromStdString(m_data.Path()), true);
+        QVERIFY(WaitFor([&] { return !m_window->Controller().Busy() && m_window->Controller().Total() == 500; }));
+        QCOMPARE(m_dialog->RecordCount(), 500);
+        SetRange("0", "10");
+        Generate();
+        QCOMPARE(LastShown(), std::string("Invalid range.\nPlease select records between 1 and 500"));
+        SetRange("1", "501");
+        Generate();
+        QCOMPARE(LastShown(), std::string("Invalid range.\nPlease select records between 1 and 500"));
+        SetRange("10", "5");
+        Generate();
+        QCOMPARE(LastShown(), std::string("Start record can not be greater than end record"));
+        QCOMPARE(m_boxes.shown.back().second, MessageIcon::Stop);
+
+        // "&All" takes the whole load whatever the edits say.
+        In<QCheckBox>(m_dialog, "allRecords")->click();
+        QVERIFY(!In<QLineEdit>(m_dialog, "fromRecord")->isEnabled());
+        m_boxes.shown.clear();
+        Generate();
+        QVERIFY(WaitFor([&] { return !m_boxes.shown.empty(); }));
+        QCOMPARE(LastShown(), std::string("Message Log report generated successfully."));
+        QCOMPARE(CountLines(QString::fromStdString(m_dialog->Form().FileName())), 501);
+        QCOMPARE(m_dialog->ProgressPosition(), 0);
+        In<QCheckBox>(m_dialog, "allRecords")->click();
+    }
+
+    void switchingTheFormClearsThePath() {
+        In<QRadioButton>(m_dialog, "csvRadio")->click();  // the form already chosen keeps the path
+        QVERIFY(!m_dialog->Form().FileName().empty());
+        In<QRadioButton>(m_dialog, "htmlRadio")->click();
+        QVERIFY(m_dialog->Form().FileName().empty());
+        m_nextFile = QString::fromStdString(m_out.File("log"));
+        m_dialog->Form().ChooseFile();
+        QVERIFY(m_dialog->Form().FileName().ends_with("log.html"));
+        In<QRadioButton>(m_dialog, "csvRadio")->click();
+        m_nextFile = QString::fromStdString(m_out.File("part.csv"));
+        m_dialog->Form().ChooseFile();
+        QVERIFY(m_dialog->Form().FileName().ends_with("part.csv"));
+    }
+
+    void doubleClickedRowGoesIntoTheLastRangeField() {
+        In<QLineEdit>(m_dialog, "toRecord")->setFocus();
+        QTest::qWait(20);
+        QTableView* page = m_window->RecordList()->PageView();
+        const QRect row = page->visualRect(page->model()->index(3, 0));
+        QTest::mouseDClick(page->viewport(), Qt::LeftButton, {}, row.center());
+        QCOMPARE(In<QLineEdit>(m_dialog, "toRecord")->text(), QStringLiteral("4"));
+    }
+
+    void cancelARunningReportAnsweringNoThenYes() {
+        // A folder large enough for the report to write several blocks, each slowed down, so it is still
+        // running when the user cancels.
+        test::TempDir big;
+        sim::SimulatorOptions options;
+        options.days = 1;
+        options.recordsPerDay = 30000;
+        options.faults = false;
+        sim::GenerateDataFolder(big.Path(), options);
+        m_window->OpenFolder(QString::fromStdString(big.Path()), true);
+        QVERIFY(WaitFor([&] { return !m_window->Controller().Busy() && m_window->Controller().Total() == 30000; }));
+        const std::string path = m_dialog->Form().FileName();
+        SetWriteFaultHook([path](const std::string& written, std::size_t) {
+            if (written == path) QThread::msleep(200);
+            return 0;
+        });
+        SetRange("1", "30000");
+        m_boxes.shown.clear();
+        Generate();
+        QVERIFY(WaitFor([&] { return m_dialog->Generator().IsRunning(); }));
+
+        m_boxes.answers = {MessageAnswer::No};
+        m_boxes.onAsk = [&] { QVERIFY(m_dialog->Generator().IsPaused()); };
+        QTest::mouseClick(In<QPushButton>(m_dialog, "cancelButton"), Qt::LeftButton);
+        QCOMPARE(m_boxes.asked.back().first,
+                 std::string("Report generation is in process.\nDo you want to cancel the operation ?"));
+        QVERIFY(m_dialog->isVisible());
+        QVERIFY(!m_dialog->Generator().IsPaused());
+        QVERIFY(m_dialog->Generator().IsRunning());
+
+        // A running report keeps the main window from reloading.
+        m_window->Controller().OnMessageFilter();
+        QCOMPARE(LastShown(), std::string("Report generation is in process. Can not continue with filtering."));
+
+        m_boxes.answers = {MessageAnswer::Yes};
+        m_boxes.onAsk = nullptr;
+        QTest::mouseClick(In<QPushButton>(m_dialog, "cancelButton"), Qt::LeftButton);
+        QVERIFY(!m_dialog->isVisible());
+        QVERIFY(!m_dialog->Generator().IsRunning());
+        QTest::qWait(100);  // the completion arrives, and says nothing
+        for (const auto& shown : m_boxes.shown) QVERIFY(shown.first != "Message Log report generated successfully.");
+        SetWriteFaultHook(nullptr);
+    }
+
+    void fcuReportNeedsRowsAndAFile() {
+        m_window->OpenFolder(QString::fromStdString(m_data.Path()), false);
+        QVERIFY(m_window->FcuTable()->topLevelItemCount() > 0);
+        m_boxes.shown.clear();
+        gui::FCUReportCriteriaDlg dialog(m_window.get(), m_boxes);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Report - FCU"));
+        dialog.OnGenerate();
+        QCOMPARE(LastShown(), std::string("Please select filename"));
+        QVERIFY(dialog.result() != QDialog::Accepted);
+    }
+};
+
+QTEST_MAIN(ReportDialogTest)
+#include "ReportDialogTest.moc"
