@@ -8,6 +8,6 @@ if [ ! -f "$build/CMakeCache.txt" ]; then cmake --preset dev >/dev/null; fi
 cmake --build "$build" --target vyx vyx-screenshots
 sample=$(mktemp -d)
 trap 'rm -rf "$sample"' EXIT
-"$build/src/cli/vyx" gen "$sample/data" --days 3 --records-per-day 5000 --seed 7 --clock-jumps >/dev/null
+"$build/src/cli/vyx" gen "$sample/data" --days 3 --records-per-day 40000 --seed 7 --clock-jumps >/dev/null
 mkdir -p docs/screenshots
 xvfb-run -a -s "-screen 0 1400x900x24" "$build/tools/screenshots/vyx-screenshots" "$sample/data" docs/screenshots

@@ -13,6 +13,11 @@
 
 #include "app/DetailDialogs.h"
 #include "app/MainWindow.h"
+#include "app/ReportDialogs.h"
+#include "platform/File.h"
+#include "report/ReportGenerator.h"
+#include <QCheckBox>
+#include <QThread>
 #include "decode/DetailRows.h"
 #include "decode/RecordToModbusMultipleConverter.h"
 #include "decode/RecordToParameterXferConverter.h"
@@ -108,6 +113,29 @@ int main(int argc, char** argv) {
     if (writeMultiple >= 0) {
         moveTo(writeMultiple);
         if (auto* dialog = window.findChild<vyx::gui::ModbusMultipleDialog*>()) Save(*dialog, out + "/detail-modbus-multiple.png");
+    }
+
+    // The Message Log report dialog during a run: every write of the report is slowed down so the picture
+    // catches it writing.
+    {
+        const QString report = QDir::tempPath() + "/message-log-report.csv";
+        vyx::gui::ReportCriteriaDlg* dialog = window.ReportDialog();
+        dialog->Form().SetFileChooser([&](QWidget*, const vyx::ReportFileChoice&) { return report; });
+        window.ShowMessageReportDialog();
+        dialog->Form().ChooseFile();
+        dialog->findChild<QCheckBox*>("allRecords")->setChecked(true);
+        vyx::SetWriteFaultHook([](const std::string& path, std::size_t) {
+            if (path.find("message-log-report") != std::string::npos) QThread::msleep(150);
+            return 0;
+        });
+        dialog->OnGenerate();
+        for (int i = 0; i < 200 && dialog->ProgressPosition() < 60; ++i) Settle(50);
+        Save(*dialog, out + "/report-dialog-running.png");
+        dialog->Generator().Stop();
+        vyx::SetWriteFaultHook(nullptr);
+        Settle(200);
+        dialog->hide();
+        QFile::remove(report);
     }
 
     window.OpenFolder(data, false);
