@@ -12,6 +12,7 @@ packages=(
   xvfb xauth
   clang libclang-rt-14-dev
   unzip time
+  desktop-file-utils
 )
 
 missing=()
