@@ -187,7 +187,9 @@ bool CMainWindowController::ReadModbusAddress(const FilterBarInputs& inputs, std
 void CMainWindowController::StopAndReset() {
     ClearPage();
     m_database->StopLoad();
-    m_database->Reset();
+    // A report may have begun while the load ran and still read these day files through its own list of
+    // them; then they are freed by the next load, which is refused until the report has ended.
+    if (!m_view.IsReportRunning()) m_database->Reset();
 }
 
 bool CMainWindowController::RunMessageFilter() {
