@@ -120,8 +120,9 @@ void CMessageLogWriter::WriteWorkbook() {
             m_control.PausePoint();
         }
         if (used >= batchFirst) Progress();
-        workbook->Close();
+        // The earlier workbook first: closes never overlap, and its error is the earlier one.
         closer.Wait();
+        workbook->Close();
     } catch (const CWorkbookError& e) {
         failed = true;
         FailureMessage(e.what());

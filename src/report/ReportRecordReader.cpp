@@ -43,7 +43,7 @@ bool CReportRecordReader::SelectFile(std::int64_t serial, std::int64_t& local) {
             m_indexCount = 0;
             m_dataCount = 0;
             m_index.Open(m_files[i]->IndexPath());
-            m_data.Open(m_files[i]->Path());
+            m_data = m_files[i]->DuplicateData();
             m_current = i;
             m_fileOpen = true;
         }

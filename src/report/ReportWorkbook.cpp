@@ -1,8 +1,22 @@
 #include "report/ReportWorkbook.h"
 
 #include <clocale>
+#include <mutex>
 
 namespace vyx {
+namespace {
+
+// Closing a workbook writes its creation time through gmtime(), whose result lives in one buffer for the
+// whole process: two workbooks must not close at the same time.
+std::mutex g_closeMutex;
+
+lxw_error CloseWorkbook(lxw_workbook* book) {
+    const CScopedCNumericLocale cLocale;
+    std::lock_guard lock(g_closeMutex);
+    return workbook_close(book);
+}
+
+}  // namespace
 
 CWorkbookError::CWorkbookError(lxw_error error) : CVyxError(lxw_strerror(error)), m_error(error) {}
 
@@ -17,9 +31,7 @@ CScopedCNumericLocale::~CScopedCNumericLocale() {
 }
 
 CReportWorkbook::~CReportWorkbook() {
-    if (!m_book) return;
-    const CScopedCNumericLocale cLocale;
-    workbook_close(m_book);
+    if (m_book) CloseWorkbook(m_book);
 }
 
 bool CReportWorkbook::Create(const std::string& path, const std::string& tempFolder) {
@@ -72,8 +84,7 @@ void CReportWorkbook::Close() {
     lxw_workbook* book = m_book;
     m_book = nullptr;
     m_sheet = nullptr;
-    const CScopedCNumericLocale cLocale;
-    const lxw_error error = workbook_close(book);
+    const lxw_error error = CloseWorkbook(book);
     if (error != LXW_NO_ERROR) throw CWorkbookError(error);
 }
 

@@ -6,10 +6,7 @@
 #include <array>
 
 #include "ReportTestSupport.h"
-#include "decode/FCUParse.h"
-#include "report/FCUListRows.h"
 #include "report/FCULogReport.h"
-#include "simulator/LoggerSimulator.h"
 
 namespace vyx {
 namespace {
@@ -122,27 +119,6 @@ TEST(FCULogReport, AFileThatCannotBeWrittenGivesTheMessageAndNoSuccess) {
     const FCUReportOutcome full = WriteFCULogReport(rows, CFCUReportCriteria("/dev/full", kReportTypeCsv));
     EXPECT_FALSE(full.written);
     EXPECT_EQ(full.message.text, std::string("No space left on device\n") + kAbort);
-}
-
-TEST(FCULogReport, DialogRadioGivesTheType) {
-    EXPECT_EQ(CFCUReportCriteria::TypeFromFormIndex(0), kReportTypeHtml);
-    EXPECT_EQ(CFCUReportCriteria::TypeFromFormIndex(1), kReportTypeCsv);
-    EXPECT_EQ(CFCUReportCriteria::TypeFromFormIndex(2), kReportTypeXls);
-    EXPECT_EQ(CFCUReportCriteria::TypeFromFormIndex(-1), kReportTypeCsv);
-}
-
-// The command-line tool's table: the display list's present FCUs as the FCU view shows them.
-TEST(FCULogReport, RowsFromTheDisplayListAreTheViewsTexts) {
-    const auto bytes = sim::BuildFcuInformationFile();
-    const FCUList fcus = CFCUParse::ParseFCUDisplayList(bytes, FCUFilterList{});
-    ASSERT_FALSE(fcus.empty());
-    const CFCUListRows rows(fcus);
-    ASSERT_EQ(rows.RowCount(), static_cast<int>(fcus.size()));
-    for (int i = 0; i < rows.RowCount(); ++i) {
-        EXPECT_EQ(rows.ItemText(i, 0), std::to_string(fcus[static_cast<std::size_t>(i)].m_nNumber));
-        EXPECT_TRUE(rows.ItemText(i, 2) == "MS_A(left)" || rows.ItemText(i, 2) == "MS_B(right)") << i;
-    }
-    EXPECT_EQ(rows.ItemText(rows.RowCount(), 0), "");
 }
 
 }  // namespace

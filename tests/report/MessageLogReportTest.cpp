@@ -225,13 +225,6 @@ TEST_F(MessageLogReport, AWriteErrorEndsTheRunAsFailed) {
     }
 }
 
-TEST_F(MessageLogReport, AnEmptyOrReversedRangeWritesTheHeaderOnly) {
-    const std::string path = m_out.File("empty.csv");
-    const auto events = RunReport(s_crafted->Database(), CReportCriteria(path, 2, 1, kReportTypeCsv));
-    EXPECT_EQ(events, (std::vector<std::string>{"started", "completed"}));
-    EXPECT_EQ(ReadFileBytes(path), std::string(kCsvHeader) + "\r\n");
-}
-
 TEST(ReportFileNames, PartFilesGoBeforeTheExtension) {
     const std::pair<const char*, const char*> cases[] = {
         {"/out/log.csv", "/out/log_2.csv"}, {"/out/log.tar.csv", "/out/log.tar_2.csv"},

@@ -165,14 +165,6 @@ INSTANTIATE_TEST_SUITE_P(Counts, MessageLogWorkbookProgress,
                                            WorkbookProgressCase{12, 5, 1}, WorkbookProgressCase{10, 5, 0},
                                            WorkbookProgressCase{400, 250, 2}, WorkbookProgressCase{400, 200, 0}));
 
-TEST_F(MessageLogWorkbook, AnEmptyRangeStillWritesAValidWorkbookWithItsHeader) {
-    const auto events = Run(5, 4);
-    EXPECT_EQ(events, (std::vector<std::string>{"started", "completed"}));
-    const test::SheetContent sheet = test::ReadSheet(m_out.File("log.xlsx"), 1);
-    EXPECT_EQ(sheet.lastRow, 1);
-    EXPECT_EQ(sheet.text.at("G1"), "Channel");
-}
-
 TEST_F(MessageLogWorkbook, AFailedPartFileEndsTheRunAndKeepsTheEarlierWorkbook) {
     std::filesystem::create_directory(m_out.File("log_2.xlsx"));
     const auto events = Run(0, 15, 5);

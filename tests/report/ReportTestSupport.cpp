@@ -1,7 +1,6 @@
 #include "ReportTestSupport.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <fstream>
 #include <optional>
@@ -59,7 +58,6 @@ std::int32_t RecordingReceiver::Add(const std::string& event) {
         std::lock_guard lock(m_mutex);
         m_events.push_back(event);
     }
-    m_changed.notify_all();
     if (onEvent) onEvent(event);
     return 0;
 }
@@ -69,23 +67,12 @@ std::vector<std::string> RecordingReceiver::Events() const {
     return m_events;
 }
 
-int RecordingReceiver::Count(const std::string& event) const {
-    std::lock_guard lock(m_mutex);
-    return static_cast<int>(std::count(m_events.begin(), m_events.end(), event));
-}
-
 std::vector<std::string> RecordingReceiver::Milestones() const {
     std::vector<std::string> result;
     for (const std::string& event : Events()) {
         if (event != "progress") result.push_back(event);
     }
     return result;
-}
-
-bool RecordingReceiver::WaitFor(const std::string& event) {
-    std::unique_lock lock(m_mutex);
-    return m_changed.wait_for(lock, std::chrono::seconds(20),
-                              [&] { return std::find(m_events.begin(), m_events.end(), event) != m_events.end(); });
 }
 
 std::string ReadFileBytes(const std::string& path) {

@@ -2,7 +2,6 @@
 // Shared pieces of the report tests: folders loaded into a real record store, a receiver that records the
 // generator's notifications, and readers for the files and workbooks a run leaves behind.
 
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -54,11 +53,8 @@ public:
     void OnOpenDocument(const std::string& path) override { Add("open:" + path); }
 
     std::vector<std::string> Events() const;
-    int Count(const std::string& event) const;
     // Events without the progress steps.
     std::vector<std::string> Milestones() const;
-    // Waits until the event has been seen (at most a few seconds); false when it never came.
-    bool WaitFor(const std::string& event);
 
     // Called on the worker's thread right after the event is recorded.
     std::function<void(const std::string&)> onEvent;
@@ -67,7 +63,6 @@ private:
     std::int32_t Add(const std::string& event);
 
     mutable std::mutex m_mutex;
-    std::condition_variable m_changed;
     std::vector<std::string> m_events;
 };
 
