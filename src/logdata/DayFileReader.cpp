@@ -15,7 +15,12 @@ CDayFileReader::CDayFileReader(std::size_t blockSize)
     : m_buffer(blockSize + 0x10000 + 2), m_blockSize(blockSize) {}
 
 void CDayFileReader::Open(const std::string& path) {
-    m_file.Open(path);
+    CInputFile file(path);
+    Open(std::move(file));
+}
+
+void CDayFileReader::Open(CInputFile file) {
+    m_file = std::move(file);
     m_head = m_tail = 0;
     m_eof = false;
     m_offset = 0;

@@ -33,6 +33,7 @@ public:
     explicit CDayFileReader(std::size_t blockSize = 1 << 20);
 
     void Open(const std::string& path);  // throws CFileError
+    void Open(CInputFile file);          // reads from its current position on
     void Close();
     // The next whole frame, decodable or not; false when reading has ended (see EndReason).
     // Throws CFileError when a read fails.

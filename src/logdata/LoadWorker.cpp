@@ -80,7 +80,7 @@ void CLoadWorker::Fail(const std::string& message) {
 }
 
 void CLoadWorker::LoadDayFile(CRecordFile& file) {
-    m_reader.Open(file.Path());
+    m_reader.Open(file.DuplicateData());
     m_index.Open(file.IndexPath());
     m_indexBatchBytes = 0;
     Post(UM_LOAD_FILE, 0, file.Path());

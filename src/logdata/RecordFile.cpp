@@ -31,6 +31,12 @@ void CRecordFile::ResetForLoad() {
     m_fileIndex.Close();
 }
 
+CInputFile CRecordFile::DuplicateData() {
+    std::lock_guard lock(m_fetchMutex);
+    if (!m_fileData.IsOpen()) m_fileData.Open(m_strPath);
+    return m_fileData.Duplicate();
+}
+
 std::optional<std::int64_t> CRecordFile::LocalIndex(std::int64_t serial) const {
     const std::int32_t last = LastSerial();
     const std::int32_t first = FirstSerial();

@@ -34,6 +34,11 @@ public:
     void Publish(std::int32_t first, std::int32_t last);
     // Back to "no range" and closes the fetch handles: a new load rewrites the index file.
     void ResetForLoad();
+    // Another handle on the day file the fetches read, which is opened by name first if need be. The worker
+    // reads the day file through one, so records are fetched from the very file that was indexed, even when
+    // the name is given to another file meanwhile (a folder kept in step with the logger by copying
+    // replaces its files); a second reader of the store takes one too. Throws CFileError.
+    CInputFile DuplicateData();
 
     // The local index of a serial number when this file's published range holds it.
     std::optional<std::int64_t> LocalIndex(std::int64_t serial) const;

@@ -73,6 +73,14 @@ void CInputFile::Close() {
     m_fd = -1;
 }
 
+CInputFile CInputFile::Duplicate() const {
+    CInputFile copy;
+    copy.m_fd = ::fcntl(m_fd, F_DUPFD_CLOEXEC, 0);
+    if (copy.m_fd < 0) throw CFileError(errno, m_path);
+    copy.m_path = m_path;
+    return copy;
+}
+
 std::size_t CInputFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t count) const {
     std::size_t done = 0;
     auto* out = static_cast<char*>(buffer);

@@ -30,6 +30,10 @@ public:
     bool TryOpen(const std::string& path);  // false instead of throwing
     bool IsOpen() const { return m_fd >= 0; }
     void Close();
+    // Another handle on the same open file, not on the name: it reads the same bytes even after the name
+    // has been given to another file. It shares the read position, so only ReadAt suits both. Throws
+    // CFileError.
+    CInputFile Duplicate() const;
 
     // Reads up to count bytes at offset; returns the bytes read (short at the end of the file).
     std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t count) const;
