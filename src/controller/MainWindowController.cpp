@@ -53,6 +53,7 @@ CMainWindowController::CMainWindowController(IMainWindowView& view, IMessageBoxe
       m_database(std::make_unique<CRecordDatabase>(std::move(tempFolder), target)) {}
 
 CMainWindowController::~CMainWindowController() {
+    if (m_beforeStoreReset) m_beforeStoreReset();
     // The worker uses the filters: stop it before they go.
     m_database->StopLoad();
     m_database->Reset();
@@ -185,6 +186,7 @@ bool CMainWindowController::ReadModbusAddress(const FilterBarInputs& inputs, std
 }
 
 void CMainWindowController::StopAndReset() {
+    if (m_beforeStoreReset) m_beforeStoreReset();
     ClearPage();
     m_database->StopLoad();
     // A report may have begun while the load ran and still read these day files through its own list of

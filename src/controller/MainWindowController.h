@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -53,6 +54,10 @@ public:
 
     void OnLoadNotification(const LoadNotification& notification);
 
+    // Called before the store is stopped and reset (a new load, a failed one, closing, destruction): anything
+    // else reading the store, such as a search, lets go of it there.
+    void SetBeforeStoreReset(std::function<void()> hook) { m_beforeStoreReset = std::move(hook); }
+
     // Record list: the page of row texts. FillPage reads rows first .. first + rows - 1 (fewer at the end).
     void FillPage(std::int64_t first, int rows);
     std::int64_t PageFirst() const { return m_pageFirst; }
@@ -100,6 +105,7 @@ private:
     IMessageBoxes& m_boxes;
     IMetaDataStorage& m_settings;
     ILoadNotificationTarget* m_target;
+    std::function<void()> m_beforeStoreReset;
 
     ViewMode m_viewMode = ViewMode::None;
     bool m_busy = false;

@@ -1,0 +1,115 @@
+#include "controller/RecordMatcher.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "decode/FormatRecord.h"
+
+namespace vyx {
+namespace {
+
+// Columns are joined with this byte for the search; a needle holding it could match across two columns.
+constexpr char kColumnSeparator = '\0';
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+char FoldCase(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+void FoldCase(std::string& text) {
+    for (char& c : text) c = FoldCase(c);
+}
+
+}  // namespace
+
+std::optional<std::vector<std::uint8_t>> ParseHexBytes(std::string_view text) {
+    std::vector<std::uint8_t> bytes;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (IsBlank(text[i])) {
+            ++i;
+            continue;
+        }
+        // A pair may not be split by a blank: "0 1" is no byte.
+        if (i + 1 >= text.size()) return std::nullopt;
+        const int high = HexDigit(text[i]);
+        const int low = HexDigit(text[i + 1]);
+        if (high < 0 || low < 0) return std::nullopt;
+        bytes.push_back(static_cast<std::uint8_t>(high * 16 + low));
+        i += 2;
+    }
+    if (bytes.empty()) return std::nullopt;
+    return bytes;
+}
+
+CRecordMatcher CRecordMatcher::Text(std::string_view text, bool matchCase) {
+    CRecordMatcher matcher(Kind::Text);
+    matcher.m_matchCase = matchCase;
+    matcher.m_text.assign(text);
+    if (!matchCase) FoldCase(matcher.m_text);
+    return matcher;
+}
+
+CRecordMatcher CRecordMatcher::Bytes(std::vector<std::uint8_t> bytes) {
+    CRecordMatcher matcher(Kind::Bytes);
+    matcher.m_bytes = std::move(bytes);
+    return matcher;
+}
+
+CRecordMatcher CRecordMatcher::TimeAtOrAfter(std::uint32_t time) {
+    CRecordMatcher matcher(Kind::TimeAtOrAfter);
+    matcher.m_time = time;
+    return matcher;
+}
+
+CRecordMatcher CRecordMatcher::TimeAtOrBefore(std::uint32_t time) {
+    CRecordMatcher matcher(Kind::TimeAtOrBefore);
+    matcher.m_time = time;
+    return matcher;
+}
+
+bool CRecordMatcher::Matches(std::int64_t serial, const CRecord& record, std::string& scratch) const {
+    switch (m_kind) {
+        case Kind::TimeAtOrAfter: return record.m_nTime >= m_time;
+        case Kind::TimeAtOrBefore: return record.m_nTime <= m_time;
+        case Kind::Bytes: {
+            const std::size_t count =
+                std::min(static_cast<std::size_t>(std::max(record.m_nDataLength, 0)), record.m_pData.size());
+            const std::uint8_t* data = record.Data();
+            return std::search(data, data + count, m_bytes.begin(), m_bytes.end()) != data + count || m_bytes.empty();
+        }
+        case Kind::Text: break;
+    }
+    if (m_text.find(kColumnSeparator) != std::string::npos) return false;
+    scratch.clear();
+    char number[24];
+    const auto end = std::to_chars(number, number + sizeof number, serial + 1).ptr;
+    scratch.append(number, end);
+    const CFormatRecord format(&record);
+    scratch += kColumnSeparator;
+    format.AppendDateTime(scratch);
+    scratch += kColumnSeparator;
+    format.AppendMessageContent(scratch);
+    scratch += kColumnSeparator;
+    format.AppendMessageMode(scratch);
+    scratch += kColumnSeparator;
+    format.AppendSource(scratch);
+    scratch += kColumnSeparator;
+    format.AppendFCU(scratch);
+    scratch += kColumnSeparator;
+    format.AppendChannel(scratch);
+    if (!m_matchCase) FoldCase(scratch);
+    return std::string_view(scratch).find(m_text) != std::string_view::npos;
+}
+
+}  // namespace vyx
