@@ -323,6 +323,18 @@ void CListPaging::HeaderClick(int column) {
     if (request.accept == 0) m_nSortState = request.oldState;
 }
 
+bool CListPaging::SelectSerial(std::int64_t serial) {
+    if (!m_bHasData || serial < 0 || serial >= m_nTotal) return false;
+    if (serial < m_nFirst || serial > LastRowOfPage()) {
+        m_nFirst = Narrow(std::clamp<std::int64_t>(serial - m_nRowsPerPage / 2, 0, LastFirst()));
+        // The view's top follows m_nFirst as line scrolling keeps it: one item per m_nScale records.
+        ScrollView(std::int64_t{m_nFirst} / m_nScale - m_nTopIndex);
+    }
+    m_nCurrent = Narrow(serial);
+    Resynchronise();
+    return true;
+}
+
 // ---- the modelled view -----------------------------------------------------------------------------------
 
 std::int32_t CListPaging::MaxTopIndex() const {

@@ -57,6 +57,11 @@ public:
     // A click on a column header; only the Date-Time column (1) sorts.
     void HeaderClick(int column);
 
+    // Selects a record (go to, find). One already on the page stays where it is; any other is brought to the
+    // middle of the page, or as near to it as the ends allow. Nothing is reported to the listener. False,
+    // with nothing changed, when there is no such record.
+    bool SelectSerial(std::int64_t serial);
+
     // The state the owner reads.
     std::int32_t Total() const { return m_nTotal; }
     std::int32_t First() const { return m_nFirst; }
