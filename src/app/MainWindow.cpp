@@ -3,11 +3,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDesktopServices>
-#include <QUrl>
 #include <QDateEdit>
+#include <QDesktopServices>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -15,28 +15,40 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimeEdit>
 #include <QTreeWidget>
+#include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cstdint>
 
 #include "app/AboutDialog.h"
 #include "app/Artwork.h"
 #include "app/BannerWidget.h"
 #include "app/ColumnWidths.h"
 #include "app/DetailDialogs.h"
+#include "app/FindBar.h"
 #include "app/FolderDialog.h"
+#include "app/GoToDialogs.h"
 #include "app/HelpOpener.h"
 #include "app/QtMessageBoxes.h"
 #include "app/QtSettingsStorage.h"
 #include "app/QueuedLoadTarget.h"
+#include "app/QueuedSearchTarget.h"
 #include "app/ReportDialogs.h"
+#include "controller/RecordCopyText.h"
+#include "controller/SearchOutcomeText.h"
+#include "decode/FormatRecord.h"
+#include "filter/CommandList.h"
+#include "logdata/TimeValue.h"
+#include "platform/FileError.h"
 #include "report/FCULogReport.h"
 #include "report/ReportGenerator.h"
-#include "filter/CommandList.h"
 #include "res/StringTable.h"
 #include "views/ListLargeDataCtrl.h"
 #include "views/NumericComboBox.h"
@@ -76,6 +88,9 @@ MainWindow::MainWindow(const std::string& tempFolder, QWidget* parent)
     m_loadTarget = std::make_unique<QueuedLoadTarget>(this, [this](const LoadNotification& n) {
         if (m_controller) m_controller->OnLoadNotification(n);
     });
+    m_searchTarget =
+        std::make_unique<QueuedSearchTarget>(this, [this](const SearchNotification& n) { OnSearchNotification(n); });
+    m_search = std::make_unique<CRecordSearch>(*m_searchTarget);
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -88,12 +103,15 @@ MainWindow::MainWindow(const std::string& tempFolder, QWidget* parent)
     BuildMenus();
     BuildFilterBars();
     BuildLists();
+    BuildFindBar();
+    BuildEditMenu();
     BuildStatusBar();
 
     auto* body = new QVBoxLayout;
     body->setContentsMargins(5, 0, 5, 5);
     body->addWidget(m_messageBar);
     body->addWidget(m_fcuBar);
+    body->addWidget(m_findBar);
     body->addWidget(m_recordList, 1);
     body->addWidget(m_fcuTable, 1);
     layout->addLayout(body, 1);
@@ -104,7 +122,10 @@ MainWindow::MainWindow(const std::string& tempFolder, QWidget* parent)
         new ModbusMultipleDialog(this, [this](bool byEscape) { m_controller->OnModbusDialogClosed(byEscape); });
 
     BuildController(tempFolder);
-    resize(1200, 760);
+
+    m_layout = LoadRememberedLayout(CMainWindowController::kColumns);
+    if (m_layout.geometry.isEmpty() || !restoreGeometry(m_layout.geometry)) resize(1200, 760);
+    if (!m_layout.recordColumns.isEmpty()) m_recordList->SetColumnWidths(m_layout.recordColumns);
 }
 
 void MainWindow::BuildController(const std::string& tempFolder) {
@@ -115,6 +136,8 @@ void MainWindow::BuildController(const std::string& tempFolder) {
     m_controller = std::make_unique<CMainWindowController>(static_cast<IMainWindowView&>(*this), *m_activeBoxes,
                                                            *m_settings, tempFolder, m_loadTarget.get());
     m_reportDialog = new ReportCriteriaDlg(this, m_controller->Database(), *m_activeBoxes);
+    // A new load or a closing window resets the store: a search over it ends first.
+    m_controller->SetBeforeStoreReset([this] { StopSearchBeforeReset(); });
     m_controller->OnInit();
 }
 
@@ -142,10 +165,22 @@ void MainWindow::BuildMenus() {
     QAction* select = file->addAction(QStringLiteral("&Select Folder"));
     select->setObjectName("selectFolderAction");
     select->setShortcut(QKeySequence::Open);
-    connect(select, &QAction::triggered, this, [this] { m_controller->OnSelectFolder(); });
+    connect(select, &QAction::triggered, this,
+            [this] { OpenChosenFolder([this] { m_controller->OnSelectFolder(); }); });
+    QAction* exitSeparator = file->addSeparator();
     QAction* exit = file->addAction(QStringLiteral("&Exit"));
     exit->setShortcut(QKeySequence::Quit);
     connect(exit, &QAction::triggered, this, &QWidget::close);
+    m_recentFolders = new RecentFolders(file, exitSeparator, this);
+    connect(m_recentFolders, &RecentFolders::openRequested, this, [this](const FolderChoice& choice) {
+        // The entry answers the folder dialog, so opening it follows the same checks as "&Select Folder".
+        m_recentChoice = choice;
+        OpenChosenFolder([this] { m_controller->OnSelectFolder(); });
+        m_recentChoice.reset();
+    });
+
+    m_editMenu = menuBar()->addMenu(QStringLiteral("&Edit"));
+    m_editMenu->setObjectName("editMenu");
 
     QMenu* report = menuBar()->addMenu(QStringLiteral("Report"));
     m_messagesReport = report->addAction(QStringLiteral("Messages"));
@@ -320,7 +355,20 @@ void MainWindow::ApplyDateTimeCheck() {
 // ---- public
 
 void MainWindow::OpenFolder(const QString& folder, bool messageMode) {
-    m_controller->OpenFolder({folder.toStdString(), messageMode});
+    OpenChosenFolder([&] {
+        m_chosenFolder = FolderChoice{folder.toStdString(), messageMode};
+        m_controller->OpenFolder(*m_chosenFolder);
+    });
+}
+
+void MainWindow::OpenChosenFolder(const std::function<void()>& open) {
+    m_chosenFolder.reset();
+    open();
+    // Only a folder that opened in a mode is worth offering again; one without its FCU information file is not.
+    if (m_chosenFolder && m_controller->Mode() != ViewMode::None) {
+        m_recentFolders->Add({m_controller->FolderPath(), m_chosenFolder->messageMode});
+    }
+    m_chosenFolder.reset();
 }
 
 void MainWindow::RaiseAndRestore() {
@@ -335,6 +383,7 @@ QString MainWindow::StatusText(int pane) const {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    SaveRememberedLayout({saveGeometry(), m_recordList->ColumnWidths()});
     // A report reads the store: end it before the store is emptied.
     m_reportDialog->Generator().Stop();
     m_reportDialog->hide();
@@ -345,9 +394,14 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
-    // Escape closes the window, as it always has; Enter alone does nothing here.
+    // Escape closes the window, as it always has, unless it cancels a running search; Enter alone does nothing
+    // here.
     if (event->key() == Qt::Key_Escape) {
-        close();
+        if (m_findBar->IsSearching()) {
+            CancelSearch();
+        } else {
+            close();
+        }
         return;
     }
     QMainWindow::keyPressEvent(event);
@@ -362,7 +416,13 @@ void MainWindow::ApplyViewMode(ViewMode mode) {
     m_recordList->setVisible(mode == ViewMode::Messages);
     m_fcuBar->setVisible(mode == ViewMode::FCU);
     m_fcuTable->setVisible(mode == ViewMode::FCU);
-    if (mode == ViewMode::Messages) m_recordList->SetColumnWidths(ScaledWidths(kRecordColumnWidths, this));
+    if (mode != ViewMode::Messages) m_findBar->hide();
+    for (QAction* action : m_editMenu->actions()) action->setEnabled(mode == ViewMode::Messages);
+    // The widths the user left at the last exit stand in for the standard ones.
+    if (mode == ViewMode::Messages) {
+        m_recordList->SetColumnWidths(m_layout.recordColumns.isEmpty() ? ScaledWidths(kRecordColumnWidths, this)
+                                                                       : m_layout.recordColumns);
+    }
     if (mode == ViewMode::FCU) {
         const QList<int> widths = ScaledWidths(kFcuColumnWidths, this);
         for (int c = 0; c < widths.size(); ++c) m_fcuTable->setColumnWidth(c, widths[c]);
@@ -375,7 +435,9 @@ void MainWindow::SetReportMenus(bool messagesEnabled, bool fcuEnabled) {
 }
 
 std::optional<FolderChoice> MainWindow::BrowseForFolder(const std::string& initialFolder) {
-    return BrowseForDataFolder(QString::fromStdString(initialFolder), this);
+    m_chosenFolder = m_recentChoice ? m_recentChoice : BrowseForDataFolder(QString::fromStdString(initialFolder), this);
+    m_recentChoice.reset();
+    return m_chosenFolder;
 }
 
 FilterBarInputs MainWindow::ReadFilterBar() {
@@ -538,5 +600,178 @@ int MainWindow::FillPage(std::int32_t first, int count) {
 }
 
 std::string_view MainWindow::CellText(int row, int column) const { return m_controller->CellText(row, column); }
+
+// ---- go to, find, copy
+
+void MainWindow::BuildFindBar() {
+    m_findBar = new FindBar(this);
+    connect(m_findBar, &FindBar::findRequested, this, [this](SearchDirection direction) { Find(direction); });
+    connect(m_findBar, &FindBar::cancelRequested, this, [this] { CancelSearch(); });
+    connect(m_findBar, &FindBar::closed, this, [this] { m_recordList->setFocus(); });
+}
+
+void MainWindow::BuildEditMenu() {
+    auto add = [this](const QString& text, const char* name, const QKeySequence& key, auto slot) {
+        QAction* action = m_editMenu->addAction(text);
+        action->setObjectName(name);
+        action->setShortcut(key);
+        connect(action, &QAction::triggered, this, slot);
+        return action;
+    };
+    m_copyRowAction =
+        add(QStringLiteral("&Copy Row"), "copyRowAction", QKeySequence::Copy, [this] { CopySelectedRow(); });
+    m_copyContentAction = add(QStringLiteral("Copy &MessageContent"), "copyMessageContentAction", QKeySequence(),
+                              [this] { CopySelectedMessageContent(); });
+    m_editMenu->addSeparator();
+    add(QStringLiteral("&Find..."), "findAction", QKeySequence::Find, [this] { OpenFindBar(); });
+    add(QStringLiteral("Find &Next"), "findNextAction", QKeySequence(Qt::Key_F3),
+        [this] { Find(SearchDirection::Forward); });
+    add(QStringLiteral("Find &Previous"), "findPreviousAction", QKeySequence(Qt::SHIFT | Qt::Key_F3),
+        [this] { Find(SearchDirection::Backward); });
+    m_editMenu->addSeparator();
+    add(QStringLiteral("&Go to Record..."), "goToRecordAction", QKeySequence(Qt::CTRL | Qt::Key_G),
+        [this] { GoToRecord(); });
+    add(QStringLiteral("Go to &Time..."), "goToTimeAction", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G),
+        [this] { GoToTime(); });
+
+    m_rowMenu = new QMenu(this);
+    m_rowMenu->setObjectName("recordContextMenu");
+    m_rowMenu->addAction(m_copyRowAction);
+    m_rowMenu->addAction(m_copyContentAction);
+    connect(m_recordList, &CListLargeDataCtrl::contextMenuRequested, this, &MainWindow::ShowRecordContextMenu);
+}
+
+void MainWindow::ShowRecordContextMenu(std::int32_t serial, const QPoint& globalPos) {
+    if (m_controller->Mode() != ViewMode::Messages || serial < 0) return;
+    m_rowMenu->popup(globalPos);
+}
+
+void MainWindow::CopySelectedRow() {
+    if (m_controller->Mode() != ViewMode::Messages) return;
+    if (const auto text = RowCopyText(m_controller->Database(), SelectedSerial())) {
+        QGuiApplication::clipboard()->setText(QString::fromStdString(*text));
+    }
+}
+
+void MainWindow::CopySelectedMessageContent() {
+    if (m_controller->Mode() != ViewMode::Messages) return;
+    if (const auto text = MessageContentCopyText(m_controller->Database(), SelectedSerial())) {
+        QGuiApplication::clipboard()->setText(QString::fromStdString(*text));
+    }
+}
+
+void MainWindow::SelectRecord(std::int64_t serial) {
+    if (!m_recordList->SelectSerial(serial)) return;
+    // As a click on the row: the detail dialogs follow, when they are in use.
+    m_controller->OnRowClicked(serial);
+}
+
+void MainWindow::GoToRecord() {
+    const std::int64_t total = m_controller->Total();
+    if (m_controller->Mode() != ViewMode::Messages || total <= 0) return;
+    const std::int64_t selected = SelectedSerial();
+    GoToRecordDialog dialog(this, total, selected >= 0 ? selected + 1 : 1);
+    if (dialog.exec() != QDialog::Accepted) return;
+    SelectRecord(dialog.SrNo() - 1);
+    m_recordList->setFocus();
+}
+
+void MainWindow::GoToTime() {
+    const std::int64_t total = m_controller->Total();
+    if (m_controller->Mode() != ViewMode::Messages || total <= 0) return;
+    // Offer the time of the selected record (or the first one).
+    CRecord record;
+    const std::int64_t selected = SelectedSerial();
+    CivilDateTime initial = BreakDown(0);
+    try {
+        if (m_controller->Database().GetRecord(selected >= 0 ? selected : 0, record))
+            initial = BreakDown(record.m_nTime);
+    } catch (const CVyxError&) {
+    }
+    GoToTimeDialog dialog(this, initial);
+    if (dialog.exec() != QDialog::Accepted) return;
+    // The load may have ended, failed or been replaced while the dialog was open.
+    if (m_controller->Mode() != ViewMode::Messages || m_controller->Total() <= 0) return;
+    const auto seconds = std::clamp<std::int64_t>(SecondsFromCivil(dialog.DateTime()), 0, UINT32_MAX);
+    SearchRequest request =
+        GoToTimeRequest(m_controller->Database(), m_controller->Total(), static_cast<std::uint32_t>(seconds));
+    m_searchPurpose = SearchPurpose::GoToTime;
+    m_goToAtOrBefore = request.matcher.GetKind() == CRecordMatcher::Kind::TimeAtOrBefore;
+    m_searchWhat = dialog.DateTimeText().toStdString();
+    m_search->Start(m_controller->Database(), std::move(request));
+    m_findBar->show();
+    m_findBar->SetSearching(QStringLiteral("Going to %1...").arg(dialog.DateTimeText()));
+    m_recordList->setFocus();
+}
+
+void MainWindow::OpenFindBar() {
+    if (m_controller->Mode() != ViewMode::Messages) return;
+    m_findBar->OpenAndFocus();
+}
+
+void MainWindow::Find(SearchDirection direction) {
+    if (m_controller->Mode() != ViewMode::Messages) return;
+    const QString text = m_findBar->Text();
+    if (text.isEmpty()) {
+        m_findBar->OpenAndFocus();
+        return;
+    }
+    m_findBar->show();
+    SearchRequest request;
+    QString what;
+    if (m_findBar->GetMode() == FindBar::Mode::Text) {
+        request.matcher = CRecordMatcher::Text(text.toStdString(), m_findBar->MatchCase());
+        what = QLatin1Char('"') + text + QLatin1Char('"');
+    } else {
+        const auto bytes = ParseHexBytes(text.toStdString());
+        if (!bytes) {
+            m_findBar->SetFinished(QStringLiteral("Type the bytes as pairs of hex digits, e.g. 01 A0."));
+            return;
+        }
+        what =
+            QStringLiteral("Bytes ") + QString::fromStdString(FormatHexBytes(bytes->data(), bytes->size())).trimmed();
+        request.matcher = CRecordMatcher::Bytes(*bytes);
+    }
+    request.count = m_controller->Total();
+    if (request.count <= 0) {
+        m_findBar->SetFinished(QStringLiteral("There are no records to search."));
+        return;
+    }
+    request.from = SelectedSerial();
+    request.direction = direction;
+    request.wrap = true;
+    m_searchPurpose = SearchPurpose::Find;
+    m_searchDirection = direction;
+    m_searchWhat = what.toStdString();
+    m_search->Start(m_controller->Database(), std::move(request));
+    m_findBar->SetSearching(QStringLiteral("Searching for %1...").arg(what));
+}
+
+void MainWindow::OnSearchNotification(const SearchNotification& n) {
+    // A search that was stopped or replaced may still have notifications queued.
+    if (n.generation != m_search->Generation() || !m_findBar->IsSearching()) return;
+    if (n.kind == SearchNotification::Kind::Progress) {
+        m_findBar->SetProgress(n.examined, n.total);
+        return;
+    }
+    const std::string status = m_searchPurpose == SearchPurpose::Find
+                                   ? FindOutcomeText(n, m_searchDirection, m_searchWhat)
+                                   : GoToTimeOutcomeText(n, m_searchWhat, m_goToAtOrBefore);
+    m_findBar->SetFinished(QString::fromStdString(status));
+    if (n.found >= 0) SelectRecord(n.found);
+}
+
+void MainWindow::CancelSearch() {
+    m_search->Stop();
+    if (m_findBar->IsSearching()) m_findBar->SetFinished(QStringLiteral("Search cancelled."));
+}
+
+void MainWindow::StopSearchBeforeReset() {
+    if (!m_search) return;
+    m_search->Stop();
+    if (m_findBar && m_findBar->IsSearching()) {
+        m_findBar->SetFinished(QStringLiteral("Search cancelled: the records were reloaded."));
+    }
+}
 
 }  // namespace vyx::gui

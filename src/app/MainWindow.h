@@ -3,11 +3,15 @@
 // events to the controller and shows what the controller tells it.
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
+#include <optional>
 
+#include "app/RecentFolders.h"
 #include "controller/ListPagingListener.h"
 #include "controller/ListPagingTextProvider.h"
 #include "controller/MainWindowController.h"
+#include "controller/RecordSearch.h"
 
 class QAction;
 class QCheckBox;
@@ -16,6 +20,7 @@ class QDateEdit;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QProgressBar;
 class QPushButton;
 class QTimeEdit;
@@ -29,6 +34,8 @@ class CNumericComboBox;
 namespace vyx::gui {
 
 class BannerWidget;
+class FindBar;
+class QueuedSearchTarget;
 class QtMessageBoxes;
 class QtSettingsStorage;
 class QueuedLoadTarget;
@@ -62,6 +69,17 @@ public:
     // "Messages" and "FCU" of the "Report" menu.
     void ShowMessageReportDialog();
     void RunFcuReport();
+    FindBar* GetFindBar() const { return m_findBar; }
+    RecentFolders* GetRecentFolders() const { return m_recentFolders; }
+    CRecordSearch& Search() { return *m_search; }
+
+    // The "&Edit" menu: go to, find and copy over the record list.
+    void GoToRecord();
+    void GoToTime();
+    void OpenFindBar();
+    void Find(SearchDirection direction);
+    void CopySelectedRow();
+    void CopySelectedMessageContent();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -111,16 +129,38 @@ private:
 
     void BuildController(const std::string& tempFolder);
     void BuildMenus();
+    void BuildEditMenu();
+    void BuildFindBar();
     void BuildFilterBars();
     void BuildLists();
     void BuildStatusBar();
     void ApplyDateTimeCheck();
     std::int64_t SelectedSerial() const;
 
+    // Folders opened through the dialog, a recent entry or the command line join the recent folders.
+    void OpenChosenFolder(const std::function<void()>& open);
+    void OnSearchNotification(const SearchNotification& notification);
+    void CancelSearch();
+    void StopSearchBeforeReset();
+    void SelectRecord(std::int64_t serial);
+    void ShowRecordContextMenu(std::int32_t serial, const QPoint& globalPos);
+
     std::unique_ptr<QtMessageBoxes> m_boxes;
     IMessageBoxes* m_activeBoxes = nullptr;
     std::unique_ptr<QtSettingsStorage> m_settings;
     std::unique_ptr<QueuedLoadTarget> m_loadTarget;
+    std::unique_ptr<QueuedSearchTarget> m_searchTarget;
+    // Outlives the controller: the controller's destructor stops the search through its reset hook.
+    std::unique_ptr<CRecordSearch> m_search;
+    enum class SearchPurpose { Find, GoToTime };
+    SearchPurpose m_searchPurpose = SearchPurpose::Find;
+    SearchDirection m_searchDirection = SearchDirection::Forward;
+    std::string m_searchWhat;  // the sought item, as the outcome text repeats it
+    bool m_goToAtOrBefore = false;
+    // The folder the folder dialog returned last; a recent entry answers the dialog in its place.
+    std::optional<FolderChoice> m_chosenFolder;
+    std::optional<FolderChoice> m_recentChoice;
+    RememberedLayout m_layout;
 
     BannerWidget* m_banner = nullptr;
     QGroupBox* m_messageBar = nullptr;
@@ -144,6 +184,12 @@ private:
     QProgressBar* m_progress = nullptr;
     QAction* m_messagesReport = nullptr;
     QAction* m_fcuReport = nullptr;
+    QMenu* m_editMenu = nullptr;
+    QAction* m_copyRowAction = nullptr;
+    QAction* m_copyContentAction = nullptr;
+    QMenu* m_rowMenu = nullptr;
+    FindBar* m_findBar = nullptr;
+    RecentFolders* m_recentFolders = nullptr;
     BlockTransferDialog* m_blockTransferDialog = nullptr;
     ModbusMultipleDialog* m_modbusDialog = nullptr;
     ReportCriteriaDlg* m_reportDialog = nullptr;

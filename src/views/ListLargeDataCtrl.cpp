@@ -52,6 +52,8 @@ CListLargeDataCtrl::CListLargeDataCtrl(QWidget* parent) : QWidget(parent) {
     connect(m_view->horizontalHeader(), &QHeaderView::sectionResized, this, &CListLargeDataCtrl::OnSectionResized);
     connect(m_view->horizontalHeader(), &QHeaderView::sectionClicked, this, &CListLargeDataCtrl::OnHeaderClicked);
     connect(m_scrollBar, &QScrollBar::actionTriggered, this, &CListLargeDataCtrl::OnScrollAction);
+    m_view->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_view, &QWidget::customContextMenuRequested, this, &CListLargeDataCtrl::OnContextMenu);
 
     UpdateRowHeight();
     m_paging.Resize(ComputeRowsPerPage());
@@ -84,6 +86,13 @@ void CListLargeDataCtrl::SetColumnWidths(const QList<int>& widths) {
     }
 }
 
+QList<int> CListLargeDataCtrl::ColumnWidths() const {
+    QList<int> widths;
+    const QHeaderView* header = m_view->horizontalHeader();
+    for (int column = 0; column < header->count(); ++column) widths << header->sectionSize(column);
+    return widths;
+}
+
 void CListLargeDataCtrl::SetTextProvider(IListPageTextProvider* provider) {
     m_pProvider = provider;
     m_model->SetTextProvider(provider);
@@ -112,6 +121,12 @@ void CListLargeDataCtrl::SetBusy(bool busy) {
     } else {
         unsetCursor();
     }
+}
+
+bool CListLargeDataCtrl::SelectSerial(std::int64_t serial) {
+    if (!m_paging.SelectSerial(serial)) return false;
+    SyncView();
+    return true;
 }
 
 // ---- user input, each run through the paging logic -----------------------------------------------------
@@ -173,6 +188,16 @@ void CListLargeDataCtrl::OnScrollAction(int action) {
 void CListLargeDataCtrl::OnHeaderClicked(int section) {
     m_paging.HeaderClick(section);
     SyncView();
+}
+
+void CListLargeDataCtrl::OnContextMenu(const QPoint& viewportPos) {
+    // A right click acts on the row under it, as a left click would select it.
+    const int pageRow = m_view->rowAt(viewportPos.y());
+    if (pageRow >= 0 && m_paging.MousePress(pageRow)) {
+        m_paging.Click(pageRow);
+        SyncView();
+    }
+    emit contextMenuRequested(m_paging.SelectedSerial(), m_view->viewport()->mapToGlobal(viewportPos));
 }
 
 bool CListLargeDataCtrl::eventFilter(QObject* watched, QEvent* event) {

@@ -8,6 +8,7 @@
 // through IListPagingListener. Keys, the wheel, clicks and the scroll bar all go through CListPaging.
 
 #include <QList>
+#include <QPoint>
 #include <QStringList>
 #include <QWidget>
 #include <cstdint>
@@ -33,6 +34,7 @@ public:
     // Column labels and widths in pixels, all left-aligned.
     void SetColumns(const QStringList& labels, const QList<int>& widths);
     void SetColumnWidths(const QList<int>& widths);
+    QList<int> ColumnWidths() const;
     // Neither is owned; both may be null.
     void SetTextProvider(IListPageTextProvider* provider);
     void SetListener(IListPagingListener* listener) { m_paging.SetListener(listener); }
@@ -43,11 +45,18 @@ public:
     void Redraw();
     // While the owner is busy (a load runs) the pointer over the list shows the busy cursor.
     void SetBusy(bool busy);
+    // Selects a record and brings it onto the page (go to, find); false when there is no such record.
+    bool SelectSerial(std::int64_t serial);
 
     const CListPaging& Paging() const { return m_paging; }
     QTableView* PageView() const;
     QScrollBar* VerticalScrollBar() const { return m_scrollBar; }
     int RowHeight() const;
+
+signals:
+    // The context menu was asked for over the rows. A row under the pointer has been selected first (and
+    // reported as a click); serial is the selected record, -1 when none. globalPos: where to open the menu.
+    void contextMenuRequested(std::int32_t serial, const QPoint& globalPos);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -71,6 +80,7 @@ private:
     void OnSectionResized();
     void OnScrollAction(int action);
     void OnHeaderClicked(int section);
+    void OnContextMenu(const QPoint& viewportPos);
 
     int ComputeRowsPerPage() const;
     void UpdateRowHeight();

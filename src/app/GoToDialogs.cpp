@@ -1,0 +1,78 @@
+#include "app/GoToDialogs.h"
+
+#include <QDateTimeEdit>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QSpinBox>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <limits>
+
+namespace vyx::gui {
+namespace {
+
+QDialogButtonBox* OkCancel(QDialog* dialog) {
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    return buttons;
+}
+
+}  // namespace
+
+GoToRecordDialog::GoToRecordDialog(QWidget* parent, std::int64_t total, std::int64_t initial) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Go to Record"));
+    const int last = static_cast<int>(std::clamp<std::int64_t>(total, 1, std::numeric_limits<int>::max()));
+    m_srNo = new QSpinBox(this);
+    m_srNo->setObjectName("goToSrNo");
+    m_srNo->setRange(1, last);
+    m_srNo->setValue(static_cast<int>(std::clamp<std::int64_t>(initial, 1, last)));
+    m_srNo->setMinimumWidth(140);
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Sr.No. (1 to %1):").arg(last), m_srNo);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(OkCancel(this));
+    m_srNo->selectAll();
+}
+
+std::int64_t GoToRecordDialog::SrNo() const {
+    return m_srNo->value();
+}
+
+GoToTimeDialog::GoToTimeDialog(QWidget* parent, const CivilDateTime& initial) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Go to Time"));
+    m_dateTime = new QDateTimeEdit(this);
+    m_dateTime->setObjectName("goToDateTime");
+    // The logger's clock knows no time zone: as UTC no local daylight-saving gap can refuse a time.
+    m_dateTime->setTimeSpec(Qt::UTC);
+    m_dateTime->setDisplayFormat(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
+    m_dateTime->setCalendarPopup(true);
+    m_dateTime->setDateTimeRange(QDateTime(QDate(1970, 1, 1), QTime(0, 0), Qt::UTC),
+                                 QDateTime(QDate(2106, 2, 7), QTime(6, 28, 15), Qt::UTC));
+    m_dateTime->setDateTime(QDateTime(QDate(initial.year, initial.month, initial.day),
+                                      QTime(initial.hour, initial.minute, initial.second), Qt::UTC));
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Date and time:"), m_dateTime);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(OkCancel(this));
+}
+
+CivilDateTime GoToTimeDialog::DateTime() const {
+    const QDateTime value = m_dateTime->dateTime();
+    CivilDateTime t;
+    t.year = value.date().year();
+    t.month = value.date().month();
+    t.day = value.date().day();
+    t.hour = value.time().hour();
+    t.minute = value.time().minute();
+    t.second = value.time().second();
+    return t;
+}
+
+QString GoToTimeDialog::DateTimeText() const {
+    return m_dateTime->text();
+}
+
+}  // namespace vyx::gui

@@ -1,0 +1,39 @@
+#pragma once
+// "Go to Record..." and "Go to Time...": the two small dialogs that ask where to go.
+
+#include <QDialog>
+#include <cstdint>
+
+#include "logdata/TimeValue.h"
+
+class QDateTimeEdit;
+class QSpinBox;
+
+namespace vyx::gui {
+
+// Asks for a "Sr.No." between 1 and the records loaded so far.
+class GoToRecordDialog : public QDialog {
+    Q_OBJECT
+public:
+    // initial: the "Sr.No." offered (the selected row's).
+    GoToRecordDialog(QWidget* parent, std::int64_t total, std::int64_t initial);
+    std::int64_t SrNo() const;
+
+private:
+    QSpinBox* m_srNo = nullptr;
+};
+
+// Asks for a date and time, "dd/MM/yyyy HH:mm:ss", on the logger's clock.
+class GoToTimeDialog : public QDialog {
+    Q_OBJECT
+public:
+    GoToTimeDialog(QWidget* parent, const CivilDateTime& initial);
+    CivilDateTime DateTime() const;
+    // The time as shown, for messages.
+    QString DateTimeText() const;
+
+private:
+    QDateTimeEdit* m_dateTime = nullptr;
+};
+
+}  // namespace vyx::gui

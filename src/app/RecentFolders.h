@@ -1,0 +1,50 @@
+#pragma once
+// The File menu's recent folders (the last eight opened, with their mode) and the remembered window layout,
+// both kept in the user's settings beside the last folder.
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+
+#include "controller/MainWindowView.h"
+#include "controller/RecentFolderList.h"
+
+class QAction;
+class QMenu;
+
+namespace vyx::gui {
+
+class RecentFolders : public QObject {
+    Q_OBJECT
+public:
+    // The entries go into menu just before `before`, under a separator of their own. Reads the stored list.
+    RecentFolders(QMenu* menu, QAction* before, QObject* parent);
+
+    // A folder was opened: it goes first, and the list is stored.
+    void Add(const FolderChoice& choice);
+    const CRecentFolderList& List() const { return m_list; }
+    QList<QAction*> Actions() const { return m_actions; }
+
+signals:
+    void openRequested(const vyx::FolderChoice& choice);
+
+private:
+    void Rebuild();
+
+    QMenu* m_menu;
+    QAction* m_before;
+    QAction* m_separator = nullptr;
+    QList<QAction*> m_actions;
+    CRecentFolderList m_list;
+};
+
+// Window geometry and the record list's column widths as last saved; empty when none (or unusable).
+struct RememberedLayout {
+    QByteArray geometry;
+    QList<int> recordColumns;
+};
+
+RememberedLayout LoadRememberedLayout(int recordColumnCount);
+void SaveRememberedLayout(const RememberedLayout& layout);
+
+}  // namespace vyx::gui
