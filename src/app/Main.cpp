@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
     QApplication::setOrganizationName(QStringLiteral("Brennmark"));
     QApplication::setApplicationVersion(QStringLiteral("1.65"));
     QApplication::setWindowIcon(vyx::gui::ApplicationIcon());
+    QGuiApplication::setDesktopFileName(QStringLiteral("vyx-viewer"));
     // Qt takes the locale from the environment; numbers written into files must not follow it.
     std::setlocale(LC_NUMERIC, "C");
 

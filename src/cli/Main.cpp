@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
     using namespace vyx::cli;
     std::setlocale(LC_ALL, "C");
 
-    CLI::App app{"vyx: read, filter and report the day files of a field-network data logger"};
+    CLI::App app{"vyx: read, filter and report the day files of a field-network data logger", "vyx"};
     app.require_subcommand(1);
     app.set_version_flag("--version", "vyx 1.65");
 
