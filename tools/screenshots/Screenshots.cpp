@@ -3,6 +3,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
+#include <QTemporaryDir>
 #include <QElapsedTimer>
 #include <QPixmap>
 #include <QTableView>
@@ -12,6 +14,7 @@
 #include <cstdio>
 
 #include "app/DetailDialogs.h"
+#include "app/FindBar.h"
 #include "app/MainWindow.h"
 #include "app/ReportDialogs.h"
 #include "platform/File.h"
@@ -60,6 +63,10 @@ void Save(QWidget& widget, const QString& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Pictures of the standard layout: the user's remembered layout and recent folders stay out of them, and
+    // the folders opened here stay out of the user's settings.
+    const QTemporaryDir settings;
+    qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());
     QApplication app(argc, argv);
     if (argc < 3) {
         std::fprintf(stderr, "usage: vyx-screenshots DATA_FOLDER OUTPUT_FOLDER\n");
@@ -136,6 +143,21 @@ int main(int argc, char** argv) {
         Settle(200);
         dialog->hide();
         QFile::remove(report);
+    }
+
+    // The find bar after two finds of a text, the second match selected.
+    {
+        window.RecordList()->setFocus();
+        QTest::keyClick(window.RecordList()->PageView(), Qt::Key_Home);
+        window.OpenFindBar();
+        auto* text = window.GetFindBar()->findChild<QLineEdit*>("findText");
+        QTest::keyClicks(text, QStringLiteral("set time"));
+        for (int i = 0; i < 2; ++i) {
+            QTest::keyClick(text, Qt::Key_Return);
+            for (int wait = 0; wait < 200 && window.GetFindBar()->IsSearching(); ++wait) Settle(50);
+        }
+        Settle(200);
+        Save(window, out + "/find-bar.png");
     }
 
     window.OpenFolder(data, false);
