@@ -12,7 +12,6 @@
 #include <optional>
 
 #include "controller/RecordSearch.h"
-#include "controller/SearchOutcomeText.h"
 #include "decode/FormatRecord.h"
 #include "logdata/LoadPipeline.h"
 #include "simulator/LoggerSimulator.h"
@@ -353,22 +352,6 @@ SearchRequest LongSearch(const Loaded& loaded) {
     return request;
 }
 
-TEST_F(RecordSearchOverLoad, TheThreadDeliversItsResultUnderItsGeneration) {
-    const Loaded loaded(data->Path(), LoadOrder::Stored);
-    SearchQueue queue;
-    CRecordSearch search(queue);
-    SearchRequest request;
-    request.matcher = CRecordMatcher::Text("ms_b(right)", false);
-    request.count = loaded.count;
-    request.from = 10;
-    const std::uint32_t generation = search.Start(loaded.store, request);
-    EXPECT_EQ(generation, search.Generation());
-    const auto finished = queue.Wait(generation, SearchNotification::Kind::Finished);
-    ASSERT_TRUE(finished.has_value());
-    EXPECT_EQ(finished->found, Walk(loaded.Matches(request.matcher), 10, SearchDirection::Forward, true).found);
-    EXPECT_FALSE(search.IsRunning());
-}
-
 TEST_F(RecordSearchOverLoad, StopCancelsARunningSearchAndANewStartReplacesIt) {
     const Loaded loaded(data->Path(), LoadOrder::Stored);
     SearchQueue queue;
@@ -389,46 +372,14 @@ TEST_F(RecordSearchOverLoad, StopCancelsARunningSearchAndANewStartReplacesIt) {
     SearchRequest quick;
     quick.matcher = CRecordMatcher::Text("ms_a(left)", false);
     quick.count = loaded.count;
+    quick.from = 10;
     const std::uint32_t third = search.Start(loaded.store, quick);
+    EXPECT_EQ(third, search.Generation());
     const auto finished = queue.Wait(third, SearchNotification::Kind::Finished);
     ASSERT_TRUE(finished.has_value());
-    EXPECT_GE(finished->found, 0);
+    EXPECT_EQ(finished->found, Walk(loaded.Matches(quick.matcher), 10, SearchDirection::Forward, true).found);
+    EXPECT_FALSE(search.IsRunning());
     EXPECT_EQ(queue.Count(second, SearchNotification::Kind::Finished), 0);
-}
-
-TEST_F(RecordSearchOverLoad, DestroyingTheSearchStopsItsThread) {
-    const Loaded loaded(data->Path(), LoadOrder::Stored);
-    SearchQueue queue;
-    std::uint32_t generation = 0;
-    {
-        CRecordSearch search(queue);
-        generation = search.Start(loaded.store, LongSearch(loaded));
-        ASSERT_TRUE(queue.Wait(generation, SearchNotification::Kind::Progress).has_value());
-    }
-    EXPECT_EQ(queue.Count(generation, SearchNotification::Kind::Finished), 0);
-}
-
-// ---- what the find bar says -------------------------------------------------------------------------------
-
-TEST(SearchOutcomeText, FoundWrappedNotFoundAndFailed) {
-    SearchNotification n;
-    n.kind = SearchNotification::Kind::Finished;
-    n.found = 41;
-    EXPECT_EQ(FindOutcomeText(n, SearchDirection::Forward, "\"OPEN\""), "Found at Sr.No. 42.");
-    n.wrapped = true;
-    EXPECT_EQ(FindOutcomeText(n, SearchDirection::Forward, "\"OPEN\""),
-              "Passed the end of the list; continued from the top. Found at Sr.No. 42.");
-    EXPECT_EQ(FindOutcomeText(n, SearchDirection::Backward, "\"OPEN\""),
-              "Passed the top of the list; continued from the end. Found at Sr.No. 42.");
-    EXPECT_EQ(GoToTimeOutcomeText(n, "05/01/2009 10:00:00", true),
-              "Sr.No. 42 is the first record at or before 05/01/2009 10:00:00.");
-    n.found = -1;
-    n.wrapped = false;
-    EXPECT_EQ(FindOutcomeText(n, SearchDirection::Forward, "Bytes 01 A0"), "Bytes 01 A0 was not found.");
-    EXPECT_EQ(GoToTimeOutcomeText(n, "05/01/2009 10:00:00", false),
-              "No loaded record lies at or after 05/01/2009 10:00:00.");
-    n.error = "No such file or directory";
-    EXPECT_EQ(FindOutcomeText(n, SearchDirection::Forward, "x"), "The search stopped: No such file or directory");
 }
 
 }  // namespace

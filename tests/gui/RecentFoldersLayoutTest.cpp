@@ -133,17 +133,6 @@ private slots:
         QVERIFY(WaitForLoad(*next));
         QCOMPARE(next->RecordList()->ColumnWidths(), widths);
     }
-
-    void unusableStoredWidthsFallBackToTheStandardOnes() {
-        QSettings settings(QStringLiteral("Brennmark"), QStringLiteral("Vyx_Viewer"));
-        settings.setValue(QStringLiteral("RecordColumns"), QVariantList{50, 150, -3, 150, 120, 50, 75});
-        settings.sync();
-        auto window = NewWindow();
-        window->show();
-        window->OpenFolder(Folder(m_first), true);
-        QVERIFY(WaitForLoad(*window));
-        QVERIFY(window->RecordList()->ColumnWidths().at(2) >= 350);
-    }
 };
 
 // The settings (recent folders, layout, last folder) go to a folder of this run's own, never the user's.
