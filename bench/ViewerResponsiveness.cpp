@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
     QElapsedTimer browse;
     browse.start();
     int pagesDuringLoad = 0;
-    while (window.Controller().Busy() || window.Controller().Total() == 0) {
+    while (!window.Controller().LoadEnded() || window.Controller().Total() == 0) {
         QElapsedTimer turn;
         turn.start();
         QApplication::processEvents(QEventLoop::AllEvents, 5);

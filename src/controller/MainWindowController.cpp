@@ -348,6 +348,7 @@ void CMainWindowController::OnLoadNotification(const LoadNotification& n) {
 }
 
 void CMainWindowController::HandleLoadFinished(std::int64_t count, std::uint32_t jobId) {
+    m_endedJob = m_database->JobId();
     if (!m_database->IsStopFlagSet()) {
         m_total = count;
         m_view.ListSetCount(count);
@@ -367,6 +368,7 @@ void CMainWindowController::HandleLoadFinished(std::int64_t count, std::uint32_t
 }
 
 void CMainWindowController::HandleLoadFailed(const LoadNotification& n) {
+    m_endedJob = m_database->JobId();
     m_total = 0;
     m_view.ListSetCount(0);
     m_view.ReportRecordsChanged(0);

@@ -77,6 +77,8 @@ public:
 
     ViewMode Mode() const { return m_viewMode; }
     bool Busy() const { return m_busy; }
+    // True once the end (or failure) of the load started last has been handled; also before any load.
+    bool LoadEnded() const { return m_endedJob == m_database->JobId(); }
     bool DetailsActive() const { return m_detailsActive; }
     int SortState() const { return m_sortState; }
     std::int64_t Total() const { return m_total; }
@@ -109,6 +111,7 @@ private:
 
     ViewMode m_viewMode = ViewMode::None;
     bool m_busy = false;
+    std::uint32_t m_endedJob = 0;
     std::uint32_t m_firstDay = 0;
     std::uint32_t m_lastDay = 0;
     std::string m_folderPath;

@@ -190,13 +190,16 @@ protected:
     }
     void TearDown() override { SetWriteFaultHook(nullptr); }
 
+    // A load was started when the store has a new generation; it may already have ended (or failed) by now.
     void OpenMessages(const std::string& folder) {
+        const std::uint32_t before = controller->Database().JobId();
         controller->OpenFolder({folder, true});
-        if (!controller->Database().IsStopFlagSet()) queue.PumpUntilEnd(*controller);
+        if (controller->Database().JobId() != before) queue.PumpUntilEnd(*controller);
     }
     void Filter() {
+        const std::uint32_t before = controller->Database().JobId();
         controller->OnMessageFilter();
-        if (!controller->Database().IsStopFlagSet()) queue.PumpUntilEnd(*controller);
+        if (controller->Database().JobId() != before) queue.PumpUntilEnd(*controller);
     }
     std::vector<std::string> Texts() const {
         std::vector<std::string> texts;

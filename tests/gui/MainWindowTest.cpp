@@ -49,7 +49,7 @@ private:
         QElapsedTimer timer;
         timer.start();
         QTest::qWait(50);
-        while (m_window->Controller().Busy() || m_window->Controller().Database().JobId() == 0) {
+        while (!m_window->Controller().LoadEnded() || m_window->Controller().Database().JobId() == 0) {
             if (timer.elapsed() > 60000) return false;
             QTest::qWait(20);
         }

@@ -117,7 +117,7 @@ private slots:
 
     void rangeChecksAndARunOfTheWholeLoad() {
         m_window->OpenFolder(QString::fromStdString(m_data.Path()), true);
-        QVERIFY(WaitFor([&] { return !m_window->Controller().Busy() && m_window->Controller().Total() == 500; }));
+        QVERIFY(WaitFor([&] { return m_window->Controller().LoadEnded() && m_window->Controller().Total() == 500; }));
         QCOMPARE(m_dialog->RecordCount(), 500);
         SetRange("0", "10");
         Generate();
@@ -175,7 +175,7 @@ private slots:
         options.faults = false;
         sim::GenerateDataFolder(big.Path(), options);
         m_window->OpenFolder(QString::fromStdString(big.Path()), true);
-        QVERIFY(WaitFor([&] { return !m_window->Controller().Busy() && m_window->Controller().Total() == 30000; }));
+        QVERIFY(WaitFor([&] { return m_window->Controller().LoadEnded() && m_window->Controller().Total() == 30000; }));
         const std::string path = m_dialog->Form().FileName();
         SetWriteFaultHook([path](const std::string& written, std::size_t) {
             if (written == path) QThread::msleep(200);
