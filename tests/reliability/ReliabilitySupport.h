@@ -17,6 +17,8 @@
 #include <thread>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "controller/MainWindowController.h"
 #include "logdata/LoadSettings.h"
 #include "logdata/Record.h"
@@ -130,6 +132,11 @@ ExpectedLoad ExpectLoadOf(const std::string& folder);
 
 // Field by field, payload included.
 bool SameRecord(const CRecord& a, const CRecord& b);
+
+// Serial s of a load in this order holds expected[s] (see ExpectedLoad::Sequence). In time order records
+// with equal time stamps may come in any order, so then it must be one of that time's records.
+::testing::AssertionResult HoldsRecord(LoadOrder order, const std::vector<const CRecord*>& expected, std::int64_t s,
+                                       const CRecord& fetched);
 
 // Records every notification of the worker and lets a test wait for one.
 class LoadRecorder : public ILoadNotificationTarget {

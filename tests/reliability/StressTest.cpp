@@ -54,23 +54,9 @@ protected:
     }
     void TearDown() override { SetWriteFaultHook(nullptr); }
 
-    // serial s of a load in this order that ended after `count` records holds the expected record. In time
-    // order equal time stamps may come in any order, so then the record must be one of that time's.
     ::testing::AssertionResult Holds(LoadOrder order, const std::vector<const CRecord*>& expected, std::int64_t s,
                                      const CRecord& fetched) const {
-        const auto at = static_cast<std::size_t>(s);
-        if (order == LoadOrder::Stored || fetched.m_nTime != expected[at]->m_nTime) {
-            if (SameRecord(fetched, *expected[at])) return ::testing::AssertionSuccess();
-            return ::testing::AssertionFailure() << "serial " << s << " holds another record (time " << fetched.m_nTime
-                                                 << ", expected " << expected[at]->m_nTime << ")";
-        }
-        for (std::size_t j = at; j < expected.size() && expected[j]->m_nTime == fetched.m_nTime; ++j) {
-            if (SameRecord(fetched, *expected[j])) return ::testing::AssertionSuccess();
-        }
-        for (std::size_t j = at; j-- > 0 && expected[j]->m_nTime == fetched.m_nTime;) {
-            if (SameRecord(fetched, *expected[j])) return ::testing::AssertionSuccess();
-        }
-        return ::testing::AssertionFailure() << "serial " << s << " holds a record of another file or time";
+        return HoldsRecord(order, expected, s, fetched);
     }
 
     TempDir m_data;
