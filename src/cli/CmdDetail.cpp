@@ -21,14 +21,7 @@ struct DetailOptions {
 void Run(const DetailOptions& options) {
     CLoadRunner runner(options.load);
     const LoadResult result = runner.Run();
-    if (options.record > result.total) {
-        throw CommandFailure{kExitNoData, "error: there is no record " + std::to_string(options.record) + " (" +
-                                              std::to_string(result.total) + " records found)"};
-    }
-    CRecord record;
-    if (!runner.Database().GetRecord(options.record - 1, record)) {
-        throw CommandFailure{kExitNoData, "error: record " + std::to_string(options.record) + " could not be read"};
-    }
+    const CRecord record = runner.ReadRecord(result, options.record);
     const CRecordToParameterXferConverter blockTransfer(
         CFCUParse().ReadFCUConfigurationList(FCUInformationFilePath(options.load.folder)));
     const auto modbus = CVyxViewerClassFactory::Instance().CreateModbusMultipleConverter();

@@ -17,14 +17,7 @@ struct ShowOptions {
 void Run(const ShowOptions& options) {
     CLoadRunner runner(options.load);
     const LoadResult result = runner.Run();
-    if (options.record > result.total) {
-        throw CommandFailure{kExitNoData, "error: there is no record " + std::to_string(options.record) + " (" +
-                                              std::to_string(result.total) + " records found)"};
-    }
-    CRecord record;
-    if (!runner.Database().GetRecord(options.record - 1, record)) {
-        throw CommandFailure{kExitNoData, "error: record " + std::to_string(options.record) + " could not be read"};
-    }
+    const CRecord record = runner.ReadRecord(result, options.record);
     const std::string line = RecordTextLine(record, options.record);
     std::fwrite(line.data(), 1, line.size(), stdout);
 }

@@ -176,4 +176,16 @@ LoadResult CLoadRunner::Run() {
     return result;
 }
 
+CRecord CLoadRunner::ReadRecord(const LoadResult& result, std::int64_t srNo) const {
+    if (srNo > result.total) {
+        throw CommandFailure{kExitNoData, "error: there is no record " + std::to_string(srNo) + " (" +
+                                              std::to_string(result.total) + " records found)"};
+    }
+    CRecord record;
+    if (!m_database.GetRecord(srNo - 1, record)) {
+        throw CommandFailure{kExitNoData, "error: record " + std::to_string(srNo) + " could not be read"};
+    }
+    return record;
+}
+
 }  // namespace vyx::cli

@@ -48,6 +48,8 @@ public:
     // the folder cannot be loaded or the load fails.
     LoadResult Run();
     const CRecordDatabase& Database() const { return m_database; }
+    // The record with that Sr.No. of a finished load; throws CommandFailure when there is none.
+    CRecord ReadRecord(const LoadResult& result, std::int64_t srNo) const;
 
     void Post(LoadNotification notification) override;
 

@@ -403,11 +403,7 @@ bool CMainWindowController::ReadRecord(std::int64_t serial, CRecord& record) {
 
 bool CMainWindowController::RecordTexts(std::int64_t serial, std::array<std::string, kColumns>& texts) {
     CRecord record;
-    try {
-        if (!ReadRecord(serial, record)) return false;
-    } catch (const CVyxError&) {
-        return false;
-    }
+    if (!ReadRecordQuietly(serial, record)) return false;
     const CFormatRecord format(&record);
     texts = {std::to_string(serial + 1),          format.FormatDateTime(), format.FormatMessageContent(),
              format.FormatMessageMode(),          format.FormatSource(),   format.FormatFCU(),
@@ -456,16 +452,24 @@ void CMainWindowController::HideDetailDialogs() {
 void CMainWindowController::OnRowDoubleClicked(std::int64_t serial) {
     if (serial < 0 || serial >= m_total) return;
     m_view.ReportSelectSerial(serial + 1);
-    CRecord record;
-    try {
-        if (!ReadRecord(serial, record)) return;
-    } catch (const CVyxError&) {
-        return;
-    }
-    if (record.m_nMessageMode == kModeParameterBlockTransfer || record.m_nMessageMode == kModeModbus) {
+    if (HasDetailDecoding(serial)) {
         m_detailsActive = true;
         UpdateDetailDialogs(serial);
     }
+}
+
+bool CMainWindowController::ReadRecordQuietly(std::int64_t serial, CRecord& record) {
+    try {
+        return ReadRecord(serial, record);
+    } catch (const CVyxError&) {
+        return false;  // the detail selection shows nothing for a record that cannot be read
+    }
+}
+
+bool CMainWindowController::HasDetailDecoding(std::int64_t serial) {
+    CRecord record;
+    return ReadRecordQuietly(serial, record) &&
+           (record.m_nMessageMode == kModeParameterBlockTransfer || record.m_nMessageMode == kModeModbus);
 }
 
 void CMainWindowController::OnRowKey(std::int64_t serial, int key) {
@@ -482,17 +486,7 @@ void CMainWindowController::OnRowKey(std::int64_t serial, int key) {
         return;
     }
     if (serial < 0 || serial >= m_total) return;
-    if (key == kListKeyEnter) {
-        CRecord record;
-        try {
-            if (!ReadRecord(serial, record)) return;
-        } catch (const CVyxError&) {
-            return;
-        }
-        if (record.m_nMessageMode == kModeParameterBlockTransfer || record.m_nMessageMode == kModeModbus) {
-            m_detailsActive = true;
-        }
-    }
+    if (key == kListKeyEnter && HasDetailDecoding(serial)) m_detailsActive = true;
     UpdateDetailDialogs(serial);
 }
 
@@ -501,11 +495,7 @@ void CMainWindowController::OnRowClicked(std::int64_t serial) { UpdateDetailDial
 void CMainWindowController::UpdateDetailDialogs(std::int64_t serial) {
     if (m_total <= 0 || serial < 0) return;
     CRecord record;
-    try {
-        if (!ReadRecord(serial, record)) return;
-    } catch (const CVyxError&) {
-        return;
-    }
+    if (!ReadRecordQuietly(serial, record)) return;
     const int recordNumber = static_cast<int>(serial + 1);
     const bool modbusMultiple = record.m_nMessageMode == kModeModbus && record.m_bMultipleFCU == 1;
     const bool blockTransfer = record.m_nMessageMode == kModeParameterBlockTransfer;

@@ -100,6 +100,8 @@ private:
     void HideDetailDialogs();
     void UpdateDetailDialogs(std::int64_t serial);
     bool ReadRecord(std::int64_t serial, CRecord& record);
+    bool ReadRecordQuietly(std::int64_t serial, CRecord& record);
+    bool HasDetailDecoding(std::int64_t serial);
     void ClearPage();
     std::string TotalText(std::int64_t count) const;
 
