@@ -45,7 +45,7 @@ private:
     }
     static bool WaitForLoad(gui::MainWindow& window) {
         return QTest::qWaitFor(
-            [&] { return !window.Controller().Busy() && window.Controller().Database().JobId() != 0; }, 60000);
+            [&] { return window.Controller().Database().JobId() != 0 && window.Controller().LoadEnded(); }, 60000);
     }
     static QStringList RecentTexts(gui::MainWindow& window) {
         QStringList texts;
