@@ -672,6 +672,8 @@ void MainWindow::GoToRecord() {
     const std::int64_t selected = SelectedSerial();
     GoToRecordDialog dialog(this, total, selected >= 0 ? selected + 1 : 1);
     if (dialog.exec() != QDialog::Accepted) return;
+    // A find still running would move the selection away again.
+    if (m_findBar->IsSearching()) CancelSearch();
     SelectRecord(dialog.SrNo() - 1);
     m_recordList->setFocus();
 }
