@@ -92,7 +92,9 @@ TEST_P(DiskFullThroughTheWindow, TheMessageThenAnEmptyListThenAWholeLoadOnceTher
     TempDir temp;
     Watchdog watchdog;
     watchdog.Arm(c.name, 120s);
-    Window w(temp.Path());
+    const ProcessResources baseline = CountProcessResources();
+    auto window = std::make_unique<Window>(temp.Path());
+    Window& w = *window;
     const std::string invalidText = std::to_string(s_summary->invalidRecords) +
                                     " Invalid Records are found\n\rPlease refer following file for more "
                                     "information:-\n\r" +
@@ -127,7 +129,9 @@ TEST_P(DiskFullThroughTheWindow, TheMessageThenAnEmptyListThenAWholeLoadOnceTher
     EXPECT_EQ(w.plain.listTotal, s_summary->records);
     ASSERT_EQ(w.plain.boxes.size(), 1u);
     EXPECT_EQ(w.plain.boxes[0].text, invalidText);
+    window.reset();
     watchdog.Disarm();
+    EXPECT_EQ(SettledProcessResources(baseline), baseline) << "a thread or a descriptor outlived the failure";
 }
 
 INSTANTIATE_TEST_SUITE_P(Writes, DiskFullThroughTheWindow,
@@ -187,6 +191,7 @@ TEST_P(DayFileChangesDuringTheLoad, WhatWasShownStaysAndNothingComesBackWrong) {
     const std::string next = inOrder[2];
 
     Watchdog watchdog;
+    const ProcessResources baseline = CountProcessResources();
     LoadRecorder recorder;
     CRecordDatabase database(temp.Path(), &recorder);
     std::atomic<bool> inCurrent{false};
@@ -338,6 +343,7 @@ TEST_P(DayFileChangesDuringTheLoad, WhatWasShownStaysAndNothingComesBackWrong) {
     }
     database.Reset();
     for (const auto& name : FolderNames(temp.Path())) EXPECT_EQ(name, "InvalidRecordLogFile.csv");
+    EXPECT_EQ(SettledProcessResources(baseline), baseline) << "a thread or a descriptor outlived the load";
 }
 
 std::vector<ChangeCase> AllChanges() {

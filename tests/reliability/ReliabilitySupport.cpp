@@ -374,6 +374,11 @@ void LoadRecorder::Clear() {
     m_all.clear();
 }
 
+void LoadRecorder::KeepOnly(std::uint32_t jobId) {
+    std::lock_guard lock(m_mutex);
+    std::erase_if(m_all, [jobId](const LoadNotification& n) { return n.jobId != jobId; });
+}
+
 bool LoadRecorder::WaitFor(const std::function<bool(const LoadNotification&)>& match, std::chrono::milliseconds limit) {
     std::unique_lock lock(m_mutex);
     return m_changed.wait_for(lock, limit, [&] { return std::any_of(m_all.begin(), m_all.end(), match); });

@@ -145,6 +145,8 @@ public:
     std::vector<LoadNotification> All() const;
     std::vector<LoadNotification> OfJob(std::uint32_t jobId) const;
     void Clear();
+    // Forgets the notifications of every other load.
+    void KeepOnly(std::uint32_t jobId);
     // Waits until a notification matching the test has been posted; false after the time limit.
     bool WaitFor(const std::function<bool(const LoadNotification&)>& match, std::chrono::milliseconds limit);
     // Called on the worker's thread for every notification, after it was recorded.

@@ -22,9 +22,20 @@ using namespace std::chrono_literals;
 
 constexpr const char* kAbort = "Report generation aborted.\nPlease try again.";
 
+// libxlsxwriter 1.1.4 leaves the temporary file of the sheet it was zipping open when writing the workbook
+// fails (its packager returns before closing it): one descriptor, and the deleted file's space, per failed
+// workbook until the program ends. Counted here so that any other leak still fails the test.
+constexpr int kWorkbookWriteLeak = 1;
+
 std::string Text(const std::string& path) {
     const auto bytes = ReadBytes(path);
     return std::string(bytes.begin(), bytes.end());
+}
+
+std::vector<std::string> Texts(const std::vector<PlainWindow::Box>& boxes) {
+    std::vector<std::string> texts;
+    for (const auto& b : boxes) texts.push_back(b.text);
+    return texts;
 }
 
 std::size_t Lines(const std::string& text) {
@@ -80,15 +91,21 @@ protected:
                   (std::vector<std::string>{"InvalidRecordLogFile.csv", "LG050109.txt_filter"}));
     }
 
-    // Runs a report to its end and returns its notifications.
-    std::vector<std::string> Run(const CReportCriteria& criteria, std::int64_t recordsPerSheet = 0) {
+    // Runs a report to its end and returns its notifications. leaves: descriptors the run may leave open.
+    std::vector<std::string> Run(const CReportCriteria& criteria, std::int64_t recordsPerSheet = 0, int leaves = 0) {
         ReportRecorder receiver;
-        CReportGenerator generator(s_database, &receiver);
-        if (recordsPerSheet > 0) generator.SetRecordsPerSheetForTest(recordsPerSheet);
         Watchdog watchdog;
-        watchdog.Arm("a report on a full disk", 120s);
-        generator.Start(criteria);
-        generator.Wait();
+        const ProcessResources baseline = CountProcessResources();
+        {
+            CReportGenerator generator(s_database, &receiver);
+            if (recordsPerSheet > 0) generator.SetRecordsPerSheetForTest(recordsPerSheet);
+            watchdog.Arm("a report on a full disk", 120s);
+            generator.Start(criteria);
+            generator.Wait();
+        }
+        ProcessResources expected = baseline;
+        expected.descriptors += leaves;
+        EXPECT_EQ(SettledProcessResources(baseline), expected) << "a thread or a descriptor outlived the report";
         return receiver.Milestones();
     }
 
@@ -132,7 +149,7 @@ TEST_F(ReportDiskFull, WorkbookTwoOnAFullDiskKeepsWorkbookOne) {
     const std::string chosen = m_out.File("log.xlsx");
     ASSERT_EQ(::symlink("/dev/full", m_out.File("log_2.xlsx").c_str()), 0);
     // Three sheets of 50 records make a workbook; 151 records need a second one.
-    const auto events = Run(CReportCriteria(chosen, 0, 150, kReportTypeXls), 50);
+    const auto events = Run(CReportCriteria(chosen, 0, 150, kReportTypeXls), 50, kWorkbookWriteLeak);
     ASSERT_EQ(events.size(), 3u);
     EXPECT_EQ(events[0], "started");
     EXPECT_TRUE(events[1].starts_with("message:")) << events[1];
@@ -143,7 +160,7 @@ TEST_F(ReportDiskFull, WorkbookTwoOnAFullDiskKeepsWorkbookOne) {
 }
 
 TEST_F(ReportDiskFull, WorkbookOnAFullDiskFails) {
-    const auto events = Run(CReportCriteria("/dev/full", 0, 999, kReportTypeXls));
+    const auto events = Run(CReportCriteria("/dev/full", 0, 999, kReportTypeXls), 0, kWorkbookWriteLeak);
     ASSERT_EQ(events.size(), 3u);
     EXPECT_EQ(events[0], "started");
     EXPECT_TRUE(events[1].starts_with("message:")) << events[1];
@@ -226,6 +243,18 @@ TEST_P(ReportDuringAFailingLoad, TheReportFinishesAndTheNextLoadWorks) {
     }
     EXPECT_EQ(window.boxes.back().icon, MessageIcon::Stop);
     EXPECT_EQ(window.listTotal, 0);
+
+    // While the report holds the day files, nothing may reload the store.
+    window.boxes.clear();
+    controller.OnMessageFilter();
+    EXPECT_FALSE(controller.OnSortRequest(1));
+    window.nextChoice = FolderChoice{data.Path(), true};
+    controller.OnSelectFolder();
+    EXPECT_EQ(Texts(window.boxes),
+              (std::vector<std::string>{"Report generation is in process. Can not continue with filtering.",
+                                        "Report generation is in process. Can not continue with sorting.",
+                                        "Report generation is in proces.  Can not continue with folder selection."}));
+    EXPECT_FALSE(controller.Database().Files().empty());
 
     watchdog.Arm("the report after the failure", 60s);
     generator.Resume();
