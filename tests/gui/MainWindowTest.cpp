@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTableView>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -65,6 +66,8 @@ private:
 
 private slots:
     void initTestCase() {
+        // Settings (last folder, recent folders, layout) go to a test location, never the user's.
+        QStandardPaths::setTestModeEnabled(true);
         sim::SimulatorOptions options;
         options.days = 2;
         options.recordsPerDay = 3000;

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTreeWidget>
 #include <QThread>
@@ -82,6 +83,8 @@ private:
 
 private slots:
     void initTestCase() {
+        // Settings (last folder, recent folders, layout) go to a test location, never the user's.
+        QStandardPaths::setTestModeEnabled(true);
         sim::SimulatorOptions options;
         options.days = 1;
         options.recordsPerDay = 500;
