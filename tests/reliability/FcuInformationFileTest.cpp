@@ -33,6 +33,10 @@ struct FcuFileCase {
     Expect expect;
 };
 
+void PrintTo(const FcuFileCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 struct Outcome {
     std::vector<std::string> fcuEntries;              // messages mode: the FCU box
     std::int64_t listTotal = 0;                       // messages mode: the records loaded

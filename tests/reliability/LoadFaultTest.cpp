@@ -58,6 +58,10 @@ struct DiskFullCase {
     int error;
 };
 
+void PrintTo(const DiskFullCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class DiskFullThroughTheWindow : public ::testing::TestWithParam<DiskFullCase> {
 protected:
     static void SetUpTestSuite() {
@@ -164,6 +168,10 @@ struct ChangeCase {
     Change change;
     LoadOrder order;
 };
+
+void PrintTo(const ChangeCase& c, std::ostream* os) {
+    *os << c.name << " " << static_cast<int>(c.order);
+}
 
 class DayFileChangesDuringTheLoad : public ::testing::TestWithParam<ChangeCase> {};
 
@@ -438,6 +446,10 @@ struct OddEntryCase {
     bool readFails;      // the load ends with the read error
     bool alsoElsewhere;  // the entry leads to a readable day file kept elsewhere
 };
+
+void PrintTo(const OddEntryCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class OddEntriesInTheFolder : public ::testing::TestWithParam<OddEntryCase> {};
 

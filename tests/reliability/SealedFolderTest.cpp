@@ -22,6 +22,10 @@ struct Touch {
     std::function<void(const TempDir&)> act;
 };
 
+void PrintTo(const Touch& touch, std::ostream* os) {
+    *os << touch.name;
+}
+
 class SealedFolderNotices : public ::testing::TestWithParam<Touch> {};
 
 TEST_P(SealedFolderNotices, TheChange) {
