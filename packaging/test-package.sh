@@ -43,8 +43,9 @@ libraries=$(for program in "$build/src/cli/vyx" "$build/src/app/vyx-viewer"; do
     readelf -d "$program" | sed -n 's/.*Shared library: \[\(.*\)\]/\1/p'
 done | sort -u)
 for library in $libraries; do
-    path=$(ldconfig -p | awk -v name="$library" '$1 == name { print $NF; exit }')
-    package=$(owner "$path" | head -n 1 | cut -d: -f1)
+    # Read to the end (no early exit, no head): with pipefail a writer cut off by SIGPIPE fails the script.
+    path=$(ldconfig -p | awk -v name="$library" '!found && $1 == name { print $NF; found = 1 }')
+    package=$(owner "$path" | sed -n '1s/:.*//p')
     check "Depends names $package (for $library)" grep -q -x -F "$package" <<<"$depends"
 done
 
