@@ -1,6 +1,7 @@
 #include "decode/FCUStatusCatalogue.h"
 
 #include <array>
+#include <bit>
 
 #include "res/StringTable.h"
 
@@ -37,12 +38,35 @@ constexpr std::array<BitCodes, 5> kAlarmWhenClear = {{
 
 constexpr BitCodes kNoCodes{};
 
-CFCUCodeList Decode(std::uint16_t word, const BitCodes& whenSet, const BitCodes& whenClear) {
-    CFCUCodeList codes;
+// The bits of a layout that give a code.
+constexpr std::uint16_t MaskOf(const BitCodes& codes) {
+    std::uint16_t mask = 0;
     for (int bit = 0; bit < 16; ++bit) {
-        const auto b = static_cast<std::size_t>(bit);
-        const int code = ((word >> bit) & 1) ? whenSet[b] : whenClear[b];
-        if (code != 0) codes.Add(code);
+        if (codes[static_cast<std::size_t>(bit)] != 0) mask = static_cast<std::uint16_t>(mask | (1U << bit));
+    }
+    return mask;
+}
+
+template <std::size_t N>
+constexpr std::array<std::uint16_t, N> MasksOf(const std::array<BitCodes, N>& layouts) {
+    std::array<std::uint16_t, N> masks{};
+    for (std::size_t g = 0; g < N; ++g) masks[g] = MaskOf(layouts[g]);
+    return masks;
+}
+
+constexpr auto kStatusSetMask = MasksOf(kStatusWhenSet);
+constexpr auto kAlarmSetMask = MasksOf(kAlarmWhenSet);
+constexpr auto kAlarmClearMask = MasksOf(kAlarmWhenClear);
+
+// Visits only the bits that give a code (most words give few), still in bit order.
+CFCUCodeList Decode(std::uint16_t word, const BitCodes& whenSet, std::uint16_t setMask, const BitCodes& whenClear,
+                    std::uint16_t clearMask) {
+    CFCUCodeList codes;
+    unsigned bits = (word & setMask) | (~word & clearMask & 0xFFFFU);
+    while (bits != 0) {
+        const auto bit = static_cast<std::size_t>(std::countr_zero(bits));
+        codes.Add(((word >> bit) & 1U) != 0 ? whenSet[bit] : whenClear[bit]);
+        bits &= bits - 1;
     }
     return codes;
 }
@@ -126,14 +150,15 @@ FCUTypeGroup GroupOfFCUType(int typeIndex) {
 CFCUCodeList DecodeStatusWord(std::uint16_t word, int typeIndex) {
     const FCUTypeGroup group = GroupOfFCUType(typeIndex);
     if (group == FCUTypeGroup::None) return {};
-    return Decode(word, kStatusWhenSet[static_cast<std::size_t>(group)], kNoCodes);
+    const auto g = static_cast<std::size_t>(group);
+    return Decode(word, kStatusWhenSet[g], kStatusSetMask[g], kNoCodes, 0);
 }
 
 CFCUCodeList DecodeAlarmWord(std::uint16_t word, int typeIndex) {
     const FCUTypeGroup group = GroupOfFCUType(typeIndex);
     if (group == FCUTypeGroup::None) return {};
     const auto g = static_cast<std::size_t>(group);
-    return Decode(word, kAlarmWhenSet[g], kAlarmWhenClear[g]);
+    return Decode(word, kAlarmWhenSet[g], kAlarmSetMask[g], kAlarmWhenClear[g], kAlarmClearMask[g]);
 }
 
 std::string_view StatusDetailText(int code) {

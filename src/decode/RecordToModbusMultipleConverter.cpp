@@ -87,31 +87,26 @@ std::optional<ModbusMapping> MapModbusAddress(int databaseType, int functionCode
     return std::nullopt;
 }
 
-std::unique_ptr<IModbusMultipleMessage> CRecordToModbusMultipleConverter::Convert(const CRecord& record) const {
-    if (record.m_nMessageMode != kModeModbus) return nullptr;
+std::span<const std::uint8_t> ModbusRequestBytes(const CRecord& record) {
     const std::size_t count =
         std::min(static_cast<std::size_t>(std::max(record.m_nDataLength, 0)), record.m_pData.size());
-    return ConvertRequest(std::span<const std::uint8_t>(record.m_pData.data(), count), record.m_nDatabaseType);
+    return {record.m_pData.data(), count};
+}
+
+std::unique_ptr<IModbusMultipleMessage> CRecordToModbusMultipleConverter::Convert(const CRecord& record) const {
+    if (record.m_nMessageMode != kModeModbus) return nullptr;
+    return ConvertRequest(ModbusRequestBytes(record), record.m_nDatabaseType);
 }
 
 std::unique_ptr<CModbusMultipleMessage> CRecordToModbusMultipleConverter::ConvertRequest(
     std::span<const std::uint8_t> request, int databaseType) const {
     auto message = std::make_unique<CModbusMultipleMessage>();
-    if (request.size() < 6) return message;
-    const int slave = request[0];
-    const int function = request[1];
-    const int start = request[2] * 256 + request[3];
-    const int quantity = request[4] * 256 + request[5];
-    if (quantity == 0) return message;
-    if (function != kFunctionWriteCoils && function != kFunctionWriteRegisters) return message;
-    if (function == kFunctionWriteRegisters && quantity == 1) return message;
-    if (databaseType < 0 || databaseType > 3) return message;  // no register map: nothing can match
-
-    message->Reserve(std::min(quantity, 256));
-    for (int sequence = 1; sequence <= quantity; ++sequence) {
-        const auto mapped = MapModbusAddress(databaseType, function, slave, m_nBaseAddress, start + sequence - 1);
-        if (mapped) message->AddItem({sequence, mapped->fcu, mapped->command});
-    }
+    ForEachModbusMultipleItem(request, databaseType, m_nBaseAddress, [&](int sequence, const ModbusMapping& mapped) {
+        // One allocation for the items of the request.
+        if (message->GetItemCount() == 0) message->Reserve(std::min(request[4] * 256 + request[5], 256));
+        message->AddItem({sequence, mapped.fcu, mapped.command});
+        return false;
+    });
     return message;
 }
 

@@ -31,6 +31,31 @@ struct ModbusMapping {
 std::optional<ModbusMapping> MapModbusAddress(int databaseType, int functionCode, int slaveAddress,
                                               std::uint8_t baseAddress, int address);
 
+// The items of a write-multiple request, in order, without building a message: visit(sequence, mapping) for
+// each address that carries a command, until visit returns true. Returns true when it did. Requests that are
+// not a multiple write, or whose head is incomplete, have no items.
+template <typename Visit>
+bool ForEachModbusMultipleItem(std::span<const std::uint8_t> request, int databaseType, std::uint8_t baseAddress,
+                               Visit visit) {
+    if (request.size() < 6) return false;
+    const int slave = request[0];
+    const int function = request[1];
+    const int start = request[2] * 256 + request[3];
+    const int quantity = request[4] * 256 + request[5];
+    if (quantity == 0) return false;
+    if (function != 15 && function != 16) return false;  // write multiple coils / registers
+    if (function == 16 && quantity == 1) return false;
+    if (databaseType < 0 || databaseType > 3) return false;  // no register map: nothing can match
+    for (int sequence = 1; sequence <= quantity; ++sequence) {
+        const auto mapped = MapModbusAddress(databaseType, function, slave, baseAddress, start + sequence - 1);
+        if (mapped && visit(sequence, *mapped)) return true;
+    }
+    return false;
+}
+
+// The stored request bytes of a Modbus record.
+std::span<const std::uint8_t> ModbusRequestBytes(const CRecord& record);
+
 class CRecordToModbusMultipleConverter : public IModbusMultipleMessageConverter {
 public:
     explicit CRecordToModbusMultipleConverter(std::uint8_t baseAddress = kDefaultModbusBaseAddress)

@@ -28,52 +28,67 @@ int BE16(const std::uint8_t* p) {
 
 }  // namespace
 
-// Builds one packet. The packet object and each block are made only once something goes into them, so
-// packets and blocks that would be dropped as empty cost no allocation.
+// Decodes one packet and reports its non-empty blocks to a sink.
 class CRecordToParameterXferConverter::CPacketDecoder {
 public:
     // tail: the message bytes from the packet's first byte to the end of the message; length: the packet's n.
-    CPacketDecoder(const CRecordToParameterXferConverter& converter, std::span<const std::uint8_t> tail, int length)
-        : m_converter(converter), m_tail(tail), m_length(length) {}
+    CPacketDecoder(const CRecordToParameterXferConverter& converter, std::span<const std::uint8_t> tail, int length,
+                   IParameterXferItemSink& sink)
+        : m_converter(converter), m_tail(tail), m_sink(sink) {
+        m_head.bytes = tail.first(static_cast<std::size_t>(length));
+    }
 
-    std::unique_ptr<IParameterBlockXferPacket> Decode() {
+    // True when the sink ended the walk.
+    bool Decode() {
+        const int length = static_cast<int>(m_head.bytes.size());
         // No kind has an entry in a packet of 3 bytes or fewer, so such a packet always ends up empty.
-        if (m_length <= 3) return nullptr;
+        if (length <= 3) return false;
         switch (m_tail[1]) {
-            case kKindFCUParameterList: DecodeParameterList(); break;
-            case kKindFCURegisterRun: DecodeRegisterRun(); break;
-            case kKindMasterStation: DecodeMasterStation(); break;
-            default: break;
+            case kKindFCUParameterList:
+                if (!Start(kPacketTypeFCUParameterList, m_tail[2])) return false;
+                DecodeParameterList(length);
+                break;
+            case kKindFCURegisterRun:
+                if (length <= 4 || !Start(kPacketTypeFCURegisterRun, m_tail[2])) return false;
+                DecodeRegisterRun(length);
+                break;
+            case kKindMasterStation:
+                if (!Start(kPacketTypeMasterStation, 0)) return false;
+                DecodeMasterStation(length);
+                break;
+            default: return false;
         }
-        return std::move(m_packet);
+        if (!m_stopped) m_sink.OnPacketEnd(m_head);
+        return m_stopped;
     }
 
 private:
+    bool Start(int type, int fcuAddress) {
+        m_head.type = type;
+        m_head.fcuAddress = fcuAddress;
+        return m_sink.WantsPacket(type, fcuAddress);
+    }
+
     // Entries are counted from the packet length as the logger does, which lets the last entry of a packet
     // whose length is not a whole number of entries take its bytes from what follows the packet. Those bytes
     // are read only while they lie inside the message.
     bool Fits(int offset, int width) const { return static_cast<std::size_t>(offset + width) <= m_tail.size(); }
 
-    void DecodeParameterList() {
-        m_fcuAddress = m_tail[2];
-        m_packetType = kPacketTypeFCUParameterList;
-        const int entries = (m_length - 4) / 3 + 1;
-        m_blockHint = std::min(entries, 8);
-        for (int j = 0; j < entries; ++j) {
+    void DecodeParameterList(int length) {
+        const int entries = (length - 4) / 3 + 1;
+        m_head.blockHint = std::min(entries, 8);
+        for (int j = 0; j < entries && !m_stopped; ++j) {
             const int offset = 3 + 3 * j;
             if (!Fits(offset, 3)) break;
             FCUValue(m_tail[static_cast<std::size_t>(offset)], BE16(&m_tail[static_cast<std::size_t>(offset) + 1]));
         }
     }
 
-    void DecodeRegisterRun() {
-        if (m_length <= 4) return;
-        m_fcuAddress = m_tail[2];
-        m_packetType = kPacketTypeFCURegisterRun;
+    void DecodeRegisterRun(int length) {
         const int first = m_tail[3];
-        const int values = (m_length - 5) / 2 + 1;
-        m_blockHint = std::min(values, 4);
-        for (int k = 0; k < values; ++k) {
+        const int values = (length - 5) / 2 + 1;
+        m_head.blockHint = std::min(values, 4);
+        for (int k = 0; k < values && !m_stopped; ++k) {
             const int offset = 4 + 2 * k;
             if (!Fits(offset, 2)) break;
             // An index past 255 matches no block.
@@ -81,12 +96,11 @@ private:
         }
     }
 
-    void DecodeMasterStation() {
-        m_packetType = kPacketTypeMasterStation;
+    void DecodeMasterStation(int length) {
         const int first = m_tail[2];
-        const int items = (m_length - 4) / 2 + 1;
-        m_blockHint = std::min(items, 3);
-        for (int k = 0; k < items; ++k) {
+        const int items = (length - 4) / 2 + 1;
+        m_head.blockHint = std::min(items, 3);
+        for (int k = 0; k < items && !m_stopped; ++k) {
             const int offset = 3 + 2 * k;
             if (!Fits(offset, 2)) break;
             MasterStationItem(first + k, m_tail[static_cast<std::size_t>(offset)],
@@ -97,21 +111,16 @@ private:
     void FCUValue(int index, int value) {
         const auto word = static_cast<std::uint16_t>(value);
         switch (index) {
-            case kIndexFCUType:
-                AddBlock(index, 1).AddCustomData(
-                    std::make_unique<CParameterBlockXferFCUTypeData>(FCUTypeIndexFromCode(value)));
-                break;
+            case kIndexFCUType: Value(index, ParameterXferItemKind::FCUType, FCUTypeIndexFromCode(value)); break;
             case kIndexStatus:
-                AddCodes<CParameterBlockXferStatusData>(
-                    index, m_converter.m_statusParser.Parse(word, m_converter.StatusTypeOf(m_fcuAddress)));
+                Codes(index, ParameterXferItemKind::Status,
+                      m_converter.m_statusParser.Parse(word, m_converter.StatusTypeOf(m_head.fcuAddress)));
                 break;
             case kIndexAlarm:
-                AddCodes<CParameterBlockXferAlarmData>(
-                    index, m_converter.m_alarmParser.Parse(word, m_converter.AlarmTypeOf(m_fcuAddress)));
+                Codes(index, ParameterXferItemKind::Alarm,
+                      m_converter.m_alarmParser.Parse(word, m_converter.AlarmTypeOf(m_head.fcuAddress)));
                 break;
-            case kIndexPosition:
-                AddBlock(index, 1).AddCustomData(std::make_unique<CParameterBlockXferPositionData>(value));
-                break;
+            case kIndexPosition: Value(index, ParameterXferItemKind::Position, value); break;
             default: break;
         }
     }
@@ -119,37 +128,89 @@ private:
     void MasterStationItem(int index, std::uint8_t first, std::uint8_t second) {
         switch (index) {
             case kIndexSystemStatus:
-                AddCodes<CParameterBlockXferSysemStatusAlarmData>(index, DecodeSystemStatus(first, second));
+                Codes(index, ParameterXferItemKind::SystemStatus, DecodeSystemStatus(first, second));
                 break;
             case kIndexLoopFault:
-                if (const auto fault = DecodeLoopFault(first)) {
-                    AddBlock(index, 1).AddCustomData(std::make_unique<CParameterBlockXferLoopFaultData>(*fault));
-                }
+                if (const auto fault = DecodeLoopFault(first)) Value(index, ParameterXferItemKind::LoopFault, *fault);
                 break;
-            case kIndexLoopBack:
-                AddBlock(index, 1).AddCustomData(std::make_unique<CParameterBlockXferFCULoopBackData>(
-                    static_cast<std::uint16_t>(first * 256 + second)));
-                break;
+            case kIndexLoopBack: Value(index, ParameterXferItemKind::LoopBack, first * 256 + second); break;
             default: break;
         }
     }
 
-    template <typename Item>
-    void AddCodes(int index, const CFCUCodeList& codes) {
+    void Codes(int index, ParameterXferItemKind kind, const CFCUCodeList& codes) {
         if (codes.Empty()) return;  // a block without items is dropped
-        CParameterBlockXferBlock& block = AddBlock(index, codes.Count());
-        for (const int code : codes) block.AddCustomData(std::make_unique<Item>(code));
+        m_stopped = m_sink.OnCodes(m_head, index, kind, codes);
     }
 
-    CParameterBlockXferBlock& AddBlock(int index, int items) {
-        if (!m_packet) {
-            const auto bytes = m_tail.first(static_cast<std::size_t>(m_length));
-            if (m_packetType == kPacketTypeMasterStation) {
-                m_packet = std::make_unique<CParameterBlockXferPacket>(m_packetType, bytes);
+    void Value(int index, ParameterXferItemKind kind, int value) { m_stopped = m_sink.OnValue(m_head, index, kind, value); }
+
+    const CRecordToParameterXferConverter& m_converter;
+    std::span<const std::uint8_t> m_tail;
+    IParameterXferItemSink& m_sink;
+    ParameterXferPacketHead m_head;
+    bool m_stopped = false;
+};
+
+namespace {
+
+// Builds the object tree. The packet object and each block are made only once something goes into them, so
+// packets and blocks that would be dropped as empty cost no allocation.
+class CTreeBuilder final : public IParameterXferItemSink {
+public:
+    explicit CTreeBuilder(CParameterBlockXferMessage& message) : m_message(message) {}
+
+    bool OnCodes(const ParameterXferPacketHead& head, int index, ParameterXferItemKind kind,
+                 const CFCUCodeList& codes) override {
+        CParameterBlockXferBlock& block = AddBlock(head, index, codes.Count());
+        for (const int code : codes) {
+            if (kind == ParameterXferItemKind::Status) {
+                block.AddCustomData(std::make_unique<CParameterBlockXferStatusData>(code));
+            } else if (kind == ParameterXferItemKind::Alarm) {
+                block.AddCustomData(std::make_unique<CParameterBlockXferAlarmData>(code));
             } else {
-                m_packet = std::make_unique<CParameterBlockXferPacketWithFCU>(m_packetType, bytes, m_fcuAddress);
+                block.AddCustomData(std::make_unique<CParameterBlockXferSysemStatusAlarmData>(code));
             }
-            m_packet->ReserveBlocks(m_blockHint);
+        }
+        return false;
+    }
+
+    bool OnValue(const ParameterXferPacketHead& head, int index, ParameterXferItemKind kind, int value) override {
+        CParameterBlockXferBlock& block = AddBlock(head, index, 1);
+        switch (kind) {
+            case ParameterXferItemKind::FCUType:
+                block.AddCustomData(std::make_unique<CParameterBlockXferFCUTypeData>(value));
+                break;
+            case ParameterXferItemKind::Position:
+                block.AddCustomData(std::make_unique<CParameterBlockXferPositionData>(value));
+                break;
+            case ParameterXferItemKind::LoopFault:
+                block.AddCustomData(std::make_unique<CParameterBlockXferLoopFaultData>(value));
+                break;
+            default:
+                block.AddCustomData(
+                    std::make_unique<CParameterBlockXferFCULoopBackData>(static_cast<std::uint16_t>(value)));
+                break;
+        }
+        return false;
+    }
+
+    void OnPacketEnd(const ParameterXferPacketHead& /*head*/) override {
+        if (!m_packet) return;
+        // One list allocation for the usual handful of packets.
+        if (m_message.GetPacketCount() == 0) m_message.Reserve(4);
+        m_message.AddPacket(std::move(m_packet));
+    }
+
+private:
+    CParameterBlockXferBlock& AddBlock(const ParameterXferPacketHead& head, int index, int items) {
+        if (!m_packet) {
+            if (head.type == kPacketTypeMasterStation) {
+                m_packet = std::make_unique<CParameterBlockXferPacket>(head.type, head.bytes);
+            } else {
+                m_packet = std::make_unique<CParameterBlockXferPacketWithFCU>(head.type, head.bytes, head.fcuAddress);
+            }
+            m_packet->ReserveBlocks(head.blockHint);
         }
         auto block = std::make_unique<CParameterBlockXferBlock>(index / 8, index % 8);
         block->Reserve(items);
@@ -158,14 +219,11 @@ private:
         return added;
     }
 
-    const CRecordToParameterXferConverter& m_converter;
-    std::span<const std::uint8_t> m_tail;
-    int m_length;
-    int m_packetType = 0;
-    int m_fcuAddress = 0;
-    int m_blockHint = 1;
+    CParameterBlockXferMessage& m_message;
     std::unique_ptr<CParameterBlockXferPacket> m_packet;
 };
+
+}  // namespace
 
 CRecordToParameterXferConverter::CRecordToParameterXferConverter(FCUConfigurationList configuration)
     : m_configuration(std::move(configuration)) {
@@ -195,17 +253,37 @@ int CRecordToParameterXferConverter::AlarmTypeOf(int fcuAddress) const {
     return m_alarmType[static_cast<std::size_t>(fcuAddress)];
 }
 
-std::unique_ptr<IParameterBlockXferMessage> CRecordToParameterXferConverter::Convert(const CRecord& record) const {
-    if (record.m_nMessageMode != kModeParameterBlockTransfer) return nullptr;
+namespace {
+
+std::span<const std::uint8_t> MessageBytes(const CRecord& record) {
     const std::size_t count =
         std::min(static_cast<std::size_t>(std::max(record.m_nDataLength, 0)), record.m_pData.size());
-    return ConvertMessageBytes(std::span<const std::uint8_t>(record.m_pData.data(), count));
+    return {record.m_pData.data(), count};
+}
+
+}  // namespace
+
+std::unique_ptr<IParameterBlockXferMessage> CRecordToParameterXferConverter::Convert(const CRecord& record) const {
+    if (record.m_nMessageMode != kModeParameterBlockTransfer) return nullptr;
+    return ConvertMessageBytes(MessageBytes(record));
 }
 
 std::unique_ptr<IParameterBlockXferMessage> CRecordToParameterXferConverter::ConvertMessageBytes(
     std::span<const std::uint8_t> bytes) const {
     auto message = std::make_unique<CParameterBlockXferMessage>();
-    if (bytes.size() < 3) return message;  // not even the length field: no packets
+    CTreeBuilder builder(*message);
+    WalkMessageBytes(bytes, builder);
+    return message;
+}
+
+bool CRecordToParameterXferConverter::Walk(const CRecord& record, IParameterXferItemSink& sink) const {
+    if (record.m_nMessageMode != kModeParameterBlockTransfer) return false;
+    return WalkMessageBytes(MessageBytes(record), sink);
+}
+
+bool CRecordToParameterXferConverter::WalkMessageBytes(std::span<const std::uint8_t> bytes,
+                                                       IParameterXferItemSink& sink) const {
+    if (bytes.size() < 3) return false;  // not even the length field: no packets
     const int announced = BE16(&bytes[1]);
     std::size_t offset = 3;
     int walked = 0;
@@ -214,16 +292,12 @@ std::unique_ptr<IParameterBlockXferMessage> CRecordToParameterXferConverter::Con
         const int length = bytes[offset];
         if (length == 0) break;                                               // a zero length would never advance
         if (offset + static_cast<std::size_t>(length) > bytes.size()) break;  // the packet runs past the end
-        CPacketDecoder decoder(*this, bytes.subspan(offset), length);
-        if (auto packet = decoder.Decode()) {
-            // One list allocation for the usual handful of packets.
-            if (message->GetPacketCount() == 0) message->Reserve(4);
-            message->AddPacket(std::move(packet));
-        }
+        CPacketDecoder decoder(*this, bytes.subspan(offset), length, sink);
+        if (decoder.Decode()) return true;
         walked += length;
         offset += static_cast<std::size_t>(length);
     }
-    return message;
+    return false;
 }
 
 }  // namespace vyx

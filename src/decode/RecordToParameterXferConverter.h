@@ -9,6 +9,7 @@
 #include "decode/FCU.h"
 #include "decode/ParameterBlockXferMessage.h"
 #include "decode/ParameterBlockXferParseData.h"
+#include "decode/ParameterXferItemSink.h"
 #include "logdata/Record.h"
 
 namespace vyx {
@@ -32,6 +33,12 @@ public:
     // decoding stops at a packet length of 0, at the end of the bytes, and before a packet that runs past
     // them; an entry that runs past them ends its packet.
     std::unique_ptr<IParameterBlockXferMessage> ConvertMessageBytes(std::span<const std::uint8_t> bytes) const;
+
+    // The same decoding reported block by block to a sink, building nothing: exactly the blocks (in the same
+    // order, with the same items) that Convert would put into its tree. Returns true when the sink ended the
+    // walk early. Walk reports nothing for a record of another message mode.
+    bool Walk(const CRecord& record, IParameterXferItemSink& sink) const;
+    bool WalkMessageBytes(std::span<const std::uint8_t> bytes, IParameterXferItemSink& sink) const;
 
     const FCUConfigurationList& Configuration() const { return m_configuration; }
     // FCU type used for the status words of an FCU address: the LAST configuration entry with that number.

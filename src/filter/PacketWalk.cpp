@@ -1,88 +1,90 @@
 #include "filter/PacketWalk.h"
 
-#include "decode/ParameterBlockXferCustomData.h"
+#include <algorithm>
 
 namespace vyx {
 namespace {
 
 bool IsFCUPacketType(int type) { return type == kPacketTypeFCUParameterList || type == kPacketTypeFCURegisterRun; }
 
-// Visits every item of every block of a packet; stops early when visit returns true.
-template <typename Visit>
-bool AnyItem(const IParameterBlockXferPacket& packet, Visit visit) {
-    for (int b = 0; b < packet.GetBlockCount(); ++b) {
-        const IParameterBlockXferBlock* block = packet.GetBlock(b);
-        for (int i = 0; i < block->GetCustomDataCount(); ++i) {
-            if (visit(*block->GetCustomData(i))) return true;
-        }
-    }
-    return false;
+// Compared as a signed 16-bit number, as the address is stored.
+bool SameFCU(int packetAddress, std::int32_t fcu) { return static_cast<std::int16_t>(packetAddress) == fcu; }
+
+bool HasCode(const CFCUCodeList& codes, std::optional<std::int32_t> code) {
+    return !code || std::find(codes.begin(), codes.end(), *code) != codes.end();
 }
 
-template <typename Item>
-bool IsItemWith(const IParameterBlockXferCustomData& data, std::optional<std::int32_t> code) {
-    const auto* item = dynamic_cast<const Item*>(&data);
-    return item != nullptr && (!code || static_cast<std::int32_t>(item->GetValue()) == *code);
-}
+// Any block at all in an FCU packet for the FCU: a packet exists only when a block went into it.
+class CFCUPacketSink final : public IParameterXferItemSink {
+public:
+    explicit CFCUPacketSink(std::int32_t fcu) : m_fcu(fcu) {}
+    bool WantsPacket(int type, int fcuAddress) const override {
+        return IsFCUPacketType(type) && SameFCU(fcuAddress, m_fcu);
+    }
+    bool OnCodes(const ParameterXferPacketHead&, int, ParameterXferItemKind, const CFCUCodeList&) override {
+        return true;
+    }
+    bool OnValue(const ParameterXferPacketHead&, int, ParameterXferItemKind, int) override { return true; }
+
+private:
+    std::int32_t m_fcu;
+};
+
+class CFCUItemSink final : public IParameterXferItemSink {
+public:
+    CFCUItemSink(std::optional<std::int32_t> fcu, FCUItemKind kind, std::optional<std::int32_t> code)
+        : m_fcu(fcu), m_kind(kind), m_code(code) {}
+    bool WantsPacket(int type, int fcuAddress) const override {
+        return IsFCUPacketType(type) && (!m_fcu || SameFCU(fcuAddress, *m_fcu));
+    }
+    bool OnCodes(const ParameterXferPacketHead&, int, ParameterXferItemKind kind, const CFCUCodeList& codes) override {
+        const bool wanted = (kind == ParameterXferItemKind::Status && m_kind != FCUItemKind::Alarm) ||
+                            (kind == ParameterXferItemKind::Alarm && m_kind != FCUItemKind::Status);
+        return wanted && HasCode(codes, m_code);
+    }
+    bool OnValue(const ParameterXferPacketHead&, int, ParameterXferItemKind, int) override { return false; }
+
+private:
+    std::optional<std::int32_t> m_fcu;
+    FCUItemKind m_kind;
+    std::optional<std::int32_t> m_code;
+};
+
+class CMasterStationItemSink final : public IParameterXferItemSink {
+public:
+    CMasterStationItemSink(MasterStationItemKind kind, std::int32_t code) : m_kind(kind), m_code(code) {}
+    bool WantsPacket(int type, int) const override { return type == kPacketTypeMasterStation; }
+    bool OnCodes(const ParameterXferPacketHead&, int, ParameterXferItemKind kind, const CFCUCodeList& codes) override {
+        return m_kind == MasterStationItemKind::SystemStatus && kind == ParameterXferItemKind::SystemStatus &&
+               HasCode(codes, m_code);
+    }
+    bool OnValue(const ParameterXferPacketHead&, int, ParameterXferItemKind kind, int value) override {
+        return m_kind == MasterStationItemKind::LoopFault && kind == ParameterXferItemKind::LoopFault &&
+               value == m_code;
+    }
+
+private:
+    MasterStationItemKind m_kind;
+    std::int32_t m_code;
+};
 
 }  // namespace
 
 bool HasFCUPacketFor(const CRecordToParameterXferConverter& converter, const CRecord& record, std::int32_t fcu) {
-    if (record.m_nMessageMode != kModeParameterBlockTransfer) return false;
-    const auto message = converter.Convert(record);
-    if (!message) return false;
-    for (int p = 0; p < message->GetPacketCount(); ++p) {
-        const IParameterBlockXferPacket* packet = message->GetPacket(p);
-        if (!IsFCUPacketType(packet->GetType())) continue;
-        const auto* withFCU = AsPacketWithFCU(packet);
-        if (withFCU && static_cast<std::int16_t>(withFCU->m_nFCUAddress) == fcu) return true;
-    }
-    return false;
+    CFCUPacketSink sink(fcu);
+    return converter.Walk(record, sink);
 }
 
 bool HasFCUItem(const CRecordToParameterXferConverter& converter, const CRecord& record, std::optional<std::int32_t> fcu,
                 FCUItemKind kind, std::optional<std::int32_t> code) {
-    if (record.m_nMessageMode != kModeParameterBlockTransfer) return false;
-    const auto message = converter.Convert(record);
-    if (!message) return false;
-    for (int p = 0; p < message->GetPacketCount(); ++p) {
-        const IParameterBlockXferPacket* packet = message->GetPacket(p);
-        if (!IsFCUPacketType(packet->GetType())) continue;
-        if (fcu) {
-            const auto* withFCU = AsPacketWithFCU(packet);
-            if (!withFCU || static_cast<std::int16_t>(withFCU->m_nFCUAddress) != *fcu) continue;
-        }
-        const bool found = AnyItem(*packet, [&](const IParameterBlockXferCustomData& data) {
-            switch (kind) {
-            case FCUItemKind::Status: return IsItemWith<CParameterBlockXferStatusData>(data, code);
-            case FCUItemKind::Alarm: return IsItemWith<CParameterBlockXferAlarmData>(data, code);
-            case FCUItemKind::StatusOrAlarm:
-                return IsItemWith<CParameterBlockXferStatusData>(data, code) ||
-                       IsItemWith<CParameterBlockXferAlarmData>(data, code);
-            }
-            return false;
-        });
-        if (found) return true;
-    }
-    return false;
+    CFCUItemSink sink(fcu, kind, code);
+    return converter.Walk(record, sink);
 }
 
 bool HasMasterStationItem(const CRecordToParameterXferConverter& converter, const CRecord& record,
                           MasterStationItemKind kind, std::int32_t code) {
-    if (record.m_nMessageMode != kModeParameterBlockTransfer) return false;
-    const auto message = converter.Convert(record);
-    if (!message) return false;
-    for (int p = 0; p < message->GetPacketCount(); ++p) {
-        const IParameterBlockXferPacket* packet = message->GetPacket(p);
-        if (packet->GetType() != kPacketTypeMasterStation) continue;
-        const bool found = AnyItem(*packet, [&](const IParameterBlockXferCustomData& data) {
-            return kind == MasterStationItemKind::SystemStatus
-                       ? IsItemWith<CParameterBlockXferSysemStatusAlarmData>(data, code)
-                       : IsItemWith<CParameterBlockXferLoopFaultData>(data, code);
-        });
-        if (found) return true;
-    }
-    return false;
+    CMasterStationItemSink sink(kind, code);
+    return converter.Walk(record, sink);
 }
 
 }  // namespace vyx

@@ -3,11 +3,20 @@
 #include "filter/PacketWalk.h"
 
 namespace vyx {
+namespace {
+
+bool NamesAnFCU(std::int16_t fcu) { return fcu >= 1 && fcu <= 300; }
+
+}  // namespace
 
 CFilterParameterBlockXfer::CFilterParameterBlockXfer(const FCUConfigurationList& configuration)
     : m_fcuInfo(configuration), m_pConverter(std::make_unique<CRecordToParameterXferConverter>(m_fcuInfo)) {}
 
 CFilterParameterBlockXfer::~CFilterParameterBlockXfer() = default;
+
+CFilterCriteria::HeadAnswer CFilterParameterBlockXfer::TestHead(const CRecordHead& head) const {
+    return head.m_nMessageMode == kModeParameterBlockTransfer ? HeadAnswer::NeedRecord : HeadAnswer::Drop;
+}
 
 int CFilterParameterBlockXferWithFCU::Test(const CRecord& record) const {
     if (record.m_nMessageMode != kModeParameterBlockTransfer) return 0;
@@ -30,8 +39,12 @@ int CFilterAllStatusAndAlarmData::Test(const CRecord& record) const {
     return HasFCUItem(Converter(), record, std::nullopt, FCUItemKind::StatusOrAlarm, std::nullopt) ? 1 : 0;
 }
 
+CFilterCriteria::HeadAnswer CFilterSystemStatusAndAlarm::TestHead(const CRecordHead& head) const {
+    return NamesAnFCU(m_nFCU) ? HeadAnswer::Drop : CFilterParameterBlockXfer::TestHead(head);
+}
+
 int CFilterSystemStatusAndAlarm::Test(const CRecord& record) const {
-    if (m_nFCU >= 1 && m_nFCU <= 300) return 0;
+    if (NamesAnFCU(m_nFCU)) return 0;
     return HasMasterStationItem(Converter(), record, MasterStationItemKind::SystemStatus, m_nSystemStatus) ? 1 : 0;
 }
 

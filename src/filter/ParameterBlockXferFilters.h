@@ -16,6 +16,8 @@ class CFilterParameterBlockXfer : public CFilterCriteria {
 public:
     explicit CFilterParameterBlockXfer(const FCUConfigurationList& configuration);
     ~CFilterParameterBlockXfer() override;
+    // Only block transfers can match.
+    HeadAnswer TestHead(const CRecordHead& head) const override;
 
 protected:
     const CRecordToParameterXferConverter& Converter() const { return *m_pConverter; }
@@ -74,6 +76,7 @@ public:
     CFilterSystemStatusAndAlarm(std::int32_t systemStatus, std::int16_t fcu, const FCUConfigurationList& configuration)
         : CFilterParameterBlockXfer(configuration), m_nSystemStatus(systemStatus), m_nFCU(fcu) {}
     int Test(const CRecord& record) const override;
+    HeadAnswer TestHead(const CRecordHead& head) const override;
     std::int32_t SystemStatus() const { return m_nSystemStatus; }
     std::int16_t FCU() const { return m_nFCU; }
 

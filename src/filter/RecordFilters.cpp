@@ -1,6 +1,6 @@
 #include "filter/RecordFilters.h"
 
-#include "decode/ModbusMultipleMessage.h"
+#include "decode/RecordToModbusMultipleConverter.h"
 #include "decode/RecordToParameterXferConverter.h"
 #include "decode/VyxViewerClassFactory.h"
 #include "filter/PacketWalk.h"
@@ -12,25 +12,26 @@ bool IsModbusMultiple(const CRecord& record) {
     return record.m_bMultipleFCU == 1 && record.m_nMessageMode == kModeModbus;
 }
 
-// The items of a Modbus write-multiple record, expanded with the base address the load runs with.
-std::unique_ptr<IModbusMultipleMessage> ExpandModbus(const CRecord& record) {
-    const CRecordToModbusMultipleConverter converter(CVyxViewerClassFactory::Instance().GetModbusAddress());
-    return converter.Convert(record);
+// Calls visit(mapping) for the items of a Modbus write-multiple record, expanded with the base address the
+// load runs with, until it returns true.
+template <typename Visit>
+bool AnyModbusItem(const CRecord& record, Visit visit) {
+    return ForEachModbusMultipleItem(ModbusRequestBytes(record), record.m_nDatabaseType,
+                                     CVyxViewerClassFactory::Instance().GetModbusAddress(),
+                                     [&](int, const ModbusMapping& item) { return visit(item); });
 }
 
 // Walks the items of a write-multiple request: matches when one item passes the test and no item is a
 // system-wide command (such an item rejects the whole request, wherever it stands).
 template <typename ItemTest>
 bool WalkModbusItems(const CRecord& record, ItemTest test) {
-    const auto message = ExpandModbus(record);
-    if (!message) return false;
     bool matched = false;
-    for (int i = 0; i < message->GetItemCount(); ++i) {
-        const CModbusMultipleItem& item = *message->GetItem(i);
-        if (IsSystemWideCommand(item.m_nCommand)) return false;
-        if (test(item)) matched = true;
-    }
-    return matched;
+    const bool refused = AnyModbusItem(record, [&](const ModbusMapping& item) {
+        if (IsSystemWideCommand(item.command)) return true;
+        if (!matched && test(item)) matched = true;
+        return false;
+    });
+    return matched && !refused;
 }
 
 }  // namespace
@@ -48,6 +49,39 @@ bool IsSystemWideCommand(std::int32_t command) {
     }
 }
 
+static CFilterCriteria::HeadAnswer KeepIf(bool kept) {
+    return kept ? CFilterCriteria::HeadAnswer::Keep : CFilterCriteria::HeadAnswer::Drop;
+}
+
+CFilterCriteria::HeadAnswer CFilterChannel::TestHead(const CRecordHead& head) const {
+    return KeepIf(head.m_nChannel == m_nChannel);
+}
+
+CFilterCriteria::HeadAnswer CFilterMessage::TestHead(const CRecordHead& head) const {
+    return KeepIf(head.m_nMessageMode == m_nMessageMode);
+}
+
+CFilterCriteria::HeadAnswer CFilterDateTime::TestHead(const CRecordHead& head) const {
+    return KeepIf(m_nStart <= head.m_nTime && head.m_nTime <= m_nEnd);
+}
+
+// Only the modes that carry a command can match a command.
+CFilterCriteria::HeadAnswer CFilterCommand::TestHead(const CRecordHead& head) const {
+    return CarriesCommand(head.m_nMessageMode) ? HeadAnswer::NeedRecord : HeadAnswer::Drop;
+}
+
+CFilterCriteria::HeadAnswer CFilterCommandnFCUAddress::TestHead(const CRecordHead& head) const {
+    return CarriesCommand(head.m_nMessageMode) ? HeadAnswer::NeedRecord : HeadAnswer::Drop;
+}
+
+// Records of the other modes carry no FCU: theirs is 0.
+CFilterCriteria::HeadAnswer CFilterFCUAddress::TestHead(const CRecordHead& head) const {
+    if (CarriesCommand(head.m_nMessageMode) || head.m_nMessageMode == kModeParameterBlockTransfer) {
+        return HeadAnswer::NeedRecord;
+    }
+    return KeepIf(m_nFCU == 0);
+}
+
 int CFilterChannel::Test(const CRecord& record) const { return record.m_nChannel == m_nChannel ? 1 : 0; }
 
 int CFilterMessage::Test(const CRecord& record) const { return record.m_nMessageMode == m_nMessageMode ? 1 : 0; }
@@ -58,20 +92,15 @@ int CFilterDateTime::Test(const CRecord& record) const {
 
 int CFilterCommand::Test(const CRecord& record) const {
     if (IsModbusMultiple(record)) {
-        const auto message = ExpandModbus(record);
-        if (!message) return 0;
-        for (int i = 0; i < message->GetItemCount(); ++i) {
-            if (message->GetItem(i)->m_nCommand == m_nCommand) return 1;
-        }
-        return 0;
+        return AnyModbusItem(record, [this](const ModbusMapping& item) { return item.command == m_nCommand; }) ? 1 : 0;
     }
     return (record.m_nCommand != kCmdNone && record.m_nCommand == m_nCommand) ? 1 : 0;
 }
 
 int CFilterCommandnFCUAddress::Test(const CRecord& record) const {
     if (IsModbusMultiple(record)) {
-        return WalkModbusItems(record, [this](const CModbusMultipleItem& item) {
-                   return item.m_nCommand == m_nCommand && static_cast<std::int16_t>(item.m_nFCU) == m_nFCU;
+        return WalkModbusItems(record, [this](const ModbusMapping& item) {
+                   return item.command == m_nCommand && static_cast<std::int16_t>(item.fcu) == m_nFCU;
                })
                    ? 1
                    : 0;
@@ -94,8 +123,8 @@ int CFilterFCUAddress::Test(const CRecord& record) const {
     }
     if (IsModbusMultiple(record)) {
         return WalkModbusItems(record,
-                               [this](const CModbusMultipleItem& item) {
-                                   return static_cast<std::int16_t>(item.m_nFCU) == m_nFCU;
+                               [this](const ModbusMapping& item) {
+                                   return static_cast<std::int16_t>(item.fcu) == m_nFCU;
                                })
                    ? 1
                    : 0;

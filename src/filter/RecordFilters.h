@@ -15,6 +15,7 @@ class CFilterChannel : public CFilterCriteria {
 public:
     explicit CFilterChannel(std::int32_t channel) : m_nChannel(channel) {}
     int Test(const CRecord& record) const override;
+    HeadAnswer TestHead(const CRecordHead& head) const override;
     std::int32_t Channel() const { return m_nChannel; }
 
 private:
@@ -25,6 +26,7 @@ class CFilterMessage : public CFilterCriteria {
 public:
     explicit CFilterMessage(std::int32_t messageMode) : m_nMessageMode(messageMode) {}
     int Test(const CRecord& record) const override;
+    HeadAnswer TestHead(const CRecordHead& head) const override;
     std::int32_t MessageMode() const { return m_nMessageMode; }
 
 private:
@@ -36,6 +38,8 @@ class CFilterDateTime : public CFilterCriteria {
 public:
     CFilterDateTime(std::uint32_t end, std::uint32_t start) : m_nEnd(end), m_nStart(start) {}
     int Test(const CRecord& record) const override;
+    HeadAnswer TestHead(const CRecordHead& head) const override;
+    bool TestHeadNeedsTime() const override { return true; }
     std::uint32_t Start() const { return m_nStart; }
     std::uint32_t End() const { return m_nEnd; }
 
@@ -49,6 +53,7 @@ class CFilterCommand : public CFilterCriteria {
 public:
     explicit CFilterCommand(std::int32_t command) : m_nCommand(command) {}
     int Test(const CRecord& record) const override;
+    HeadAnswer TestHead(const CRecordHead& head) const override;
     std::int32_t Command() const { return m_nCommand; }
 
 private:
@@ -61,6 +66,7 @@ class CFilterCommandnFCUAddress : public CFilterCriteria {
 public:
     CFilterCommandnFCUAddress(std::int32_t command, std::int32_t fcu) : m_nCommand(command), m_nFCU(fcu) {}
     int Test(const CRecord& record) const override;
+    HeadAnswer TestHead(const CRecordHead& head) const override;
     std::int32_t Command() const { return m_nCommand; }
     std::int32_t FCU() const { return m_nFCU; }
 
@@ -76,6 +82,7 @@ public:
     CFilterFCUAddress(std::int32_t fcu, const FCUConfigurationList& configuration);
     ~CFilterFCUAddress() override;
     int Test(const CRecord& record) const override;
+    HeadAnswer TestHead(const CRecordHead& head) const override;
     std::int32_t FCU() const { return m_nFCU; }
 
 private:

@@ -9,7 +9,7 @@
 namespace vyx {
 namespace {
 
-// Offset of the class byte in the record bytes; every decodable frame has it.
+// The head (time and class byte) lies in the first five record bytes; every decodable frame has them.
 constexpr int kClassByte = 4;
 static_assert(format::kMinDecodedFrameLength - format::kFrameLengthBytes > kClassByte);
 
@@ -22,8 +22,31 @@ std::string DiskFullMessage(const std::string& tempFolder) {
 
 CLoadWorker::CLoadWorker(LoadJob job, std::atomic<bool>& stopFlag, ILoadNotificationTarget* target)
     : m_job(std::move(job)), m_stop(stopFlag), m_target(target), m_parse(m_job.settings.modbusBaseAddress) {
-    for (int c = 0; c < static_cast<int>(m_knownClass.size()); ++c) {
-        m_knownClass[static_cast<std::size_t>(c)] = MessageModeFromClass(c) != kModeUnidentified;
+    PrepareClassVerdicts();
+}
+
+void CLoadWorker::PrepareClassVerdicts() {
+    for (const CFilterCriteria* filter : m_job.filters) {
+        if (filter->TestHeadNeedsTime()) m_timeFilters.push_back(filter);
+    }
+    for (int classByte = 0; classByte < static_cast<int>(m_classVerdict.size()); ++classByte) {
+        const std::uint8_t head[5] = {0, 0, 0, 0, static_cast<std::uint8_t>(classByte)};
+        const CRecordHead decoded = ParseHead(head);
+        ClassVerdict verdict = ClassVerdict::Keep;
+        if (decoded.m_nMessageMode == kModeUnidentified) {
+            verdict = ClassVerdict::Invalid;
+        } else {
+            for (const CFilterCriteria* filter : m_job.filters) {
+                if (filter->TestHeadNeedsTime()) continue;
+                const auto answer = filter->TestHead(decoded);
+                if (answer == CFilterCriteria::HeadAnswer::Drop) {
+                    verdict = ClassVerdict::Drop;
+                    break;
+                }
+                if (answer == CFilterCriteria::HeadAnswer::NeedRecord) verdict = ClassVerdict::NeedRecord;
+            }
+        }
+        m_classVerdict[static_cast<std::size_t>(classByte)] = verdict;
     }
 }
 
@@ -86,37 +109,21 @@ void CLoadWorker::LoadDayFile(CRecordFile& file) {
     Post(UM_LOAD_FILE, 0, file.Path());
 
     const bool fileOrder = m_job.settings.order == LoadOrder::Stored;
-    // Without filters nothing looks at the decoded fields: the class byte tells an invalid record apart and
-    // the time stamp is all the sort needs, so only invalid records (for their log line) are decoded whole.
-    const bool decodeAll = !m_job.filters.empty();
+    // Only invalid records (for their log line) and records the filters cannot judge from the head (time,
+    // channel, message mode) are decoded whole; without filters the sort needs the time stamp alone.
     Frame frame;
     while (!Stopping() && m_reader.Next(frame)) {
         if (!frame.IsDecodable()) continue;
         const std::uint8_t* bytes = frame.bytes;
-        bool accepted = true;
-        std::uint32_t time = 0;
-        if (decodeAll) {
+        const ClassVerdict verdict = m_classVerdict[bytes[kClassByte]];
+        if (verdict == ClassVerdict::Invalid) {
             m_parse.Parse(bytes, frame.RecordSize(), m_record);
-            if (m_record.m_nMessageMode == kModeUnidentified) {
-                m_log.Write(m_record, m_lastSerial + 1);
-                continue;
-            }
-            for (const CFilterCriteria* filter : m_job.filters) {
-                if (!filter->Test(m_record)) {
-                    accepted = false;
-                    break;
-                }
-            }
-            time = m_record.m_nTime;
-        } else {
-            if (!m_knownClass[bytes[kClassByte] & 0x3F]) {
-                m_parse.Parse(bytes, frame.RecordSize(), m_record);
-                m_log.Write(m_record, m_lastSerial + 1);
-                continue;
-            }
-            time = static_cast<std::uint32_t>(bytes[0]) << 24 | static_cast<std::uint32_t>(bytes[1]) << 16 |
-                   static_cast<std::uint32_t>(bytes[2]) << 8 | bytes[3];
+            m_log.Write(m_record, m_lastSerial + 1);
+            continue;
         }
+        const CRecordHead head = ParseHead(bytes);
+        const bool accepted = verdict != ClassVerdict::Drop && Accepts(verdict, head, bytes, frame.RecordSize());
+        const std::uint32_t time = head.m_nTime;
         if (fileOrder) {
             if (accepted) {
                 AcceptInFileOrder(file, frame.offset);
@@ -140,6 +147,23 @@ void CLoadWorker::LoadDayFile(CRecordFile& file) {
     m_log.Flush();
     m_index.Close();
     m_reader.Close();
+}
+
+bool CLoadWorker::Accepts(ClassVerdict verdict, const CRecordHead& head, const std::uint8_t* bytes, int size) {
+    bool needRecord = verdict == ClassVerdict::NeedRecord;
+    for (const CFilterCriteria* filter : m_timeFilters) {
+        switch (filter->TestHead(head)) {
+            case CFilterCriteria::HeadAnswer::Drop: return false;
+            case CFilterCriteria::HeadAnswer::NeedRecord: needRecord = true; break;
+            case CFilterCriteria::HeadAnswer::Keep: break;
+        }
+    }
+    if (!needRecord) return true;
+    m_parse.Parse(bytes, size, m_record);
+    for (const CFilterCriteria* filter : m_job.filters) {
+        if (!filter->Test(m_record)) return false;
+    }
+    return true;
 }
 
 void CLoadWorker::WriteIndexEntry(std::uint32_t offset) {

@@ -44,6 +44,12 @@ public:
 
 private:
     void LoadDayFile(CRecordFile& file);
+    // What the filters that do not look at the time make of a record's class byte (channel and mode).
+    enum class ClassVerdict : std::uint8_t { Keep, Drop, NeedRecord, Invalid };
+    void PrepareClassVerdicts();
+    // True when every filter keeps a record the class verdict did not drop; decodes the record only when a
+    // filter needs more than its head.
+    bool Accepts(ClassVerdict verdict, const CRecordHead& head, const std::uint8_t* bytes, int size);
     void AcceptInFileOrder(CRecordFile& file, std::uint32_t offset);
     void AcceptInTimeOrder(std::uint32_t time, std::uint32_t offset);
     void CountInTimeOrder();
@@ -61,8 +67,9 @@ private:
     std::atomic<bool>& m_stop;
     ILoadNotificationTarget* m_target;
     CParse m_parse;
+    std::array<ClassVerdict, 256> m_classVerdict{};
+    std::vector<const CFilterCriteria*> m_timeFilters;
     CRecord m_record;                     // decoded into again and again, keeping its payload capacity
-    std::array<bool, 64> m_knownClass{};  // by the class bits of a record's class byte
     CDayFileReader m_reader;
     COutputFile m_index;
     // Index entries since the last publication (at most one batch of 1000), written out before it.

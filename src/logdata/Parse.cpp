@@ -142,18 +142,6 @@ void DecodeModbus(const Bytes& b, std::uint8_t base, CRecord& rec) {
 
 }  // namespace
 
-int MessageModeFromClass(int classBits) {
-    switch (classBits) {
-    case 33: return kModeStartupSequence;
-    case 32: return kModeSetTime;
-    case 5: return kModeM7Idle;
-    case 4: return kModeHalvikCommonProtocol;
-    case 1: return kModeModbus;
-    case 18: return kModeParameterBlockTransfer;
-    default: return kModeUnidentified;
-    }
-}
-
 int DatabaseTypeFromCode(int code) { return (code >= 1 && code <= 4) ? code - 1 : kDatabaseNone; }
 
 int SourceFromNibble(int nibble) {
@@ -178,13 +166,14 @@ void CParse::Parse(const std::uint8_t* bytes, int n, CRecord& rec) const {
     rec.Reset();
     const Bytes b(bytes, n);
 
-    if (b.HasRange(0, 3)) {
+    if (b.Has(4)) {
+        const CRecordHead head = ParseHead(bytes);
+        rec.m_nTime = head.m_nTime;
+        rec.m_nChannel = head.m_nChannel;
+        rec.m_nMessageMode = head.m_nMessageMode;
+    } else if (b.HasRange(0, 3)) {
         rec.m_nTime = (static_cast<std::uint32_t>(b.At(0)) << 24) | (static_cast<std::uint32_t>(b.At(1)) << 16) |
                       (static_cast<std::uint32_t>(b.At(2)) << 8) | static_cast<std::uint32_t>(b.At(3));
-    }
-    if (b.Has(4)) {
-        rec.m_nChannel = (b.At(4) >> 6) & 1;
-        rec.m_nMessageMode = MessageModeFromClass(b.At(4) & 0x3F);
     }
     if (b.Has(5)) rec.m_nDatabaseType = DatabaseTypeFromCode(b.At(5));
 

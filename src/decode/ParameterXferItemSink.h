@@ -1,0 +1,39 @@
+#pragma once
+// What a walk over a block-transfer message reports, block by block, without building the object tree.
+// The converter builds its tree from these reports; the filters answer their questions from them directly,
+// so a test allocates nothing and can stop at the first answer.
+
+#include <cstdint>
+#include <span>
+
+#include "decode/FCUCodeList.h"
+
+namespace vyx {
+
+// The item class a block holds.
+enum class ParameterXferItemKind { FCUType, Status, Alarm, Position, SystemStatus, LoopFault, LoopBack };
+
+struct ParameterXferPacketHead {
+    int type = 0;        // one of the kPacketType* values
+    int fcuAddress = 0;  // FCU packets only
+    std::span<const std::uint8_t> bytes;  // the packet's own bytes
+    int blockHint = 1;                    // how many blocks the packet can hold at most (a capacity hint)
+};
+
+class IParameterXferItemSink {
+public:
+    // Asked before a packet is decoded; a packet not wanted is skipped and reports nothing.
+    virtual bool WantsPacket(int /*type*/, int /*fcuAddress*/) const { return true; }
+    // A block of status, alarm or system-status codes (never empty). True ends the walk.
+    virtual bool OnCodes(const ParameterXferPacketHead& head, int index, ParameterXferItemKind kind,
+                         const CFCUCodeList& codes) = 0;
+    // A block of one FCU type, position, loop-fault or loop-back value. True ends the walk.
+    virtual bool OnValue(const ParameterXferPacketHead& head, int index, ParameterXferItemKind kind, int value) = 0;
+    // After the last block of a packet that was walked to its end.
+    virtual void OnPacketEnd(const ParameterXferPacketHead& /*head*/) {}
+
+protected:
+    ~IParameterXferItemSink() = default;
+};
+
+}  // namespace vyx
