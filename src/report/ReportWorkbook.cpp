@@ -1,5 +1,8 @@
 #include "report/ReportWorkbook.h"
 
+#include <dlfcn.h>
+
+#include <atomic>
 #include <clocale>
 #include <mutex>
 
@@ -10,6 +13,11 @@ namespace {
 // whole process: two workbooks must not close at the same time.
 std::mutex g_closeMutex;
 
+std::atomic<int> g_level{kWorkbookFastestLevel};
+
+constexpr int kDeflated = 8;             // zip method "deflated"
+constexpr int kZipInternalError = -104;  // minizip's ZIP_INTERNALERROR
+
 lxw_error CloseWorkbook(lxw_workbook* book) {
     const CScopedCNumericLocale cLocale;
     std::lock_guard lock(g_closeMutex);
@@ -17,6 +25,42 @@ lxw_error CloseWorkbook(lxw_workbook* book) {
 }
 
 }  // namespace
+
+void SetWorkbookCompressionLevel(int level) { g_level.store(level); }
+
+int WorkbookCompressionLevel() { return g_level.load(); }
+
+}  // namespace vyx
+
+extern "C" {
+
+// minizip's types as its zip.h spells them: zipFile is an opaque pointer, uInt and uLong are unsigned int
+// and unsigned long, and zip_fileinfo is only passed through.
+using MinizipOpenNewFile = int (*)(void*, const char*, const void*, const void*, unsigned, const void*, unsigned,
+                                   const char*, int, int, int, int, int, int, const char*, unsigned long,
+                                   unsigned long, unsigned long, int);
+
+// Same signature as minizip's zipOpenNewFileInZip4_64; the executable's definition comes first in symbol
+// lookup, so the spreadsheet library's calls land here. Everything but the level goes through unchanged.
+__attribute__((visibility("default"))) int zipOpenNewFileInZip4_64(
+    void* file, const char* filename, const void* fileInfo, const void* extraLocal, unsigned extraLocalSize,
+    const void* extraGlobal, unsigned extraGlobalSize, const char* comment, int method, int level, int raw,
+    int windowBits, int memLevel, int strategy, const char* password, unsigned long crcForCrypting,
+    unsigned long versionMadeBy, unsigned long flagBase, int zip64) {
+    static const auto next = reinterpret_cast<MinizipOpenNewFile>(dlsym(RTLD_NEXT, "zipOpenNewFileInZip4_64"));
+    if (next == nullptr) return vyx::kZipInternalError;
+    if (method == vyx::kDeflated) level = vyx::g_level.load();
+    return next(file, filename, fileInfo, extraLocal, extraLocalSize, extraGlobal, extraGlobalSize, comment, method,
+                level, raw, windowBits, memLevel, strategy, password, crcForCrypting, versionMadeBy, flagBase, zip64);
+}
+
+}  // extern "C"
+
+namespace vyx {
+
+bool WorkbookCompressionWrapperActive() {
+    return dlsym(RTLD_DEFAULT, "zipOpenNewFileInZip4_64") == reinterpret_cast<void*>(&zipOpenNewFileInZip4_64);
+}
 
 CWorkbookError::CWorkbookError(lxw_error error) : CVyxError(lxw_strerror(error)), m_error(error) {}
 

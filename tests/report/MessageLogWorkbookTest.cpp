@@ -9,6 +9,7 @@
 
 #include "ReportTestSupport.h"
 #include "report/ReportGenerator.h"
+#include "report/ReportWorkbook.h"
 #include "support/RunCommand.h"
 
 namespace vyx {
@@ -91,6 +92,30 @@ TEST_F(MessageLogWorkbook, HeaderIsBoldWithTheWidthsAndColumnAIsRightAligned) {
         }
     }
     EXPECT_EQ(sheet.lastRow, 4);
+}
+
+// The package's compression sub-type of a member, as zipinfo names it ("superfast" is level 1).
+std::string DeflateSubType(const std::string& workbook, const std::string& member) {
+    const auto result = test::RunCommand("zipinfo -v " + test::ShellQuote(workbook) + " " + test::ShellQuote(member));
+    const std::string key = "compression sub-type (deflation):";
+    const std::size_t at = result.out.find(key);
+    if (at == std::string::npos) return {};
+    const std::size_t start = result.out.find_first_not_of(' ', at + key.size());
+    return result.out.substr(start, result.out.find('\n', start) - start);
+}
+
+TEST_F(MessageLogWorkbook, SheetsArePackedAtTheChosenDeflateLevel) {
+    ASSERT_TRUE(WorkbookCompressionWrapperActive());
+    EXPECT_EQ(WorkbookCompressionLevel(), kWorkbookFastestLevel);
+    Run(0, 99, 0, "fast.xlsx");
+    EXPECT_EQ(DeflateSubType(m_out.File("fast.xlsx"), "xl/worksheets/sheet1.xml"), "superfast");
+
+    SetWorkbookCompressionLevel(kWorkbookDefaultLevel);
+    Run(0, 99, 0, "default.xlsx");
+    SetWorkbookCompressionLevel(kWorkbookFastestLevel);
+    EXPECT_EQ(DeflateSubType(m_out.File("default.xlsx"), "xl/worksheets/sheet1.xml"), "normal");
+    // Same cells either way.
+    EXPECT_EQ(test::ReadSheet(m_out.File("fast.xlsx"), 1).text, test::ReadSheet(m_out.File("default.xlsx"), 1).text);
 }
 
 struct SplitCase {
