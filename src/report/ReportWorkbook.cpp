@@ -1,9 +1,15 @@
 #include "report/ReportWorkbook.h"
 
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <clocale>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+#include <vector>
 #include <mutex>
 
 namespace vyx {
@@ -22,6 +28,30 @@ lxw_error CloseWorkbook(lxw_workbook* book) {
     const CScopedCNumericLocale cLocale;
     std::lock_guard lock(g_closeMutex);
     return workbook_close(book);
+}
+
+// A folder of its own for one workbook's row files; empty when it cannot be made.
+std::string MakeWorkbookFolder(const std::string& tempFolder) {
+    if (tempFolder.empty()) return {};
+    std::string pattern = tempFolder + "/workbook.XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr) return {};
+    return pattern;
+}
+
+// The spreadsheet library leaves a row file open when writing the workbook fails. Nothing else opens files
+// in a workbook's own folder, so whatever still points into it once the workbook is closed is such a file.
+void ReleaseWorkbookFolder(const std::string& folder) {
+    if (folder.empty()) return;
+    const std::string prefix = folder + "/";
+    std::error_code error;
+    std::vector<int> leftovers;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd", error)) {
+        const auto target = std::filesystem::read_symlink(entry.path(), error);
+        if (error || target.native().rfind(prefix, 0) != 0) continue;
+        leftovers.push_back(std::atoi(entry.path().filename().c_str()));
+    }
+    for (const int fd : leftovers) ::close(fd);
+    std::filesystem::remove_all(folder, error);
 }
 
 }  // namespace
@@ -62,7 +92,19 @@ bool WorkbookCompressionWrapperActive() {
     return dlsym(RTLD_DEFAULT, "zipOpenNewFileInZip4_64") == reinterpret_cast<void*>(&zipOpenNewFileInZip4_64);
 }
 
-CWorkbookError::CWorkbookError(lxw_error error) : CVyxError(lxw_strerror(error)), m_error(error) {}
+namespace {
+
+std::string WorkbookErrorText(lxw_error error, int systemError) {
+    if (error == LXW_ERROR_ZIP_FILE_OPERATION && systemError != 0) {
+        return std::system_category().message(systemError);
+    }
+    return lxw_strerror(error);
+}
+
+}  // namespace
+
+CWorkbookError::CWorkbookError(lxw_error error, int systemError)
+    : CVyxError(WorkbookErrorText(error, systemError)), m_error(error) {}
 
 CScopedCNumericLocale::CScopedCNumericLocale()
     : m_locale(newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr))),
@@ -76,11 +118,13 @@ CScopedCNumericLocale::~CScopedCNumericLocale() {
 
 CReportWorkbook::~CReportWorkbook() {
     if (m_book) CloseWorkbook(m_book);
+    ReleaseWorkbookFolder(m_ownFolder);
 }
 
 bool CReportWorkbook::Create(const std::string& path, const std::string& tempFolder) {
     m_path = path;
-    m_tempFolder = tempFolder;
+    m_ownFolder = MakeWorkbookFolder(tempFolder);
+    m_tempFolder = m_ownFolder.empty() ? tempFolder : m_ownFolder;
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
     options.tmpdir = m_tempFolder.empty() ? nullptr : m_tempFolder.data();
@@ -128,8 +172,12 @@ void CReportWorkbook::Close() {
     lxw_workbook* book = m_book;
     m_book = nullptr;
     m_sheet = nullptr;
+    errno = 0;
     const lxw_error error = CloseWorkbook(book);
-    if (error != LXW_NO_ERROR) throw CWorkbookError(error);
+    const int systemError = errno;
+    ReleaseWorkbookFolder(m_ownFolder);
+    m_ownFolder.clear();
+    if (error != LXW_NO_ERROR) throw CWorkbookError(error, systemError);
 }
 
 CWorkbookCloser::~CWorkbookCloser() {

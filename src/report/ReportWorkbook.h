@@ -41,10 +41,11 @@ struct WorkbookColumn {
     double width;  // in characters, as the spreadsheet counts column widths
 };
 
-// A failed spreadsheet call; the text describes it.
+// A failed spreadsheet call; the text describes it. A failed file operation of the zip writer is described
+// by the system's error when there is one ("No space left on device"), as other report files are.
 class CWorkbookError : public CVyxError {
 public:
-    explicit CWorkbookError(lxw_error error);
+    explicit CWorkbookError(lxw_error error, int systemError = 0);
     lxw_error Error() const { return m_error; }
 
 private:
@@ -72,8 +73,9 @@ public:
     CReportWorkbook(const CReportWorkbook&) = delete;
     CReportWorkbook& operator=(const CReportWorkbook&) = delete;
 
-    // Starts a workbook that Close() writes to path; its row files go to tempFolder. False when the library
-    // cannot set one up.
+    // Starts a workbook that Close() writes to path; its row files go to a folder of its own inside
+    // tempFolder, removed with anything left in it when the workbook closes. False when the library cannot
+    // set one up.
     bool Create(const std::string& path, const std::string& tempFolder);
     const std::string& Path() const { return m_path; }
 
@@ -96,6 +98,7 @@ private:
     lxw_format* m_right = nullptr;
     std::string m_path;
     std::string m_tempFolder;
+    std::string m_ownFolder;  // made for this workbook inside the temporary folder; removed when it closes
 };
 
 // Closes a finished workbook on a thread of its own, so the next one can be filled meanwhile: writing the
