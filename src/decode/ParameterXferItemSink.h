@@ -14,8 +14,8 @@ namespace vyx {
 enum class ParameterXferItemKind { FCUType, Status, Alarm, Position, SystemStatus, LoopFault, LoopBack };
 
 struct ParameterXferPacketHead {
-    int type = 0;        // one of the kPacketType* values
-    int fcuAddress = 0;  // FCU packets only
+    int type = 0;                         // one of the kPacketType* values
+    int fcuAddress = 0;                   // FCU packets only
     std::span<const std::uint8_t> bytes;  // the packet's own bytes
     int blockHint = 1;                    // how many blocks the packet can hold at most (a capacity hint)
 };

@@ -143,7 +143,9 @@ private:
         m_stopped = m_sink.OnCodes(m_head, index, kind, codes);
     }
 
-    void Value(int index, ParameterXferItemKind kind, int value) { m_stopped = m_sink.OnValue(m_head, index, kind, value); }
+    void Value(int index, ParameterXferItemKind kind, int value) {
+        m_stopped = m_sink.OnValue(m_head, index, kind, value);
+    }
 
     const CRecordToParameterXferConverter& m_converter;
     std::span<const std::uint8_t> m_tail;

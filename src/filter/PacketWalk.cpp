@@ -5,10 +5,14 @@
 namespace vyx {
 namespace {
 
-bool IsFCUPacketType(int type) { return type == kPacketTypeFCUParameterList || type == kPacketTypeFCURegisterRun; }
+bool IsFCUPacketType(int type) {
+    return type == kPacketTypeFCUParameterList || type == kPacketTypeFCURegisterRun;
+}
 
 // Compared as a signed 16-bit number, as the address is stored.
-bool SameFCU(int packetAddress, std::int32_t fcu) { return static_cast<std::int16_t>(packetAddress) == fcu; }
+bool SameFCU(int packetAddress, std::int32_t fcu) {
+    return static_cast<std::int16_t>(packetAddress) == fcu;
+}
 
 bool HasCode(const CFCUCodeList& codes, std::optional<std::int32_t> code) {
     return !code || std::find(codes.begin(), codes.end(), *code) != codes.end();
@@ -75,8 +79,8 @@ bool HasFCUPacketFor(const CRecordToParameterXferConverter& converter, const CRe
     return converter.Walk(record, sink);
 }
 
-bool HasFCUItem(const CRecordToParameterXferConverter& converter, const CRecord& record, std::optional<std::int32_t> fcu,
-                FCUItemKind kind, std::optional<std::int32_t> code) {
+bool HasFCUItem(const CRecordToParameterXferConverter& converter, const CRecord& record,
+                std::optional<std::int32_t> fcu, FCUItemKind kind, std::optional<std::int32_t> code) {
     CFCUItemSink sink(fcu, kind, code);
     return converter.Walk(record, sink);
 }

@@ -5,7 +5,9 @@
 namespace vyx {
 namespace {
 
-bool NamesAnFCU(std::int16_t fcu) { return fcu >= 1 && fcu <= 300; }
+bool NamesAnFCU(std::int16_t fcu) {
+    return fcu >= 1 && fcu <= 300;
+}
 
 }  // namespace
 

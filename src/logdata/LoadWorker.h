@@ -69,7 +69,7 @@ private:
     CParse m_parse;
     std::array<ClassVerdict, 256> m_classVerdict{};
     std::vector<const CFilterCriteria*> m_timeFilters;
-    CRecord m_record;                     // decoded into again and again, keeping its payload capacity
+    CRecord m_record;  // decoded into again and again, keeping its payload capacity
     CDayFileReader m_reader;
     COutputFile m_index;
     // Index entries since the last publication (at most one batch of 1000), written out before it.

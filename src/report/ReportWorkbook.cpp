@@ -8,9 +8,9 @@
 #include <clocale>
 #include <cstdlib>
 #include <filesystem>
+#include <mutex>
 #include <system_error>
 #include <vector>
-#include <mutex>
 
 namespace vyx {
 namespace {
@@ -56,9 +56,13 @@ void ReleaseWorkbookFolder(const std::string& folder) {
 
 }  // namespace
 
-void SetWorkbookCompressionLevel(int level) { g_level.store(level); }
+void SetWorkbookCompressionLevel(int level) {
+    g_level.store(level);
+}
 
-int WorkbookCompressionLevel() { return g_level.load(); }
+int WorkbookCompressionLevel() {
+    return g_level.load();
+}
 
 }  // namespace vyx
 
@@ -67,8 +71,8 @@ extern "C" {
 // minizip's types as its zip.h spells them: zipFile is an opaque pointer, uInt and uLong are unsigned int
 // and unsigned long, and zip_fileinfo is only passed through.
 using MinizipOpenNewFile = int (*)(void*, const char*, const void*, const void*, unsigned, const void*, unsigned,
-                                   const char*, int, int, int, int, int, int, const char*, unsigned long,
-                                   unsigned long, unsigned long, int);
+                                   const char*, int, int, int, int, int, int, const char*, unsigned long, unsigned long,
+                                   unsigned long, int);
 
 // Same signature as minizip's zipOpenNewFileInZip4_64; the executable's definition comes first in symbol
 // lookup, so the spreadsheet library's calls land here. Everything but the level goes through unchanged.

@@ -24,7 +24,7 @@ namespace vyx {
 // wrapper passes the level chosen here on to minizip. The workbooks stay ordinary deflated .xlsx files,
 // about a quarter larger at the fastest level.
 
-constexpr int kWorkbookFastestLevel = 1;  // zlib's best speed
+constexpr int kWorkbookFastestLevel = 1;   // zlib's best speed
 constexpr int kWorkbookDefaultLevel = -1;  // zlib's default (6)
 
 // The deflate level for workbooks written from now on (by any thread); the fastest unless changed.
@@ -34,7 +34,6 @@ int WorkbookCompressionLevel();
 // True when the wrapper is the entry point the spreadsheet library actually calls (it is not when the
 // library was built with a zip writer of its own; then its default level applies).
 bool WorkbookCompressionWrapperActive();
-
 
 struct WorkbookColumn {
     std::string_view label;

@@ -19,8 +19,8 @@ using Bytes = std::vector<std::uint8_t>;
 // Tarn (5), Vx (7), FCU 12 listed twice (Kolvane first, MUFCU/MU last: alarms and status words decode
 // with different types), Vx Analogue (200).
 FCUConfigurationList MixedFCUs() {
-    return {CFCUExtended(0, 0, 5, 1), CFCUExtended(0, 4, 7, 1), CFCUExtended(0, 3, 12, 1),
-            CFCUExtended(1, 2, 12, 1), CFCUExtended(1, 5, 200, 1)};
+    return {CFCUExtended(0, 0, 5, 1), CFCUExtended(0, 4, 7, 1), CFCUExtended(0, 3, 12, 1), CFCUExtended(1, 2, 12, 1),
+            CFCUExtended(1, 5, 200, 1)};
 }
 
 // A random message: packets of the three kinds (and unknown ones), addresses from the configuration and
@@ -34,8 +34,12 @@ Bytes RandomMessage(std::mt19937& rng) {
         const int kind = std::array{1, 1, 3, 3, 4, 4, 2}[static_cast<std::size_t>(pick(7))];
         const int length = pick(10) == 0 ? pick(4) : 4 + pick(24);
         Bytes packet = {static_cast<std::uint8_t>(length), static_cast<std::uint8_t>(kind)};
-        const std::uint8_t address = std::array<std::uint8_t, 6>{5, 7, 12, 200, 13, byte()}[static_cast<std::size_t>(pick(6))];
-        auto index = [&] { return static_cast<std::uint8_t>(std::array{0, 16, 24, 32, 4, 252, pick(256)}[static_cast<std::size_t>(pick(7))]); };
+        const std::uint8_t address =
+            std::array<std::uint8_t, 6>{5, 7, 12, 200, 13, byte()}[static_cast<std::size_t>(pick(6))];
+        auto index = [&] {
+            return static_cast<std::uint8_t>(
+                std::array{0, 16, 24, 32, 4, 252, pick(256)}[static_cast<std::size_t>(pick(7))]);
+        };
         if (kind == 1) {
             packet.push_back(address);
             while (static_cast<int>(packet.size()) < length) {
@@ -58,7 +62,8 @@ Bytes RandomMessage(std::mt19937& rng) {
     announced = std::max(announced, 0);
     Bytes message = {0, static_cast<std::uint8_t>(announced >> 8), static_cast<std::uint8_t>(announced & 0xFF)};
     message.insert(message.end(), packets.begin(), packets.end());
-    if (pick(8) == 0 && !message.empty()) message.resize(static_cast<std::size_t>(pick(static_cast<int>(message.size()) + 1)));
+    if (pick(8) == 0 && !message.empty())
+        message.resize(static_cast<std::size_t>(pick(static_cast<int>(message.size()) + 1)));
     return message;
 }
 
@@ -127,8 +132,8 @@ TEST(PacketWalk, FilterQuestionsAnswerAsTheConvertedTreeDoes) {
         for (const std::int32_t fcu : {5, 7, 12, 13, 200}) {
             ASSERT_EQ(HasFCUPacketFor(converter, record, fcu), expected.PacketFor(fcu)) << round << " fcu " << fcu;
         }
-        for (const auto fcu : {std::optional<std::int32_t>(), std::optional<std::int32_t>(12),
-                               std::optional<std::int32_t>(7)}) {
+        for (const auto fcu :
+             {std::optional<std::int32_t>(), std::optional<std::int32_t>(12), std::optional<std::int32_t>(7)}) {
             for (const auto kind : {FCUItemKind::Status, FCUItemKind::Alarm, FCUItemKind::StatusOrAlarm}) {
                 for (const auto code : {std::optional<std::int32_t>(), std::optional<std::int32_t>(4),
                                         std::optional<std::int32_t>(24), std::optional<std::int32_t>(6)}) {
@@ -179,9 +184,9 @@ private:
 TEST(PacketWalk, WalkStopsWhenAskedAndSkipsUnwantedPackets) {
     const CRecordToParameterXferConverter converter(MixedFCUs());
     // FCU 5: type and position; master station: system status; FCU 7: position.
-    const CRecord record = test::BlockTransferPackets({9, 1, 5, 0, 0, 1, 32, 0, 9,  //
-                                                       5, 3, 0, 0x41, 0x00,         //
-                                                       6, 4, 7, 32, 0, 200});
+    const CRecord record = test::BlockTransferPackets({9, 1, 5, 0,    0,    1,  32, 0, 9,  //
+                                                       5, 3, 0, 0x41, 0x00,                //
+                                                       6, 4, 7, 32,   0,    200});
     const auto tree = converter.Convert(record);
     ASSERT_EQ(tree->GetPacketCount(), 3);
 

@@ -156,8 +156,8 @@ TEST_F(ReportDiskFull, WorkbookTwoOnAFullDiskKeepsWorkbookOne) {
 TEST_F(ReportDiskFull, WorkbookOnAFullDiskFails) {
     const auto events = Run(CReportCriteria("/dev/full", 0, 999, kReportTypeXls));
     // The system's words for it, as for the other report files.
-    EXPECT_EQ(events,
-              (std::vector<std::string>{"started", std::string("message:No space left on device\n") + kAbort, "failed"}));
+    EXPECT_EQ(events, (std::vector<std::string>{"started", std::string("message:No space left on device\n") + kAbort,
+                                                "failed"}));
 }
 
 // ---- a report running while the load under it fails
