@@ -19,13 +19,13 @@ std::atomic<bool> g_hookSet{false};
 std::mutex g_hookMutex;
 WriteFaultHook g_hook;
 
-int FaultFor(const std::string& path, std::size_t bytes) {
+}  // namespace
+
+int WriteFaultFor(const std::string& path, std::size_t bytes) {
     if (!g_hookSet.load(std::memory_order_acquire)) return 0;
     std::lock_guard lock(g_hookMutex);
     return g_hook ? g_hook(path, bytes) : 0;
 }
-
-}  // namespace
 
 void SetWriteFaultHook(WriteFaultHook hook) {
     std::lock_guard lock(g_hookMutex);
@@ -156,7 +156,7 @@ void COutputFile::Open(const std::string& path, std::size_t bufferSize) {
 }
 
 void COutputFile::WriteThrough(const void* data, std::size_t count) {
-    if (const int fault = FaultFor(m_path, count)) throw CFileError(fault, m_path);
+    if (const int fault = WriteFaultFor(m_path, count)) throw CFileError(fault, m_path);
     const char* in = static_cast<const char*>(data);
     std::size_t done = 0;
     while (done < count) {

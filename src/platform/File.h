@@ -14,6 +14,8 @@ namespace vyx {
 // return is taken as the error number of a failed write. Set from tests only, never while files are written.
 using WriteFaultHook = std::function<int(const std::string& path, std::size_t bytes)>;
 void SetWriteFaultHook(WriteFaultHook hook);
+// What the hook answers for a write (0 when none is set); for writers that do not go through COutputFile.
+int WriteFaultFor(const std::string& path, std::size_t bytes);
 
 // A file opened for reading; reads at explicit offsets, so one handle may serve several readers in turn.
 class CInputFile {

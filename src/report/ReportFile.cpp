@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/File.h"
 #include "platform/FileError.h"
 #include "platform/TextEncoding.h"
 
@@ -57,6 +58,7 @@ void CReportFile::OpenStandardOutput() {
 }
 
 void CReportFile::WriteAll(const char* data, std::size_t count) {
+    if (const int fault = WriteFaultFor(m_path, count)) throw CFileError(fault, m_path);
     std::size_t done = 0;
     while (done < count) {
         const ssize_t n = ::write(m_fd, data + done, count - done);

@@ -2,7 +2,9 @@
 // Usage: vyx-screenshots DATA_FOLDER OUTPUT_FOLDER
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QElapsedTimer>
@@ -11,10 +13,12 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <atomic>
 #include <cstdio>
 
 #include "app/DetailDialogs.h"
 #include "app/FindBar.h"
+#include "app/FolderDialog.h"
 #include "app/MainWindow.h"
 #include "app/ReportDialogs.h"
 #include "platform/File.h"
@@ -58,6 +62,20 @@ bool WaitForLoad(vyx::gui::MainWindow& window) {
 void Save(QWidget& widget, const QString& path) {
     if (!widget.grab().save(path)) std::fprintf(stderr, "could not write %s\n", qPrintable(path));
     else std::fprintf(stderr, "wrote %s\n", qPrintable(path));
+}
+
+// Saves the modal dialog the next call opens once it has settled, then closes it, so that call returns.
+void GrabNextModal(const QString& path) {
+    QTimer::singleShot(800, [path] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr) {
+            std::fprintf(stderr, "no dialog open for %s\n", qPrintable(path));
+            return;
+        }
+        Save(*modal, path);
+        if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
+        else modal->close();
+    });
 }
 
 }  // namespace
@@ -131,13 +149,24 @@ int main(int argc, char** argv) {
         window.ShowMessageReportDialog();
         dialog->Form().ChooseFile();
         dialog->findChild<QCheckBox*>("allRecords")->setChecked(true);
+        Settle(200);
+        Save(*dialog, out + "/report-messages.png");
+        // The report's fifth block write (of about a dozen) waits until the picture is taken, so the dialog is
+        // caught mid-run.
+        static std::atomic<bool> hold{true};
+        static std::atomic<bool> held{false};
+        static std::atomic<int> writes{0};
         vyx::SetWriteFaultHook([](const std::string& path, std::size_t) {
-            if (path.find("message-log-report") != std::string::npos) QThread::msleep(150);
+            if (path.find("message-log-report") == std::string::npos || ++writes < 5) return 0;
+            held = true;
+            for (int i = 0; i < 200 && hold; ++i) QThread::msleep(50);
             return 0;
         });
         dialog->OnGenerate();
-        for (int i = 0; i < 200 && dialog->ProgressPosition() < 60; ++i) Settle(50);
+        for (int i = 0; i < 200 && (!held || dialog->ProgressPosition() == 0); ++i) Settle(50);
+        Settle(300);
         Save(*dialog, out + "/report-dialog-running.png");
+        hold = false;
         dialog->Generator().Stop();
         vyx::SetWriteFaultHook(nullptr);
         Settle(200);
@@ -160,8 +189,15 @@ int main(int argc, char** argv) {
         Save(window, out + "/find-bar.png");
     }
 
+    // The folder dialog, started in the sample folder's parent.
+    GrabNextModal(out + "/folder-dialog.png");
+    vyx::gui::BrowseForDataFolder(QFileInfo(data).absolutePath(), &window);
+
     window.OpenFolder(data, false);
     Settle(500);
     Save(window, out + "/main-window-fcu.png");
+
+    GrabNextModal(out + "/report-fcu.png");
+    window.RunFcuReport();
     return 0;
 }
