@@ -83,10 +83,9 @@ bool CRecordMatcher::Matches(std::int64_t serial, const CRecord& record, std::st
         case Kind::TimeAtOrAfter: return record.m_nTime >= m_time;
         case Kind::TimeAtOrBefore: return record.m_nTime <= m_time;
         case Kind::Bytes: {
-            const std::size_t count =
-                std::min(static_cast<std::size_t>(std::max(record.m_nDataLength, 0)), record.m_pData.size());
-            const std::uint8_t* data = record.Data();
-            return std::search(data, data + count, m_bytes.begin(), m_bytes.end()) != data + count || m_bytes.empty();
+            const auto message = record.MessageBytes();
+            return std::search(message.begin(), message.end(), m_bytes.begin(), m_bytes.end()) != message.end() ||
+                   m_bytes.empty();
         }
         case Kind::Text: break;
     }

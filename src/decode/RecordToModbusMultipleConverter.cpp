@@ -7,8 +7,6 @@ namespace {
 
 constexpr int kFunctionWriteCoil = 5;
 constexpr int kFunctionWriteRegister = 6;
-constexpr int kFunctionWriteCoils = 15;
-constexpr int kFunctionWriteRegisters = 16;
 constexpr int kFCUsPerRange = 60;
 
 // Generic and Brennmark Kedra: the offset within the map, before the slave-address shift.
@@ -87,15 +85,9 @@ std::optional<ModbusMapping> MapModbusAddress(int databaseType, int functionCode
     return std::nullopt;
 }
 
-std::span<const std::uint8_t> ModbusRequestBytes(const CRecord& record) {
-    const std::size_t count =
-        std::min(static_cast<std::size_t>(std::max(record.m_nDataLength, 0)), record.m_pData.size());
-    return {record.m_pData.data(), count};
-}
-
 std::unique_ptr<IModbusMultipleMessage> CRecordToModbusMultipleConverter::Convert(const CRecord& record) const {
     if (record.m_nMessageMode != kModeModbus) return nullptr;
-    return ConvertRequest(ModbusRequestBytes(record), record.m_nDatabaseType);
+    return ConvertRequest(record.MessageBytes(), record.m_nDatabaseType);
 }
 
 std::unique_ptr<CModbusMultipleMessage> CRecordToModbusMultipleConverter::ConvertRequest(

@@ -19,6 +19,10 @@ public:
     virtual ~IModbusMultipleMessageConverter() = default;
 };
 
+// Modbus function codes of the multiple writes.
+constexpr int kFunctionWriteCoils = 15;
+constexpr int kFunctionWriteRegisters = 16;
+
 // A command and FCU found in a register map.
 struct ModbusMapping {
     std::int32_t command;
@@ -43,8 +47,8 @@ bool ForEachModbusMultipleItem(std::span<const std::uint8_t> request, int databa
     const int start = request[2] * 256 + request[3];
     const int quantity = request[4] * 256 + request[5];
     if (quantity == 0) return false;
-    if (function != 15 && function != 16) return false;  // write multiple coils / registers
-    if (function == 16 && quantity == 1) return false;
+    if (function != kFunctionWriteCoils && function != kFunctionWriteRegisters) return false;
+    if (function == kFunctionWriteRegisters && quantity == 1) return false;
     if (databaseType < 0 || databaseType > 3) return false;  // no register map: nothing can match
     for (int sequence = 1; sequence <= quantity; ++sequence) {
         const auto mapped = MapModbusAddress(databaseType, function, slave, baseAddress, start + sequence - 1);
@@ -52,9 +56,6 @@ bool ForEachModbusMultipleItem(std::span<const std::uint8_t> request, int databa
     }
     return false;
 }
-
-// The stored request bytes of a Modbus record.
-std::span<const std::uint8_t> ModbusRequestBytes(const CRecord& record);
 
 class CRecordToModbusMultipleConverter : public IModbusMultipleMessageConverter {
 public:

@@ -255,19 +255,9 @@ int CRecordToParameterXferConverter::AlarmTypeOf(int fcuAddress) const {
     return m_alarmType[static_cast<std::size_t>(fcuAddress)];
 }
 
-namespace {
-
-std::span<const std::uint8_t> MessageBytes(const CRecord& record) {
-    const std::size_t count =
-        std::min(static_cast<std::size_t>(std::max(record.m_nDataLength, 0)), record.m_pData.size());
-    return {record.m_pData.data(), count};
-}
-
-}  // namespace
-
 std::unique_ptr<IParameterBlockXferMessage> CRecordToParameterXferConverter::Convert(const CRecord& record) const {
     if (record.m_nMessageMode != kModeParameterBlockTransfer) return nullptr;
-    return ConvertMessageBytes(MessageBytes(record));
+    return ConvertMessageBytes(record.MessageBytes());
 }
 
 std::unique_ptr<IParameterBlockXferMessage> CRecordToParameterXferConverter::ConvertMessageBytes(
@@ -280,7 +270,7 @@ std::unique_ptr<IParameterBlockXferMessage> CRecordToParameterXferConverter::Con
 
 bool CRecordToParameterXferConverter::Walk(const CRecord& record, IParameterXferItemSink& sink) const {
     if (record.m_nMessageMode != kModeParameterBlockTransfer) return false;
-    return WalkMessageBytes(MessageBytes(record), sink);
+    return WalkMessageBytes(record.MessageBytes(), sink);
 }
 
 bool CRecordToParameterXferConverter::WalkMessageBytes(std::span<const std::uint8_t> bytes,

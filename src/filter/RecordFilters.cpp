@@ -16,7 +16,7 @@ bool IsModbusMultiple(const CRecord& record) {
 // load runs with, until it returns true.
 template <typename Visit>
 bool AnyModbusItem(const CRecord& record, Visit visit) {
-    return ForEachModbusMultipleItem(ModbusRequestBytes(record), record.m_nDatabaseType,
+    return ForEachModbusMultipleItem(record.MessageBytes(), record.m_nDatabaseType,
                                      CVyxViewerClassFactory::Instance().GetModbusAddress(),
                                      [&](int, const ModbusMapping& item) { return visit(item); });
 }

@@ -1,7 +1,9 @@
 #pragma once
 // One decoded log record.
 
+#include <algorithm>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace vyx {
@@ -62,6 +64,10 @@ public:
     void Reset();
 
     const std::uint8_t* Data() const { return m_pData.data(); }
+    // The message bytes: the payload up to the data length (never past what the payload holds).
+    std::span<const std::uint8_t> MessageBytes() const {
+        return {m_pData.data(), std::min(static_cast<std::size_t>(std::max(m_nDataLength, 0)), m_pData.size())};
+    }
 
     std::int32_t m_nDataLength = 0;
     std::vector<std::uint8_t> m_pData;
