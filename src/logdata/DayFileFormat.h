@@ -39,6 +39,7 @@ constexpr std::uint32_t kSecondsPerDay = 86400;
 constexpr const char* kFcuInformationFileName = "MISCDATA.TXT";
 constexpr const char* kIndexSuffix = "_filter";
 constexpr const char* kInvalidRecordLogName = "InvalidRecordLogFile.csv";
+constexpr const char* kDamageLogName = "DamageLogFile.csv";
 // Run files are "temp_" + run number + ".dat"; the same names serve every day file in turn.
 constexpr const char* kRunFilePrefix = "temp_";
 constexpr const char* kRunFileSuffix = ".dat";

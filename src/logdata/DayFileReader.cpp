@@ -3,31 +3,66 @@
 #include <cstring>
 
 #include "logdata/DayFileFormat.h"
+#include "logdata/FileHandleCache.h"
+#include "logdata/FrameReading.h"
 
 namespace vyx {
+namespace {
 
-bool Frame::IsDecodable() const {
-    return length >= format::kMinDecodedFrameLength && length <= format::kMaxDecodedFrameLength;
+constexpr std::uint64_t kLargestIndexOffset = 0xFFFFFFFFull;
+
+}  // namespace
+
+bool Frame::IsDecodable() const { return IsDecodableLength(length); }
+
+std::string DamageReason(const DayFileDamage& damage) {
+    const std::string length = std::to_string(damage.frameLength);
+    switch (damage.kind) {
+        case DamageKind::SkippedFrame: return "frame length " + length + " outside 7..302: frame skipped";
+        case DamageKind::WalkStopped:
+            return damage.frameLength >= 0 ? "frame length " + length + " ends the walk: the rest was not read"
+                                           : "no plausible frame follows: the rest was not read";
+        case DamageKind::Resynchronised:
+            return "frame length " + length + " cannot be right: skipped to the next plausible frames";
+        case DamageKind::IncompleteLastFrame: return "incomplete last frame (the logger may still be writing it)";
+        case DamageKind::TooLarge: return "larger than the 4 GiB an index offset can address: not read further";
+    }
+    return "damaged";
 }
 
 // The buffer holds one block plus the longest possible frame, so a frame never has to be split.
 CDayFileReader::CDayFileReader(std::size_t blockSize)
     : m_buffer(blockSize + 0x10000 + 2), m_blockSize(blockSize) {}
 
-void CDayFileReader::Open(const std::string& path) {
-    CInputFile file(path);
-    Open(std::move(file));
+void CDayFileReader::Open(const std::string& path, DayFileReadOptions options) {
+    Open(std::make_shared<CInputFile>(path), options);
 }
 
-void CDayFileReader::Open(CInputFile file) {
+void CDayFileReader::Open(std::shared_ptr<const CInputFile> file, DayFileReadOptions options) {
     m_file = std::move(file);
+    m_options = options;
     m_head = m_tail = 0;
+    m_readOffset = 0;
     m_eof = false;
+    m_synchronised = false;
     m_offset = 0;
     m_end = FrameEnd::None;
+    m_damage.clear();
+    // Frames beyond 4 GiB could not be indexed: such a file is refused whole rather than cut somewhere.
+    const std::uint64_t size = FileSize();
+    if (size > kLargestIndexOffset) {
+        Note(DamageKind::TooLarge, 0, size, -1);
+        m_end = FrameEnd::OffsetLimit;
+    }
 }
 
-void CDayFileReader::Close() { m_file.Close(); }
+void CDayFileReader::Close() { m_file.reset(); }
+
+std::uint64_t CDayFileReader::FileSize() const { return m_file ? IdentityOf(*m_file).size : 0; }
+
+void CDayFileReader::Note(DamageKind kind, std::uint64_t offset, std::uint64_t bytes, int frameLength) {
+    m_damage.push_back({kind, offset, bytes, frameLength});
+}
 
 // Makes at least `needed` unconsumed bytes available if the file has them; false when it has not.
 bool CDayFileReader::Fill(std::size_t needed) {
@@ -40,38 +75,103 @@ bool CDayFileReader::Fill(std::size_t needed) {
         }
         const std::size_t room = m_buffer.size() - m_tail;
         const std::size_t want = room < m_blockSize ? room : m_blockSize;
-        const std::size_t got = m_file.Read(m_buffer.data() + m_tail, want);
+        const std::size_t got = m_file->ReadAt(m_readOffset, m_buffer.data() + m_tail, want);
         if (got < want) m_eof = true;  // a file that grows later is read up to this point only
         m_tail += got;
+        m_readOffset += got;
     }
     return true;
 }
 
-bool CDayFileReader::Next(Frame& frame) {
-    if (m_end != FrameEnd::None) return false;
-    if (!Fill(format::kFrameLengthBytes)) {
-        m_end = FrameEnd::EndOfFile;
-        return false;
+void CDayFileReader::Consume(std::size_t bytes) {
+    m_head += bytes;
+    m_offset += bytes;
+}
+
+bool CDayFileReader::ChainStartsHere() {
+    std::size_t at = 0;
+    for (int count = 0; count < kRecoveryChain; ++count) {
+        if (!Fill(at + format::kFrameLengthBytes)) {
+            // Plausible frames that end exactly at the end of the file are a chain too.
+            return count > 0 && m_tail - m_head == at;
+        }
+        const int length = FrameLength(m_buffer.data() + m_head + at);
+        if (!IsDecodableLength(length) || !Fill(at + static_cast<std::size_t>(length))) return false;
+        if (!IsPlausibleFrame(m_buffer.data() + m_head + at, length, m_options.dayStart)) return false;
+        at += static_cast<std::size_t>(length);
     }
-    const int length = m_buffer[m_head] * 256 + m_buffer[m_head + 1];
-    if (length <= format::kFrameLengthBytes) {
-        m_end = FrameEnd::BadLength;
-        return false;
-    }
-    if (!Fill(static_cast<std::size_t>(length))) {
-        m_end = FrameEnd::Truncated;
-        return false;
-    }
-    if (m_offset > 0xFFFFFFFFull) {
-        m_end = FrameEnd::OffsetLimit;
-        return false;
-    }
-    frame.offset = static_cast<std::uint32_t>(m_offset);
-    frame.length = length;
-    frame.bytes = m_buffer.data() + m_head + format::kFrameLengthBytes;
-    m_head += static_cast<std::size_t>(length);
-    m_offset += static_cast<std::uint64_t>(length);
     return true;
+}
+
+bool CDayFileReader::Resynchronise(int lengthFound, bool truncated) {
+    const std::uint64_t start = m_offset;
+    Consume(1);
+    while (Fill(format::kFrameLengthBytes)) {
+        if (ChainStartsHere()) {
+            Note(DamageKind::Resynchronised, start, m_offset - start, lengthFound);
+            m_synchronised = true;
+            return true;
+        }
+        Consume(1);
+    }
+    const std::uint64_t rest = m_offset + (m_tail - m_head) - start;
+    // Nothing plausible follows a frame cut short by the end: that was the last frame, not yet complete.
+    Note(truncated ? DamageKind::IncompleteLastFrame : DamageKind::WalkStopped, start, rest, lengthFound);
+    m_end = truncated ? FrameEnd::Truncated : FrameEnd::BadLength;
+    return false;
+}
+
+bool CDayFileReader::Next(Frame& frame) {
+    while (m_end == FrameEnd::None) {
+        if (!Fill(format::kFrameLengthBytes)) {
+            if (m_tail > m_head) Note(DamageKind::IncompleteLastFrame, m_offset, m_tail - m_head, -1);
+            m_end = FrameEnd::EndOfFile;
+            return false;
+        }
+        const std::uint8_t* head = m_buffer.data() + m_head;
+        const int length = FrameLength(head);
+        if (length <= format::kFrameLengthBytes) {
+            if (m_options.recover) {
+                if (Resynchronise(length, false)) continue;
+                return false;
+            }
+            Note(DamageKind::WalkStopped, m_offset, FileSize() - m_offset, length);
+            m_end = FrameEnd::BadLength;
+            return false;
+        }
+        if (!Fill(static_cast<std::size_t>(length))) {
+            if (m_options.recover) {
+                if (Resynchronise(length, true)) continue;
+                return false;
+            }
+            Note(DamageKind::IncompleteLastFrame, m_offset, m_tail - m_head, length);
+            m_end = FrameEnd::Truncated;
+            return false;
+        }
+        if (m_offset > kLargestIndexOffset) {
+            // The file grew past 4 GiB while it was read.
+            Note(DamageKind::TooLarge, m_offset, FileSize() - m_offset, -1);
+            m_end = FrameEnd::OffsetLimit;
+            return false;
+        }
+        head = m_buffer.data() + m_head;
+        if (m_options.recover) {
+            const bool taken = m_synchronised ? IsPlausibleFrame(head, length, m_options.dayStart)
+                                              : IsDecodableLength(length);
+            if (!taken) {
+                if (Resynchronise(length, false)) continue;
+                return false;
+            }
+        } else if (!IsDecodableLength(length)) {
+            Note(DamageKind::SkippedFrame, m_offset, static_cast<std::uint64_t>(length), length);
+        }
+        frame.offset = static_cast<std::uint32_t>(m_offset);
+        frame.length = length;
+        frame.bytes = head + format::kFrameLengthBytes;
+        Consume(static_cast<std::size_t>(length));
+        return true;
+    }
+    return false;
 }
 
 }  // namespace vyx

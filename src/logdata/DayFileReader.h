@@ -1,21 +1,24 @@
 #pragma once
-// Reads the frames of a day file in large blocks.
+// Reads the frames of a day file in large blocks, noting every place where the walk stopped early, jumped
+// or (in recovery mode) resynchronised.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "logdata/DayFileDamage.h"
 #include "platform/File.h"
 
 namespace vyx {
 
 struct Frame {
-    std::uint32_t offset = 0;          // offset of the frame's length field in the file
-    int length = 0;                    // L, counting the two length bytes
+    std::uint32_t offset = 0;             // offset of the frame's length field in the file
+    int length = 0;                       // L, counting the two length bytes
     const std::uint8_t* bytes = nullptr;  // the L - 2 record bytes; valid until the next call
 
     int RecordSize() const { return length - 2; }
-    // Only frames of 7..302 bytes are decoded; others are skipped silently.
+    // Only frames of 7..302 bytes are decoded; others are skipped.
     bool IsDecodable() const;
 };
 
@@ -25,34 +28,58 @@ enum class FrameEnd {
     EndOfFile,    // fewer than 2 bytes of length remained (a clean end when none remained)
     BadLength,    // a length of 2 or less
     Truncated,    // fewer record bytes than the length announced
-    OffsetLimit,  // the file grew past what a 32-bit index offset can address
+    OffsetLimit,  // the file is (or grew) larger than a 32-bit index offset can address
+};
+
+struct DayFileReadOptions {
+    // Where the walk would stop or jump, look for the next offset where at least kRecoveryChain plausible
+    // frames follow one another (or plausible frames run to the end of the file), and go on from there;
+    // after that, every frame must be plausible.
+    bool recover = false;
+    std::uint32_t dayStart = 0;  // the day file's own day, for the plausibility of time stamps
 };
 
 class CDayFileReader {
 public:
     explicit CDayFileReader(std::size_t blockSize = 1 << 20);
 
-    void Open(const std::string& path);  // throws CFileError
-    void Open(CInputFile file);          // reads from its current position on
+    void Open(const std::string& path, DayFileReadOptions options = {});  // throws CFileError
+    // Reads the open file from its start with positioned reads; the handle may be shared with others.
+    void Open(std::shared_ptr<const CInputFile> file, DayFileReadOptions options = {});
     void Close();
-    // The next whole frame, decodable or not; false when reading has ended (see EndReason).
-    // Throws CFileError when a read fails.
+    // The next whole frame: without recovery decodable or not, with recovery only the ones taken as
+    // records. False when reading has ended (see EndReason). Throws CFileError when a read fails.
     bool Next(Frame& frame);
     FrameEnd EndReason() const { return m_end; }
     // Offset of the next frame, i.e. of the first byte not yet consumed.
     std::uint64_t Offset() const { return m_offset; }
+    // The damage met in this file so far, in file order.
+    const std::vector<DayFileDamage>& Damage() const { return m_damage; }
+
+    static constexpr int kRecoveryChain = 8;
 
 private:
     bool Fill(std::size_t needed);
+    std::uint64_t FileSize() const;
+    // Consumes bytes from the current offset until a chain of plausible frames begins; false when none
+    // does before the end of the file, which then ends the walk.
+    bool Resynchronise(int lengthFound, bool truncated);
+    bool ChainStartsHere();
+    void Consume(std::size_t bytes);
+    void Note(DamageKind kind, std::uint64_t offset, std::uint64_t bytes, int frameLength);
 
-    CInputFile m_file;
+    std::shared_ptr<const CInputFile> m_file;
+    DayFileReadOptions m_options;
     std::vector<std::uint8_t> m_buffer;
     std::size_t m_blockSize;
     std::size_t m_head = 0;  // first unconsumed byte in m_buffer
     std::size_t m_tail = 0;  // one past the last valid byte in m_buffer
+    std::uint64_t m_readOffset = 0;  // file offset of the byte at m_tail
     bool m_eof = false;
+    bool m_synchronised = false;  // recovery has resynchronised in this file
     std::uint64_t m_offset = 0;
     FrameEnd m_end = FrameEnd::None;
+    std::vector<DayFileDamage> m_damage;
 };
 
 }  // namespace vyx

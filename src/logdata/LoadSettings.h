@@ -34,6 +34,7 @@ struct LoadSettings {
     LoadOrder order = LoadOrder::Stored;
     DateWindow window;
     std::uint8_t modbusBaseAddress = kDefaultModbusBaseAddress;
+    bool recover = false;  // resynchronise in damaged day files instead of stopping or jumping
 };
 
 }  // namespace vyx

@@ -65,6 +65,7 @@ void CLoadWorker::Run() {
     m_runBuffer.reserve(format::kRunEntries);
     try {
         m_log.Open(m_job.tempFolder + "/" + format::kInvalidRecordLogName);
+        m_damageLog.Open(m_job.tempFolder + "/" + format::kDamageLogName);
         // Descending time order takes the newest day first; equal day starts keep the store's order.
         const bool newestFirst = m_job.settings.order == LoadOrder::Descending;
         std::stable_sort(m_job.files.begin(), m_job.files.end(), [newestFirst](const auto* a, const auto* b) {
@@ -77,20 +78,30 @@ void CLoadWorker::Run() {
             LoadDayFile(*file);
         }
         m_log.Flush();
+        m_damageLog.Flush();
+        // Before the end, so that the invalid-records message stays the last word of a load.
+        if (!Stopping()) {
+            const std::string notice = m_damageLog.NoticeText();
+            if (!notice.empty()) Post(UM_DAMAGED_FILES, static_cast<std::int64_t>(m_damageLog.NoticeBytes()), notice);
+        }
         Post(UM_LOAD_FINISHED, m_lastSerial + 1);
     } catch (const CFileError& e) {
         Fail(e.IsDiskFull() ? DiskFullMessage(m_job.tempFolder) : e.what());
     } catch (const std::exception& e) {
         Fail(e.what());
+    } catch (...) {
+        // Nothing may end the program from this thread: the load fails like after a file error.
+        Fail("The load ended on an unexpected error.");
     }
     m_log.Close();
+    m_damageLog.Close();
     // Not after a stop or a failure: the user has moved on, and the window should not be held up by it.
     if (!Stopping() && m_log.Count() > 0) {
         Post(UM_INVALID_RECORDS, m_log.Count(), m_log.Path());
     }
 }
 
-void CLoadWorker::Fail(const std::string& message) {
+void CLoadWorker::Fail(const std::string& message) noexcept {
     m_stop.store(true);
     m_reader.Close();
     try {
@@ -99,11 +110,15 @@ void CLoadWorker::Fail(const std::string& message) {
         // The index is abandoned with the load.
     }
     DeleteRunFiles(m_job.tempFolder, m_runNumber - 1);
-    Post(UM_LOAD_FAILED, 0, message, MessageIcon::Stop);
+    try {
+        Post(UM_LOAD_FAILED, 0, message, MessageIcon::Stop);
+    } catch (...) {
+        // A target that cannot take the message (out of memory) leaves the stop flag to tell.
+    }
 }
 
 void CLoadWorker::LoadDayFile(CRecordFile& file) {
-    m_reader.Open(file.DuplicateData());
+    m_reader.Open(file.OpenForLoad(), {m_job.settings.recover, file.DayStart()});
     m_index.Open(file.IndexPath());
     m_indexBatchBytes = 0;
     Post(UM_LOAD_FILE, 0, file.Path());
@@ -145,6 +160,10 @@ void CLoadWorker::LoadDayFile(CRecordFile& file) {
     }
     FlushIndexBatch();
     m_log.Flush();
+    if (!m_reader.Damage().empty()) {
+        m_damageLog.Write(file.Path(), m_reader.Damage());
+        m_damageLog.Flush();
+    }
     m_index.Close();
     m_reader.Close();
 }
@@ -186,7 +205,7 @@ void CLoadWorker::FlushIndexBatch() {
 
 void CLoadWorker::PublishSoFar(CRecordFile& file) {
     FlushIndexBatch();  // the entries must be readable before their serials are announced
-    file.Publish(static_cast<std::int32_t>(m_nextFirstSerial), static_cast<std::int32_t>(m_lastSerial));
+    file.Publish(m_nextFirstSerial, m_lastSerial, m_reader.Offset());
     Post(UM_LOAD_PROGRESS, m_lastSerial + 1);
 }
 

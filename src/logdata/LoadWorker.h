@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "filter/FilterCriteria.h"
+#include "logdata/DamageLog.h"
 #include "logdata/DayFileFormat.h"
 #include "logdata/DayFileReader.h"
 #include "logdata/InvalidRecordLog.h"
@@ -39,7 +40,7 @@ public:
     // file error.
     CLoadWorker(LoadJob job, std::atomic<bool>& stopFlag, ILoadNotificationTarget* target);
 
-    // The thread body. Never throws: a file error ends the load with UM_LOAD_FAILED.
+    // The thread body. Never throws: a file error (or any other) ends the load with UM_LOAD_FAILED.
     void Run();
 
 private:
@@ -59,7 +60,7 @@ private:
     void FlushIndexBatch();
     void PublishSoFar(CRecordFile& file);
     void FinishRange(CRecordFile& file);
-    void Fail(const std::string& message);
+    void Fail(const std::string& message) noexcept;
     bool Stopping() const { return m_stop.load(std::memory_order_relaxed); }
     void Post(LoadMessage message, std::int64_t count = 0, std::string text = {}, MessageIcon icon = MessageIcon::None);
 
@@ -76,11 +77,12 @@ private:
     std::array<std::uint8_t, format::kProgressBatch * format::kIndexEntryBytes> m_indexBatch{};
     std::size_t m_indexBatchBytes = 0;
     CInvalidRecordLog m_log;
+    CDamageLog m_damageLog;
     std::vector<RunEntry> m_runBuffer;
     std::vector<RunEntry> m_sortScratch;
     int m_runNumber = 1;
-    std::int64_t m_lastSerial = -1;
-    std::int64_t m_nextFirstSerial = 0;
+    SerialNumber m_lastSerial = -1;
+    SerialNumber m_nextFirstSerial = 0;
     std::int64_t m_counted = 0;
 };
 

@@ -13,7 +13,10 @@ bool FetchRecord(const Files& files, const LoadSettings& settings, std::int64_t 
     const CParse parse(settings.modbusBaseAddress);
     for (const auto& file : files) {
         if (settings.window.Excludes(file->DayStart())) continue;
-        if (const auto k = file->LocalIndex(serial)) return file->ReadRecord(*k, parse, target);
+        if (const auto k = file->LocalIndex(serial)) {
+            file->ReadRecord(*k, parse, target);
+            return true;
+        }
     }
     return false;
 }
@@ -36,7 +39,7 @@ CRecordDatabase::~CRecordDatabase() {
 }
 
 void CRecordDatabase::AddDayFile(const std::string& path, std::uint32_t dayStart) {
-    m_files.push_back(std::make_unique<CRecordFile>(path, dayStart, m_tempFolder));
+    m_files.push_back(std::make_unique<CRecordFile>(path, dayStart, m_tempFolder, m_handles));
 }
 
 void CRecordDatabase::Reset() {

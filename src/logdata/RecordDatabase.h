@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "filter/FilterCriteria.h"
+#include "logdata/FileHandleCache.h"
 #include "logdata/LoadSettings.h"
 #include "logdata/Record.h"
 #include "logdata/RecordFile.h"
@@ -61,8 +62,9 @@ public:
     void WaitForLoad();
 
     // Fills target with the record of that serial number and returns true; returns false and leaves the
-    // target unchanged when the serial number is not (yet) published or its entry cannot be read. Throws
-    // CFileError when a file cannot be opened or read. Callable from any thread.
+    // target unchanged when the serial number is not (yet) published. Throws CRecordUnreadable when a
+    // published record cannot be read again (its day file shrank, was replaced or changed), CFileError
+    // when a file cannot be opened or read. Callable from any thread.
     bool GetRecord(std::int64_t serial, CRecord& target) const;
     CRecordDatabaseView View() const;
 
@@ -70,6 +72,7 @@ public:
     void SetLoadOrder(LoadOrder order) { m_settings.order = order; }
     void SetDateWindow(DateWindow window) { m_settings.window = window; }
     void SetModbusBaseAddress(std::uint8_t address) { m_settings.modbusBaseAddress = address; }
+    void SetRecovery(bool recover) { m_settings.recover = recover; }
     const LoadSettings& Settings() const { return m_settings; }
 
     // Set while no load may run: at start, after a stop, and after a load failed.
@@ -82,6 +85,7 @@ public:
 private:
     std::string m_tempFolder;
     ILoadNotificationTarget* m_target;
+    CFileHandleCache m_handles;  // before the files, which use it until they are gone
     std::vector<std::unique_ptr<CRecordFile>> m_files;
     LoadSettings m_settings;
     std::atomic<bool> m_stop{true};

@@ -1,24 +1,28 @@
 #include "logdata/RecordFile.h"
 
-#include <array>
-#include <vector>
-
 #include "logdata/DayFileFormat.h"
+#include "logdata/FrameReading.h"
 
 namespace vyx {
 
-CRecordFile::CRecordFile(std::string path, std::uint32_t dayStart, const std::string& tempFolder)
+CRecordFile::CRecordFile(std::string path, std::uint32_t dayStart, const std::string& tempFolder,
+                         CFileHandleCache& handles)
     : m_nDayStart(dayStart),
       m_strPath(std::move(path)),
-      m_strIndexPath(tempFolder + "/" + m_strPath.substr(m_strPath.find_last_of('/') + 1) + format::kIndexSuffix) {}
+      m_strIndexPath(tempFolder + "/" + m_strPath.substr(m_strPath.find_last_of('/') + 1) + format::kIndexSuffix),
+      m_handles(handles) {}
 
 CRecordFile::~CRecordFile() {
-    m_fileData.Close();
-    m_fileIndex.Close();
+    m_handles.Forget(m_strPath);
+    m_handles.Forget(m_strIndexPath);
     DeleteFile(m_strIndexPath);
 }
 
-void CRecordFile::Publish(std::int32_t first, std::int32_t last) {
+void CRecordFile::Publish(SerialNumber first, SerialNumber last, std::uint64_t bytesRead) {
+    {
+        std::lock_guard lock(m_identityMutex);
+        if (bytesRead > m_identity.size) m_identity.size = bytesRead;
+    }
     m_nFirstSerial.store(first, std::memory_order_release);
     m_nLastSerial.store(last, std::memory_order_release);
 }
@@ -26,55 +30,67 @@ void CRecordFile::Publish(std::int32_t first, std::int32_t last) {
 void CRecordFile::ResetForLoad() {
     m_nLastSerial.store(-1, std::memory_order_release);
     m_nFirstSerial.store(-1, std::memory_order_release);
-    std::lock_guard lock(m_fetchMutex);
-    m_fileData.Close();
-    m_fileIndex.Close();
+    {
+        std::lock_guard lock(m_identityMutex);
+        m_identity = {};
+    }
+    m_handles.Forget(m_strPath);
+    m_handles.Forget(m_strIndexPath);
 }
 
-CInputFile CRecordFile::DuplicateData() {
-    std::lock_guard lock(m_fetchMutex);
-    if (!m_fileData.IsOpen()) m_fileData.Open(m_strPath);
-    return m_fileData.Duplicate();
+std::shared_ptr<const CInputFile> CRecordFile::OpenForLoad() {
+    m_handles.Forget(m_strPath);
+    auto file = m_handles.Open(m_strPath);
+    FileIdentity identity = IdentityOf(*file);
+    identity.size = 0;  // grows as the load publishes what it has read
+    std::lock_guard lock(m_identityMutex);
+    m_identity = identity;
+    return file;
 }
 
-std::optional<std::int64_t> CRecordFile::LocalIndex(std::int64_t serial) const {
-    const std::int32_t last = LastSerial();
-    const std::int32_t first = FirstSerial();
+std::uint64_t CRecordFile::LoadedBytes() const { return LoadedIdentity().size; }
+
+FileIdentity CRecordFile::LoadedIdentity() const {
+    std::lock_guard lock(m_identityMutex);
+    return m_identity;
+}
+
+std::optional<std::int64_t> CRecordFile::LocalIndex(SerialNumber serial) const {
+    const SerialNumber last = LastSerial();
+    const SerialNumber first = FirstSerial();
     // -1 means "not yet set"; during a publication first may already be set while last is not.
     if (first < 0 || last < 0 || serial < first || serial > last) return std::nullopt;
     return serial - first;
 }
 
-bool CRecordFile::ReadRecord(std::int64_t k, const CParse& parse, CRecord& target) {
-    if (k < 0) return false;
-    std::lock_guard lock(m_fetchMutex);
-    if (!m_fileData.IsOpen()) m_fileData.Open(m_strPath);
-    if (!m_fileIndex.IsOpen()) m_fileIndex.Open(m_strIndexPath);
+std::shared_ptr<const CInputFile> CRecordFile::IndexHandle() { return m_handles.Open(m_strIndexPath, {}, false); }
 
-    std::array<std::uint8_t, format::kIndexEntryBytes> entry{};
-    if (m_fileIndex.ReadAt(static_cast<std::uint64_t>(k) * format::kIndexEntryBytes, entry.data(), entry.size()) <
-        entry.size()) {
-        return false;
-    }
-    const std::uint64_t offset = static_cast<std::uint64_t>(entry[0]) | static_cast<std::uint64_t>(entry[1]) << 8 |
-                                 static_cast<std::uint64_t>(entry[2]) << 16 |
-                                 static_cast<std::uint64_t>(entry[3]) << 24;
+std::shared_ptr<const CInputFile> CRecordFile::DataHandle() { return OpenData(FirstSerial(), false); }
 
-    // One read covers every frame the load indexes; a longer one means the file changed since.
-    std::array<std::uint8_t, format::kMaxDecodedFrameLength> frame{};
-    const std::size_t got = m_fileData.ReadAt(offset, frame.data(), frame.size());
-    if (got < static_cast<std::size_t>(format::kFrameLengthBytes)) return false;
-    const int length = frame[0] * 256 + frame[1];
-    if (length <= format::kFrameLengthBytes) return false;
-    if (static_cast<std::size_t>(length) <= frame.size()) {
-        if (got < static_cast<std::size_t>(length)) return false;
-        parse.Parse(frame.data() + format::kFrameLengthBytes, length - format::kFrameLengthBytes, target);
-        return true;
+std::shared_ptr<const CInputFile> CRecordFile::OpenData(SerialNumber serial, bool keep) {
+    try {
+        return m_handles.Open(m_strPath, LoadedIdentity(), keep);
+    } catch (const CFileChanged& e) {
+        throw CRecordUnreadable(m_strPath, serial,
+                                RecordReadStatusText(e.Replaced() ? RecordReadStatus::FileReplaced
+                                                                  : RecordReadStatus::FileShorter));
     }
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(length - format::kFrameLengthBytes));
-    if (m_fileData.ReadAt(offset + format::kFrameLengthBytes, bytes.data(), bytes.size()) < bytes.size()) return false;
-    parse.Parse(bytes.data(), static_cast<int>(bytes.size()), target);
-    return true;
+}
+
+void CRecordFile::ReadRecord(std::int64_t k, const CParse& parse, CRecord& target) {
+    const SerialNumber serial = FirstSerial() + k;
+    CFileWindow index(format::kIndexEntryBytes);
+    index.Attach(m_handles.Open(m_strIndexPath));
+    index.SetLimit(static_cast<std::uint64_t>(k + 1) * format::kIndexEntryBytes);
+    std::uint64_t offset = 0;
+    if (!ReadIndexEntry(index, k, offset)) {
+        throw CRecordUnreadable(m_strPath, serial, RecordReadStatusText(RecordReadStatus::NoIndexEntry));
+    }
+    CFileWindow data;
+    data.Attach(OpenData(serial, true));
+    data.SetLimit(LoadedBytes());
+    const RecordReadStatus status = ReadRecordAt(data, offset, parse, target);
+    if (status != RecordReadStatus::Ok) throw CRecordUnreadable(m_strPath, serial, RecordReadStatusText(status));
 }
 
 }  // namespace vyx

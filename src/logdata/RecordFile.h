@@ -3,21 +3,25 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 
+#include "logdata/FileHandleCache.h"
 #include "logdata/Parse.h"
 #include "logdata/Record.h"
+#include "logdata/SerialNumber.h"
 #include "platform/File.h"
 
 namespace vyx {
 
 class CRecordFile {
 public:
-    // Forms the index path (temp folder + day file name + "_filter"); creates nothing on disk.
-    CRecordFile(std::string path, std::uint32_t dayStart, const std::string& tempFolder);
-    // Closes the fetch handles and deletes the index file.
+    // Forms the index path (temp folder + day file name + "_filter"); creates nothing on disk. The files
+    // are opened through `handles`, which must outlive this object.
+    CRecordFile(std::string path, std::uint32_t dayStart, const std::string& tempFolder, CFileHandleCache& handles);
+    // Drops the cached handles and deletes the index file.
     virtual ~CRecordFile();
     CRecordFile(const CRecordFile&) = delete;
     CRecordFile& operator=(const CRecordFile&) = delete;
@@ -25,38 +29,48 @@ public:
     std::uint32_t DayStart() const { return m_nDayStart; }
     const std::string& Path() const { return m_strPath; }
     const std::string& IndexPath() const { return m_strIndexPath; }
-    std::int32_t FirstSerial() const { return m_nFirstSerial.load(std::memory_order_acquire); }
-    std::int32_t LastSerial() const { return m_nLastSerial.load(std::memory_order_acquire); }
+    SerialNumber FirstSerial() const { return m_nFirstSerial.load(std::memory_order_acquire); }
+    SerialNumber LastSerial() const { return m_nLastSerial.load(std::memory_order_acquire); }
 
-    // Worker side: make serials first..last fetchable. The index entries they cover must be written (not
-    // just buffered) before this is called. First is stored before last, and a reader looks at last first,
-    // so it never sees a new last with an old first.
-    void Publish(std::int32_t first, std::int32_t last);
-    // Back to "no range" and closes the fetch handles: a new load rewrites the index file.
+    // Worker side: make serials first..last fetchable; `bytesRead` is how far the load has read the day
+    // file. The index entries they cover must be written (not just buffered) before this is called. First
+    // is stored before last, and a reader looks at last first, so it never sees a new last with an old first.
+    void Publish(SerialNumber first, SerialNumber last, std::uint64_t bytesRead);
+    // Back to "no range" and drops the cached handles: a new load rewrites the index file.
     void ResetForLoad();
-    // Another handle on the day file the fetches read, which is opened by name first if need be. The worker
-    // reads the day file through one, so records are fetched from the very file that was indexed, even when
-    // the name is given to another file meanwhile (a folder kept in step with the logger by copying
-    // replaces its files); a second reader of the store takes one too. Throws CFileError.
-    CInputFile DuplicateData();
+    // Worker side: opens the day file for the load and remembers which file it is, so that every later
+    // fetch reads this very file or refuses. Throws CFileError.
+    std::shared_ptr<const CInputFile> OpenForLoad();
+
+    // How far the load had read the day file at its last publication: every published frame lies below.
+    std::uint64_t LoadedBytes() const;
 
     // The local index of a serial number when this file's published range holds it.
-    std::optional<std::int64_t> LocalIndex(std::int64_t serial) const;
+    std::optional<std::int64_t> LocalIndex(SerialNumber serial) const;
 
-    // Reads and decodes the record at local index k. False, with the target untouched, when the index entry
-    // or the frame is missing or cut short. Throws CFileError when a file cannot be opened or read. Safe to
-    // call from several threads: the handles are opened once under a lock and read with positioned reads.
-    bool ReadRecord(std::int64_t k, const CParse& parse, CRecord& target);
+    // Handles for a reader that walks the file (the report): the index file and the checked day file, held
+    // by that reader alone unless the store has them open already. Throws CRecordUnreadable when the day
+    // file is no longer the one loaded, CFileError when it cannot be opened.
+    std::shared_ptr<const CInputFile> IndexHandle();
+    std::shared_ptr<const CInputFile> DataHandle();
+
+    // Reads and decodes the record at local index k. Throws CRecordUnreadable (naming this day file and
+    // the serial number) when it cannot be read again, CFileError when a file cannot be opened or read.
+    // Safe to call from several threads.
+    void ReadRecord(std::int64_t k, const CParse& parse, CRecord& target);
 
 private:
-    std::atomic<std::int32_t> m_nFirstSerial{-1};
-    std::atomic<std::int32_t> m_nLastSerial{-1};
+    FileIdentity LoadedIdentity() const;
+    std::shared_ptr<const CInputFile> OpenData(SerialNumber serial, bool keep);
+
+    std::atomic<SerialNumber> m_nFirstSerial{-1};
+    std::atomic<SerialNumber> m_nLastSerial{-1};
     const std::uint32_t m_nDayStart;
     const std::string m_strPath;
     const std::string m_strIndexPath;
-    std::mutex m_fetchMutex;
-    CInputFile m_fileData;
-    CInputFile m_fileIndex;
+    CFileHandleCache& m_handles;
+    mutable std::mutex m_identityMutex;
+    FileIdentity m_identity;  // of the file the load read; size grows with every publication
 };
 
 }  // namespace vyx

@@ -89,17 +89,29 @@ CRunMerger::CRunMerger(const std::string& tempFolder, int runCount, bool descend
     m_heap.reserve(runs);
     for (std::size_t i = 0; i < runs; ++i) {
         Run& run = m_runs[i];
-        run.file.Open(RunFilePath(tempFolder, static_cast<int>(i) + 1));
+        run.path = RunFilePath(tempFolder, static_cast<int>(i) + 1);
         run.buffer.resize(perRun);
         Advance(run);
         if (!run.exhausted) PushHeap(static_cast<int>(i));
     }
 }
 
+const CInputFile& CRunMerger::OpenRun(const Run& run) {
+    for (std::size_t i = 0; i < m_open.size(); ++i) {
+        if (m_open[i].first != &run) continue;
+        if (i + 1 != m_open.size()) std::rotate(m_open.begin() + static_cast<std::ptrdiff_t>(i),
+                                                m_open.begin() + static_cast<std::ptrdiff_t>(i) + 1, m_open.end());
+        return m_open.back().second;
+    }
+    if (m_open.size() == kOpenRuns) m_open.erase(m_open.begin());
+    m_open.emplace_back(&run, CInputFile(run.path));
+    return m_open.back().second;
+}
+
 void CRunMerger::Advance(Run& run) {
     if (run.position == run.count) {
         const std::size_t bytes =
-            run.file.ReadAt(run.fileOffset, run.buffer.data(), run.buffer.size() * sizeof(RunEntry));
+            OpenRun(run).ReadAt(run.fileOffset, run.buffer.data(), run.buffer.size() * sizeof(RunEntry));
         // A partial entry at the end can only come from a damaged file; it ends the run.
         run.count = bytes / sizeof(RunEntry);
         run.position = 0;
@@ -156,8 +168,6 @@ bool CRunMerger::Next(RunEntry& entry) {
     return true;
 }
 
-void CRunMerger::Close() {
-    for (Run& run : m_runs) run.file.Close();
-}
+void CRunMerger::Close() { m_open.clear(); }
 
 }  // namespace vyx

@@ -35,6 +35,8 @@ void DeleteRunFiles(const std::string& tempFolder, int runCount);
 // k-way merge of runs 1..R. Ties in the time stamp go to the run chosen last, otherwise to the
 // lowest-numbered run; offsets are not compared. The run chosen last is held out of the heap and kept as
 // long as no other head beats it, which also makes the common case (runs that barely overlap) cheap.
+// A day of millions of records has hundreds of runs, more than a process may have descriptors: each run
+// is read in blocks from its saved offset, through a few descriptors opened on demand.
 class CRunMerger {
 public:
     // Opens every run and reads its first entry; a run whose first read comes short starts exhausted.
@@ -45,10 +47,12 @@ public:
     bool Next(RunEntry& entry);
     // Closes every run file.
     void Close();
+    // How many run files are open at most at any time.
+    static constexpr std::size_t kOpenRuns = 16;
 
 private:
     struct Run {
-        CInputFile file;
+        std::string path;
         std::vector<RunEntry> buffer;
         std::size_t position = 0;  // next unread entry in buffer
         std::size_t count = 0;     // valid entries in buffer
@@ -58,6 +62,7 @@ private:
     };
 
     void Advance(Run& run);
+    const CInputFile& OpenRun(const Run& run);
     // True when run a's head comes before run b's in merge order, ties broken by the lower run number.
     bool Before(int a, int b) const;
     // Strictly earlier in merge order by the time stamp alone.
@@ -66,6 +71,8 @@ private:
     int PopHeap();
 
     std::vector<Run> m_runs;
+    // Open run files, most recently used last.
+    std::vector<std::pair<const Run*, CInputFile>> m_open;
     std::vector<int> m_heap;  // runs that are not exhausted, except the one chosen last
     int m_current = -1;       // the run chosen last, while it is not exhausted
     bool m_descending;

@@ -42,6 +42,7 @@ public:
     // Reads up to count bytes from the current position; returns the bytes read.
     std::size_t Read(void* buffer, std::size_t count);
     const std::string& Path() const { return m_path; }
+    int Descriptor() const { return m_fd; }
 
 private:
     int m_fd = -1;

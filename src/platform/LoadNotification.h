@@ -19,6 +19,7 @@ enum LoadMessage : std::uint32_t {
     UM_INVALID_RECORDS = 0x413,  // count = invalid records logged, text = the log's path
     UM_SCAN_PROGRESS = 0x41A,    // count = records read and counted (a pulse per 1000)
     UM_LOAD_FAILED = 0x421,      // text = the message to show, icon = Stop; the load has ended
+    UM_DAMAGED_FILES = 0x422,    // count = bytes of day files not read as records, text = the notice
 };
 
 struct LoadNotification {

@@ -70,15 +70,22 @@ void WriteWorkbook(const IFCUReportRowSource& rows, CReportWorkbook& workbook) {
     const auto labels = Labels();
     const std::array<WorkbookColumn, kColumns> columns = {{{labels[0], 16}, {labels[1], 60}, {labels[2], 23}}};
     // The sheet keeps the name a new workbook gives its first sheet.
-    workbook.AddSheet("Sheet1");
-    workbook.WriteHeader(columns);
-    const int count = rows.RowCount();
-    for (int i = 0; i < count; ++i) {
-        for (int c = 0; c < kColumns; ++c) {
-            workbook.WriteText(static_cast<std::uint32_t>(i + 1), static_cast<std::uint16_t>(c), rows.ItemText(i, c));
+    try {
+        workbook.AddSheet("Sheet1");
+        workbook.WriteHeader(columns);
+        const int count = rows.RowCount();
+        for (int i = 0; i < count; ++i) {
+            for (int c = 0; c < kColumns; ++c) {
+                workbook.WriteText(static_cast<std::uint32_t>(i + 1), static_cast<std::uint16_t>(c),
+                                   rows.ItemText(i, c));
+            }
         }
+        workbook.Close();
+    } catch (...) {
+        // The table is written in one go: a failed one is not worth keeping.
+        workbook.Discard();
+        throw;
     }
-    workbook.Close();
 }
 
 ReportMessageBox Failure(const std::string& errorText) {
@@ -98,7 +105,6 @@ FCUReportOutcome WriteFCULogReport(const IFCUReportRowSource& rows, const CFCURe
     const std::string& path = criteria.m_szFileName;
     try {
         if (criteria.m_nReportType == kReportTypeXls) {
-            CheckCanCreate(path);
             const CScopedCNumericLocale cLocale;
             CReportWorkbook workbook;
             if (!workbook.Create(path, options.workbookTempFolder)) {

@@ -39,14 +39,14 @@ void CMessageLogWriter::WriteWorkbook() {
     std::int64_t workbookNumber = 1;
     std::string path = m_count > perWorkbook ? PartFileName(chosen, workbookNumber) : chosen;
     auto workbook = std::make_unique<CReportWorkbook>();
+    bool created = false;
     try {
-        // The workbook file is written when the workbook is closed; find out now whether it can be.
-        CheckCanCreate(path);
+        created = workbook->Create(path, m_options.workbookTempFolder);
     } catch (const CFileError& e) {
         FailureMessage(FileErrorText(e));
         return;
     }
-    if (!workbook->Create(path, m_options.workbookTempFolder)) {
+    if (!created) {
         if (m_pReceiver) {
             m_pReceiver->OnMessage(std::string(res::LoadString(res::IDS_CANNOT_START_EXCEL)), MessageIcon::Stop);
         }
@@ -69,10 +69,12 @@ void CMessageLogWriter::WriteWorkbook() {
     std::int64_t sheetInWorkbook = 1;
     bool sheetFull = false;
     bool failed = false;
+    std::string failure;
     CWorkbookCloser closer;
     std::array<std::string, 7> cells;
+    std::int64_t n = 1;
     try {
-        for (std::int64_t n = 1; HasRecord(n) && m_control.KeepWriting(); ++n) {
+        for (; HasRecord(n) && m_control.KeepWriting(); ++n) {
             // The next sheet (or workbook) is begun only when a record goes onto it: a run that ends on a
             // full sheet leaves no empty one behind.
             if (sheetFull) {
@@ -81,7 +83,6 @@ void CMessageLogWriter::WriteWorkbook() {
                     ++workbookNumber;
                     sheetInWorkbook = 1;
                     path = PartFileName(chosen, workbookNumber);
-                    CheckCanCreate(path);
                     workbook = std::make_unique<CReportWorkbook>();
                     if (!workbook->Create(path, m_options.workbookTempFolder)) {
                         throw CWorkbookError(LXW_ERROR_MEMORY_MALLOC_FAILED);
@@ -122,21 +123,42 @@ void CMessageLogWriter::WriteWorkbook() {
         if (used >= batchFirst) Progress();
         // The earlier workbook first: closes never overlap, and its error is the earlier one.
         closer.Wait();
-        workbook->Close();
+        if (m_options.discardOnStop && Stopped(n)) {
+            workbook->Discard();
+        } else {
+            workbook->Close();
+        }
     } catch (const CWorkbookError& e) {
         failed = true;
-        FailureMessage(e.what());
+        failure = e.what();
     } catch (const CFileError& e) {
         failed = true;
-        FailureMessage(FileErrorText(e));
+        failure = FileErrorText(e);
+    } catch (const CVyxError& e) {
+        failed = true;
+        failure = e.what();
     }
     if (failed) {
-        // What was written stays in the workbooks; their own errors are no news now.
-        workbook.reset();
+        // What was written stays in the workbooks, named as incomplete; their own errors are no news now.
         try {
             closer.Wait();
         } catch (...) {
         }
+        std::vector<std::string> kept = closer.Saved();
+        // Every workbook handed to the closer was full.
+        std::int64_t keptRecords = static_cast<std::int64_t>(kept.size()) * perWorkbook;
+        if (workbook) {
+            try {
+                workbook->Close();
+            } catch (...) {
+            }
+            if (workbook->IsSaved()) {
+                kept.push_back(workbook->Path());
+                keptRecords = n - 1;
+            }
+        }
+        workbook.reset();
+        FailureMessage(failure, KeptText(keptRecords, kept));
     }
     m_control.EndWriting();
     Finished(failed);

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <ctime>
 
+#include "logdata/FrameReading.h"
 #include "report/ReportFile.h"
 #include "report/ReportHtml.h"
 #include "res/StringTable.h"
@@ -48,11 +49,30 @@ void CMessageLogWriter::Write() {
 }
 
 void CMessageLogWriter::ReadRecord(std::int64_t n) {
-    m_reader.GetRecord(static_cast<std::int64_t>(m_criteria.m_nFirstRecord) + n - 1, m_record);
+    const SerialNumber serial = static_cast<SerialNumber>(m_criteria.m_nFirstRecord) + n - 1;
+    const std::string where = " The report stops before its record " + std::to_string(n) + ".";
+    try {
+        if (!m_reader.GetRecord(serial, m_record)) {
+            throw CVyxError("Record Sr.No. " + std::to_string(serial + 1) + " is not in the list." + where);
+        }
+    } catch (const CRecordUnreadable& e) {
+        // Never another record's texts under this number: the report ends here, loudly.
+        throw CVyxError(e.what() + where);
+    }
 }
 
-void CMessageLogWriter::FailureMessage(const std::string& errorText) {
-    if (m_pReceiver) m_pReceiver->OnMessage(errorText + "\n" + m_abortText, MessageIcon::Stop);
+void CMessageLogWriter::FailureMessage(const std::string& errorText, const std::string& kept) {
+    if (!m_pReceiver) return;
+    std::string text = errorText + "\n" + m_abortText;
+    if (!kept.empty()) text += "\n" + kept;
+    m_pReceiver->OnMessage(text, MessageIcon::Stop);
+}
+
+std::string CMessageLogWriter::KeptText(std::int64_t records, const std::vector<std::string>& files) {
+    if (records <= 0 || files.empty()) return {};
+    std::string text = "Kept as an incomplete report: records 1 to " + std::to_string(records) + " in ";
+    for (std::size_t i = 0; i < files.size(); ++i) text += (i ? ", " : "") + files[i];
+    return text;
 }
 
 void CMessageLogWriter::Started() {
@@ -121,8 +141,10 @@ void CMessageLogWriter::WriteCsv() {
     Started();
 
     bool failed = false;
+    std::vector<std::string> written;  // the files closed so far, complete
+    std::int64_t n = 1;
     try {
-        for (std::int64_t n = 1; HasRecord(n) && m_control.KeepWriting(); ++n) {
+        for (; HasRecord(n) && m_control.KeepWriting(); ++n) {
             ReadRecord(n);
             AppendCsvLine(file.Text(), n);
             file.PieceDone();
@@ -130,15 +152,26 @@ void CMessageLogWriter::WriteCsv() {
             if (n % m_step == 0) Progress();
             if (parts && n % kCsvRecordsPerFile == 0 && n != m_count) {
                 file.Close();
+                written.push_back(file.Path());
                 file.Open(PartFileName(m_criteria.m_szFileName, ++part));
                 AppendCsvHeader(file.Text());
             }
         }
-        file.Close();
+        if (m_options.discardOnStop && Stopped(n)) {
+            file.Abandon();
+        } else {
+            file.Close();
+        }
     } catch (const CFileError& e) {
+        // A failed write may have cut a line: that file goes, the complete parts before it stay.
         failed = true;
         file.Abandon();
-        FailureMessage(FileErrorText(e));
+        FailureMessage(FileErrorText(e), KeptText(static_cast<std::int64_t>(written.size()) * kCsvRecordsPerFile, written));
+    } catch (const CVyxError& e) {
+        // A record that cannot be read: the lines before it are whole and stay, named as incomplete.
+        failed = true;
+        if (file.IsOpen() && file.KeepPartial()) written.push_back(file.Path());
+        FailureMessage(e.what(), KeptText(n - 1, written));
     }
     m_control.EndWriting();
     Finished(failed);
@@ -188,6 +221,7 @@ void CMessageLogWriter::WriteHtml() {
     Started();
 
     bool failed = false;
+    bool discarded = false;
     try {
         std::string& out = file.Text();
         html::AppendPageStart(out, "Message Log Report", LocalTimeText(std::time(nullptr)));
@@ -201,16 +235,34 @@ void CMessageLogWriter::WriteHtml() {
         html::AppendHeaderRowEnd(out);
         file.PieceDone();
 
-        for (std::int64_t n = 1; HasRecord(n) && m_control.KeepWriting(); ++n) {
-            ReadRecord(n);
-            AppendHtmlRow(file.Text(), n);
-            file.PieceDone();
-            m_control.PausePoint();
-            if (n % m_step == 0) Progress();
+        std::int64_t n = 1;
+        try {
+            for (; HasRecord(n) && m_control.KeepWriting(); ++n) {
+                ReadRecord(n);
+                AppendHtmlRow(file.Text(), n);
+                file.PieceDone();
+                m_control.PausePoint();
+                if (n % m_step == 0) Progress();
+            }
+        } catch (const CFileError&) {
+            throw;
+        } catch (const CVyxError& e) {
+            // A record that cannot be read: the rows before it are whole; the page is closed and kept.
+            failed = true;
+            html::AppendPageEnd(file.Text());
+            const bool kept = !m_options.standardOutput && file.KeepPartial();
+            FailureMessage(e.what(), kept ? KeptText(n - 1, {file.Path()}) : std::string());
         }
-        // Also after a stop: the page stays well formed.
-        html::AppendPageEnd(file.Text());
-        file.Close();
+        if (!failed) {
+            // Also after a stop: the page stays well formed.
+            html::AppendPageEnd(file.Text());
+            if (m_options.discardOnStop && Stopped(n)) {
+                file.Abandon();
+                discarded = true;
+            } else {
+                file.Close();
+            }
+        }
     } catch (const CFileError& e) {
         failed = true;
         file.Abandon();
@@ -218,7 +270,9 @@ void CMessageLogWriter::WriteHtml() {
     }
     m_control.EndWriting();
     Finished(failed);
-    if (!failed && !m_options.standardOutput && m_pReceiver) m_pReceiver->OnOpenDocument(m_criteria.m_szFileName);
+    if (!failed && !discarded && !m_options.standardOutput && m_pReceiver) {
+        m_pReceiver->OnOpenDocument(m_criteria.m_szFileName);
+    }
 }
 
 }  // namespace vyx

@@ -4,9 +4,11 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "decode/FormatRecord.h"
 #include "logdata/Record.h"
+#include "logdata/SerialNumber.h"
 #include "platform/FileError.h"
 #include "report/ReportCriteria.h"
 #include "report/ReportGenerationMsgRcvr.h"
@@ -34,6 +36,9 @@ struct MessageLogOptions {
     bool standardOutput = false;                      // CSV and HTML go to standard output as one file
     std::string workbookTempFolder;                   // where the spreadsheet form keeps its row files
     std::int64_t recordsPerSheet = kRecordsPerSheet;  // lowered by tests to reach sheet changes quickly
+    // A stop keeps what was written (the user asked for it); a caller that stops because the program is
+    // being ended (a signal) wants no partial file left behind instead.
+    bool discardOnStop = false;
 };
 
 class CMessageLogWriter {
@@ -51,15 +56,20 @@ private:
     void WriteWorkbook();
 
     bool HasRecord(std::int64_t n) const { return m_criteria.m_nFirstRecord + n - 1 <= m_criteria.m_nLastRecord; }
-    // Reads the record with report number n (1-based) into m_record; a record that cannot be read leaves
-    // the previous one's fields. Throws CFileError.
+    // Reads the record with report number n (1-based) into m_record. Throws CVyxError naming the day file,
+    // the Sr.No. and the report's record number when it cannot be read, CFileError when a read fails.
     void ReadRecord(std::int64_t n);
+    // True when the loop ended because of a stop rather than at the end of the range.
+    bool Stopped(std::int64_t n) const { return HasRecord(n) && !m_control.KeepWriting(); }
     void AppendCsvHeader(std::string& out) const;
     void AppendCsvLine(std::string& out, std::int64_t n) const;
     void AppendHtmlRow(std::string& out, std::int64_t n) const;
 
-    // The message box of a failure: the error's text, a line break and the abort text.
-    void FailureMessage(const std::string& errorText);
+    // The message box of a failure: the error's text, a line break and the abort text, then what was kept
+    // of the report, if anything.
+    void FailureMessage(const std::string& errorText, const std::string& kept = {});
+    // "Kept as an incomplete report: records 1 to 57 in /x/log_1.csv, /x/log_2.csv" (empty when none).
+    static std::string KeptText(std::int64_t records, const std::vector<std::string>& files);
     void Started();
     void Progress();
     void Finished(bool failed);

@@ -38,10 +38,8 @@ CReportFile::~CReportFile() {
 
 void CReportFile::Open(const std::string& path) {
     Abandon();
-    // A document for the user: the usual permissions under the user's umask.
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) throw CFileError(errno, path);
-    m_fd = fd;
+    m_pending = CPendingOutput(path);
+    m_fd = m_pending.Descriptor();
     m_ownsFd = true;
     m_path = path;
     m_text.clear();
@@ -90,23 +88,32 @@ void CReportFile::Close() {
         Abandon();
         throw;
     }
-    const int fd = m_fd;
     const bool owns = m_ownsFd;
     m_fd = -1;
     m_text.clear();
-    if (owns && ::close(fd) != 0 && errno != EINTR) throw CFileError(errno, m_path);
+    if (owns) {
+        try {
+            m_pending.Commit();
+        } catch (...) {
+            m_pending.Discard();
+            throw;
+        }
+    }
+}
+
+bool CReportFile::KeepPartial() noexcept {
+    try {
+        Close();
+        return true;
+    } catch (...) {
+        return false;
+    }
 }
 
 void CReportFile::Abandon() {
-    if (m_fd >= 0 && m_ownsFd) ::close(m_fd);
+    m_pending.Discard();  // closes the descriptor too
     m_fd = -1;
     m_text.clear();
-}
-
-void CheckCanCreate(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) throw CFileError(errno, path);
-    ::close(fd);
 }
 
 std::string PartFileName(const std::string& path, long long part) {

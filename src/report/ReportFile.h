@@ -1,22 +1,25 @@
 #pragma once
 // A report file being written: text gathered in UTF-8, written in large blocks in ISO-8859-1, the character
-// set the HTML pages declare.
+// set the HTML pages declare. It is written under a temporary name beside the chosen one and takes that
+// name only when it is closed: until then an existing file of that name stays as it was.
 
 #include <cstddef>
 #include <ctime>
 #include <string>
 #include <string_view>
 
+#include "platform/PendingOutput.h"
+
 namespace vyx {
 
 class CReportFile {
 public:
     CReportFile() = default;
-    ~CReportFile();  // closes quietly without writing what is left; call Close() to keep it
+    ~CReportFile();  // removes the file without writing what is left; call Close() to keep it
     CReportFile(const CReportFile&) = delete;
     CReportFile& operator=(const CReportFile&) = delete;
 
-    // Creates or truncates the file, write-only. Throws CFileError.
+    // Starts the file under a temporary name beside path. Throws CFileError.
     void Open(const std::string& path);
     // Writes to the process's standard output, which stays open afterwards.
     void OpenStandardOutput();
@@ -34,9 +37,13 @@ public:
         PieceDone();
     }
 
-    // Writes what is left and closes. Throws CFileError (a full disk shows here at the latest).
+    // Writes what is left, closes and gives the file its name. Throws CFileError (a full disk shows here at
+    // the latest).
     void Close();
-    // Closes without writing what is left: after a failure the file is given up anyway.
+    // After a failure that left only whole pieces behind: keeps what was written, as Close does. False when
+    // even that fails (the file is then removed).
+    bool KeepPartial() noexcept;
+    // Closes and removes the file without writing what is left: after a failed write its end is cut.
     void Abandon();
 
     static constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
@@ -47,14 +54,11 @@ private:
 
     int m_fd = -1;
     bool m_ownsFd = false;
+    CPendingOutput m_pending;
     std::string m_path;
     std::string m_text;
     std::string m_latin1;
 };
-
-// Creates (or truncates) the file and closes it again, to learn early whether it can be written: the
-// workbook writer creates its file only at the end. Throws CFileError.
-void CheckCanCreate(const std::string& path);
 
 // The name of part k of a report: "_" and k inserted before the extension ("log.csv" gives "log_1.csv"). A
 // path whose file name has no extension gets "_k" at its end.

@@ -6,11 +6,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "logdata/FrameReading.h"
 #include "logdata/LoadSettings.h"
 #include "logdata/Parse.h"
 #include "logdata/Record.h"
 #include "logdata/RecordFile.h"
-#include "platform/File.h"
+#include "logdata/SerialNumber.h"
 
 namespace vyx {
 
@@ -26,14 +27,13 @@ public:
     CReportRecordReader& operator=(CReportRecordReader&&) noexcept = default;
 
     // As CRecordDatabase::GetRecord: fills target and returns true, or returns false with the target
-    // untouched when the serial number is not published or its entry or frame is missing. Throws CFileError
-    // when a file cannot be opened or read. Fastest when serial numbers come in order.
-    bool GetRecord(std::int64_t serial, CRecord& target);
+    // untouched when the serial number is not published. Throws CRecordUnreadable when a published record
+    // cannot be read again, CFileError when a file cannot be opened or read. Fastest when serial numbers
+    // come in order.
+    bool GetRecord(SerialNumber serial, CRecord& target);
 
 private:
-    bool SelectFile(std::int64_t serial, std::int64_t& local);
-    bool ReadOffset(std::int64_t local, std::uint32_t& offset);
-    bool ReadFrame(std::uint32_t offset, CRecord& target);
+    bool SelectFile(SerialNumber serial, std::int64_t& local);
 
     std::vector<CRecordFile*> m_files;
     DateWindow m_window;
@@ -41,18 +41,11 @@ private:
 
     std::size_t m_current = 0;  // m_files index of the open file, valid while m_fileOpen
     bool m_fileOpen = false;
-    CInputFile m_index;
-    CInputFile m_data;
+    CFileWindow m_index{kIndexBlockBytes};
+    CFileWindow m_data{kDataBlockBytes};
 
-    // A block of index entries: local indexes m_indexFirst .. m_indexFirst + m_indexCount - 1.
-    std::vector<std::uint8_t> m_indexBlock;
-    std::int64_t m_indexFirst = 0;
-    std::int64_t m_indexCount = 0;
-
-    // A window of the day file: bytes m_dataStart .. m_dataStart + m_dataCount - 1.
-    std::vector<std::uint8_t> m_dataBlock;
-    std::uint64_t m_dataStart = 0;
-    std::size_t m_dataCount = 0;
+    static constexpr std::size_t kIndexBlockBytes = 16384 * 4;
+    static constexpr std::size_t kDataBlockBytes = std::size_t{1} << 18;
 };
 
 }  // namespace vyx

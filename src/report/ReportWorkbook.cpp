@@ -121,12 +121,19 @@ CScopedCNumericLocale::~CScopedCNumericLocale() {
 }
 
 CReportWorkbook::~CReportWorkbook() {
-    if (m_book) CloseWorkbook(m_book);
+    try {
+        Close();
+    } catch (...) {
+        m_output.Discard();
+    }
     ReleaseWorkbookFolder(m_ownFolder);
 }
 
 bool CReportWorkbook::Create(const std::string& path, const std::string& tempFolder) {
     m_path = path;
+    // Created now, to learn before any row is written whether the folder takes the file.
+    m_output = CPendingOutput(path);
+    m_output.CloseDescriptor();
     m_ownFolder = MakeWorkbookFolder(tempFolder);
     m_tempFolder = m_ownFolder.empty() ? tempFolder : m_ownFolder;
     lxw_workbook_options options{};
@@ -134,7 +141,7 @@ bool CReportWorkbook::Create(const std::string& path, const std::string& tempFol
     options.tmpdir = m_tempFolder.empty() ? nullptr : m_tempFolder.data();
     // Part files keep each workbook far below 4 GiB, but a sheet of long texts can pass it uncompressed.
     options.use_zip64 = LXW_TRUE;
-    m_book = workbook_new_opt(m_path.c_str(), &options);
+    m_book = workbook_new_opt(m_output.TempPath().c_str(), &options);
     if (!m_book) return false;
     m_bold = workbook_add_format(m_book);
     m_boldRight = workbook_add_format(m_book);
@@ -181,7 +188,21 @@ void CReportWorkbook::Close() {
     const int systemError = errno;
     ReleaseWorkbookFolder(m_ownFolder);
     m_ownFolder.clear();
-    if (error != LXW_NO_ERROR) throw CWorkbookError(error, systemError);
+    if (error != LXW_NO_ERROR) {
+        m_output.Discard();
+        throw CWorkbookError(error, systemError);
+    }
+    m_output.Commit();
+    m_saved = true;
+}
+
+void CReportWorkbook::Discard() noexcept {
+    if (m_book) CloseWorkbook(m_book);
+    m_book = nullptr;
+    m_sheet = nullptr;
+    ReleaseWorkbookFolder(m_ownFolder);
+    m_ownFolder.clear();
+    m_output.Discard();
 }
 
 CWorkbookCloser::~CWorkbookCloser() {
@@ -194,13 +215,16 @@ CWorkbookCloser::~CWorkbookCloser() {
 
 void CWorkbookCloser::CloseLater(std::unique_ptr<CReportWorkbook> workbook) {
     Wait();
-    m_pending = std::async(std::launch::async, [book = std::move(workbook)] { book->Close(); });
+    m_pending = std::async(std::launch::async, [book = std::move(workbook)] {
+        book->Close();
+        return book->Path();
+    });
 }
 
 void CWorkbookCloser::Wait() {
     if (!m_pending.valid()) return;
-    std::future<void> pending = std::move(m_pending);
-    pending.get();
+    std::future<std::string> pending = std::move(m_pending);
+    m_saved.push_back(pending.get());
 }
 
 }  // namespace vyx

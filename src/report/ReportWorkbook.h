@@ -9,10 +9,12 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <xlsxwriter.h>
 
 #include "platform/FileError.h"
+#include "platform/PendingOutput.h"
 
 namespace vyx {
 
@@ -68,13 +70,16 @@ private:
 class CReportWorkbook {
 public:
     CReportWorkbook() = default;
-    ~CReportWorkbook();  // a workbook never closed is closed here, its errors unseen
+    // A workbook never closed is closed here and kept with the rows it has (a failed run keeps what it
+    // wrote), its errors unseen.
+    ~CReportWorkbook();
     CReportWorkbook(const CReportWorkbook&) = delete;
     CReportWorkbook& operator=(const CReportWorkbook&) = delete;
 
-    // Starts a workbook that Close() writes to path; its row files go to a folder of its own inside
-    // tempFolder, removed with anything left in it when the workbook closes. False when the library cannot
-    // set one up.
+    // Starts a workbook that Close() writes to path (under a temporary name beside it, renamed when it is
+    // complete); its row files go to a folder of its own inside tempFolder, removed with anything left in it
+    // when the workbook closes. Throws CFileError when the file cannot be created beside path; false when
+    // the library cannot set up a workbook.
     bool Create(const std::string& path, const std::string& tempFolder);
     const std::string& Path() const { return m_path; }
 
@@ -86,8 +91,12 @@ public:
     // right-aligned. An empty text leaves the cell empty. Throws CWorkbookError.
     void WriteText(std::uint32_t row, std::uint16_t column, const std::string& text);
 
-    // Writes the workbook file and frees everything. Throws CWorkbookError.
+    // Writes the workbook file, gives it its name and frees everything. Throws CWorkbookError, CFileError.
     void Close();
+    // Frees everything and leaves no file (an existing file of the name stays as it was).
+    void Discard() noexcept;
+    // True once Close has written the file under its name.
+    bool IsSaved() const { return m_saved; }
 
 private:
     lxw_workbook* m_book = nullptr;
@@ -96,6 +105,8 @@ private:
     lxw_format* m_boldRight = nullptr;
     lxw_format* m_right = nullptr;
     std::string m_path;
+    CPendingOutput m_output;
+    bool m_saved = false;
     std::string m_tempFolder;
     std::string m_ownFolder;  // made for this workbook inside the temporary folder; removed when it closes
 };
@@ -113,9 +124,12 @@ public:
     void CloseLater(std::unique_ptr<CReportWorkbook> workbook);
     // Waits for the workbook being closed; throws its error.
     void Wait();
+    // The workbooks this closer has written and named, in order.
+    const std::vector<std::string>& Saved() const { return m_saved; }
 
 private:
-    std::future<void> m_pending;
+    std::future<std::string> m_pending;
+    std::vector<std::string> m_saved;
 };
 
 }  // namespace vyx

@@ -1,6 +1,8 @@
 // Loads that meet full disks, failing writes and damaged, vanishing or odd day files.
 
 #include <gtest/gtest.h>
+
+#include "logdata/FrameReading.h"
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -122,12 +124,13 @@ TEST(LoadFailureTest, GarbageGrowingAndShrinkingFilesNeverBreakTheLoad) {
         CRecord record;
         for (std::int64_t s = 0; s < total; ++s) ASSERT_TRUE(f.database.GetRecord(s, record)) << s;
     }
-    // A day file cut short after the load: the lost records are failed fetches, not crashes.
+    // A day file cut short after the load: the lost records are refused by name, not crashes, and
+    // nothing else is handed out in their place.
     std::filesystem::resize_file(f.DayFile(1), 0);
     std::filesystem::resize_file(f.DayFile(0), 0);
     CRecord kept;
     kept.m_nFCU = 5;
-    for (std::int64_t s = 0; s < 5; ++s) EXPECT_FALSE(f.database.GetRecord(s, kept));
+    for (std::int64_t s = 0; s < 5; ++s) EXPECT_THROW(f.database.GetRecord(s, kept), CRecordUnreadable);
     EXPECT_EQ(kept.m_nFCU, 5);
 }
 

@@ -51,11 +51,11 @@ TEST_P(EmptyMiddleFileTest, RangeAndFetch) {
         EXPECT_EQ(f.target.Counts(UM_LOAD_PROGRESS), (std::vector<std::int64_t>{3, 3, 5}));
         EXPECT_EQ(f.FetchTags(5), (std::vector<std::uint32_t>{100, 101, 102, 300, 301}));
     } else if (GetParam() == LoadOrder::Ascending) {
-        EXPECT_EQ(std::make_pair(files[1]->FirstSerial(), files[1]->LastSerial()), std::make_pair(-1, -1));
+        EXPECT_EQ(std::make_pair(files[1]->FirstSerial(), files[1]->LastSerial()), std::make_pair(SerialNumber{-1}, SerialNumber{-1}));
         EXPECT_EQ(f.target.Counts(UM_LOAD_PROGRESS), (std::vector<std::int64_t>{3, 5}));
         EXPECT_EQ(f.FetchTags(5), (std::vector<std::uint32_t>{100, 101, 102, 300, 301}));
     } else {
-        EXPECT_EQ(std::make_pair(files[1]->FirstSerial(), files[1]->LastSerial()), std::make_pair(-1, -1));
+        EXPECT_EQ(std::make_pair(files[1]->FirstSerial(), files[1]->LastSerial()), std::make_pair(SerialNumber{-1}, SerialNumber{-1}));
         EXPECT_EQ(f.target.Counts(UM_LOAD_PROGRESS), (std::vector<std::int64_t>{2, 5}));
         EXPECT_EQ(f.FetchTags(5), (std::vector<std::uint32_t>{301, 300, 102, 101, 100}));
     }

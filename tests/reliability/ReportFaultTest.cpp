@@ -125,9 +125,12 @@ std::vector<CRecord>* ReportDiskFull::s_before = nullptr;
 TEST_F(ReportDiskFull, CsvPartTwoOnAFullDiskKeepsPartOneWhole) {
     const std::string chosen = m_out.File("log.csv");
     ASSERT_EQ(::symlink("/dev/full", m_out.File("log_2.csv").c_str()), 0);
-    EXPECT_EQ(
-        Run(CReportCriteria(chosen, 0, 65999, kReportTypeCsv)),
-        (std::vector<std::string>{"started", std::string("message:No space left on device\n") + kAbort, "failed"}));
+    EXPECT_EQ(Run(CReportCriteria(chosen, 0, 65999, kReportTypeCsv)),
+              (std::vector<std::string>{"started",
+                                        std::string("message:No space left on device\n") + kAbort +
+                                            "\nKept as an incomplete report: records 1 to 65535 in " +
+                                            m_out.File("log_1.csv"),
+                                        "failed"}));
     const std::string first = Text(m_out.File("log_1.csv"));
     EXPECT_EQ(Lines(first), 65536u);
     EXPECT_TRUE(first.ends_with("\r\n"));
@@ -147,7 +150,8 @@ TEST_F(ReportDiskFull, WorkbookTwoOnAFullDiskKeepsWorkbookOne) {
     const auto events = Run(CReportCriteria(chosen, 0, 150, kReportTypeXls), 50);
     ASSERT_EQ(events.size(), 3u);
     EXPECT_EQ(events[0], "started");
-    EXPECT_EQ(events[1], std::string("message:No space left on device\n") + kAbort);
+    EXPECT_EQ(events[1], std::string("message:No space left on device\n") + kAbort +
+                             "\nKept as an incomplete report: records 1 to 150 in " + m_out.File("log_1.xlsx"));
     EXPECT_EQ(events[2], "failed");
     const std::string first = Text(m_out.File("log_1.xlsx"));
     EXPECT_NE(first.rfind(std::string("PK\x05\x06", 4)), std::string::npos) << "the first workbook is not whole";

@@ -194,7 +194,9 @@ TEST_F(MessageLogWorkbook, AFailedPartFileEndsTheRunAndKeepsTheEarlierWorkbook) 
     std::filesystem::create_directory(m_out.File("log_2.xlsx"));
     const auto events = Run(0, 15, 5);
     ASSERT_GE(events.size(), 3u);
-    EXPECT_EQ(events[events.size() - 2], "stop message:Is a directory\nReport generation aborted.\nPlease try again.");
+    EXPECT_EQ(events[events.size() - 2],
+              "stop message:Is a directory\nReport generation aborted.\nPlease try again.\n"
+              "Kept as an incomplete report: records 1 to 15 in " + m_out.File("log_1.xlsx"));
     EXPECT_EQ(events.back(), "failed");
     EXPECT_EQ(test::SheetNames(m_out.File("log_1.xlsx")), (std::vector<std::string>{"Sheet1", "Sheet2", "Sheet3"}));
     EXPECT_EQ(test::ReadSheet(m_out.File("log_1.xlsx"), 3).text.at("A6"), "15");
