@@ -37,6 +37,7 @@
 #include "app/GoToDialogs.h"
 #include "app/HelpOpener.h"
 #include "app/QtMessageBoxes.h"
+#include "app/NoticeBar.h"
 #include "app/QtSettingsStorage.h"
 #include "app/QueuedLoadTarget.h"
 #include "app/QueuedSearchTarget.h"
@@ -112,6 +113,8 @@ MainWindow::MainWindow(const std::string& tempFolder, QWidget* parent)
     body->addWidget(m_messageBar);
     body->addWidget(m_fcuBar);
     body->addWidget(m_findBar);
+    m_notice = new NoticeBar(central);
+    body->addWidget(m_notice);
     body->addWidget(m_recordList, 1);
     body->addWidget(m_fcuTable, 1);
     layout->addLayout(body, 1);
@@ -138,6 +141,7 @@ void MainWindow::BuildController(const std::string& tempFolder) {
     m_reportDialog = new ReportCriteriaDlg(this, m_controller->Database(), *m_activeBoxes);
     // A new load or a closing window resets the store: a search over it ends first.
     m_controller->SetBeforeStoreReset([this] { StopSearchBeforeReset(); });
+    m_controller->SetRecovery(m_recoverAction->isChecked());
     m_controller->OnInit();
 }
 
@@ -167,6 +171,15 @@ void MainWindow::BuildMenus() {
     select->setShortcut(QKeySequence::Open);
     connect(select, &QAction::triggered, this,
             [this] { OpenChosenFolder([this] { m_controller->OnSelectFolder(); }); });
+    // Off by default: without it, damaged day files are read exactly by the frame rules, and said to be.
+    m_recoverAction = file->addAction(QStringLiteral("&Recover Damaged Day Files"));
+    m_recoverAction->setObjectName("recoverAction");
+    m_recoverAction->setCheckable(true);
+    m_recoverAction->setChecked(LoadRecoverySetting());
+    connect(m_recoverAction, &QAction::toggled, this, [this](bool on) {
+        SaveRecoverySetting(on);
+        m_controller->SetRecovery(on);
+    });
     QAction* exitSeparator = file->addSeparator();
     QAction* exit = file->addAction(QStringLiteral("&Exit"));
     exit->setShortcut(QKeySequence::Quit);
@@ -491,6 +504,8 @@ void MainWindow::SetProgress(bool visible, int position) {
 }
 
 void MainWindow::SetBusy(bool busy) { m_recordList->SetBusy(busy); }
+
+void MainWindow::ShowNotice(const std::string& text) { m_notice->Show(QString::fromStdString(text)); }
 
 void MainWindow::ListReset() { m_recordList->ResetList(); }
 

@@ -35,6 +35,7 @@ namespace vyx::gui {
 
 class BannerWidget;
 class FindBar;
+class NoticeBar;
 class QueuedSearchTarget;
 class QtMessageBoxes;
 class QtSettingsStorage;
@@ -70,6 +71,7 @@ public:
     void ShowMessageReportDialog();
     void RunFcuReport();
     FindBar* GetFindBar() const { return m_findBar; }
+    NoticeBar* Notice() const { return m_notice; }
     RecentFolders* GetRecentFolders() const { return m_recentFolders; }
     CRecordSearch& Search() { return *m_search; }
 
@@ -101,6 +103,7 @@ private:
     void SetStatusText(int pane, const std::string& text) override;
     void SetProgress(bool visible, int position) override;
     void SetBusy(bool busy) override;
+    void ShowNotice(const std::string& text) override;
     void ListReset() override;
     void ListSetCount(std::int64_t total) override;
     void ListRedraw() override;
@@ -182,6 +185,8 @@ private:
     QTreeWidget* m_fcuTable = nullptr;
     QLabel* m_statusPanes[3] = {};
     QProgressBar* m_progress = nullptr;
+    QAction* m_recoverAction = nullptr;
+    NoticeBar* m_notice = nullptr;
     QAction* m_messagesReport = nullptr;
     QAction* m_fcuReport = nullptr;
     QMenu* m_editMenu = nullptr;

@@ -104,4 +104,11 @@ void SaveRememberedLayout(const RememberedLayout& layout) {
     settings.setValue(kRecordColumns, widths);
 }
 
+bool LoadRecoverySetting() { return Settings().value(QStringLiteral("Recover"), false).toBool(); }
+
+void SaveRecoverySetting(bool recover) {
+    QSettings settings = Settings();
+    settings.setValue(QStringLiteral("Recover"), recover);
+}
+
 }  // namespace vyx::gui

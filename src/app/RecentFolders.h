@@ -1,6 +1,6 @@
 #pragma once
-// The File menu's recent folders (the last eight opened, with their mode) and the remembered window layout,
-// both kept in the user's settings beside the last folder.
+// The File menu's recent folders (the last eight opened, with their mode), the remembered window layout and
+// the recovery choice, all kept in the user's settings beside the last folder.
 
 #include <QByteArray>
 #include <QList>
@@ -46,5 +46,9 @@ struct RememberedLayout {
 
 RememberedLayout LoadRememberedLayout(int recordColumnCount);
 void SaveRememberedLayout(const RememberedLayout& layout);
+
+// Whether damaged day files are read in recovery mode (off unless the user chose it).
+bool LoadRecoverySetting();
+void SaveRecoverySetting(bool recover);
 
 }  // namespace vyx::gui

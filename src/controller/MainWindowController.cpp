@@ -188,6 +188,7 @@ bool CMainWindowController::ReadModbusAddress(const FilterBarInputs& inputs, std
 void CMainWindowController::StopAndReset() {
     if (m_beforeStoreReset) m_beforeStoreReset();
     ClearPage();
+    m_currentJob = 0;
     m_database->StopLoad();
     // A report may have begun while the load ran and still read these day files through its own list of
     // them; then they are freed by the next load, which is refused until the report has ended.
@@ -201,12 +202,14 @@ bool CMainWindowController::RunMessageFilter() {
     const DataFolderScan scan = ScanDataFolder(m_folderPath, *m_database);
     m_firstDay = scan.firstDay;
     m_lastDay = scan.lastDay;
+    if (const std::string notice = LeftOutNotice(scan); !notice.empty()) m_view.ShowNotice(notice);
     if (scan.count == 0) {
         m_view.SetStatusText(0, TotalText(0));
         m_view.SetStatusText(2, m_folderPath);
         m_view.ListReset();
         m_view.ListRedraw();
-        m_boxes.Show(Text(res::IDS_NO_DATA_FILE), MessageIcon::Stop);
+        // A folder that cannot be listed is not a folder without day files: say what went wrong.
+        m_boxes.Show(scan.listError.empty() ? Text(res::IDS_NO_DATA_FILE) : scan.listError, MessageIcon::Stop);
         return false;
     }
     m_view.SetDateRangeText(" " + DayText(m_firstDay) + "  To  " + DayText(m_lastDay));
@@ -225,8 +228,10 @@ bool CMainWindowController::RunMessageFilter() {
     std::optional<DateTimeRange> range;
     if (inputs.selection.selectDateTime) range = DateTimeRange{inputs.selection.from, inputs.selection.to};
     if (!m_filterConverter) m_filterConverter = std::make_unique<CTextToFilterCriteriaConverter>(m_fcuInfo);
+    m_database->SetRecovery(m_recover);
     PrepareAndStartLoad(*m_database, m_filterList, BuildFilterList(inputs.selection, m_fcuInfo, *m_filterConverter),
                         range, address, static_cast<LoadOrder>(m_sortState));
+    m_currentJob = m_database->JobId();
     return true;
 }
 
@@ -310,7 +315,7 @@ void CMainWindowController::StatusUpdate(int flags, const std::string& text1, co
 void CMainWindowController::OnLoadNotification(const LoadNotification& n) {
     // Notifications of an older load may still be queued when a new one starts: they are dropped, or a stale
     // count would make the list ask for records the new load has not published.
-    if (n.jobId != m_database->JobId()) return;
+    if (n.jobId != m_currentJob || m_currentJob == 0) return;
     switch (n.message) {
     case UM_LOAD_STARTED:
         m_view.ListReset();
@@ -343,6 +348,9 @@ void CMainWindowController::OnLoadNotification(const LoadNotification& n) {
         break;
     case UM_LOAD_FAILED:
         HandleLoadFailed(n);
+        break;
+    case UM_DAMAGED_FILES:
+        if (m_viewMode == ViewMode::Messages) m_view.ShowNotice(n.text);
         break;
     }
 }

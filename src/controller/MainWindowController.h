@@ -51,6 +51,9 @@ public:
     void OnFcuFilter();
     // The window is closing: stop the load and delete the index files.
     void OnClose();
+    // Recovery of damaged day files for the loads from now on (the next "Filter !").
+    void SetRecovery(bool recover) { m_recover = recover; }
+    bool Recovery() const { return m_recover; }
 
     void OnLoadNotification(const LoadNotification& notification);
 
@@ -113,6 +116,10 @@ private:
 
     ViewMode m_viewMode = ViewMode::None;
     bool m_busy = false;
+    bool m_recover = false;
+    // The load whose notifications count; 0 once it was stopped from here, so that what a stopped load
+    // still posts (its late "finished") is never taken for a current one.
+    std::uint32_t m_currentJob = 0;
     std::uint32_t m_endedJob = 0;
     std::uint32_t m_firstDay = 0;
     std::uint32_t m_lastDay = 0;

@@ -55,6 +55,9 @@ public:
     virtual void SetStatusText(int pane, const std::string& text) = 0;
     virtual void SetProgress(bool visible, int position) = 0;
     virtual void SetBusy(bool busy) = 0;
+    // A notice that does not hold up the window (damaged day files, entries left out of a scan); a newer
+    // one replaces the one shown.
+    virtual void ShowNotice(const std::string& text) = 0;
 
     // Record list.
     virtual void ListReset() = 0;

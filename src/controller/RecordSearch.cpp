@@ -155,10 +155,14 @@ SearchNotification RunSearch(const CRecordDatabase& store, const SearchRequest& 
                 result.wrapped = result.found >= 0;
             }
         }
-    } catch (const CVyxError& e) {
+    } catch (const std::exception& e) {
         result.found = -1;
         result.wrapped = false;
         result.error = e.what();
+    } catch (...) {
+        result.found = -1;
+        result.wrapped = false;
+        result.error = "The search ended on an unexpected error.";
     }
     if (walk.Cancelled()) {
         result.found = -1;
@@ -215,7 +219,11 @@ std::uint32_t CRecordSearch::Start(const CRecordDatabase& store, SearchRequest r
         if (m_cancel.load()) return;
         result.generation = generation;
         m_running.store(false);
-        m_target.Post(std::move(result));
+        try {
+            m_target.Post(std::move(result));
+        } catch (...) {
+            // Nothing may end the program from this thread; the window sees the search as ended.
+        }
     });
     return generation;
 }

@@ -8,6 +8,7 @@
 #include "logdata/DayFileFormat.h"
 #include "logdata/RecordDatabase.h"
 #include "logdata/TimeValue.h"
+#include "platform/FileError.h"
 
 namespace vyx {
 namespace {
@@ -51,6 +52,7 @@ std::optional<std::uint32_t> DayStartFromFileName(std::string_view name) {
 DataFolderScan ScanDataFolder(const std::string& folder, CRecordDatabase& database) {
     const std::string base = WithoutTrailingSeparator(folder);
     std::vector<std::pair<std::string, std::uint32_t>> dayFiles;
+    DataFolderScan scan;
     std::error_code ec;
     for (auto it = std::filesystem::directory_iterator(base, ec); !ec && it != std::filesystem::directory_iterator();
          it.increment(ec)) {
@@ -59,13 +61,20 @@ DataFolderScan ScanDataFolder(const std::string& folder, CRecordDatabase& databa
         if (!dayStart) continue;
         std::error_code typeError;
         // Only files: a folder cannot be read as one, and opening a pipe would wait for a writer forever.
-        if (!it->is_regular_file(typeError)) continue;
+        if (!it->is_regular_file(typeError)) {
+            scan.leftOut.push_back(name);
+            continue;
+        }
         dayFiles.emplace_back(name, *dayStart);
+    }
+    if (ec) {
+        scan.listError = SystemErrorText(ec.value()) + ": " + base;
+        return scan;
     }
     // The listing order of a file system is arbitrary; name order makes every scan of a folder the same.
     std::sort(dayFiles.begin(), dayFiles.end());
+    std::sort(scan.leftOut.begin(), scan.leftOut.end());
 
-    DataFolderScan scan;
     for (const auto& [name, dayStart] : dayFiles) {
         database.AddDayFile(base + "/" + name, dayStart);
         if (scan.count == 0) {
@@ -77,6 +86,18 @@ DataFolderScan ScanDataFolder(const std::string& folder, CRecordDatabase& databa
         ++scan.count;
     }
     return scan;
+}
+
+std::string LeftOutNotice(const DataFolderScan& scan) {
+    if (scan.leftOut.empty()) return {};
+    std::string text = std::to_string(scan.leftOut.size()) +
+                       (scan.leftOut.size() == 1 ? " entry is named like a day file but is not a file"
+                                                 : " entries are named like day files but are not files") +
+                       ", and " + (scan.leftOut.size() == 1 ? "was" : "were") + " left out:";
+    constexpr std::size_t kNamed = 20;
+    for (std::size_t i = 0; i < scan.leftOut.size() && i < kNamed; ++i) text += "\n" + scan.leftOut[i];
+    if (scan.leftOut.size() > kNamed) text += "\n... and " + std::to_string(scan.leftOut.size() - kNamed) + " more";
+    return text;
 }
 
 std::string FCUInformationFilePath(const std::string& folder) {

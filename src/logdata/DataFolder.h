@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vyx {
 
@@ -14,15 +15,22 @@ struct DataFolderScan {
     int count = 0;               // day files registered
     std::uint32_t firstDay = 0;  // smallest day start; 0 when none
     std::uint32_t lastDay = 0;   // largest day start; 0 when none
+    // Entries named like day files that are no regular files (folders, pipes, dangling links): left out,
+    // since opening a pipe would wait for a writer forever.
+    std::vector<std::string> leftOut;
+    std::string listError;  // the system's message when the folder could not be listed
 };
+
+// The notice about the entries a scan left out, or empty when there were none.
+std::string LeftOutNotice(const DataFolderScan& scan);
 
 // The day start of a day file name: "LG" + DDMMYY + ".txt" with a date that exists (YY 70..99 is
 // 1970..1999, 00..69 is 2000..2069). The ".txt" must be lowercase; the "LG" may be in either case.
 std::optional<std::uint32_t> DayStartFromFileName(std::string_view name);
 
 // Registers every day file of the folder with the store, in name order, and returns how many there are
-// with the first and last day. The store must be empty. A missing or unreadable folder gives a count of 0.
-// Nothing in the folder is opened or changed.
+// with the first and last day. The store must be empty. A folder that cannot be listed gives a count of 0
+// and the system's message. Nothing in the folder is opened or changed.
 DataFolderScan ScanDataFolder(const std::string& folder, CRecordDatabase& database);
 
 // folder + "/" + "MISCDATA.TXT".

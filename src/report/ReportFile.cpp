@@ -10,6 +10,7 @@
 
 #include "platform/File.h"
 #include "platform/FileError.h"
+#include "platform/PendingOutput.h"
 #include "platform/TextEncoding.h"
 
 namespace vyx {

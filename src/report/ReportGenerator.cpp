@@ -39,8 +39,18 @@ void CReportGenerator::Start(const CReportCriteria& criteria) {
 }
 
 void CReportGenerator::Run(CReportCriteria criteria, CReportRecordReader reader, MessageLogOptions options) {
-    CMessageLogWriter writer(*this, m_pReceiver, reader, criteria, options);
-    writer.Write();
+    try {
+        CMessageLogWriter writer(*this, m_pReceiver, reader, criteria, options);
+        writer.Write();
+    } catch (...) {
+        // The writer turns every error it expects into a message; anything else (memory) must not end the
+        // program from this thread: the run ends as failed.
+        EndWriting();
+        try {
+            if (m_pReceiver) m_pReceiver->OnFailed(0, 0);
+        } catch (...) {
+        }
+    }
     m_bBusy.store(false);
 }
 

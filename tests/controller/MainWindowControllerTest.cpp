@@ -74,6 +74,8 @@ public:
         progress = position;
     }
     void SetBusy(bool b) override { busy = b; }
+    void ShowNotice(const std::string& text) override { notices.push_back(text); }
+    std::vector<std::string> notices;
     void ListReset() override {
         listTotal = 0;
         ++listResets;

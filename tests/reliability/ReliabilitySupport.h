@@ -207,6 +207,8 @@ public:
     void SetStatusText(int pane, const std::string& t) override { status[pane] = t; }
     void SetProgress(bool, int) override {}
     void SetBusy(bool b) override { busy = b; }
+    void ShowNotice(const std::string& text) override { notices.push_back(text); }
+    std::vector<std::string> notices;
     void ListReset() override { listTotal = 0; }
     void ListSetCount(std::int64_t total) override { listTotal = total; }
     void ListRedraw() override {}
