@@ -1,6 +1,9 @@
 #include "logdata/FileHandleCache.h"
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <algorithm>
 
 #include <cerrno>
 
@@ -22,6 +25,12 @@ CFileChanged::CFileChanged(const std::string& path, bool replaced)
     : CVyxError(path + (replaced ? ": the day file was replaced since it was loaded"
                                  : ": the day file is shorter than when it was loaded")),
       m_replaced(replaced) {}
+
+std::size_t CFileHandleCache::CapacityForThisProcess() {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return kDefaultCapacity;
+    return std::clamp<std::size_t>(static_cast<std::size_t>(limit.rlim_cur / 8), 4, kDefaultCapacity);
+}
 
 CFileHandleCache::CFileHandleCache(std::size_t capacity) : m_capacity(capacity == 0 ? 1 : capacity) {}
 

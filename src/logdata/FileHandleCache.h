@@ -40,7 +40,7 @@ private:
 
 class CFileHandleCache {
 public:
-    explicit CFileHandleCache(std::size_t capacity = kDefaultCapacity);
+    explicit CFileHandleCache(std::size_t capacity = CapacityForThisProcess());
     CFileHandleCache(const CFileHandleCache&) = delete;
     CFileHandleCache& operator=(const CFileHandleCache&) = delete;
 
@@ -56,7 +56,9 @@ public:
     void Clear();
     std::size_t Size() const;
 
-    static constexpr std::size_t kDefaultCapacity = 48;
+    // A share of the descriptors this process may open (an eighth, 4 to 32), read when the cache is made.
+    static std::size_t CapacityForThisProcess();
+    static constexpr std::size_t kDefaultCapacity = 32;
 
 private:
     struct Entry {

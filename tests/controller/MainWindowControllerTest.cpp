@@ -7,6 +7,7 @@
 #include <deque>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 
 #include "controller/MainWindowController.h"
 #include "decode/RecordTextLine.h"
@@ -154,6 +155,14 @@ public:
                 return;
             }
         }
+    }
+    // The next notification, without waiting.
+    std::optional<LoadNotification> Pop() {
+        std::lock_guard lock(m_mutex);
+        if (m_queue.empty()) return std::nullopt;
+        LoadNotification n = std::move(m_queue.front());
+        m_queue.pop_front();
+        return n;
     }
     void DrainNow(CMainWindowController& controller) {
         std::deque<LoadNotification> pending;
@@ -516,6 +525,63 @@ TEST_F(ControllerTest, DetailDialogsFollowTheSelection) {
     // The message filter switches the details off.
     Filter();
     EXPECT_FALSE(controller->DetailsActive());
+}
+
+// What a load posts after the window stopped it (here: a record of the page could no longer be read) is
+// never taken for the current load: its late "finished" must not paint a count over the emptied list.
+TEST_F(ControllerTest, AStoppedLoadsLateEndNeverPaintsTheList) {
+    test::TempDir copy;
+    for (const auto& e : std::filesystem::directory_iterator(data->Path())) {
+        std::filesystem::copy_file(e.path(), copy.File(e.path().filename().string()));
+    }
+    controller->OpenFolder({copy.Path(), true});
+    controller->Database().WaitForLoad();
+    // Deliver everything up to the end, and hold the end back.
+    std::optional<LoadNotification> end;
+    while (auto n = queue.Pop()) {
+        if (n->message == UM_LOAD_FINISHED) {
+            end = n;
+            break;
+        }
+        controller->OnLoadNotification(*n);
+    }
+    ASSERT_TRUE(end);
+    ASSERT_GT(controller->Total(), 0);
+    for (const auto& e : std::filesystem::directory_iterator(copy.Path())) {
+        if (e.path().filename().string().starts_with("LG")) std::filesystem::resize_file(e.path(), 0);
+    }
+    controller->FillPage(0, 50);
+    ASSERT_FALSE(boxes.shown.empty());
+    EXPECT_NE(boxes.shown.back().text.find("cannot be read again"), std::string::npos) << boxes.shown.back().text;
+    controller->OnLoadNotification(*end);
+    queue.DrainNow(*controller);
+    EXPECT_EQ(view.listTotal, 0);
+    EXPECT_EQ(controller->Total(), 0);
+    EXPECT_EQ(view.status[0], "Total Record Found:- 0");
+}
+
+// Entries named like day files that are no files are named in a notice; a folder that cannot be listed
+// says why instead of claiming it has no day files.
+TEST_F(ControllerTest, OddEntriesAreNamedAndAnUnlistableFolderSaysWhy) {
+    test::TempDir folder;
+    for (const auto& e : std::filesystem::directory_iterator(data->Path())) {
+        std::filesystem::copy_file(e.path(), folder.File(e.path().filename().string()));
+    }
+    std::filesystem::create_directory(folder.File("LG010209.txt"));
+    std::filesystem::create_symlink(folder.File("missing"), folder.File("LG020209.txt"));
+    OpenMessages(folder.Path());
+    ASSERT_FALSE(view.notices.empty());  // the damage notice of the simulator's faults follows
+    EXPECT_EQ(view.notices[0],
+              "2 entries are named like day files but are not files, and were left out:\nLG010209.txt\nLG020209.txt");
+    EXPECT_EQ(controller->Total(), 5000);
+
+    if (::geteuid() == 0) return;  // root lists any folder
+    std::filesystem::permissions(folder.Path(), std::filesystem::perms::owner_read, std::filesystem::perm_options::remove);
+    boxes.shown.clear();
+    controller->OnMessageFilter();
+    std::filesystem::permissions(folder.Path(), std::filesystem::perms::owner_read, std::filesystem::perm_options::add);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "Permission denied: " + folder.Path());
 }
 
 }  // namespace
