@@ -353,6 +353,9 @@ void MainWindow::BuildStatusBar() {
     auto* pane1Layout = new QHBoxLayout(pane1);
     pane1Layout->setContentsMargins(5, 0, 5, 0);
     pane1Layout->addWidget(m_progress);
+    // Pane 1 shows the progress bar; its label must live inside it, or it would sit over the menu bar.
+    m_statusPanes[1]->setParent(pane1);
+    m_statusPanes[1]->hide();
     statusBar()->addWidget(m_statusPanes[0], 1);
     statusBar()->addWidget(pane1, 1);
     statusBar()->addWidget(m_statusPanes[2], 2);

@@ -2,9 +2,16 @@
 // sort by the Date-Time header, open the details of a record, FCU mode with its channel filter.
 
 #include <QApplication>
+
+#include <filesystem>
+#include <fstream>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolButton>
 #include <QPushButton>
 #include <QTableView>
 #include <QStandardPaths>
@@ -13,6 +20,8 @@
 
 #include "app/DetailDialogs.h"
 #include "app/MainWindow.h"
+#include "app/NoticeBar.h"
+#include "app/RecentFolders.h"
 #include "decode/RecordTextLine.h"
 #include "filter/CommandList.h"
 #include "platform/TempFolder.h"
@@ -80,6 +89,59 @@ private slots:
         m_window->resize(1200, 700);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    }
+
+    // A day file whose walk stops in the middle: the notice sits in the window, not over it, names the day
+    // file, and a click on its close button hides it; the list keeps the focus.
+    void damageNoticeIsShownInTheWindowAndClosedByItsButton() {
+        test::TempDir damaged;
+        for (const auto& e : std::filesystem::directory_iterator(m_data.Path())) {
+            std::filesystem::copy_file(e.path(), damaged.File(e.path().filename().string()));
+        }
+        {
+            std::fstream day(damaged.File("LG050109.txt"), std::ios::in | std::ios::out | std::ios::binary);
+            std::streamoff frame = 0;
+            for (int i = 0; i < 100; ++i) {  // the hundredth frame
+                unsigned char length[2];
+                day.seekg(frame);
+                day.read(reinterpret_cast<char*>(length), 2);
+                frame += length[0] * 256 + length[1];
+            }
+            day.seekp(frame);
+            day.write("\0\1", 2);  // a frame length of 1 there ends the walk
+        }
+        m_window->OpenFolder(QString::fromStdString(damaged.Path()), true);
+        QVERIFY(WaitForLoad());
+        QWidget* bar = m_window->Notice();
+        QVERIFY(bar->isVisible());
+        const QString text = bar->findChild<QLabel*>("noticeText")->text();
+        QVERIFY2(text.contains(QStringLiteral("damaged")) && text.contains(QStringLiteral("LG050109.txt")),
+                 qPrintable(text));
+        auto* close = bar->findChild<QToolButton*>("noticeClose");
+        Page()->setFocus();
+        QTest::mouseClick(close, Qt::LeftButton);
+        QVERIFY(!bar->isVisible());
+        QVERIFY(Page()->hasFocus());
+    }
+
+    // File > "Recover Damaged Day Files", clicked in the menu bar and the menu, turns recovery on for the
+    // next load and is remembered.
+    void recoveryIsAFileMenuChoiceThatIsRemembered() {
+        QMenuBar* bar = m_window->menuBar();
+        QAction* fileAction = bar->actions().at(0);
+        const QPoint fileAt = bar->actionGeometry(fileAction).center();
+        QCOMPARE(QApplication::widgetAt(bar->mapToGlobal(fileAt)), static_cast<QWidget*>(bar));
+        QTest::mouseClick(bar, Qt::LeftButton, {}, fileAt);
+        QMenu* file = fileAction->menu();
+        QTRY_VERIFY(file->isVisible());
+        QAction* recover = Child<QAction>("recoverAction");
+        QVERIFY(!recover->isChecked());
+        QTest::mouseClick(file, Qt::LeftButton, {}, file->actionGeometry(recover).center());
+        QVERIFY(recover->isChecked());
+        QVERIFY(m_window->Controller().Recovery());
+        QVERIFY(gui::LoadRecoverySetting());
+        recover->setChecked(false);  // as it was, for the other tests
+        QVERIFY(!gui::LoadRecoverySetting());
     }
 
     void cleanupTestCase() { m_window.reset(); }
