@@ -24,7 +24,8 @@ void CDamageLog::Write(const std::string& dayFile, const std::vector<DayFileDama
         m_file.Open(m_path, 1 << 14);
         m_file.Write(std::string(kHeader) + "\r\n");
     }
-    DamagedFile noticed{FileName(dayFile)};
+    DamagedFile noticed;
+    noticed.name = FileName(dayFile);
     for (const DayFileDamage& d : damage) {
         const std::string reason = DamageReason(d);
         m_file.Write(dayFile + "," + std::to_string(d.offset) + "," + std::to_string(d.bytes) + "," + reason + "\r\n");

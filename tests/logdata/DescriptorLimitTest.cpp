@@ -81,7 +81,7 @@ TEST(DescriptorLimits, HundredsOfRunsMergeThroughAFewDescriptorsWithTheTieRule) 
         std::uint32_t offset = 0;
         for (int r = 0; r < kRuns; ++r) {
             // Few distinct times, so that ties between runs are everywhere.
-            for (int i = 0; i < 150; ++i) runs[r].push_back({1000u + random() % 40u, offset++});
+            for (int i = 0; i < 150; ++i) runs[r].push_back({static_cast<std::uint32_t>(1000u + random() % 40u), offset++});
             SortRun(runs[r], scratch, descending);
             WriteRunFile(RunFilePath(temp.Path(), r + 1), runs[r]);
         }
