@@ -13,6 +13,7 @@
 #include "platform/TempFolder.h"
 #include "report/FCUListRows.h"
 #include "report/FCULogReport.h"
+#include "report/ReportCriteriaChecks.h"
 #include "res/StringTable.h"
 
 namespace vyx::cli {
@@ -59,6 +60,11 @@ void Run(const FcuOptions& o) {
     const bool toStandardOutput = o.out == "-";
     if (toStandardOutput && o.type == "xlsx") {
         throw CommandFailure{kExitUsage, "error: a workbook cannot go to standard output; give --out a file"};
+    }
+    if (!toStandardOutput) {
+        if (const auto refusal = CReportCriteriaChecks::CheckFCUGenerate(o.out, o.folder)) {
+            throw CommandFailure{kExitUsage, refusal->text};
+        }
     }
     const CFCUListRows rows = FcuTable(path, ChannelFilters(o.channel));
     // The FCU Log report writes nothing for an empty table.

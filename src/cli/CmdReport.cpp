@@ -99,6 +99,12 @@ void Run(const ReportOptions& o, bool rangeGiven) {
     if (toStandardOutput && o.type == "xlsx") {
         throw CommandFailure{kExitUsage, "error: a workbook cannot go to standard output; give --out a file"};
     }
+    // Before the load: a refusal should not wait for it.
+    if (!toStandardOutput) {
+        if (const auto refusal = CReportCriteriaChecks::CheckOutsideDataFolder(o.out, o.load.folder)) {
+            throw CommandFailure{kExitUsage, refusal->text};
+        }
+    }
     using Clock = std::chrono::steady_clock;
     const auto loadStart = Clock::now();
     CLoadRunner runner(o.load);
@@ -110,7 +116,7 @@ void Run(const ReportOptions& o, bool rangeGiven) {
 
     const MessageLogGenerateCheck check = CReportCriteriaChecks::CheckMessageLogGenerate(
         o.out, static_cast<std::int32_t>(loaded.total), !rangeGiven, RangeValue(o.fromRecord), RangeValue(o.toRecord),
-        FormIndex(o.type));
+        FormIndex(o.type), toStandardOutput ? std::string() : o.load.folder);
     if (check.decision == GenerateDecision::Refuse) {
         throw CommandFailure{loaded.total <= 0 ? kExitNoData : kExitUsage, check.message.text};
     }

@@ -3,6 +3,8 @@
 #include <cctype>
 #include <charconv>
 
+#include "platform/OutputPathCheck.h"
+#include "report/ReportFile.h"
 #include "res/StringTable.h"
 
 namespace vyx {
@@ -22,10 +24,15 @@ std::string ReplaceFirst(std::string text, std::string_view what, std::string_vi
 MessageLogGenerateCheck CReportCriteriaChecks::CheckMessageLogGenerate(const std::string& fileName,
                                                                        std::int32_t recordCount, bool all,
                                                                        std::int32_t from, std::int32_t to,
-                                                                       int formIndex) {
+                                                                       int formIndex,
+                                                                       const std::string& dataFolder) {
     MessageLogGenerateCheck check;
     if (fileName.empty()) {
         check.message = Refusal("Please select file name...");
+        return check;
+    }
+    if (auto refusal = CheckOutsideDataFolder(fileName, dataFolder)) {
+        check.message = std::move(*refusal);
         return check;
     }
     if (recordCount <= 0) {
@@ -51,6 +58,14 @@ MessageLogGenerateCheck CReportCriteriaChecks::CheckMessageLogGenerate(const std
     const std::int64_t limit = type == kReportTypeCsv ? kCsvRecordsPerFile : kRecordsPerWorkbook;
     check.criteria = CReportCriteria(fileName, from - 1, to - 1, type);
     if (type != kReportTypeHtml && count > limit) {
+        // Each part file is a name of its own, and any of them could be a link planted into the folder.
+        const std::int64_t parts = (count + limit - 1) / limit;
+        for (std::int64_t part = 1; part <= parts; ++part) {
+            if (auto refusal = CheckOutsideDataFolder(PartFileName(fileName, part), dataFolder)) {
+                check.message = std::move(*refusal);
+                return check;
+            }
+        }
         check.decision = GenerateDecision::AskMultipleFiles;
         check.message = {std::string(res::LoadString(res::IDS_REPORT_MULTIPLE_FILES)), MessageIcon::None};
     } else {
@@ -59,9 +74,20 @@ MessageLogGenerateCheck CReportCriteriaChecks::CheckMessageLogGenerate(const std
     return check;
 }
 
-std::optional<ReportMessageBox> CReportCriteriaChecks::CheckFCUGenerate(const std::string& fileName) {
+std::optional<ReportMessageBox> CReportCriteriaChecks::CheckFCUGenerate(const std::string& fileName,
+                                                                        const std::string& dataFolder) {
     if (fileName.empty()) return Refusal("Please select filename");
-    return std::nullopt;
+    return CheckOutsideDataFolder(fileName, dataFolder);
+}
+
+std::optional<ReportMessageBox> CReportCriteriaChecks::CheckOutsideDataFolder(const std::string& fileName,
+                                                                              const std::string& dataFolder) {
+    const OutputPlace place = PlaceOfOutput(fileName, dataFolder);
+    if (place == OutputPlace::Outside) return std::nullopt;
+    std::string text = place == OutputPlace::LinkIntoFolder ? "The report file is a link into the data folder:\n"
+                                                            : "The report file lies in the data folder:\n";
+    text += fileName + "\nThe data folder is only read. Please choose a file outside " + dataFolder + ".";
+    return Refusal(std::move(text));
 }
 
 ReportFileChoice CReportCriteriaChecks::FileChoice(int formIndex) {
