@@ -71,7 +71,9 @@ void Run(const FcuOptions& o) {
     if (const auto refusal = CheckFCUReportRows(rows)) throw CommandFailure{kExitNoData, refusal->text};
     FCUReportOptions options;
     options.standardOutput = toStandardOutput;
-    options.workbookTempFolder = PrivateTempFolder();
+    // The workbook's row file goes into a run folder of this run, removed at exit.
+    const CScopedTempFolder runFolder;
+    options.workbookTempFolder = runFolder.Path();
     const FCUReportOutcome outcome = WriteFCULogReport(rows, CFCUReportCriteria(o.out, ReportType(o.type)), options);
     if (!outcome.written) throw CommandFailure{kExitNoData, outcome.message.text};
 }

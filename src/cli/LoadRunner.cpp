@@ -14,6 +14,7 @@
 #include "logdata/LoadPipeline.h"
 #include "logdata/TimeValue.h"
 #include "platform/File.h"
+#include "platform/FileError.h"
 #include "platform/ResourceLimits.h"
 #include "res/StringTable.h"
 
@@ -164,14 +165,18 @@ LoadResult CLoadRunner::Run() {
     LoadResult result;
     result.total = m_total;
     if (m_invalidCount > 0) {
-        // This run's folder goes away at exit; the log is kept where the viewer keeps it, in the private
-        // temporary folder, until the next load replaces it.
-        const std::string kept = PrivateTempFolder() + "/" + format::kInvalidRecordLogName;
-        std::error_code ec;
-        std::filesystem::rename(m_invalidLog, kept, ec);
+        // This run's folder goes away at exit; the log moves to a folder of its own, where no other run,
+        // of the tool or the viewer, writes over it before the user reads it.
         result.invalidRecords = m_invalidCount;
-        result.invalidRecordLog = ec ? m_invalidLog : kept;
+        std::string keepFailure;
+        try {
+            result.invalidRecordLog = KeepInFolderOfItsOwn(m_invalidLog, PrivateTempFolder());
+        } catch (const CVyxError& e) {
+            result.invalidRecordLog = m_invalidLog;
+            keepFailure = e.what();
+        }
         std::fprintf(stderr, "%s\n", InvalidRecordsMessage(result.invalidRecords, result.invalidRecordLog).c_str());
+        if (!keepFailure.empty()) std::fprintf(stderr, "note: the log is removed at exit: %s\n", keepFailure.c_str());
     }
     return result;
 }

@@ -9,6 +9,8 @@
 
 #include "cli/Command.h"
 #include "platform/FileError.h"
+#include "platform/LeftoverTempFolders.h"
+#include "platform/TempFolder.h"
 
 namespace vyx::cli {
 
@@ -28,6 +30,12 @@ int main(int argc, char** argv) {
     CLI::App app{"vyx: read, filter and report the day files of a field-network data logger", "vyx"};
     app.require_subcommand(1);
     app.set_version_flag("--version", "vyx 1.65");
+
+    // Run folders of runs that were killed, and old kept logs; a failure here is no reason not to run.
+    try {
+        vyx::RemoveLeftoverTempFolders(vyx::PrivateTempFolder());
+    } catch (const vyx::CVyxError&) {
+    }
 
     auto entries = CommandEntries();
     std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.order < b.order; });
