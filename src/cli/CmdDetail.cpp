@@ -4,6 +4,7 @@
 
 #include "cli/Command.h"
 #include "cli/LoadRunner.h"
+#include "cli/StandardOutput.h"
 #include "decode/DetailRows.h"
 #include "decode/FCUParse.h"
 #include "decode/RecordToParameterXferConverter.h"
@@ -28,7 +29,7 @@ void Run(const DetailOptions& options) {
     const DetailRows rows = BuildDetailRows(record, blockTransfer, *modbus);
     std::printf("Record No. %lld\n", static_cast<long long>(options.record));
     const std::string text = FormatDetailRows(rows);
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    WriteStandardOutput(text.data(), text.size());
 }
 
 const RegisterCommand registration(40, [](CLI::App& app) {

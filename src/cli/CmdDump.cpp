@@ -4,6 +4,8 @@
 #include <iostream>
 
 #include "cli/Command.h"
+#include "cli/Interruption.h"
+#include "cli/StandardOutput.h"
 #include "decode/RecordTextLine.h"
 #include "logdata/DayFileReader.h"
 #include "logdata/Parse.h"
@@ -48,11 +50,12 @@ void Run(const DumpOptions& o) {
         }
         out += RecordTextLine(record, line);
         if (out.size() > (1 << 16)) {
-            std::fwrite(out.data(), 1, out.size(), stdout);
+            WriteStandardOutput(out.data(), out.size());
             out.clear();
+            ThrowIfInterrupted();
         }
     }
-    std::fwrite(out.data(), 1, out.size(), stdout);
+    WriteStandardOutput(out.data(), out.size());
     if (const char* why = EndText(reader.EndReason())) {
         std::fprintf(stderr, "offset %llu: %s\n", static_cast<unsigned long long>(reader.Offset()), why);
     }

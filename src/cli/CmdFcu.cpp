@@ -1,12 +1,15 @@
 // vyx fcu: the FCU table of a data folder (number, type, channel in display order), written as the FCU Log
 // report: CSV on standard output by default, or CSV, HTML or a workbook into a file.
 
+#include <cerrno>
 #include <cstdio>
 #include <iostream>
 #include <memory>
 #include <string>
 
 #include "cli/Command.h"
+#include "cli/Interruption.h"
+#include "cli/StandardOutput.h"
 #include "decode/FCUParse.h"
 #include "filter/FCUFilterCriteria.h"
 #include "platform/File.h"
@@ -74,8 +77,13 @@ void Run(const FcuOptions& o) {
     // The workbook's row file goes into a run folder of this run, removed at exit.
     const CScopedTempFolder runFolder;
     options.workbookTempFolder = runFolder.Path();
+    ThrowIfInterrupted();
     const FCUReportOutcome outcome = WriteFCULogReport(rows, CFCUReportCriteria(o.out, ReportType(o.type)), options);
-    if (!outcome.written) throw CommandFailure{kExitNoData, outcome.message.text};
+    if (!outcome.written) {
+        // A reader that went away is no failure to report.
+        if (toStandardOutput && StandardOutputIsClosed()) FailStandardOutput(EPIPE);
+        throw CommandFailure{kExitNoData, outcome.message.text};
+    }
 }
 
 const RegisterCommand registration(30, [](CLI::App& app) {

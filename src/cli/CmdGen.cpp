@@ -2,7 +2,10 @@
 
 #include <iostream>
 
+#include <filesystem>
+
 #include "cli/Command.h"
+#include "cli/Interruption.h"
 #include "logdata/TimeValue.h"
 #include "simulator/LoggerSimulator.h"
 
@@ -33,7 +36,17 @@ void Run(const GenOptions& o) {
     options.startYear = start->year;
     options.startMonth = start->month;
     options.startDay = start->day;
+    std::error_code ec;
+    const bool folderExisted = std::filesystem::exists(o.folder, ec);
+    options.stopRequested = [] { return InterruptSignal() != 0; };
     const sim::SimulatorSummary summary = sim::GenerateDataFolder(o.folder, options);
+    if (summary.stopped) {
+        // An interrupted run takes back what it wrote, so no half folder is taken for a sample later.
+        for (const std::string& path : summary.dayFiles) std::filesystem::remove(path, ec);
+        std::filesystem::remove(o.folder + "/MISCDATA.TXT", ec);
+        if (!folderExisted) std::filesystem::remove(o.folder, ec);  // only when empty
+        ThrowIfInterrupted();
+    }
     std::cout << "Wrote " << summary.dayFiles.size() << " day files with " << summary.records << " records ("
               << summary.invalidRecords << " invalid, " << summary.skippedFrames << " skipped frames, "
               << summary.truncatedFrames << " truncated) to " << o.folder << '\n';

@@ -2,6 +2,7 @@
 // records (all of them by default) as CSV, HTML or spreadsheet workbooks.
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <limits>
@@ -9,7 +10,10 @@
 #include <string>
 
 #include "cli/Command.h"
+#include "cli/Interruption.h"
 #include "cli/LoadRunner.h"
+#include "cli/PartialOutputs.h"
+#include "cli/StandardOutput.h"
 #include "report/ReportCriteriaChecks.h"
 #include "report/ReportGenerator.h"
 
@@ -126,13 +130,28 @@ void Run(const ReportOptions& o, bool rangeGiven) {
         std::fprintf(stderr, "note: %lld records are written to numbered part files\n", static_cast<long long>(count));
     }
 
+    CPartialOutputs outputs;
+    if (!toStandardOutput) {
+        for (const std::string& path : CReportCriteriaChecks::FilesWritten(check.criteria)) outputs.Watch(path);
+    }
     CommandReceiver receiver(count, count >= 1000 ? 1000 : 200, StderrIsTerminal());
     CReportGenerator generator(&runner.Database(), &receiver);
     generator.SetStandardOutput(toStandardOutput);
     generator.Start(check.criteria);
+    try {
+        // Stopped as the dialog's Cancel stops it; what it wrote is removed, complete or not.
+        WaitUnlessInterrupted([&generator] { return !generator.IsBusy(); }, [&generator] { generator.Stop(); });
+        ThrowIfInterrupted();
+    } catch (const CommandFailure&) {
+        generator.Wait();
+        outputs.RemoveWritten();
+        throw;
+    }
     generator.Wait();
     const auto reportEnd = Clock::now();
     if (!receiver.Completed()) {
+        // A reader that went away is no failure to report.
+        if (toStandardOutput && StandardOutputIsClosed()) FailStandardOutput(EPIPE);
         std::string message = receiver.Message();
         if (message.empty()) message = "error: the report was not written";
         throw CommandFailure{kExitNoData, message};

@@ -4,6 +4,7 @@
 
 #include "cli/Command.h"
 #include "cli/LoadRunner.h"
+#include "cli/StandardOutput.h"
 #include "decode/RecordTextLine.h"
 
 namespace vyx::cli {
@@ -19,7 +20,7 @@ void Run(const ShowOptions& options) {
     const LoadResult result = runner.Run();
     const CRecord record = runner.ReadRecord(result, options.record);
     const std::string line = RecordTextLine(record, options.record);
-    std::fwrite(line.data(), 1, line.size(), stdout);
+    WriteStandardOutput(line.data(), line.size());
 }
 
 const RegisterCommand registration(31, [](CLI::App& app) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "cli/Command.h"
+#include "cli/Interruption.h"
 #include "decode/FCUParse.h"
 #include "decode/VyxViewerClassFactory.h"
 #include "filter/CommandList.h"
@@ -98,10 +99,12 @@ void CLoadRunner::Post(LoadNotification n) {
         case UM_LOAD_FINISHED:
             m_finished = true;
             m_total = n.count;
+            m_workerEnded.store(true);
             break;
         case UM_LOAD_FAILED:
             m_failed = true;
             m_failure = n.text;
+            m_workerEnded.store(true);
             break;
         case UM_INVALID_RECORDS:
             m_invalidCount = n.count;
@@ -157,6 +160,12 @@ LoadResult CLoadRunner::Run() {
     CVyxViewerClassFactory::Instance().SetModbusAddress(address);
     PrepareAndStartLoad(m_database, m_filters, BuildFilterList(selection, configuration, converter), range, address,
                         OrderFromText(m_options.order));
+    // A signal stops the worker as a new load would; the run then unwinds and its folder goes.
+    WaitUnlessInterrupted([this] { return m_workerEnded.load(); },
+                          [this] {
+                              m_database.StopLoad();
+                              ClearProgress();
+                          });
     m_database.WaitForLoad();
     ClearProgress();
     if (m_failed) throw CommandFailure{kExitNoData, m_failure};

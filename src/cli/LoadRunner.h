@@ -4,6 +4,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <mutex>
@@ -66,6 +67,7 @@ private:
     std::mutex m_progressMutex;
     bool m_progressShown = false;
     std::chrono::steady_clock::time_point m_lastProgress;
+    std::atomic<bool> m_workerEnded{false};  // finished or failed: only the join is left
     // Written by the worker, read after it has been joined.
     std::int64_t m_total = 0;
     bool m_finished = false;

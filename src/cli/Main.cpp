@@ -8,6 +8,8 @@
 #include <iostream>
 
 #include "cli/Command.h"
+#include "cli/Interruption.h"
+#include "cli/StandardOutput.h"
 #include "platform/FileError.h"
 #include "platform/LeftoverTempFolders.h"
 #include "platform/TempFolder.h"
@@ -25,6 +27,8 @@ bool StderrIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 
 int main(int argc, char** argv) {
     using namespace vyx::cli;
+    // Before any thread starts, so every thread inherits the blocked signals.
+    WatchForInterrupts();
     std::setlocale(LC_ALL, "C");
 
     CLI::App app{"vyx: read, filter and report the day files of a field-network data logger", "vyx"};
@@ -41,14 +45,20 @@ int main(int argc, char** argv) {
     std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.order < b.order; });
     for (const auto& entry : entries) entry.attach(app);
 
+    int exitCode = 0;
     try {
-        app.parse(argc, argv);
-    } catch (const CLI::CallForHelp& e) {
-        return app.exit(e);
-    } catch (const CLI::CallForAllHelp& e) {
-        return app.exit(e);
-    } catch (const CLI::CallForVersion& e) {
-        return app.exit(e);
+        try {
+            app.parse(argc, argv);
+        } catch (const CLI::CallForHelp& e) {
+            exitCode = app.exit(e);
+        } catch (const CLI::CallForAllHelp& e) {
+            exitCode = app.exit(e);
+        } catch (const CLI::CallForVersion& e) {
+            exitCode = app.exit(e);
+        }
+        // A signal that came while the work was ending still ends the run as interrupted.
+        ThrowIfInterrupted();
+        CheckStandardOutput();
     } catch (const CLI::ParseError& e) {
         std::cerr << "error: " << e.what() << " (see vyx --help)\n";
         return kExitUsage;
@@ -62,5 +72,5 @@ int main(int argc, char** argv) {
         std::cerr << "error: " << e.what() << '\n';
         return kExitNoData;
     }
-    return 0;
+    return exitCode;
 }

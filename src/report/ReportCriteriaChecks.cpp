@@ -57,21 +57,31 @@ MessageLogGenerateCheck CReportCriteriaChecks::CheckMessageLogGenerate(const std
     const std::int32_t type = formIndex == 0 ? kReportTypeHtml : formIndex == 1 ? kReportTypeCsv : kReportTypeXls;
     const std::int64_t limit = type == kReportTypeCsv ? kCsvRecordsPerFile : kRecordsPerWorkbook;
     check.criteria = CReportCriteria(fileName, from - 1, to - 1, type);
-    if (type != kReportTypeHtml && count > limit) {
-        // Each part file is a name of its own, and any of them could be a link planted into the folder.
-        const std::int64_t parts = (count + limit - 1) / limit;
-        for (std::int64_t part = 1; part <= parts; ++part) {
-            if (auto refusal = CheckOutsideDataFolder(PartFileName(fileName, part), dataFolder)) {
-                check.message = std::move(*refusal);
-                return check;
-            }
+    // Each part file is a name of its own, and any of them could be a link planted into the folder.
+    for (const std::string& path : FilesWritten(check.criteria)) {
+        if (auto refusal = CheckOutsideDataFolder(path, dataFolder)) {
+            check.message = std::move(*refusal);
+            return check;
         }
+    }
+    if (type != kReportTypeHtml && count > limit) {
         check.decision = GenerateDecision::AskMultipleFiles;
         check.message = {std::string(res::LoadString(res::IDS_REPORT_MULTIPLE_FILES)), MessageIcon::None};
     } else {
         check.decision = GenerateDecision::Start;
     }
     return check;
+}
+
+std::vector<std::string> CReportCriteriaChecks::FilesWritten(const CReportCriteria& criteria) {
+    const std::int64_t count = static_cast<std::int64_t>(criteria.m_nLastRecord) - criteria.m_nFirstRecord + 1;
+    const std::int64_t limit = criteria.m_nReportType == kReportTypeCsv ? kCsvRecordsPerFile : kRecordsPerWorkbook;
+    if (criteria.m_nReportType == kReportTypeHtml || count <= limit) return {criteria.m_szFileName};
+    std::vector<std::string> parts;
+    for (std::int64_t part = 1; part <= (count + limit - 1) / limit; ++part) {
+        parts.push_back(PartFileName(criteria.m_szFileName, part));
+    }
+    return parts;
 }
 
 std::optional<ReportMessageBox> CReportCriteriaChecks::CheckFCUGenerate(const std::string& fileName,

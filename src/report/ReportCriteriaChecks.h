@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "report/ReportCriteria.h"
 #include "report/ReportMessageBox.h"
@@ -41,6 +42,10 @@ public:
     static MessageLogGenerateCheck CheckMessageLogGenerate(const std::string& fileName, std::int32_t recordCount,
                                                            bool all, std::int32_t from, std::int32_t to, int formIndex,
                                                            const std::string& dataFolder);
+
+    // The files a Message Log report writes: the chosen one, or its numbered parts when the records take
+    // more than one file.
+    static std::vector<std::string> FilesWritten(const CReportCriteria& criteria);
 
     // "&Generate !" of the FCU dialog: the refusal when no file was chosen, or when it would be written into
     // the data folder.
