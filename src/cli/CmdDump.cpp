@@ -7,6 +7,7 @@
 #include "cli/Interruption.h"
 #include "cli/StandardOutput.h"
 #include "decode/RecordTextLine.h"
+#include "filter/FilterBar.h"
 #include "logdata/DayFileReader.h"
 #include "logdata/Parse.h"
 #include "platform/File.h"
@@ -16,7 +17,7 @@ namespace {
 
 struct DumpOptions {
     std::string path;
-    int modbusAddress = kDefaultModbusBaseAddress;
+    std::string modbusAddress = std::to_string(kDefaultModbusBaseAddress);  // as typed in the Modbus box
 };
 
 const char* EndText(FrameEnd end) {
@@ -30,9 +31,12 @@ const char* EndText(FrameEnd end) {
 
 void Run(const DumpOptions& o) {
     if (!FileExists(o.path)) throw CommandFailure{kExitUsage, "error: no such day file: " + o.path};
+    std::uint8_t address = 0;
+    const std::string addressMessage = CheckModbusAddressText(o.modbusAddress, address);
+    if (!addressMessage.empty()) throw CommandFailure{kExitUsage, addressMessage};
     CDayFileReader reader;
     reader.Open(o.path);
-    const CParse parse(static_cast<std::uint8_t>(o.modbusAddress));
+    const CParse parse(address);
     CRecord record;
     Frame frame;
     std::int64_t line = 0;
@@ -65,8 +69,8 @@ const RegisterCommand registration(20, [](CLI::App& app) {
     auto options = std::make_shared<DumpOptions>();
     CLI::App* cmd = app.add_subcommand("dump", "Print every frame of one day file as a text line");
     cmd->add_option("DAYFILE", options->path, "Day file to read")->required();
-    cmd->add_option("--modbus-addr", options->modbusAddress, "Modbus base slave address")
-        ->check(CLI::Range(0, 252))->capture_default_str();
+    cmd->add_option("--modbus-addr", options->modbusAddress, "Modbus base slave address, 0..252")
+        ->capture_default_str();
     cmd->callback([options] { Run(*options); });
 });
 

@@ -12,6 +12,7 @@
 #include "cli/Command.h"
 #include "cli/Interruption.h"
 #include "cli/LoadRunner.h"
+#include "cli/NumberOptions.h"
 #include "cli/PartialOutputs.h"
 #include "cli/StandardOutput.h"
 #include "report/ReportCriteriaChecks.h"
@@ -24,8 +25,8 @@ struct ReportOptions {
     LoadOptions load;
     std::string type = "csv";
     std::string out;
-    std::int64_t fromRecord = 0;
-    std::int64_t toRecord = 0;
+    std::string fromRecord = "0";  // as typed in the dialog's From and To edits
+    std::string toRecord = "0";
     bool stats = false;
 };
 
@@ -93,16 +94,13 @@ private:
     std::string m_message;
 };
 
-std::int32_t RangeValue(std::int64_t value) {
-    // Larger than any store; the range check then refuses it with the store's bounds.
-    return static_cast<std::int32_t>(std::min<std::int64_t>(value, std::numeric_limits<std::int32_t>::max()));
-}
-
 void Run(const ReportOptions& o, bool rangeGiven) {
     const bool toStandardOutput = o.out == "-";
     if (toStandardOutput && o.type == "xlsx") {
         throw CommandFailure{kExitUsage, "error: a workbook cannot go to standard output; give --out a file"};
     }
+    const std::int32_t fromRecord = RangeEditOption("--from-record", o.fromRecord);
+    const std::int32_t toRecord = RangeEditOption("--to-record", o.toRecord);
     // Before the load: a refusal should not wait for it.
     if (!toStandardOutput) {
         if (const auto refusal = CReportCriteriaChecks::CheckOutsideDataFolder(o.out, o.load.folder)) {
@@ -119,8 +117,8 @@ void Run(const ReportOptions& o, bool rangeGiven) {
     }
 
     const MessageLogGenerateCheck check = CReportCriteriaChecks::CheckMessageLogGenerate(
-        o.out, static_cast<std::int32_t>(loaded.total), !rangeGiven, RangeValue(o.fromRecord), RangeValue(o.toRecord),
-        FormIndex(o.type), toStandardOutput ? std::string() : o.load.folder);
+        o.out, static_cast<std::int32_t>(loaded.total), !rangeGiven, fromRecord, toRecord, FormIndex(o.type),
+        toStandardOutput ? std::string() : o.load.folder);
     if (check.decision == GenerateDecision::Refuse) {
         throw CommandFailure{loaded.total <= 0 ? kExitNoData : kExitUsage, check.message.text};
     }

@@ -139,7 +139,7 @@ LoadResult CLoadRunner::Run() {
     }
     const FilterBarSelection selection = Selection();
     std::uint8_t address = 0;
-    const std::string addressMessage = CheckModbusAddressText(std::to_string(m_options.modbusAddress), address);
+    const std::string addressMessage = CheckModbusAddressText(m_options.modbusAddress, address);
     if (!addressMessage.empty()) throw CommandFailure{kExitUsage, addressMessage};
 
     RaiseOpenFileLimit();

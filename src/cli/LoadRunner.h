@@ -24,7 +24,7 @@ struct LoadOptions {
     std::string order = "stored";  // stored | asc | desc
     std::string from;              // "dd/MM/yyyy HH:MM:SS"; with --to it selects a date/time range
     std::string to;
-    int modbusAddress = kDefaultModbusBaseAddress;
+    std::string modbusAddress = std::to_string(kDefaultModbusBaseAddress);  // as typed in the Modbus box
     std::string channel = "--ALL--";  // the channel box entry, or all / A / B
     std::string command = "--ALL--";  // an entry of the command box, exactly
     std::string fcu = "--ALL--";      // as typed in the FCU box

@@ -6,6 +6,8 @@
 #include <clocale>
 #include <cstdio>
 #include <iostream>
+#include <string>
+#include <vector>
 
 #include "cli/Command.h"
 #include "cli/Interruption.h"
@@ -24,6 +26,30 @@ std::vector<CommandEntry>& CommandEntries() {
 bool StderrIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 
 }  // namespace vyx::cli
+
+namespace {
+
+// "--name=" gives the option an empty value, as "--name ''" does (CLI11 alone takes it as a missing value),
+// so an empty text meets the same check as in the viewer.
+std::vector<std::string> WithEmptyValuesSplit(int argc, char** argv) {
+    std::vector<std::string> arguments;
+    bool options = true;
+    for (int i = 0; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument == "--") options = false;
+        const bool emptyValue = options && i > 0 && argument.size() > 3 && argument.rfind("--", 0) == 0 &&
+                                argument.find('=') == argument.size() - 1;
+        if (emptyValue) {
+            arguments.push_back(argument.substr(0, argument.size() - 1));
+            arguments.emplace_back();
+        } else {
+            arguments.push_back(argument);
+        }
+    }
+    return arguments;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     using namespace vyx::cli;
@@ -45,10 +71,14 @@ int main(int argc, char** argv) {
     std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.order < b.order; });
     for (const auto& entry : entries) entry.attach(app);
 
+    std::vector<std::string> arguments = WithEmptyValuesSplit(argc, argv);
+    std::vector<char*> pointers;
+    for (std::string& argument : arguments) pointers.push_back(argument.data());
+
     int exitCode = 0;
     try {
         try {
-            app.parse(argc, argv);
+            app.parse(static_cast<int>(pointers.size()), pointers.data());
         } catch (const CLI::CallForHelp& e) {
             exitCode = app.exit(e);
         } catch (const CLI::CallForAllHelp& e) {
