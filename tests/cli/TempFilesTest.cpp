@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/ProcessIdentity.h"
 #include "support/RunCommand.h"
 #include "support/TempDir.h"
 
@@ -76,14 +77,10 @@ TEST(CliTempFiles, StartRemovesRunFoldersOfEndedRunsOnly) {
     const pid_t child = ::fork();
     if (child == 0) ::_exit(0);
     ::waitpid(child, nullptr, 0);
-    std::string self;
-    std::getline(std::ifstream("/proc/self/stat"), self);
-    std::istringstream fields(self.substr(self.rfind(')') + 2));
-    std::string field;
-    for (int i = 3; i <= 22; ++i) fields >> field;
+    const ProcessIdentity self = ThisProcess();
     const std::pair<const char*, std::string> owners[] = {
         {"run-ended1", std::to_string(child) + " 1\n"},
-        {"run-alive1", std::to_string(::getpid()) + " " + field + "\n"}};
+        {"run-alive1", std::to_string(self.pid) + " " + std::to_string(self.startTime) + "\n"}};
     for (const auto& [name, owner] : owners) {
         std::filesystem::create_directory(folder + "/" + name);
         std::ofstream(folder + "/" + name + "/owner") << owner;

@@ -178,29 +178,6 @@ TEST(TempFolderTest, LeftoversOfEndedRunsGoAndNothingLiveIsTouched) {
     EXPECT_FALSE(std::filesystem::exists(logs[21])) << "the twenty-first newest";
 }
 
-TEST(TempFolderTest, KeptFileMovesToAFolderOfItsOwn) {
-    TempDir base;
-    std::string first, second;
-    {
-        CScopedTempFolder run(base.Path());
-        std::ofstream(run.Path() + "/InvalidRecordLogFile.csv") << "1,a\r\n";
-        first = KeepInFolderOfItsOwn(run.Path() + "/InvalidRecordLogFile.csv", base.Path());
-        std::ofstream(run.Path() + "/InvalidRecordLogFile.csv") << "2,b\r\n";
-        second = KeepInFolderOfItsOwn(run.Path() + "/InvalidRecordLogFile.csv", base.Path());
-    }
-    EXPECT_NE(first, second);
-    EXPECT_EQ(std::filesystem::path(first).filename(), "InvalidRecordLogFile.csv");
-    EXPECT_EQ(ModeOf(std::filesystem::path(first).parent_path().string()), 0700u);
-    std::ifstream a(first), b(second);
-    std::string lineA, lineB;
-    std::getline(a, lineA);
-    std::getline(b, lineB);
-    EXPECT_EQ(lineA, "1,a\r");
-    EXPECT_EQ(lineB, "2,b\r");
-    EXPECT_THROW(KeepInFolderOfItsOwn(base.File("missing.csv"), base.Path()), CFileError);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(base.Path()), {}), 2) << "no folder for a failure";
-}
-
 TEST(JobIdTest, StrictlyIncreasingAcrossThreads) {
     std::vector<std::uint32_t> ids[2];
     std::thread other([&] {
