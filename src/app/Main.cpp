@@ -5,12 +5,14 @@
 #include <QMessageBox>
 #include <QTimer>
 #include <clocale>
+#include <memory>
 
 #include "app/Artwork.h"
 #include "app/MainWindow.h"
 #include "app/SingleInstance.h"
 #include "app/SplashWindow.h"
 #include "platform/FileError.h"
+#include "platform/LeftoverTempFolders.h"
 #include "platform/ResourceLimits.h"
 #include "platform/TempFolder.h"
 
@@ -42,15 +44,19 @@ int main(int argc, char** argv) {
 
     // A time-ordered load keeps one file open per run of a day file.
     vyx::RaiseOpenFileLimit();
-    std::string tempFolder;
+    // A run folder of its own, so a `vyx` run at the same time never shares index, run or log files with
+    // the viewer; it goes when the viewer ends (after the window, which uses it).
+    std::unique_ptr<vyx::CScopedTempFolder> runFolder;
     try {
-        tempFolder = vyx::PrivateTempFolder();
+        const std::string privateFolder = vyx::PrivateTempFolder();
+        vyx::RemoveLeftoverTempFolders(privateFolder);
+        runFolder = std::make_unique<vyx::CScopedTempFolder>(privateFolder);
     } catch (const vyx::CVyxError& e) {
         QMessageBox::critical(nullptr, QStringLiteral("Vyx Viewer"), QString::fromStdString(e.what()));
         return 1;
     }
 
-    vyx::gui::MainWindow window(tempFolder);
+    vyx::gui::MainWindow window(runFolder->Path());
     QObject::connect(&instance, &vyx::gui::SingleInstance::raiseRequested, &window,
                      &vyx::gui::MainWindow::RaiseAndRestore);
     window.showMaximized();

@@ -138,7 +138,8 @@ void MainWindow::BuildController(const std::string& tempFolder) {
     m_controller.reset();
     m_controller = std::make_unique<CMainWindowController>(static_cast<IMainWindowView&>(*this), *m_activeBoxes,
                                                            *m_settings, tempFolder, m_loadTarget.get());
-    m_reportDialog = new ReportCriteriaDlg(this, m_controller->Database(), *m_activeBoxes);
+    m_reportDialog = new ReportCriteriaDlg(this, m_controller->Database(), *m_activeBoxes,
+                                           [this] { return m_controller ? m_controller->FolderPath() : std::string(); });
     // A new load or a closing window resets the store: a search over it ends first.
     m_controller->SetBeforeStoreReset([this] { StopSearchBeforeReset(); });
     m_controller->SetRecovery(m_recoverAction->isChecked());
@@ -579,7 +580,7 @@ void MainWindow::RunFcuReport() {
         m_activeBoxes->Show(refusal->text, refusal->icon);
         return;
     }
-    FCUReportCriteriaDlg dialog(this, *m_activeBoxes);
+    FCUReportCriteriaDlg dialog(this, *m_activeBoxes, m_controller->FolderPath());
     if (dialog.exec() != QDialog::Accepted) return;
     const CFCUReportCriteria criteria(dialog.Form().FileName(),
                                       CFCUReportCriteria::TypeFromFormIndex(dialog.Form().FormIndex()));

@@ -134,8 +134,9 @@ void ReportFormAndFile::ShowFileName() {
 
 // ---- "Report - Message"
 
-ReportCriteriaDlg::ReportCriteriaDlg(QWidget* parent, const CRecordDatabase& database, IMessageBoxes& boxes)
-    : QDialog(parent), m_boxes(boxes) {
+ReportCriteriaDlg::ReportCriteriaDlg(QWidget* parent, const CRecordDatabase& database, IMessageBoxes& boxes,
+                                     DataFolderSource dataFolder)
+    : QDialog(parent), m_boxes(boxes), m_dataFolder(std::move(dataFolder)) {
     setObjectName("reportCriteriaDialog");
     setWindowTitle(QStringLiteral("Report - Message"));
     setModal(false);
@@ -254,7 +255,8 @@ void ReportCriteriaDlg::OnGenerate() {
         }
     }
     const MessageLogGenerateCheck check = CReportCriteriaChecks::CheckMessageLogGenerate(
-        m_form->FileName(), m_nRecordCount, m_all->isChecked(), from, to, m_form->FormIndex());
+        m_form->FileName(), m_nRecordCount, m_all->isChecked(), from, to, m_form->FormIndex(),
+        m_dataFolder ? m_dataFolder() : std::string());
     switch (check.decision) {
     case GenerateDecision::Refuse:
         m_boxes.Show(check.message.text, check.message.icon);
@@ -320,7 +322,8 @@ void ReportCriteriaDlg::OnOpenDocument(const std::string& path) {
 
 // ---- "Report - FCU"
 
-FCUReportCriteriaDlg::FCUReportCriteriaDlg(QWidget* parent, IMessageBoxes& boxes) : QDialog(parent), m_boxes(boxes) {
+FCUReportCriteriaDlg::FCUReportCriteriaDlg(QWidget* parent, IMessageBoxes& boxes, std::string dataFolder)
+    : QDialog(parent), m_boxes(boxes), m_dataFolder(std::move(dataFolder)) {
     setObjectName("fcuReportCriteriaDialog");
     setWindowTitle(QStringLiteral("Report - FCU"));
     m_form = new ReportFormAndFile(this, boxes);
@@ -347,7 +350,7 @@ FCUReportCriteriaDlg::FCUReportCriteriaDlg(QWidget* parent, IMessageBoxes& boxes
 }
 
 void FCUReportCriteriaDlg::OnGenerate() {
-    if (const auto refusal = CReportCriteriaChecks::CheckFCUGenerate(m_form->FileName())) {
+    if (const auto refusal = CReportCriteriaChecks::CheckFCUGenerate(m_form->FileName(), m_dataFolder)) {
         m_boxes.Show(refusal->text, refusal->icon);
         return;
     }

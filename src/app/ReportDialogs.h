@@ -30,6 +30,10 @@ class QueuedReportReceiver;
 using ReportFileChooser = std::function<QString(QWidget* parent, const ReportFileChoice& choice)>;
 ReportFileChooser DefaultReportFileChooser();
 
+// The data folder the records come from at the moment of asking (empty before any folder is open): a
+// report is never written into it.
+using DataFolderSource = std::function<std::string()>;
+
 // The form radios and the file choice, shared by both dialogs.
 class ReportFormAndFile : public QObject {
     Q_OBJECT
@@ -60,7 +64,8 @@ private:
 class ReportCriteriaDlg : public QDialog {
     Q_OBJECT
 public:
-    ReportCriteriaDlg(QWidget* parent, const CRecordDatabase& database, IMessageBoxes& boxes);
+    ReportCriteriaDlg(QWidget* parent, const CRecordDatabase& database, IMessageBoxes& boxes,
+                      DataFolderSource dataFolder);
     ~ReportCriteriaDlg() override;
 
     // The generator is running or still opening its output: the store must not be reloaded.
@@ -94,6 +99,7 @@ private:
     void RefreshCursor();
 
     IMessageBoxes& m_boxes;
+    DataFolderSource m_dataFolder;
     std::unique_ptr<QueuedReportReceiver> m_receiver;
     std::unique_ptr<CReportGenerator> m_generator;
     std::int32_t m_nRecordCount = -1;
@@ -111,12 +117,14 @@ private:
 class FCUReportCriteriaDlg : public QDialog {
     Q_OBJECT
 public:
-    FCUReportCriteriaDlg(QWidget* parent, IMessageBoxes& boxes);
+    // dataFolder: the folder whose FCU table is reported.
+    FCUReportCriteriaDlg(QWidget* parent, IMessageBoxes& boxes, std::string dataFolder);
     ReportFormAndFile& Form() { return *m_form; }
     void OnGenerate();
 
 private:
     IMessageBoxes& m_boxes;
+    std::string m_dataFolder;
     ReportFormAndFile* m_form;
 };
 

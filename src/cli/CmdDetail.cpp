@@ -4,6 +4,8 @@
 
 #include "cli/Command.h"
 #include "cli/LoadRunner.h"
+#include "cli/NumberOptions.h"
+#include "cli/StandardOutput.h"
 #include "decode/DetailRows.h"
 #include "decode/FCUParse.h"
 #include "decode/RecordToParameterXferConverter.h"
@@ -15,20 +17,21 @@ namespace {
 
 struct DetailOptions {
     LoadOptions load;
-    std::int64_t record = 1;
+    std::string record;  // a Sr.No.
 };
 
 void Run(const DetailOptions& options) {
+    const std::int64_t srNo = SerialOption("--record", options.record);
     CLoadRunner runner(options.load);
     const LoadResult result = runner.Run();
-    const CRecord record = runner.ReadRecord(result, options.record);
+    const CRecord record = runner.ReadRecord(result, srNo);
     const CRecordToParameterXferConverter blockTransfer(
         CFCUParse().ReadFCUConfigurationList(FCUInformationFilePath(options.load.folder)));
     const auto modbus = CVyxViewerClassFactory::Instance().CreateModbusMultipleConverter();
     const DetailRows rows = BuildDetailRows(record, blockTransfer, *modbus);
-    std::printf("Record No. %lld\n", static_cast<long long>(options.record));
+    std::printf("Record No. %lld\n", static_cast<long long>(srNo));
     const std::string text = FormatDetailRows(rows);
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    WriteStandardOutput(text.data(), text.size());
 }
 
 const RegisterCommand registration(40, [](CLI::App& app) {
@@ -36,9 +39,7 @@ const RegisterCommand registration(40, [](CLI::App& app) {
     CLI::App* cmd = app.add_subcommand(
         "detail", "Load a data folder and print the decoding of one Parameter Block Transfer or Modbus multiple record");
     AddLoadOptions(*cmd, options->load);
-    cmd->add_option("--record", options->record, "Sr.No. of the record (1 = first)")
-        ->required()
-        ->check(CLI::PositiveNumber);
+    cmd->add_option("--record", options->record, "Sr.No. of the record (1 = first)")->required();
     cmd->callback([options] { Run(*options); });
 });
 

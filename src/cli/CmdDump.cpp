@@ -4,7 +4,10 @@
 #include <iostream>
 
 #include "cli/Command.h"
+#include "cli/Interruption.h"
+#include "cli/StandardOutput.h"
 #include "decode/RecordTextLine.h"
+#include "filter/FilterBar.h"
 #include "logdata/DayFileReader.h"
 #include "logdata/Parse.h"
 #include "platform/File.h"
@@ -14,7 +17,7 @@ namespace {
 
 struct DumpOptions {
     std::string path;
-    int modbusAddress = kDefaultModbusBaseAddress;
+    std::string modbusAddress = std::to_string(kDefaultModbusBaseAddress);  // as typed in the Modbus box
 };
 
 const char* EndText(FrameEnd end) {
@@ -28,9 +31,12 @@ const char* EndText(FrameEnd end) {
 
 void Run(const DumpOptions& o) {
     if (!FileExists(o.path)) throw CommandFailure{kExitUsage, "error: no such day file: " + o.path};
+    std::uint8_t address = 0;
+    const std::string addressMessage = CheckModbusAddressText(o.modbusAddress, address);
+    if (!addressMessage.empty()) throw CommandFailure{kExitUsage, addressMessage};
     CDayFileReader reader;
     reader.Open(o.path);
-    const CParse parse(static_cast<std::uint8_t>(o.modbusAddress));
+    const CParse parse(address);
     CRecord record;
     Frame frame;
     std::int64_t line = 0;
@@ -48,11 +54,12 @@ void Run(const DumpOptions& o) {
         }
         out += RecordTextLine(record, line);
         if (out.size() > (1 << 16)) {
-            std::fwrite(out.data(), 1, out.size(), stdout);
+            WriteStandardOutput(out.data(), out.size());
             out.clear();
+            ThrowIfInterrupted();
         }
     }
-    std::fwrite(out.data(), 1, out.size(), stdout);
+    WriteStandardOutput(out.data(), out.size());
     if (const char* why = EndText(reader.EndReason())) {
         std::fprintf(stderr, "offset %llu: %s\n", static_cast<unsigned long long>(reader.Offset()), why);
     }
@@ -62,8 +69,8 @@ const RegisterCommand registration(20, [](CLI::App& app) {
     auto options = std::make_shared<DumpOptions>();
     CLI::App* cmd = app.add_subcommand("dump", "Print every frame of one day file as a text line");
     cmd->add_option("DAYFILE", options->path, "Day file to read")->required();
-    cmd->add_option("--modbus-addr", options->modbusAddress, "Modbus base slave address")
-        ->check(CLI::Range(0, 252))->capture_default_str();
+    cmd->add_option("--modbus-addr", options->modbusAddress, "Modbus base slave address, 0..252")
+        ->capture_default_str();
     cmd->callback([options] { Run(*options); });
 });
 

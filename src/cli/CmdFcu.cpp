@@ -1,18 +1,22 @@
 // vyx fcu: the FCU table of a data folder (number, type, channel in display order), written as the FCU Log
 // report: CSV on standard output by default, or CSV, HTML or a workbook into a file.
 
+#include <cerrno>
 #include <cstdio>
 #include <iostream>
 #include <memory>
 #include <string>
 
 #include "cli/Command.h"
+#include "cli/Interruption.h"
+#include "cli/StandardOutput.h"
 #include "decode/FCUParse.h"
 #include "filter/FCUFilterCriteria.h"
 #include "platform/File.h"
 #include "platform/TempFolder.h"
 #include "report/FCUListRows.h"
 #include "report/FCULogReport.h"
+#include "report/ReportCriteriaChecks.h"
 #include "res/StringTable.h"
 
 namespace vyx::cli {
@@ -60,14 +64,26 @@ void Run(const FcuOptions& o) {
     if (toStandardOutput && o.type == "xlsx") {
         throw CommandFailure{kExitUsage, "error: a workbook cannot go to standard output; give --out a file"};
     }
+    if (!toStandardOutput) {
+        if (const auto refusal = CReportCriteriaChecks::CheckFCUGenerate(o.out, o.folder)) {
+            throw CommandFailure{kExitUsage, refusal->text};
+        }
+    }
     const CFCUListRows rows = FcuTable(path, ChannelFilters(o.channel));
     // The FCU Log report writes nothing for an empty table.
     if (const auto refusal = CheckFCUReportRows(rows)) throw CommandFailure{kExitNoData, refusal->text};
     FCUReportOptions options;
     options.standardOutput = toStandardOutput;
-    options.workbookTempFolder = PrivateTempFolder();
+    // The workbook's row file goes into a run folder of this run, removed at exit.
+    const CScopedTempFolder runFolder;
+    options.workbookTempFolder = runFolder.Path();
+    ThrowIfInterrupted();
     const FCUReportOutcome outcome = WriteFCULogReport(rows, CFCUReportCriteria(o.out, ReportType(o.type)), options);
-    if (!outcome.written) throw CommandFailure{kExitNoData, outcome.message.text};
+    if (!outcome.written) {
+        // A reader that went away is no failure to report.
+        if (toStandardOutput && StandardOutputIsClosed()) FailStandardOutput(EPIPE);
+        throw CommandFailure{kExitNoData, outcome.message.text};
+    }
 }
 
 const RegisterCommand registration(30, [](CLI::App& app) {

@@ -5,7 +5,9 @@
 #include <cstdio>
 
 #include "cli/Command.h"
+#include "cli/Interruption.h"
 #include "cli/LoadRunner.h"
+#include "cli/StandardOutput.h"
 #include "controller/RecordMatcher.h"
 
 namespace vyx::cli {
@@ -32,14 +34,13 @@ CRecordMatcher MatcherFor(const FindOptions& options) {
 
 class Output {
 public:
-    ~Output() { Flush(); }
     void Line(std::int64_t number) {
         m_buffer += std::to_string(number);
         m_buffer += '\n';
         if (m_buffer.size() >= 64 * 1024) Flush();
     }
     void Flush() {
-        if (!m_buffer.empty()) std::fwrite(m_buffer.data(), 1, m_buffer.size(), stdout);
+        WriteStandardOutput(m_buffer.data(), m_buffer.size());
         m_buffer.clear();
     }
 
@@ -66,6 +67,7 @@ void Run(const FindOptions& options) {
             output.Line(serial + 1);
             ++matches;
         }
+        if (serial % 65536 == 0) ThrowIfInterrupted();
         if (showProgress && serial % 65536 == 0) {
             const auto now = std::chrono::steady_clock::now();
             if (now - lastProgress >= std::chrono::milliseconds(100)) {

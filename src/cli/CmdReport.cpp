@@ -2,6 +2,7 @@
 // records (all of them by default) as CSV, HTML or spreadsheet workbooks.
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <limits>
@@ -9,7 +10,11 @@
 #include <string>
 
 #include "cli/Command.h"
+#include "cli/Interruption.h"
 #include "cli/LoadRunner.h"
+#include "cli/NumberOptions.h"
+#include "cli/PartialOutputs.h"
+#include "cli/StandardOutput.h"
 #include "report/ReportCriteriaChecks.h"
 #include "report/ReportGenerator.h"
 
@@ -20,8 +25,8 @@ struct ReportOptions {
     LoadOptions load;
     std::string type = "csv";
     std::string out;
-    std::int64_t fromRecord = 0;
-    std::int64_t toRecord = 0;
+    std::string fromRecord = "0";  // as typed in the dialog's From and To edits
+    std::string toRecord = "0";
     bool stats = false;
 };
 
@@ -89,15 +94,18 @@ private:
     std::string m_message;
 };
 
-std::int32_t RangeValue(std::int64_t value) {
-    // Larger than any store; the range check then refuses it with the store's bounds.
-    return static_cast<std::int32_t>(std::min<std::int64_t>(value, std::numeric_limits<std::int32_t>::max()));
-}
-
 void Run(const ReportOptions& o, bool rangeGiven) {
     const bool toStandardOutput = o.out == "-";
     if (toStandardOutput && o.type == "xlsx") {
         throw CommandFailure{kExitUsage, "error: a workbook cannot go to standard output; give --out a file"};
+    }
+    const std::int32_t fromRecord = RangeEditOption("--from-record", o.fromRecord);
+    const std::int32_t toRecord = RangeEditOption("--to-record", o.toRecord);
+    // Before the load: a refusal should not wait for it.
+    if (!toStandardOutput) {
+        if (const auto refusal = CReportCriteriaChecks::CheckOutsideDataFolder(o.out, o.load.folder)) {
+            throw CommandFailure{kExitUsage, refusal->text};
+        }
     }
     using Clock = std::chrono::steady_clock;
     const auto loadStart = Clock::now();
@@ -109,8 +117,8 @@ void Run(const ReportOptions& o, bool rangeGiven) {
     }
 
     const MessageLogGenerateCheck check = CReportCriteriaChecks::CheckMessageLogGenerate(
-        o.out, static_cast<std::int32_t>(loaded.total), !rangeGiven, RangeValue(o.fromRecord), RangeValue(o.toRecord),
-        FormIndex(o.type));
+        o.out, static_cast<std::int32_t>(loaded.total), !rangeGiven, fromRecord, toRecord, FormIndex(o.type),
+        toStandardOutput ? std::string() : o.load.folder);
     if (check.decision == GenerateDecision::Refuse) {
         throw CommandFailure{loaded.total <= 0 ? kExitNoData : kExitUsage, check.message.text};
     }
@@ -120,13 +128,28 @@ void Run(const ReportOptions& o, bool rangeGiven) {
         std::fprintf(stderr, "note: %lld records are written to numbered part files\n", static_cast<long long>(count));
     }
 
+    CPartialOutputs outputs;
+    if (!toStandardOutput) {
+        for (const std::string& path : CReportCriteriaChecks::FilesWritten(check.criteria)) outputs.Watch(path);
+    }
     CommandReceiver receiver(count, count >= 1000 ? 1000 : 200, StderrIsTerminal());
     CReportGenerator generator(&runner.Database(), &receiver);
     generator.SetStandardOutput(toStandardOutput);
     generator.Start(check.criteria);
+    try {
+        // Stopped as the dialog's Cancel stops it; what it wrote is removed, complete or not.
+        WaitUnlessInterrupted([&generator] { return !generator.IsBusy(); }, [&generator] { generator.Stop(); });
+        ThrowIfInterrupted();
+    } catch (const CommandFailure&) {
+        generator.Wait();
+        outputs.RemoveWritten();
+        throw;
+    }
     generator.Wait();
     const auto reportEnd = Clock::now();
     if (!receiver.Completed()) {
+        // A reader that went away is no failure to report.
+        if (toStandardOutput && StandardOutputIsClosed()) FailStandardOutput(EPIPE);
         std::string message = receiver.Message();
         if (message.empty()) message = "error: the report was not written";
         throw CommandFailure{kExitNoData, message};

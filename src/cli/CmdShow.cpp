@@ -4,6 +4,8 @@
 
 #include "cli/Command.h"
 #include "cli/LoadRunner.h"
+#include "cli/NumberOptions.h"
+#include "cli/StandardOutput.h"
 #include "decode/RecordTextLine.h"
 
 namespace vyx::cli {
@@ -11,24 +13,23 @@ namespace {
 
 struct ShowOptions {
     LoadOptions load;
-    std::int64_t record = 1;
+    std::string record;  // a Sr.No.
 };
 
 void Run(const ShowOptions& options) {
+    const std::int64_t srNo = SerialOption("--record", options.record);
     CLoadRunner runner(options.load);
     const LoadResult result = runner.Run();
-    const CRecord record = runner.ReadRecord(result, options.record);
-    const std::string line = RecordTextLine(record, options.record);
-    std::fwrite(line.data(), 1, line.size(), stdout);
+    const CRecord record = runner.ReadRecord(result, srNo);
+    const std::string line = RecordTextLine(record, srNo);
+    WriteStandardOutput(line.data(), line.size());
 }
 
 const RegisterCommand registration(31, [](CLI::App& app) {
     auto options = std::make_shared<ShowOptions>();
     CLI::App* cmd = app.add_subcommand("show", "Load a data folder and print one record as a text line");
     AddLoadOptions(*cmd, options->load);
-    cmd->add_option("--record", options->record, "Sr.No. of the record (1 = first)")
-        ->required()
-        ->check(CLI::PositiveNumber);
+    cmd->add_option("--record", options->record, "Sr.No. of the record (1 = first)")->required();
     cmd->callback([options] { Run(*options); });
 });
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "cli/Command.h"
+#include "cli/Interruption.h"
 #include "decode/FCUParse.h"
 #include "decode/VyxViewerClassFactory.h"
 #include "filter/CommandList.h"
@@ -14,6 +15,7 @@
 #include "logdata/LoadPipeline.h"
 #include "logdata/TimeValue.h"
 #include "platform/File.h"
+#include "platform/FileError.h"
 #include "platform/ResourceLimits.h"
 #include "res/StringTable.h"
 
@@ -97,10 +99,12 @@ void CLoadRunner::Post(LoadNotification n) {
         case UM_LOAD_FINISHED:
             m_finished = true;
             m_total = n.count;
+            m_workerEnded.store(true);
             break;
         case UM_LOAD_FAILED:
             m_failed = true;
             m_failure = n.text;
+            m_workerEnded.store(true);
             break;
         case UM_INVALID_RECORDS:
             m_invalidCount = n.count;
@@ -135,7 +139,7 @@ LoadResult CLoadRunner::Run() {
     }
     const FilterBarSelection selection = Selection();
     std::uint8_t address = 0;
-    const std::string addressMessage = CheckModbusAddressText(std::to_string(m_options.modbusAddress), address);
+    const std::string addressMessage = CheckModbusAddressText(m_options.modbusAddress, address);
     if (!addressMessage.empty()) throw CommandFailure{kExitUsage, addressMessage};
 
     RaiseOpenFileLimit();
@@ -156,6 +160,12 @@ LoadResult CLoadRunner::Run() {
     CVyxViewerClassFactory::Instance().SetModbusAddress(address);
     PrepareAndStartLoad(m_database, m_filters, BuildFilterList(selection, configuration, converter), range, address,
                         OrderFromText(m_options.order));
+    // A signal stops the worker as a new load would; the run then unwinds and its folder goes.
+    WaitUnlessInterrupted([this] { return m_workerEnded.load(); },
+                          [this] {
+                              m_database.StopLoad();
+                              ClearProgress();
+                          });
     m_database.WaitForLoad();
     ClearProgress();
     if (m_failed) throw CommandFailure{kExitNoData, m_failure};
@@ -164,14 +174,18 @@ LoadResult CLoadRunner::Run() {
     LoadResult result;
     result.total = m_total;
     if (m_invalidCount > 0) {
-        // This run's folder goes away at exit; the log is kept where the viewer keeps it, in the private
-        // temporary folder, until the next load replaces it.
-        const std::string kept = PrivateTempFolder() + "/" + format::kInvalidRecordLogName;
-        std::error_code ec;
-        std::filesystem::rename(m_invalidLog, kept, ec);
+        // This run's folder goes away at exit; the log moves to a folder of its own, where no other run,
+        // of the tool or the viewer, writes over it before the user reads it.
         result.invalidRecords = m_invalidCount;
-        result.invalidRecordLog = ec ? m_invalidLog : kept;
+        std::string keepFailure;
+        try {
+            result.invalidRecordLog = KeepInFolderOfItsOwn(m_invalidLog, PrivateTempFolder());
+        } catch (const CVyxError& e) {
+            result.invalidRecordLog = m_invalidLog;
+            keepFailure = e.what();
+        }
         std::fprintf(stderr, "%s\n", InvalidRecordsMessage(result.invalidRecords, result.invalidRecordLog).c_str());
+        if (!keepFailure.empty()) std::fprintf(stderr, "note: the log is removed at exit: %s\n", keepFailure.c_str());
     }
     return result;
 }

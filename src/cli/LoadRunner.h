@@ -4,6 +4,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <mutex>
@@ -23,7 +24,7 @@ struct LoadOptions {
     std::string order = "stored";  // stored | asc | desc
     std::string from;              // "dd/MM/yyyy HH:MM:SS"; with --to it selects a date/time range
     std::string to;
-    int modbusAddress = kDefaultModbusBaseAddress;
+    std::string modbusAddress = std::to_string(kDefaultModbusBaseAddress);  // as typed in the Modbus box
     std::string channel = "--ALL--";  // the channel box entry, or all / A / B
     std::string command = "--ALL--";  // an entry of the command box, exactly
     std::string fcu = "--ALL--";      // as typed in the FCU box
@@ -66,6 +67,7 @@ private:
     std::mutex m_progressMutex;
     bool m_progressShown = false;
     std::chrono::steady_clock::time_point m_lastProgress;
+    std::atomic<bool> m_workerEnded{false};  // finished or failed: only the join is left
     // Written by the worker, read after it has been joined.
     std::int64_t m_total = 0;
     bool m_finished = false;

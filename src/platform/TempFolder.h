@@ -3,7 +3,10 @@
 // names; in a folder others can write to, those names could be planted beforehand as links to files of
 // ours. So everything goes into a directory that only this user owns and can enter.
 
+#include <optional>
 #include <string>
+
+#include "platform/ProcessIdentity.h"
 
 namespace vyx {
 
@@ -15,8 +18,19 @@ std::string PrivateTempFolder();
 // Same checks for a given path; creates it when missing.
 std::string EnsurePrivateFolder(const std::string& path);
 
-// A fresh private directory inside PrivateTempFolder(), removed with everything in it on destruction.
-// One per CLI run, so two runs never share index or run files.
+// The file in a run folder naming the process that owns it: "PID STARTTIME\n".
+inline constexpr const char* kRunFolderOwnerFile = "owner";
+// The owner recorded in a run folder; none when the file is missing, unreadable or not yet complete.
+std::optional<ProcessIdentity> ReadRunFolderOwner(const std::string& runFolder);
+
+// Moves a file into a new private folder "log-XXXXXX" of its own under parent, keeping its name, and
+// returns its new path: a file no later run writes over. Throws CFileError.
+std::string KeepInFolderOfItsOwn(const std::string& file, const std::string& parent);
+
+// A fresh private directory "run-XXXXXX" inside PrivateTempFolder() (or parent), owned by this process as
+// its owner file says, and removed with everything in it on destruction. One per run of the tool or the
+// viewer, so two runs never share index, run or log files; a folder left by a run that was killed is
+// found by its owner file and removed at a later start.
 class CScopedTempFolder {
 public:
     CScopedTempFolder();

@@ -3,6 +3,8 @@
 #include <cctype>
 #include <charconv>
 
+#include "platform/OutputPathCheck.h"
+#include "report/ReportFile.h"
 #include "res/StringTable.h"
 
 namespace vyx {
@@ -22,10 +24,15 @@ std::string ReplaceFirst(std::string text, std::string_view what, std::string_vi
 MessageLogGenerateCheck CReportCriteriaChecks::CheckMessageLogGenerate(const std::string& fileName,
                                                                        std::int32_t recordCount, bool all,
                                                                        std::int32_t from, std::int32_t to,
-                                                                       int formIndex) {
+                                                                       int formIndex,
+                                                                       const std::string& dataFolder) {
     MessageLogGenerateCheck check;
     if (fileName.empty()) {
         check.message = Refusal("Please select file name...");
+        return check;
+    }
+    if (auto refusal = CheckOutsideDataFolder(fileName, dataFolder)) {
+        check.message = std::move(*refusal);
         return check;
     }
     if (recordCount <= 0) {
@@ -50,6 +57,13 @@ MessageLogGenerateCheck CReportCriteriaChecks::CheckMessageLogGenerate(const std
     const std::int32_t type = formIndex == 0 ? kReportTypeHtml : formIndex == 1 ? kReportTypeCsv : kReportTypeXls;
     const std::int64_t limit = type == kReportTypeCsv ? kCsvRecordsPerFile : kRecordsPerWorkbook;
     check.criteria = CReportCriteria(fileName, from - 1, to - 1, type);
+    // Each part file is a name of its own, and any of them could be a link planted into the folder.
+    for (const std::string& path : FilesWritten(check.criteria)) {
+        if (auto refusal = CheckOutsideDataFolder(path, dataFolder)) {
+            check.message = std::move(*refusal);
+            return check;
+        }
+    }
     if (type != kReportTypeHtml && count > limit) {
         check.decision = GenerateDecision::AskMultipleFiles;
         check.message = {std::string(res::LoadString(res::IDS_REPORT_MULTIPLE_FILES)), MessageIcon::None};
@@ -59,9 +73,31 @@ MessageLogGenerateCheck CReportCriteriaChecks::CheckMessageLogGenerate(const std
     return check;
 }
 
-std::optional<ReportMessageBox> CReportCriteriaChecks::CheckFCUGenerate(const std::string& fileName) {
+std::vector<std::string> CReportCriteriaChecks::FilesWritten(const CReportCriteria& criteria) {
+    const std::int64_t count = static_cast<std::int64_t>(criteria.m_nLastRecord) - criteria.m_nFirstRecord + 1;
+    const std::int64_t limit = criteria.m_nReportType == kReportTypeCsv ? kCsvRecordsPerFile : kRecordsPerWorkbook;
+    if (criteria.m_nReportType == kReportTypeHtml || count <= limit) return {criteria.m_szFileName};
+    std::vector<std::string> parts;
+    for (std::int64_t part = 1; part <= (count + limit - 1) / limit; ++part) {
+        parts.push_back(PartFileName(criteria.m_szFileName, part));
+    }
+    return parts;
+}
+
+std::optional<ReportMessageBox> CReportCriteriaChecks::CheckFCUGenerate(const std::string& fileName,
+                                                                        const std::string& dataFolder) {
     if (fileName.empty()) return Refusal("Please select filename");
-    return std::nullopt;
+    return CheckOutsideDataFolder(fileName, dataFolder);
+}
+
+std::optional<ReportMessageBox> CReportCriteriaChecks::CheckOutsideDataFolder(const std::string& fileName,
+                                                                              const std::string& dataFolder) {
+    const OutputPlace place = PlaceOfOutput(fileName, dataFolder);
+    if (place == OutputPlace::Outside) return std::nullopt;
+    std::string text = place == OutputPlace::LinkIntoFolder ? "The report file is a link into the data folder:\n"
+                                                            : "The report file lies in the data folder:\n";
+    text += fileName + "\nThe data folder is only read. Please choose a file outside " + dataFolder + ".";
+    return Refusal(std::move(text));
 }
 
 ReportFileChoice CReportCriteriaChecks::FileChoice(int formIndex) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "report/ReportCriteria.h"
 #include "report/ReportMessageBox.h"
@@ -36,13 +37,25 @@ public:
     static constexpr std::int32_t kRangeFieldMax = 1000000000;
 
     // "&Generate !" of the Message Log dialog, after the fields were read: the path, the records loaded so
-    // far (-1 before any load), "&All", the From and To edits (1-based) and the form radio (0 HTML, 1 CSV,
-    // 2 spreadsheet).
+    // far (-1 before any load), "&All", the From and To edits (1-based), the form radio (0 HTML, 1 CSV,
+    // 2 spreadsheet) and the data folder the records come from (empty before any load).
     static MessageLogGenerateCheck CheckMessageLogGenerate(const std::string& fileName, std::int32_t recordCount,
-                                                           bool all, std::int32_t from, std::int32_t to, int formIndex);
+                                                           bool all, std::int32_t from, std::int32_t to, int formIndex,
+                                                           const std::string& dataFolder);
 
-    // "&Generate !" of the FCU dialog: the refusal when no file was chosen.
-    static std::optional<ReportMessageBox> CheckFCUGenerate(const std::string& fileName);
+    // The files a Message Log report writes: the chosen one, or its numbered parts when the records take
+    // more than one file.
+    static std::vector<std::string> FilesWritten(const CReportCriteria& criteria);
+
+    // "&Generate !" of the FCU dialog: the refusal when no file was chosen, or when it would be written into
+    // the data folder.
+    static std::optional<ReportMessageBox> CheckFCUGenerate(const std::string& fileName,
+                                                            const std::string& dataFolder);
+
+    // The refusal when writing the file would write into the data folder being read: a path inside it, or a
+    // symbolic or hard link to it or to a file in it, existing or not. Nothing is opened.
+    static std::optional<ReportMessageBox> CheckOutsideDataFolder(const std::string& fileName,
+                                                                  const std::string& dataFolder);
 
     // What the save dialog ("...") offers for a form radio.
     static ReportFileChoice FileChoice(int formIndex);

@@ -62,6 +62,10 @@ TEST_F(CliFilterOptions, RefusalsPrintTheMessageAndExitTwo) {
     const std::pair<std::string, std::string> cases[] = {
         {"--fcu 301", "FCU should be between 1 and 300.\n"},
         {"--fcu 12a", "Please select valid FCU no.\n"},
+        {"--fcu=", "Please select valid FCU no.\n"},
+        {"--modbus-addr abc", "Please enter an integer.\n"},
+        {"--modbus-addr ''", "Please enter an integer.\n"},
+        {"--modbus-addr=", "Please enter an integer.\n"},
         {"--modbus-addr 253", "Please enter an integer between 0 and 252.\n"},
         {"--from \"06/01/2009 00:00:00\" --to \"05/01/2009 00:00:00\"",
          "Start date can not be greater than end date.\n"},
@@ -75,6 +79,28 @@ TEST_F(CliFilterOptions, RefusalsPrintTheMessageAndExitTwo) {
     }
     EXPECT_EQ(Refused("--command Opn").exitCode, 2);
     EXPECT_EQ(Refused("--channel C").exitCode, 2);
+}
+
+TEST_F(CliFilterOptions, RecordNumbersAreRefusedByNameInsteadOfWrapping) {
+    const std::string folder = ShellQuote(data->Path());
+    const std::string serial = "takes a Sr.No. from 1 to 9223372036854775807: ";
+    const std::string edit = ": Please enter an integer between 0 and 1000000000.\n";
+    const std::pair<std::string, std::string> cases[] = {
+        {"show " + folder + " --record 0", "error: --record " + serial + "0\n"},
+        {"show " + folder + " --record -1", "error: --record " + serial + "-1\n"},
+        {"detail " + folder + " --record 18446744073709551617", "error: --record " + serial + "18446744073709551617\n"},
+        {"detail " + folder + " --record=", "error: --record " + serial + "\n"},
+        {"report " + folder + " --out - --from-record -4294967295 --to-record 3", "error: --from-record" + edit},
+        {"report " + folder + " --out - --from-record 1 --to-record 4294967297", "error: --to-record" + edit},
+        {"report " + folder + " --out - --from-record x --to-record 3",
+         "error: --from-record: Please enter an integer.\n"},
+    };
+    for (const auto& [command, message] : cases) {
+        const auto r = RunCommand(kVyx + " " + command);
+        EXPECT_EQ(r.exitCode, 2) << command;
+        EXPECT_EQ(r.err, message) << command;
+        EXPECT_EQ(r.out, "") << command;
+    }
 }
 
 TEST_F(CliFilterOptions, CommandsListsTheSeventyNineEntries) {

@@ -62,6 +62,28 @@ TEST(CliGenDump, DumpMarksInvalidAndSkippedFramesOnStderr) {
     EXPECT_NE(dump.err.find("truncated"), std::string::npos) << dump.err;
 }
 
+TEST(CliGenDump, GenWritesOverDayFilesOnlyWhenForced) {
+    test::TempDir dir;
+    ASSERT_EQ(RunCommand(kVyx + " gen " + ShellQuote(dir.Path()) + " --days 1 --records-per-day 50").exitCode, 0);
+    const auto before = RunCommand("cksum " + ShellQuote(dir.File("LG050109.txt")));
+    const auto again = RunCommand(kVyx + " gen " + ShellQuote(dir.Path()) + " --days 1 --records-per-day 80 --seed 9");
+    EXPECT_EQ(again.exitCode, 2);
+    EXPECT_NE(again.err.find("already holds day files (LG050109.txt and 1 more); --force"), std::string::npos)
+        << again.err;
+    EXPECT_EQ(RunCommand("cksum " + ShellQuote(dir.File("LG050109.txt"))).out, before.out);
+    const auto forced = RunCommand(kVyx + " gen " + ShellQuote(dir.Path()) + " --days 1 --records-per-day 80 --force");
+    EXPECT_EQ(forced.exitCode, 0) << forced.err;
+    EXPECT_NE(RunCommand("cksum " + ShellQuote(dir.File("LG050109.txt"))).out, before.out);
+
+    test::TempDir lower;
+    std::ofstream(lower.File("lg010109.txt")) << "";  // the scan takes the prefix in either case
+    EXPECT_EQ(RunCommand(kVyx + " gen " + ShellQuote(lower.Path()) + " --days 1").exitCode, 2);
+    const auto last = RunCommand(kVyx + " gen " + ShellQuote(lower.File("last")) +
+                                 " --start 31/12/2069 --days 1 --records-per-day 5 --no-faults");
+    EXPECT_EQ(last.exitCode, 0) << last.err;
+    EXPECT_TRUE(std::filesystem::exists(lower.File("last/LG311269.txt")));
+}
+
 TEST(CliGenDump, UsageErrorsAreOneLineWithExitCodeTwo) {
     const std::string cases[] = {
         kVyx + " dump /nonexistent/LG010109.txt",
@@ -69,6 +91,13 @@ TEST(CliGenDump, UsageErrorsAreOneLineWithExitCodeTwo) {
         kVyx + " frobnicate",
         kVyx + " gen /tmp/x --days 0",
         kVyx + " gen /tmp/x --start 31/02/2009",
+        kVyx + " gen /tmp/x --seed -1",
+        kVyx + " gen /tmp/x --seed=",
+        kVyx + " gen /tmp/x --start 31/12/1969",
+        kVyx + " gen /tmp/x --start 01/01/2070 --no-faults",
+        // The empty day file after the last day would be named for 01/01/1970.
+        kVyx + " gen /tmp/x --start 31/12/2069 --days 1",
+        kVyx + " gen /tmp/x --start 01/12/2069 --days 40 --no-faults",
     };
     for (const std::string& command : cases) {
         const auto result = RunCommand(command);

@@ -83,19 +83,19 @@ TEST_F(CliReport, RefusalsUseTheDialogsTexts) {
 }
 
 TEST(CliFcuReport, FileFormsOfTheFcuTable) {
-    test::TempDir dir;
+    test::TempDir dir, out;
     ASSERT_EQ(RunCommand(kVyx + " gen " + ShellQuote(dir.Path()) + " --days 1 --records-per-day 10").exitCode, 0);
     const auto piped = RunCommand(kVyx + " fcu " + ShellQuote(dir.Path()));
     ASSERT_EQ(piped.exitCode, 0) << piped.err;
-    const std::string csv = dir.File("fcu.csv");
+    const std::string csv = out.File("fcu.csv");
     ASSERT_EQ(RunCommand(kVyx + " fcu " + ShellQuote(dir.Path()) + " --out " + ShellQuote(csv)).exitCode, 0);
     EXPECT_EQ(Slurp(csv), piped.out);
 
-    const std::string html = dir.File("fcu.html");
+    const std::string html = out.File("fcu.html");
     ASSERT_EQ(RunCommand(kVyx + " fcu " + ShellQuote(dir.Path()) + " --type html --out " + ShellQuote(html)).exitCode,
               0);
     EXPECT_NE(Slurp(html).find("<table width=\"100%\" border"), std::string::npos);
-    const std::string book = dir.File("fcu.xlsx");
+    const std::string book = out.File("fcu.xlsx");
     ASSERT_EQ(RunCommand(kVyx + " fcu " + ShellQuote(dir.Path()) + " --type xlsx --out " + ShellQuote(book)).exitCode,
               0);
     const auto sheet = RunCommand("unzip -p " + ShellQuote(book) + " xl/worksheets/sheet1.xml");

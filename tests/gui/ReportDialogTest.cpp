@@ -133,6 +133,16 @@ private slots:
         QCOMPARE(LastShown(), std::string("Start record can not be greater than end record"));
         QCOMPARE(m_boxes.shown.back().second, MessageIcon::Stop);
 
+        // The folder being read is never written.
+        const QString chosen = m_nextFile;
+        m_nextFile = QString::fromStdString(m_data.File("LG050109.txt"));
+        m_dialog->Form().ChooseFile();
+        SetRange("1", "5");
+        Generate();
+        QVERIFY(LastShown().starts_with("The report file lies in the data folder:\n" + m_data.File("LG050109.txt")));
+        m_nextFile = chosen;
+        m_dialog->Form().ChooseFile();
+
         // "&All" takes the whole load whatever the edits say.
         In<QCheckBox>(m_dialog, "allRecords")->click();
         QVERIFY(!In<QLineEdit>(m_dialog, "fromRecord")->isEnabled());
@@ -216,10 +226,16 @@ private slots:
         m_window->OpenFolder(QString::fromStdString(m_data.Path()), false);
         QVERIFY(m_window->FcuTable()->topLevelItemCount() > 0);
         m_boxes.shown.clear();
-        gui::FCUReportCriteriaDlg dialog(m_window.get(), m_boxes);
+        gui::FCUReportCriteriaDlg dialog(m_window.get(), m_boxes, m_data.Path());
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Report - FCU"));
         dialog.OnGenerate();
         QCOMPARE(LastShown(), std::string("Please select filename"));
+        QVERIFY(dialog.result() != QDialog::Accepted);
+        dialog.Form().SetFileChooser(
+            [this](QWidget*, const ReportFileChoice&) { return QString::fromStdString(m_data.File("fcu")); });
+        dialog.Form().ChooseFile();
+        dialog.OnGenerate();
+        QVERIFY(LastShown().starts_with("The report file lies in the data folder:\n" + m_data.File("fcu.csv")));
         QVERIFY(dialog.result() != QDialog::Accepted);
     }
 };

@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "report/ReportCriteriaChecks.h"
+#include "support/TempDir.h"
 
 namespace vyx {
 namespace {
@@ -23,6 +27,7 @@ struct GenerateCase {
     std::int32_t first = 0;  // expected criteria when not refused
     std::int32_t last = 0;
     std::int32_t type = 0;
+    std::string folder = "/data";  // the data folder being read
 };
 
 class MessageLogGenerate : public ::testing::TestWithParam<GenerateCase> {};
@@ -30,7 +35,7 @@ class MessageLogGenerate : public ::testing::TestWithParam<GenerateCase> {};
 TEST_P(MessageLogGenerate, DecidesAsTheDialogDoes) {
     const GenerateCase c = GetParam();
     const MessageLogGenerateCheck check =
-        CReportCriteriaChecks::CheckMessageLogGenerate(c.file, c.loaded, c.all, c.from, c.to, c.form);
+        CReportCriteriaChecks::CheckMessageLogGenerate(c.file, c.loaded, c.all, c.from, c.to, c.form, c.folder);
     EXPECT_EQ(check.decision, c.decision);
     EXPECT_EQ(check.message.text, c.text);
     if (c.decision == GenerateDecision::Refuse) {
@@ -46,6 +51,9 @@ TEST_P(MessageLogGenerate, DecidesAsTheDialogDoes) {
 
 using D = GenerateDecision;
 const std::string kInvalid500 = "Invalid range.\nPlease select records between 1 and 500";
+const std::string kIntoData =
+    "The report file lies in the data folder:\n/data/LG060109.txt\nThe data folder is only read. Please choose a "
+    "file outside /data.";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, MessageLogGenerate,
@@ -74,8 +82,38 @@ INSTANTIATE_TEST_SUITE_P(
                      kReportTypeXls},
         GenerateCase{"OtherFormIsXls", "/r.xlsx", 196606, true, 0, 0, 5, D::AskMultipleFiles, kQuestion, 0, 196605,
                      kReportTypeXls},
-        GenerateCase{"HtmlNeverAsks", "/r.html", 1000000, true, 0, 0, 0, D::Start, "", 0, 999999, kReportTypeHtml}),
+        GenerateCase{"HtmlNeverAsks", "/r.html", 1000000, true, 0, 0, 0, D::Start, "", 0, 999999, kReportTypeHtml},
+        GenerateCase{"IntoTheDataFolder", "/data/LG060109.txt", 500, true, 0, 0, 1, D::Refuse, kIntoData},
+        GenerateCase{"IntoItByDotDot", "/data/../data/r.csv", 500, true, 0, 0, 1, D::Refuse,
+                     "The report file lies in the data folder:\n/data/../data/r.csv\nThe data folder is only "
+                     "read. Please choose a file outside /data."},
+        GenerateCase{"BesideIt", "/data2/r.csv", 500, true, 0, 0, 1, D::Start, "", 0, 499, kReportTypeCsv},
+        GenerateCase{"NoFolderYet", "/data/r.csv", -1, true, 0, 0, 1, D::Refuse,
+                     "No valid records found till this time", 0, 0, 0, ""}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ReportDialogChecks, LinksIntoTheDataFolderAreRefusedForEveryFileWritten) {
+    test::TempDir base;
+    const std::string data = base.File("data");
+    std::filesystem::create_directory(data);
+    std::ofstream(data + "/MISCDATA.TXT") << "fcu";
+    // Part 2 of a CSV report of 70000 records would be written through a link planted under its name.
+    std::filesystem::create_symlink(data + "/MISCDATA.TXT", base.File("r_2.csv"));
+    const MessageLogGenerateCheck parts =
+        CReportCriteriaChecks::CheckMessageLogGenerate(base.File("r.csv"), 70000, true, 0, 0, 1, data);
+    EXPECT_EQ(parts.decision, GenerateDecision::Refuse);
+    EXPECT_EQ(parts.message.text, "The report file is a link into the data folder:\n" + base.File("r_2.csv") +
+                                      "\nThe data folder is only read. Please choose a file outside " + data + ".");
+    EXPECT_EQ(CReportCriteriaChecks::CheckMessageLogGenerate(base.File("r.csv"), 60000, true, 0, 0, 1, data).decision,
+              GenerateDecision::Start);
+
+    std::filesystem::create_symlink(data + "/fcu.html", base.File("fcu.html"));
+    const auto fcu = CReportCriteriaChecks::CheckFCUGenerate(base.File("fcu.html"), data);
+    ASSERT_TRUE(fcu);
+    EXPECT_EQ(fcu->icon, MessageIcon::Stop);
+    EXPECT_FALSE(CReportCriteriaChecks::CheckFCUGenerate(base.File("other.html"), data));
+    EXPECT_EQ(CReportCriteriaChecks::CheckFCUGenerate("", data)->text, "Please select filename");
+}
 
 TEST(ReportDialogChecks, ChosenFileGetsTheDefaultExtensionUnlessItHasExactlyThatOne) {
     const std::pair<const char*, const char*> cases[] = {

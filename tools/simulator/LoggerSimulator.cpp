@@ -434,6 +434,10 @@ SimulatorSummary GenerateDataFolder(const std::string& folder, const SimulatorOp
     WriteWholeFile(folder + "/MISCDATA.TXT", BuildFcuInformationFile());
     const int files = options.days + (options.faults ? 1 : 0);
     for (int d = 0; d < files; ++d) {
+        if (options.stopRequested && options.stopRequested()) {
+            summary.stopped = true;
+            break;
+        }
         const CivilDateTime date = BreakDown(static_cast<std::uint32_t>((firstDay + d) * 86400));
         const std::string path = folder + "/" + DayFileName(date.year, date.month, date.day);
         const auto dayStart = static_cast<std::uint32_t>((firstDay + d) * 86400);

@@ -3,6 +3,7 @@
 // complete mix of messages. Deterministic for a given seed.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,8 @@ struct SimulatorOptions {
     // Malformed input the logger is known to leave behind: invalid class bytes, frames with lengths outside
     // 7..302, a truncated last frame, and a zero-length day file for the day after the last.
     bool faults = true;
+    // Asked before each file is written; true ends the folder there (the files written so far are listed).
+    std::function<bool()> stopRequested;
 };
 
 struct SimulatorSummary {
@@ -29,6 +32,7 @@ struct SimulatorSummary {
     std::int64_t invalidRecords = 0;    // decodable frames with an unknown class byte
     std::int64_t skippedFrames = 0;     // frames whose length lies outside 7..302
     std::int64_t truncatedFrames = 0;
+    bool stopped = false;  // stopRequested ended the folder early
 };
 
 // Writes the folder (created if missing). Throws CFileError on write failures.
