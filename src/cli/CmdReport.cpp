@@ -135,6 +135,7 @@ void Run(const ReportOptions& o, bool rangeGiven) {
     CommandReceiver receiver(count, count >= 1000 ? 1000 : 200, StderrIsTerminal());
     CReportGenerator generator(&runner.Database(), &receiver);
     generator.SetStandardOutput(toStandardOutput);
+    generator.SetDiscardOnStop(true);  // only a signal stops it here: no temporary file is left beside the output
     generator.Start(check.criteria);
     try {
         // Stopped as the dialog's Cancel stops it; what it wrote is removed, complete or not.

@@ -52,6 +52,8 @@ void AddLoadOptions(CLI::App& command, LoadOptions& options) {
         ->capture_default_str();
     command.add_option("--fcu", options.fcu, "FCU number 1..300, or \"--ALL--\", as typed in the FCU box")
         ->capture_default_str();
+    command.add_flag("--recover", options.recover,
+                     "Resynchronise in damaged day files instead of stopping or jumping where a frame is wrong");
     command.add_option("--modbus-addr", options.modbusAddress, "Modbus base slave address, 0..252")
         ->capture_default_str();
 }
@@ -110,6 +112,7 @@ void CLoadRunner::Post(LoadNotification n) {
             m_invalidCount = n.count;
             m_invalidLog = n.text;
             break;
+        case UM_DAMAGED_FILES: m_damageNotice = n.text; break;
         default: break;
     }
 }
@@ -145,6 +148,8 @@ LoadResult CLoadRunner::Run() {
     RaiseOpenFileLimit();
     // The same steps in the same order as the viewer's filter button: scan, check the inputs, then load.
     const DataFolderScan scan = StopAndScan(m_database, m_options.folder);
+    if (!scan.listError.empty()) throw CommandFailure{kExitNoData, "error: " + scan.listError};
+    if (const std::string notice = LeftOutNotice(scan); !notice.empty()) std::fprintf(stderr, "%s\n", notice.c_str());
     if (scan.count == 0) throw CommandFailure{kExitNoData, std::string(res::LoadString(res::IDS_NO_DATA_FILE))};
     const FCUTextCheck fcu = CheckFCUText(selection.fcuText);
     if (!fcu.valid) throw CommandFailure{kExitUsage, fcu.message};
@@ -158,6 +163,7 @@ LoadResult CLoadRunner::Run() {
     const FCUConfigurationList configuration = CFCUParse().ReadFCUConfigurationList(fcuFile);
     const CTextToFilterCriteriaConverter converter(configuration);
     CVyxViewerClassFactory::Instance().SetModbusAddress(address);
+    m_database.SetRecovery(m_options.recover);
     PrepareAndStartLoad(m_database, m_filters, BuildFilterList(selection, configuration, converter), range, address,
                         OrderFromText(m_options.order));
     // A signal stops the worker as a new load would; the run then unwinds and its folder goes.
@@ -173,6 +179,20 @@ LoadResult CLoadRunner::Run() {
 
     LoadResult result;
     result.total = m_total;
+    result.damageNotice = m_damageNotice;
+    if (!m_damageNotice.empty()) {
+        // The damage log sits in this run's folder, which goes at exit: the notice names it where it is kept.
+        std::string notice = m_damageNotice;
+        const std::string log = m_temp.Path() + "/" + format::kDamageLogName;
+        try {
+            const std::string kept = KeepInFolderOfItsOwn(log, PrivateTempFolder());
+            if (const auto at = notice.rfind(log); at != std::string::npos) notice.replace(at, log.size(), kept);
+        } catch (const CVyxError&) {
+            // The notice still names the day files; only the details go with the run's folder.
+        }
+        std::fprintf(stderr, "%s\n", notice.c_str());
+        result.damageNotice = notice;
+    }
     if (m_invalidCount > 0) {
         // This run's folder goes away at exit; the log moves to a folder of its own, where no other run,
         // of the tool or the viewer, writes over it before the user reads it.

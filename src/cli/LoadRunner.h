@@ -28,6 +28,7 @@ struct LoadOptions {
     std::string channel = "--ALL--";  // the channel box entry, or all / A / B
     std::string command = "--ALL--";  // an entry of the command box, exactly
     std::string fcu = "--ALL--";      // as typed in the FCU box
+    bool recover = false;             // resynchronise in damaged day files
 };
 
 // Adds DIR, --order, --from, --to and the filter bar's options to a sub-command.
@@ -37,6 +38,7 @@ struct LoadResult {
     std::int64_t total = 0;           // records accepted
     std::int64_t invalidRecords = 0;  // lines in the invalid-records log
     std::string invalidRecordLog;     // where the log was kept (empty when none)
+    std::string damageNotice;         // the damaged day files and the bytes not read (empty when none)
 };
 
 class CLoadRunner final : public ILoadNotificationTarget {
@@ -75,6 +77,7 @@ private:
     std::string m_failure;
     std::int64_t m_invalidCount = 0;
     std::string m_invalidLog;
+    std::string m_damageNotice;
 };
 
 }  // namespace vyx::cli

@@ -63,6 +63,8 @@ public:
 
     // CSV and HTML go to standard output as one file (the command-line tool).
     void SetStandardOutput(bool on) { m_options.standardOutput = on; }
+    // A stop removes what the run wrote instead of keeping it (the command-line tool, ended by a signal).
+    void SetDiscardOnStop(bool on) { m_options.discardOnStop = on; }
     // Where the spreadsheet form keeps its row files; the store's temporary folder by default.
     void SetWorkbookTempFolder(std::string folder) { m_options.workbookTempFolder = std::move(folder); }
     // Fewer records per sheet, so tests reach sheet and workbook changes with few records.
