@@ -26,6 +26,11 @@ std::string FileErrorText(const CFileError& error) {
     return SystemErrorText(error.ErrorNumber());
 }
 
+std::string CMessageLogWriter::ErrorText(const CFileError& error) const {
+    // Standard output has no name the user chose: say which output failed.
+    return m_options.standardOutput ? "standard output: " + FileErrorText(error) : FileErrorText(error);
+}
+
 CMessageLogWriter::CMessageLogWriter(IReportRunControl& control, IReportGenerationMsgRcvr* receiver,
                                      CReportRecordReader& reader, const CReportCriteria& criteria,
                                      const MessageLogOptions& options)
@@ -166,7 +171,7 @@ void CMessageLogWriter::WriteCsv() {
         // A failed write may have cut a line: that file goes, the complete parts before it stay.
         failed = true;
         file.Abandon();
-        FailureMessage(FileErrorText(e), KeptText(static_cast<std::int64_t>(written.size()) * kCsvRecordsPerFile, written));
+        FailureMessage(ErrorText(e), KeptText(static_cast<std::int64_t>(written.size()) * kCsvRecordsPerFile, written));
     } catch (const CVyxError& e) {
         // A record that cannot be read: the lines before it are whole and stay, named as incomplete.
         failed = true;
@@ -266,7 +271,7 @@ void CMessageLogWriter::WriteHtml() {
     } catch (const CFileError& e) {
         failed = true;
         file.Abandon();
-        FailureMessage(FileErrorText(e));
+        FailureMessage(ErrorText(e));
     }
     m_control.EndWriting();
     Finished(failed);

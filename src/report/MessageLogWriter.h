@@ -68,6 +68,7 @@ private:
     // The message box of a failure: the error's text, a line break and the abort text, then what was kept
     // of the report, if anything.
     void FailureMessage(const std::string& errorText, const std::string& kept = {});
+    std::string ErrorText(const CFileError& error) const;
     // "Kept as an incomplete report: records 1 to 57 in /x/log_1.csv, /x/log_2.csv" (empty when none).
     static std::string KeptText(std::int64_t records, const std::vector<std::string>& files);
     void Started();
