@@ -80,6 +80,10 @@ const std::uint8_t* CFileWindow::Bytes(std::uint64_t offset, std::size_t count, 
 RecordReadStatus ReadRecordAt(CFileWindow& window, std::uint64_t offset, const CParse& parse, CRecord& target) {
     std::size_t got = 0;
     const std::uint8_t* head = window.Bytes(offset, format::kMaxDecodedFrameLength, got);
+    return DecodeFrameAt(head, got, parse, target);
+}
+
+RecordReadStatus DecodeFrameAt(const std::uint8_t* head, std::size_t got, const CParse& parse, CRecord& target) {
     if (got < static_cast<std::size_t>(format::kFrameLengthBytes)) return RecordReadStatus::FileShorter;
     const int length = FrameLength(head);
     // The load indexes decodable frames only: any other length means other bytes lie there now.

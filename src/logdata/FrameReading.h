@@ -86,6 +86,10 @@ private:
     std::uint64_t m_limit = UINT64_MAX;
 };
 
+// Decodes the frame that starts at `frame`, of which `got` bytes could be read, into target. Anything but Ok
+// leaves the target untouched.
+RecordReadStatus DecodeFrameAt(const std::uint8_t* frame, std::size_t got, const CParse& parse, CRecord& target);
+
 // Reads the frame at `offset` and decodes it into target. The window's limit must lie at or beyond the end of
 // the frame (the bytes the load had read when it published the record). Anything but Ok leaves the target untouched.
 // Throws CFileError when a read fails.

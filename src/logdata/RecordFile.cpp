@@ -1,5 +1,8 @@
 #include "logdata/RecordFile.h"
 
+#include <algorithm>
+#include <array>
+
 #include "logdata/DayFileFormat.h"
 #include "logdata/FrameReading.h"
 
@@ -78,18 +81,25 @@ std::shared_ptr<const CInputFile> CRecordFile::OpenData(SerialNumber serial, boo
 }
 
 void CRecordFile::ReadRecord(std::int64_t k, const CParse& parse, CRecord& target) {
+    // One record at a time (the list, a search): two positioned reads into the stack, no window.
     const SerialNumber serial = FirstSerial() + k;
-    CFileWindow index(format::kIndexEntryBytes);
-    index.Attach(m_handles.Open(m_strIndexPath));
-    index.SetLimit(static_cast<std::uint64_t>(k + 1) * format::kIndexEntryBytes);
-    std::uint64_t offset = 0;
-    if (!ReadIndexEntry(index, k, offset)) {
+    std::array<std::uint8_t, format::kIndexEntryBytes> entry{};
+    const std::size_t entryBytes =
+        k < 0 ? 0
+              : m_handles.Open(m_strIndexPath)
+                    ->ReadAt(static_cast<std::uint64_t>(k) * entry.size(), entry.data(), entry.size());
+    if (entryBytes < entry.size()) {
         throw CRecordUnreadable(m_strPath, serial, RecordReadStatusText(RecordReadStatus::NoIndexEntry));
     }
-    CFileWindow data;
-    data.Attach(OpenData(serial, true));
-    data.SetLimit(LoadedBytes());
-    const RecordReadStatus status = ReadRecordAt(data, offset, parse, target);
+    const std::uint64_t offset = static_cast<std::uint64_t>(entry[0]) | static_cast<std::uint64_t>(entry[1]) << 8 |
+                                 static_cast<std::uint64_t>(entry[2]) << 16 | static_cast<std::uint64_t>(entry[3]) << 24;
+    // Bytes past what the load had read are not looked at: they may be a frame still being written.
+    const std::uint64_t loaded = LoadedBytes();
+    std::array<std::uint8_t, format::kMaxDecodedFrameLength> frame{};
+    const std::size_t wanted =
+        offset >= loaded ? 0 : static_cast<std::size_t>(std::min<std::uint64_t>(frame.size(), loaded - offset));
+    const std::size_t got = OpenData(serial, true)->ReadAt(offset, frame.data(), wanted);
+    const RecordReadStatus status = DecodeFrameAt(frame.data(), got, parse, target);
     if (status != RecordReadStatus::Ok) throw CRecordUnreadable(m_strPath, serial, RecordReadStatusText(status));
 }
 
