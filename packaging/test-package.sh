@@ -76,18 +76,18 @@ check "vyx-viewer --help (offscreen)" \
 
 # A real start on the folder, with a temporary folder, settings and single-instance socket of its own, so a
 # viewer already running for this user cannot answer for it. It must still run after a few seconds and have
-# loaded the folder (the index files of the day files appear in its temporary folder).
+# loaded the folder (the index files of the day files appear in its run folder inside its temporary folder).
 mkdir -p -m 0700 "$work/tmp" "$work/config"
 TMPDIR="$work/tmp" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/tmp" QT_QPA_PLATFORM=offscreen \
     vyx-viewer --no-splash --messages "$work/data" >"$work/viewer.log" 2>&1 &
 viewer=$!
 for _ in $(seq 1 20); do
     sleep 0.5
-    if compgen -G "$work/tmp/vyx-*/LG*.txt_filter" >/dev/null; then break; fi
+    if compgen -G "$work/tmp/vyx-*/run-*/LG*.txt_filter" >/dev/null; then break; fi
 done
 sleep 1
 check "vyx-viewer is still running with the folder open" kill -0 "$viewer"
-check "vyx-viewer loaded the folder (index files written)" compgen -G "$work/tmp/vyx-*/LG*.txt_filter"
+check "vyx-viewer loaded the folder (index files written)" compgen -G "$work/tmp/vyx-*/run-*/LG*.txt_filter"
 kill -TERM "$viewer" 2>/dev/null || true
 status=0
 wait "$viewer" || status=$?

@@ -509,6 +509,17 @@ void MainWindow::SetProgress(bool visible, int position) {
 
 void MainWindow::SetBusy(bool busy) { m_recordList->SetBusy(busy); }
 
+void MainWindow::FocusFilterField(FilterField field) {
+    QWidget* target = m_modbusAddress;
+    switch (field) {
+        case FilterField::ModbusAddress: target = m_modbusAddress; break;
+        case FilterField::Fcu: target = m_fcuCombo; break;
+        case FilterField::FromDate: target = m_fromDate; break;
+        case FilterField::ToDate: target = m_toDate; break;
+    }
+    target->setFocus(Qt::OtherFocusReason);
+}
+
 void MainWindow::ShowNotice(const std::string& text) { m_notice->Show(QString::fromStdString(text)); }
 
 void MainWindow::ListReset() { m_recordList->ResetList(); }

@@ -104,6 +104,7 @@ private:
     void SetProgress(bool visible, int position) override;
     void SetBusy(bool busy) override;
     void ShowNotice(const std::string& text) override;
+    void FocusFilterField(FilterField field) override;
     void ListReset() override;
     void ListSetCount(std::int64_t total) override;
     void ListRedraw() override;

@@ -9,7 +9,9 @@
 #include "decode/VyxViewerClassFactory.h"
 #include "filter/FCUFilterCriteria.h"
 #include "logdata/DataFolder.h"
+#include "logdata/DayFileFormat.h"
 #include "logdata/LoadPipeline.h"
+#include "logdata/TimeValue.h"
 #include "platform/FileError.h"
 #include "res/StringTable.h"
 
@@ -128,7 +130,7 @@ void CMainWindowController::OpenFolder(const FolderChoice& choice) {
         m_pbtConverter = std::make_unique<CRecordToParameterXferConverter>(m_fcuInfo);
         m_filterConverter = std::make_unique<CTextToFilterCriteriaConverter>(m_fcuInfo);
         m_view.SetSelectDateTime(false);
-        if (RunMessageFilter()) {
+        if (RunMessageFilter(true)) {
             CivilDateTime from = BreakDown(m_firstDay);
             CivilDateTime to = BreakDown(m_lastDay);
             to.hour = 23;
@@ -182,6 +184,7 @@ bool CMainWindowController::ReadModbusAddress(const FilterBarInputs& inputs, std
     const std::string message = CheckModbusAddressText(inputs.modbusAddressText, address);
     if (message.empty()) return true;
     m_boxes.Show(message, MessageIcon::Exclamation);
+    m_view.FocusFilterField(FilterField::ModbusAddress);
     return false;
 }
 
@@ -195,15 +198,17 @@ void CMainWindowController::StopAndReset() {
     if (!m_view.IsReportRunning()) m_database->Reset();
 }
 
-bool CMainWindowController::RunMessageFilter() {
+bool CMainWindowController::RunMessageFilter(bool newFolder) {
     if (m_folderPath.empty()) return false;
-    StopAndReset();
-    m_total = 0;
-    const DataFolderScan scan = ScanDataFolder(m_folderPath, *m_database);
-    m_firstDay = scan.firstDay;
-    m_lastDay = scan.lastDay;
+    // The folder is listed first and the filter bar checked against it; only then is the load that shows
+    // the list stopped and the store reset, so a refused input leaves the list as it was.
+    const DataFolderListing listing = ListDayFiles(m_folderPath);
+    const DataFolderScan& scan = listing.scan;
     if (const std::string notice = LeftOutNotice(scan); !notice.empty()) m_view.ShowNotice(notice);
     if (scan.count == 0) {
+        StopAndReset();
+        m_total = 0;
+        m_firstDay = m_lastDay = 0;
         m_view.SetStatusText(0, TotalText(0));
         m_view.SetStatusText(2, m_folderPath);
         m_view.ListReset();
@@ -212,16 +217,31 @@ bool CMainWindowController::RunMessageFilter() {
         m_boxes.Show(scan.listError.empty() ? Text(res::IDS_NO_DATA_FILE) : scan.listError, MessageIcon::Stop);
         return false;
     }
+    if (newFolder) m_view.SetDateRangeText(" " + DayText(scan.firstDay) + "  To  " + DayText(scan.lastDay));
+
+    const FilterBarInputs inputs = m_view.ReadFilterBar();
+    std::uint8_t address = 0;
+    if (!ValidateFilterInputs(inputs, address, scan)) {
+        if (newFolder) {
+            StopAndReset();
+            m_total = 0;
+            m_firstDay = scan.firstDay;
+            m_lastDay = scan.lastDay;
+            m_view.ListReset();
+            m_view.ListRedraw();
+            m_view.SetStatusText(0, TotalText(0));
+        }
+        return false;
+    }
+    StopAndReset();
+    m_total = 0;
+    RegisterDayFiles(listing, *m_database);
+    m_firstDay = scan.firstDay;
+    m_lastDay = scan.lastDay;
     m_view.SetDateRangeText(" " + DayText(m_firstDay) + "  To  " + DayText(m_lastDay));
     m_view.ListReset();
     m_view.ListRedraw();
 
-    const FilterBarInputs inputs = m_view.ReadFilterBar();
-    std::uint8_t address = 0;
-    if (!ValidateFilterInputs(inputs, address)) {
-        m_view.SetStatusText(0, TotalText(0));
-        return false;
-    }
     CVyxViewerClassFactory::Instance().SetModbusAddress(address);
     m_modbusConverter = CVyxViewerClassFactory::Instance().CreateModbusMultipleConverter();
 
@@ -235,20 +255,24 @@ bool CMainWindowController::RunMessageFilter() {
     return true;
 }
 
-bool CMainWindowController::ValidateFilterInputs(const FilterBarInputs& inputs, std::uint8_t& address) {
+bool CMainWindowController::ValidateFilterInputs(const FilterBarInputs& inputs, std::uint8_t& address,
+                                                 const DataFolderScan& scan) {
     if (!ReadModbusAddress(inputs, address)) return false;
     const FCUTextCheck fcu = CheckFCUText(inputs.selection.fcuText);
     if (!fcu.valid) {
         m_boxes.Show(fcu.message, MessageIcon::Stop);
+        m_view.FocusFilterField(FilterField::Fcu);
         return false;
     }
     if (!inputs.selection.selectDateTime) return true;
-    DataFolderScan scan;
-    scan.count = 1;
-    scan.firstDay = m_firstDay;
-    scan.lastDay = m_lastDay;
     if (const int id = ValidateDateRange({inputs.selection.from, inputs.selection.to}, scan)) {
         m_boxes.Show(Text(id), MessageIcon::Stop);
+        // A start after the end points at the start; a range outside the data at the end that is outside.
+        const std::int64_t from = SecondsFromCivil(inputs.selection.from);
+        const bool fromOutside = from < scan.firstDay ||
+                                 from > static_cast<std::int64_t>(scan.lastDay) + format::kSecondsPerDay - 1;
+        m_view.FocusFilterField(id == res::IDS_START_AFTER_END || fromOutside ? FilterField::FromDate
+                                                                              : FilterField::ToDate);
         return false;
     }
     return true;

@@ -19,6 +19,7 @@
 #include "decode/RecordToParameterXferConverter.h"
 #include "filter/FilterCriteria.h"
 #include "filter/TextToFilterCriteriaConverter.h"
+#include "logdata/DataFolder.h"
 #include "logdata/RecordDatabase.h"
 
 namespace vyx {
@@ -93,9 +94,11 @@ public:
     const FCUConfigurationList& FcuInfo() const { return m_fcuInfo; }
 
 private:
-    bool RunMessageFilter();
+    // The folder opened anew empties the list even when the filter bar is refused: the list shows another
+    // folder. A filter or sort of the folder shown keeps the list on a refusal.
+    bool RunMessageFilter(bool newFolder = false);
     bool ReadModbusAddress(const FilterBarInputs& inputs, std::uint8_t& address);
-    bool ValidateFilterInputs(const FilterBarInputs& inputs, std::uint8_t& address);
+    bool ValidateFilterInputs(const FilterBarInputs& inputs, std::uint8_t& address, const DataFolderScan& scan);
     void StopAndReset();
     void StatusUpdate(int flags, const std::string& text1 = {}, const std::string& text2 = {});
     void HandleLoadFinished(std::int64_t count, std::uint32_t jobId);

@@ -30,6 +30,9 @@ struct DetailDialogContent {
     std::vector<std::vector<std::string>> rows;
 };
 
+// The filter bar's fields a refusal can point at.
+enum class FilterField { ModbusAddress, Fcu, FromDate, ToDate };
+
 class IMainWindowView {
 public:
     virtual ~IMainWindowView() = default;
@@ -50,6 +53,8 @@ public:
     virtual void SetDateTimes(const CivilDateTime& from, const CivilDateTime& to) = 0;
     virtual void SetDateRangeText(const std::string& text) = 0;
     virtual int FcuChannelIndex() = 0;
+    // Gives the keyboard focus to the field a refused input came from.
+    virtual void FocusFilterField(FilterField field) = 0;
 
     // Status bar: pane 0 record count, pane 2 folder or file; the progress bar in pane 1.
     virtual void SetStatusText(int pane, const std::string& text) = 0;

@@ -49,13 +49,13 @@ std::optional<std::uint32_t> DayStartFromFileName(std::string_view name) {
     return DayStart(year, month, day);  // nullopt for a date that does not exist
 }
 
-DataFolderScan ScanDataFolder(const std::string& folder, CRecordDatabase& database) {
-    const std::string base = WithoutTrailingSeparator(folder);
-    std::vector<std::pair<std::string, std::uint32_t>> dayFiles;
-    DataFolderScan scan;
+DataFolderListing ListDayFiles(const std::string& folder) {
+    DataFolderListing listing;
+    listing.folder = WithoutTrailingSeparator(folder);
+    DataFolderScan& scan = listing.scan;
     std::error_code ec;
-    for (auto it = std::filesystem::directory_iterator(base, ec); !ec && it != std::filesystem::directory_iterator();
-         it.increment(ec)) {
+    for (auto it = std::filesystem::directory_iterator(listing.folder, ec);
+         !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
         const std::string name = it->path().filename().string();
         const auto dayStart = DayStartFromFileName(name);
         if (!dayStart) continue;
@@ -65,18 +65,17 @@ DataFolderScan ScanDataFolder(const std::string& folder, CRecordDatabase& databa
             scan.leftOut.push_back(name);
             continue;
         }
-        dayFiles.emplace_back(name, *dayStart);
+        listing.dayFiles.emplace_back(name, *dayStart);
     }
     if (ec) {
-        scan.listError = SystemErrorText(ec.value()) + ": " + base;
-        return scan;
+        scan.listError = SystemErrorText(ec.value()) + ": " + listing.folder;
+        listing.dayFiles.clear();
+        return listing;
     }
     // The listing order of a file system is arbitrary; name order makes every scan of a folder the same.
-    std::sort(dayFiles.begin(), dayFiles.end());
+    std::sort(listing.dayFiles.begin(), listing.dayFiles.end());
     std::sort(scan.leftOut.begin(), scan.leftOut.end());
-
-    for (const auto& [name, dayStart] : dayFiles) {
-        database.AddDayFile(base + "/" + name, dayStart);
+    for (const auto& [name, dayStart] : listing.dayFiles) {
         if (scan.count == 0) {
             scan.firstDay = scan.lastDay = dayStart;
         } else {
@@ -85,7 +84,17 @@ DataFolderScan ScanDataFolder(const std::string& folder, CRecordDatabase& databa
         }
         ++scan.count;
     }
-    return scan;
+    return listing;
+}
+
+void RegisterDayFiles(const DataFolderListing& listing, CRecordDatabase& database) {
+    for (const auto& [name, dayStart] : listing.dayFiles) database.AddDayFile(listing.folder + "/" + name, dayStart);
+}
+
+DataFolderScan ScanDataFolder(const std::string& folder, CRecordDatabase& database) {
+    const DataFolderListing listing = ListDayFiles(folder);
+    RegisterDayFiles(listing, database);
+    return listing.scan;
 }
 
 std::string LeftOutNotice(const DataFolderScan& scan) {

@@ -21,6 +21,19 @@ struct DataFolderScan {
     std::string listError;  // the system's message when the folder could not be listed
 };
 
+// The day files of a folder as listed, before anything is registered: the date checks of the filter bar need
+// the first and last day, and a refused input must leave the store (and the list over it) as it was.
+struct DataFolderListing {
+    std::string folder;  // without a trailing separator
+    std::vector<std::pair<std::string, std::uint32_t>> dayFiles;  // name and day start, in name order
+    DataFolderScan scan;                                          // what registering them gives
+};
+
+// Lists the folder's day files; opens and registers nothing.
+DataFolderListing ListDayFiles(const std::string& folder);
+// Registers the listed day files with the store, which must be empty.
+void RegisterDayFiles(const DataFolderListing& listing, CRecordDatabase& database);
+
 // The notice about the entries a scan left out, or empty when there were none.
 std::string LeftOutNotice(const DataFolderScan& scan);
 

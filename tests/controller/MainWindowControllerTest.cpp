@@ -77,6 +77,8 @@ public:
     }
     void SetBusy(bool b) override { busy = b; }
     void ShowNotice(const std::string& text) override { notices.push_back(text); }
+    void FocusFilterField(FilterField field) override { focused = field; }
+    std::optional<FilterField> focused;
     std::vector<std::string> notices;
     void ListReset() override {
         listTotal = 0;
@@ -301,7 +303,7 @@ TEST_F(ControllerTest, OpeningLoadsEverythingThenSetsThePickersToTheWholeFolder)
     EXPECT_EQ(controller->PageRows(), 5);
 }
 
-TEST_F(ControllerTest, FilterRefusalsAndTheirTexts) {
+TEST_F(ControllerTest, FilterRefusalsKeepTheListAndPointAtTheField) {
     OpenMessages(data->Path());
     struct Case {
         std::string fcu;
@@ -310,17 +312,26 @@ TEST_F(ControllerTest, FilterRefusalsAndTheirTexts) {
         std::string modbus;
         std::string text;
         MessageIcon icon;
+        FilterField field;
     };
     const CivilDateTime d5{2009, 1, 5, 0, 0, 0}, d7end{2009, 1, 7, 23, 59, 59}, d8{2009, 1, 8, 0, 0, 0};
     const Case cases[] = {
-        {"12a", false, {}, {}, "240", "Please select valid FCU no.", MessageIcon::Stop},
-        {"", false, {}, {}, "240", "Please select valid FCU no.", MessageIcon::Stop},
-        {"301", false, {}, {}, "240", "FCU should be between 1 and 300.", MessageIcon::Stop},
-        {"--ALL--", true, d7end, d5, "240", "Start date can not be greater than end date.", MessageIcon::Stop},
-        {"--ALL--", true, d5, d8, "240", "Please select valid date range.", MessageIcon::Stop},
-        {"--ALL--", false, {}, {}, "253", "Please enter an integer between 0 and 252.", MessageIcon::Exclamation},
-        {"--ALL--", false, {}, {}, "x", "Please enter an integer.", MessageIcon::Exclamation},
+        {"12a", false, {}, {}, "240", "Please select valid FCU no.", MessageIcon::Stop, FilterField::Fcu},
+        {"", false, {}, {}, "240", "Please select valid FCU no.", MessageIcon::Stop, FilterField::Fcu},
+        {"301", false, {}, {}, "240", "FCU should be between 1 and 300.", MessageIcon::Stop, FilterField::Fcu},
+        {"--ALL--", true, d7end, d5, "240", "Start date can not be greater than end date.", MessageIcon::Stop,
+         FilterField::FromDate},
+        {"--ALL--", true, d5, d8, "240", "Please select valid date range.", MessageIcon::Stop, FilterField::ToDate},
+        {"--ALL--", false, {}, {}, "253", "Please enter an integer between 0 and 252.", MessageIcon::Exclamation,
+         FilterField::ModbusAddress},
+        {"--ALL--", false, {}, {}, "x", "Please enter an integer.", MessageIcon::Exclamation,
+         FilterField::ModbusAddress},
     };
+    // A refusal leaves the list of the last load as it is: its records, its count, its store.
+    const std::int64_t shown = view.listTotal;
+    const int resets = view.listResets;
+    const std::uint32_t job = controller->Database().JobId();
+    ASSERT_GT(shown, 0);
     for (const Case& c : cases) {
         boxes.shown.clear();
         view.inputs.selection.fcuText = c.fcu;
@@ -332,7 +343,14 @@ TEST_F(ControllerTest, FilterRefusalsAndTheirTexts) {
         ASSERT_EQ(boxes.shown.size(), 1u) << c.text;
         EXPECT_EQ(boxes.shown[0].text, c.text);
         EXPECT_EQ(boxes.shown[0].icon, c.icon) << c.text;
-        EXPECT_TRUE(controller->Database().IsStopFlagSet()) << "no load may start: " << c.text;
+        EXPECT_EQ(view.focused, c.field) << c.text;
+        view.focused.reset();
+        EXPECT_EQ(controller->Database().JobId(), job) << "no load may start: " << c.text;
+        EXPECT_EQ(view.listTotal, shown) << c.text;
+        EXPECT_EQ(view.listResets, resets) << c.text;
+        EXPECT_EQ(controller->Total(), shown) << c.text;
+        CRecord record;
+        EXPECT_TRUE(controller->Database().GetRecord(shown - 1, record)) << "the store was reset: " << c.text;
     }
     // With the date box unchecked the picker values are not looked at.
     boxes.shown.clear();

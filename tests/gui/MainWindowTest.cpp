@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -142,6 +143,8 @@ private slots:
         QVERIFY(gui::LoadRecoverySetting());
         recover->setChecked(false);  // as it was, for the other tests
         QVERIFY(!gui::LoadRecoverySetting());
+        m_window->activateWindow();  // the menu took the activation with it
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
     }
 
     void cleanupTestCase() { m_window.reset(); }
@@ -189,12 +192,20 @@ private slots:
             QCOMPARE(Cell(row, 6), QStringLiteral("MS_B(right)"));
             QVERIFY(Cell(row, 3).startsWith(QStringLiteral("Modbus")));
         }
-        // A refused FCU text leaves a message and starts nothing.
+        // A refused FCU text, typed and clicked, leaves a message, starts nothing, keeps the list as it was
+        // and puts the keyboard in the FCU box.
         m_boxes.shown.clear();
-        Child<QComboBox>("fcuCombo")->setEditText(QStringLiteral("301"));
+        const QString firstRow = Cell(0, 0);
+        QComboBox* fcu = Child<QComboBox>("fcuCombo");
+        fcu->lineEdit()->clear();
+        QTest::keyClicks(fcu->lineEdit(), QStringLiteral("301"));
         QTest::mouseClick(Child<QPushButton>("messageFilterButton"), Qt::LeftButton);
         QCOMPARE(m_boxes.shown.size(), std::size_t{1});
         QCOMPARE(m_boxes.shown[0].first, std::string("FCU should be between 1 and 300."));
+        QCOMPARE(m_window->Controller().Total(), total);
+        QCOMPARE(Cell(0, 0), firstRow);
+        QWidget* focused = QApplication::focusWidget();
+        QVERIFY2(fcu->hasFocus() || fcu->lineEdit()->hasFocus(), focused ? qPrintable(focused->objectName() + " " + focused->metaObject()->className()) : "none");
         Child<QComboBox>("fcuCombo")->setCurrentIndex(0);
         Child<QComboBox>("channelCombo")->setCurrentIndex(0);
         Child<QComboBox>("commandCombo")->setCurrentIndex(0);

@@ -208,6 +208,8 @@ public:
     void SetProgress(bool, int) override {}
     void SetBusy(bool b) override { busy = b; }
     void ShowNotice(const std::string& text) override { notices.push_back(text); }
+    void FocusFilterField(FilterField field) override { focused = field; }
+    std::optional<FilterField> focused;
     std::vector<std::string> notices;
     void ListReset() override { listTotal = 0; }
     void ListSetCount(std::int64_t total) override { listTotal = total; }
