@@ -51,9 +51,12 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+public:
+    // Hides the bar and gives the keyboard back to the list, as its close button does.
+    void CloseBar();
+
 private:
     void UpdatePlaceholder();
-    void CloseBar();
 
     QLineEdit* m_text = nullptr;
     QComboBox* m_mode = nullptr;

@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDialog>
 #include <QDesktopServices>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -411,17 +412,29 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
-    // Escape closes the window, as it always has, unless it cancels a running search; Enter alone does nothing
-    // here.
+    // Escape ends what is open, innermost first, and never the window itself (Exit and the close box do):
+    // it reaches here from the list, e.g. right after a detail dialog opened without taking the focus.
+    // Enter alone does nothing here.
     if (event->key() == Qt::Key_Escape) {
         if (m_findBar->IsSearching()) {
             CancelSearch();
-        } else {
-            close();
+        } else if (m_findBar->isVisible()) {
+            m_findBar->CloseBar();
+        } else if (QDialog* dialog = TopmostOpenDialog()) {
+            dialog->reject();  // as the dialog's own Escape
         }
         return;
     }
     QMainWindow::keyPressEvent(event);
+}
+
+QDialog* MainWindow::TopmostOpenDialog() const {
+    if (m_lastShownDialog && m_lastShownDialog->isVisible()) return m_lastShownDialog;
+    for (QDialog* dialog : {static_cast<QDialog*>(m_reportDialog), static_cast<QDialog*>(m_blockTransferDialog),
+                            static_cast<QDialog*>(m_modbusDialog)}) {
+        if (dialog && dialog->isVisible()) return dialog;
+    }
+    return nullptr;
 }
 
 // ---- IMainWindowView
@@ -542,10 +555,16 @@ void MainWindow::SetFcuTable(const std::vector<std::array<std::string, 3>>& rows
 }
 
 void MainWindow::FillBlockTransferDialog(const DetailDialogContent& content) { m_blockTransferDialog->Fill(content); }
-void MainWindow::ShowBlockTransferDialog() { m_blockTransferDialog->ShowInactive(); }
+void MainWindow::ShowBlockTransferDialog() {
+    m_blockTransferDialog->ShowInactive();
+    m_lastShownDialog = m_blockTransferDialog;
+}
 void MainWindow::HideBlockTransferDialog() { m_blockTransferDialog->hide(); }
 void MainWindow::FillModbusDialog(const DetailDialogContent& content) { m_modbusDialog->Fill(content); }
-void MainWindow::ShowModbusDialog() { m_modbusDialog->ShowInactive(); }
+void MainWindow::ShowModbusDialog() {
+    m_modbusDialog->ShowInactive();
+    m_lastShownDialog = m_modbusDialog;
+}
 void MainWindow::HideModbusDialog() { m_modbusDialog->hide(); }
 
 bool MainWindow::IsReportRunning() { return m_reportDialog && m_reportDialog->IsRunning(); }
@@ -562,6 +581,7 @@ void MainWindow::ReportSelectSerial(std::int64_t srNo) {
 // ---- reports
 
 void MainWindow::ShowMessageReportDialog() {
+    m_lastShownDialog = m_reportDialog;
     m_reportDialog->show();
     m_reportDialog->raise();
     m_reportDialog->activateWindow();

@@ -3,6 +3,7 @@
 // events to the controller and shows what the controller tells it.
 
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -14,6 +15,7 @@
 #include "controller/RecordSearch.h"
 
 class QAction;
+class QDialog;
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
@@ -105,6 +107,8 @@ private:
     void SetBusy(bool busy) override;
     void ShowNotice(const std::string& text) override;
     void FocusFilterField(FilterField field) override;
+    // The detail or report dialog Escape in the main window closes: the one shown last, while it is open.
+    QDialog* TopmostOpenDialog() const;
     void ListReset() override;
     void ListSetCount(std::int64_t total) override;
     void ListRedraw() override;
@@ -188,6 +192,7 @@ private:
     QProgressBar* m_progress = nullptr;
     QAction* m_recoverAction = nullptr;
     NoticeBar* m_notice = nullptr;
+    QPointer<QDialog> m_lastShownDialog;  // the detail or report dialog shown last
     QAction* m_messagesReport = nullptr;
     QAction* m_fcuReport = nullptr;
     QMenu* m_editMenu = nullptr;

@@ -256,10 +256,21 @@ private slots:
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Paramter Block Transfer Command Decoding"));
         QCOMPARE(dialog->RecordNumberText(), QString::number(serial + 1));
         QVERIFY(m_window->isVisible());
-        // Escape closes it and ends the details.
+        // Escape closes it and ends the details, typed in the dialog or in the list (which kept the focus,
+        // since the dialog opened without taking it); Escape with nothing open leaves the window as it is.
         QTest::keyClick(dialog, Qt::Key_Escape);
         QVERIFY(!dialog->isVisible());
         QVERIFY(!m_window->Controller().DetailsActive());
+        Page()->setFocus();
+        QTest::keyClick(Page(), Qt::Key_Return);
+        QTest::qWait(50);
+        QVERIFY(dialog->isVisible());
+        QTest::keyClick(Page(), Qt::Key_Escape);
+        QVERIFY(!dialog->isVisible());
+        QVERIFY(!m_window->Controller().DetailsActive());
+        QTest::keyClick(Page(), Qt::Key_Escape);
+        QTest::qWait(50);
+        QVERIFY(m_window->isVisible());
     }
 
     void fcuModeWithChannelFilter() {
