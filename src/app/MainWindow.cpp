@@ -264,7 +264,10 @@ void MainWindow::BuildFilterBars() {
     m_modbusAddress->setObjectName("modbusAddress");
     m_modbusAddress->setAlignment(Qt::AlignRight);
     m_modbusAddress->setMaximumWidth(60);
-    m_messageFilterButton = new QPushButton(QStringLiteral("&Filter !"), m_messageBar);
+    // Alt+F opens the File menu, as in every desktop program: the button gives up its mnemonic for F5.
+    m_messageFilterButton = new QPushButton(QStringLiteral("Filter !"), m_messageBar);
+    m_messageFilterButton->setShortcut(QKeySequence(Qt::Key_F5));
+    m_messageFilterButton->setToolTip(QStringLiteral("Filter ! (F5)"));
     m_messageFilterButton->setObjectName("messageFilterButton");
     connect(m_messageFilterButton, &QPushButton::clicked, this, [this] { m_controller->OnMessageFilter(); });
 
@@ -305,7 +308,9 @@ void MainWindow::BuildFilterBars() {
     m_fcuBar = new QGroupBox(QStringLiteral("Filter Criteria"), this);
     m_fcuBar->setObjectName("fcuFilterBar");
     m_fcuChannelCombo->setParent(m_fcuBar);
-    m_fcuFilterButton = new QPushButton(QStringLiteral("&Filter !"), m_fcuBar);
+    m_fcuFilterButton = new QPushButton(QStringLiteral("Filter !"), m_fcuBar);
+    m_fcuFilterButton->setShortcut(QKeySequence(Qt::Key_F5));
+    m_fcuFilterButton->setToolTip(QStringLiteral("Filter ! (F5)"));
     m_fcuFilterButton->setObjectName("fcuFilterButton");
     connect(m_fcuFilterButton, &QPushButton::clicked, this, [this] { m_controller->OnFcuFilter(); });
     auto* fcuRow = new QHBoxLayout(m_fcuBar);

@@ -1,6 +1,8 @@
 #include "app/QtMessageBoxes.h"
 
+#include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 
 namespace vyx::gui {
 namespace {
@@ -15,18 +17,30 @@ QMessageBox::Icon ToQt(MessageIcon icon) {
     return QMessageBox::NoIcon;
 }
 
+// Runs the box and gives the keyboard back to the widget that had it (usually the list), which the toolkit
+// leaves to the window otherwise.
+int RunKeepingFocus(QMessageBox& box) {
+    const QPointer<QWidget> focused = QApplication::focusWidget();
+    const int answer = box.exec();
+    if (focused && focused->isVisible()) {
+        focused->activateWindow();
+        focused->setFocus(Qt::OtherFocusReason);
+    }
+    return answer;
+}
+
 }  // namespace
 
 void QtMessageBoxes::Show(const std::string& text, MessageIcon icon) {
     QMessageBox box(ToQt(icon), QString::fromLatin1(kApplicationName), QString::fromStdString(text), QMessageBox::Ok,
                     m_parent);
-    box.exec();
+    RunKeepingFocus(box);
 }
 
 MessageAnswer QtMessageBoxes::Ask(const std::string& text, MessageIcon icon) {
     QMessageBox box(ToQt(icon), QString::fromLatin1(kApplicationName), QString::fromStdString(text),
                     QMessageBox::Yes | QMessageBox::No, m_parent);
-    return box.exec() == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+    return RunKeepingFocus(box) == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
 }
 
 }  // namespace vyx::gui

@@ -17,11 +17,13 @@
 #include <QTableView>
 #include <QStandardPaths>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include "app/DetailDialogs.h"
 #include "app/MainWindow.h"
 #include "app/NoticeBar.h"
+#include "app/QtMessageBoxes.h"
 #include "app/RecentFolders.h"
 #include "decode/RecordTextLine.h"
 #include "filter/CommandList.h"
@@ -209,6 +211,33 @@ private slots:
         Child<QComboBox>("fcuCombo")->setCurrentIndex(0);
         Child<QComboBox>("channelCombo")->setCurrentIndex(0);
         Child<QComboBox>("commandCombo")->setCurrentIndex(0);
+    }
+
+    // Alt+F opens File (the filter buttons gave up their mnemonic), F5 filters, and a message box gives the
+    // keyboard back to the list it took it from.
+    void keyboardAltFOpensFileF5FiltersAndBoxesGiveTheFocusBack() {
+        QMenu* file = m_window->menuBar()->actions().at(0)->menu();
+        QTest::keyClick(m_window.get(), Qt::Key_F, Qt::AltModifier);
+        QTRY_VERIFY(file->isVisible());
+        QTest::keyClick(file, Qt::Key_Escape);
+        QTRY_VERIFY(!file->isVisible());
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+
+        const std::uint32_t job = m_window->Controller().Database().JobId();
+        Page()->setFocus();
+        QTest::keyClick(Page(), Qt::Key_F5);
+        QVERIFY(WaitForLoad());
+        QVERIFY(m_window->Controller().Database().JobId() != job);
+
+        gui::QtMessageBoxes boxes(m_window.get());
+        Page()->setFocus();
+        QVERIFY(Page()->hasFocus());
+        QTimer::singleShot(200, [] {
+            if (QWidget* box = QApplication::activeModalWidget()) QTest::keyClick(box, Qt::Key_Return);
+        });
+        boxes.Show("A box", MessageIcon::Information);
+        QTRY_VERIFY(Page()->hasFocus());
     }
 
     void dateTimeHeaderSortsAscendingThenDescending() {
