@@ -82,5 +82,8 @@ private:
 // Deletes a file; a missing file is no error. Returns false on any other failure.
 bool DeleteFile(const std::string& path);
 bool FileExists(const std::string& path);
+// The file a chain of links ends at (the path itself when it is no link), also when that file does not exist
+// yet: writing to the name creates it there.
+std::string LinkTarget(std::string path);
 
 }  // namespace vyx

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <optional>
 
+#include "platform/File.h"
+
 namespace vyx {
 namespace {
 
@@ -37,20 +39,6 @@ fs::path Canonical(const fs::path& path) {
     return ec ? path.lexically_normal() : result;
 }
 
-// The name's own links followed to their end, dangling ones too: creating the file creates the target.
-fs::path FollowLinks(fs::path path, bool& viaLink) {
-    constexpr int kMaxLinks = 40;  // the kernel's own limit for one name
-    for (int hop = 0; hop < kMaxLinks; ++hop) {
-        std::error_code ec;
-        if (!fs::is_symlink(fs::symlink_status(path, ec))) break;
-        const fs::path target = fs::read_symlink(path, ec);
-        if (ec) break;
-        viaLink = true;
-        path = target.is_absolute() ? target : Canonical(path.parent_path()) / target;
-    }
-    return path;
-}
-
 // Both canonical: compared by whole name parts, so "/data2/x" is not within "/data".
 bool IsWithin(const fs::path& path, const fs::path& folder) {
     const auto [inFolder, inPath] = std::mismatch(folder.begin(), folder.end(), path.begin(), path.end());
@@ -71,8 +59,10 @@ bool FolderHoldsFile(const fs::path& folder, FileId file) {
 OutputPlace PlaceOfOutput(const std::string& output, const std::string& folder) {
     if (output.empty() || folder.empty()) return OutputPlace::Outside;
     const fs::path folderPath = Canonical(Absolute(folder));
-    bool viaLink = false;
-    const fs::path resolved = Canonical(FollowLinks(Absolute(output), viaLink));
+    const fs::path named = Absolute(output);
+    const fs::path target = LinkTarget(named.string());
+    const bool viaLink = target != named;
+    const fs::path resolved = Canonical(target);
     const OutputPlace inside = viaLink ? OutputPlace::LinkIntoFolder : OutputPlace::InsideFolder;
     if (IsWithin(resolved, folderPath)) return inside;
 

@@ -9,6 +9,7 @@
 #include <random>
 #include <utility>
 
+#include "platform/File.h"
 #include "platform/FileError.h"
 
 namespace vyx {
@@ -20,25 +21,6 @@ std::string RandomSuffix() {
     std::string suffix(6, 'x');
     for (char& c : suffix) c = kLetters[random() % (sizeof kLetters - 1)];
     return suffix;
-}
-
-// The file a chain of links ends at (the path itself when it is no link), also when that file does not
-// exist yet.
-std::string LinkTarget(std::string path) {
-    for (int depth = 0; depth < 16; ++depth) {
-        struct stat st {};
-        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-        std::string target(4096, '\0');
-        const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
-        if (n <= 0) return path;
-        target.resize(static_cast<std::size_t>(n));
-        if (target.front() != '/') {
-            const std::size_t slash = path.find_last_of('/');
-            target = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + target;
-        }
-        path = std::move(target);
-    }
-    return path;
 }
 
 }  // namespace
