@@ -1,9 +1,9 @@
 #include "controller/RecordMatcher.h"
 
 #include <algorithm>
-#include <charconv>
 
 #include "decode/FormatRecord.h"
+#include "decode/RecordColumns.h"
 
 namespace vyx {
 namespace {
@@ -91,22 +91,11 @@ bool CRecordMatcher::Matches(std::int64_t serial, const CRecord& record, std::st
     }
     if (m_text.find(kColumnSeparator) != std::string::npos) return false;
     scratch.clear();
-    char number[24];
-    const auto end = std::to_chars(number, number + sizeof number, serial + 1).ptr;
-    scratch.append(number, end);
     const CFormatRecord format(&record);
-    scratch += kColumnSeparator;
-    format.AppendDateTime(scratch);
-    scratch += kColumnSeparator;
-    format.AppendMessageContent(scratch);
-    scratch += kColumnSeparator;
-    format.AppendMessageMode(scratch);
-    scratch += kColumnSeparator;
-    format.AppendSource(scratch);
-    scratch += kColumnSeparator;
-    format.AppendFCU(scratch);
-    scratch += kColumnSeparator;
-    format.AppendChannel(scratch);
+    for (RecordColumn column : kAllRecordColumns) {
+        if (column != RecordColumn::SrNo) scratch += kColumnSeparator;
+        AppendRecordColumnText(format, column, serial + 1, scratch);
+    }
     if (!m_matchCase) FoldCase(scratch);
     return std::string_view(scratch).find(m_text) != std::string_view::npos;
 }

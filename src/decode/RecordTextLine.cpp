@@ -1,6 +1,7 @@
 #include "decode/RecordTextLine.h"
 
 #include "decode/FormatRecord.h"
+#include "decode/RecordColumns.h"
 #include "platform/File.h"
 #include "platform/TextEncoding.h"
 
@@ -8,19 +9,11 @@ namespace vyx {
 
 std::string RecordTextLine(const CRecord& record, std::int64_t lineNumber) {
     const CFormatRecord format(&record);
-    std::string line = std::to_string(lineNumber);
-    line += ',';
-    line += format.FormatDateTime();
-    line += ',';
-    line += format.FormatMessageContent();
-    line += ',';
-    line += format.FormatMessageMode();
-    line += ',';
-    line += format.FormatSource();
-    line += ',';
-    line += format.FormatFCU();
-    line += ',';
-    line += format.FormatChannel();
+    std::string line;
+    for (RecordColumn column : kAllRecordColumns) {
+        if (column != RecordColumn::SrNo) line += ',';
+        AppendRecordColumnText(format, column, lineNumber, line);
+    }
     line += "\r\n";
     return line;
 }

@@ -2,9 +2,9 @@
 // sheets per workbook, part files beyond that; the sheet names count on across the workbooks.
 
 #include <array>
-#include <charconv>
 #include <memory>
 
+#include "decode/RecordColumns.h"
 #include "report/MessageLogWriter.h"
 #include "report/ReportFile.h"
 #include "report/ReportWorkbook.h"
@@ -13,12 +13,10 @@
 namespace vyx {
 namespace {
 
-constexpr std::array<double, 7> kColumnWidths = {16, 23, 60, 22, 22, 11, 10};
-
-std::array<WorkbookColumn, 7> MessageLogColumns() {
-    std::array<WorkbookColumn, 7> columns{};
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-        columns[i] = {res::LoadString(res::IDS_SRNO + static_cast<int>(i)), kColumnWidths[i]};
+std::array<WorkbookColumn, kRecordColumnCount> MessageLogColumns() {
+    std::array<WorkbookColumn, kRecordColumnCount> columns{};
+    for (const RecordColumnInfo& info : RecordColumns()) {
+        columns[static_cast<std::size_t>(info.column)] = {RecordColumnLabel(info.column), info.workbookWidth};
     }
     return columns;
 }
@@ -96,15 +94,11 @@ void CMessageLogWriter::WriteWorkbook() {
             }
 
             ReadRecord(n);
-            for (std::string& cell : cells) cell.clear();
-            char digits[24];
-            cells[0].assign(digits, std::to_chars(digits, digits + sizeof digits, n).ptr);
-            m_format.AppendDateTime(cells[1]);
-            m_format.AppendMessageContent(cells[2]);
-            m_format.AppendMessageMode(cells[3]);
-            m_format.AppendSource(cells[4]);
-            m_format.AppendFCU(cells[5]);
-            m_format.AppendChannel(cells[6]);
+            for (RecordColumn column : kAllRecordColumns) {
+                std::string& cell = cells[static_cast<std::size_t>(column)];
+                cell.clear();
+                AppendRecordColumnText(m_format, column, n, cell);
+            }
             for (std::size_t c = 0; c < cells.size(); ++c) {
                 workbook->WriteText(static_cast<std::uint32_t>(used), static_cast<std::uint16_t>(c), cells[c]);
             }

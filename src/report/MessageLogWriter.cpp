@@ -1,8 +1,8 @@
 #include "report/MessageLogWriter.h"
 
-#include <charconv>
 #include <ctime>
 
+#include "decode/RecordColumns.h"
 #include "logdata/FrameReading.h"
 #include "report/ReportFile.h"
 #include "report/ReportHtml.h"
@@ -13,12 +13,6 @@ namespace {
 
 constexpr std::int64_t kLargeRunStep = 1000;
 constexpr std::int64_t kSmallRunStep = 200;
-
-void AppendNumber(std::string& out, std::int64_t n) {
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
-    out.append(digits, end);
-}
 
 }  // namespace
 
@@ -101,8 +95,8 @@ void CMessageLogWriter::Finished(bool failed) {
 
 // Every label is followed by a comma, the last one too.
 void CMessageLogWriter::AppendCsvHeader(std::string& out) const {
-    for (int id = res::IDS_SRNO; id <= res::IDS_CHANNEL; ++id) {
-        out += res::LoadString(id);
+    for (RecordColumn column : kAllRecordColumns) {
+        out += RecordColumnLabel(column);
         out += ',';
     }
     out += "\r\n";
@@ -110,19 +104,10 @@ void CMessageLogWriter::AppendCsvHeader(std::string& out) const {
 
 // No quoting: a text with a comma in it shifts the fields after it, as the report always did.
 void CMessageLogWriter::AppendCsvLine(std::string& out, std::int64_t n) const {
-    AppendNumber(out, n);
-    out += ',';
-    m_format.AppendDateTime(out);
-    out += ',';
-    m_format.AppendMessageContent(out);
-    out += ',';
-    m_format.AppendMessageMode(out);
-    out += ',';
-    m_format.AppendSource(out);
-    out += ',';
-    m_format.AppendFCU(out);
-    out += ',';
-    m_format.AppendChannel(out);
+    for (RecordColumn column : kAllRecordColumns) {
+        if (column != RecordColumn::SrNo) out += ',';
+        AppendRecordColumnText(m_format, column, n, out);
+    }
     out += "\r\n";
 }
 
@@ -186,27 +171,11 @@ void CMessageLogWriter::WriteCsv() {
 
 void CMessageLogWriter::AppendHtmlRow(std::string& out, std::int64_t n) const {
     html::AppendRowStart(out, "1");
-    html::AppendCellStart(out, "right");
-    AppendNumber(out, n);
-    html::AppendCellEnd(out);
-    html::AppendCellStart(out, "left");
-    m_format.AppendDateTime(out);
-    html::AppendCellEnd(out);
-    html::AppendCellStart(out, "left");
-    m_format.AppendMessageContent(out);
-    html::AppendCellEnd(out);
-    html::AppendCellStart(out, "left");
-    m_format.AppendMessageMode(out);
-    html::AppendCellEnd(out);
-    html::AppendCellStart(out, "left");
-    m_format.AppendSource(out);
-    html::AppendCellEnd(out);
-    html::AppendCellStart(out, "left");
-    m_format.AppendFCU(out);
-    html::AppendCellEnd(out);
-    html::AppendCellStart(out, "left");
-    m_format.AppendChannel(out);
-    html::AppendCellEnd(out);
+    for (const RecordColumnInfo& info : RecordColumns()) {
+        html::AppendCellStart(out, info.alignRight ? "right" : "left");
+        AppendRecordColumnText(m_format, info.column, n, out);
+        html::AppendCellEnd(out);
+    }
     html::AppendRowEnd(out);
 }
 
@@ -233,9 +202,9 @@ void CMessageLogWriter::WriteHtml() {
         // This page's table line has always kept both percent signs.
         html::AppendTableStart(out, "100%%");
         html::AppendHeaderRowStart(out);
-        static constexpr int kWidths[] = {5, 23, 25, 15, 15, 7, 10};
-        for (int i = 0; i < 7; ++i) {
-            html::AppendHeaderCell(out, kWidths[i], i == 0 ? "right" : "left", res::LoadString(res::IDS_SRNO + i));
+        for (const RecordColumnInfo& info : RecordColumns()) {
+            html::AppendHeaderCell(out, info.pageWidthPercent, info.alignRight ? "right" : "left",
+                                   RecordColumnLabel(info.column));
         }
         html::AppendHeaderRowEnd(out);
         file.PieceDone();
