@@ -9,7 +9,7 @@
 #include "decode/DetailRows.h"
 #include "decode/FCUParse.h"
 #include "decode/RecordToParameterXferConverter.h"
-#include "decode/VyxViewerClassFactory.h"
+#include "decode/RecordToModbusMultipleConverter.h"
 #include "logdata/DataFolder.h"
 
 namespace vyx::cli {
@@ -27,8 +27,9 @@ void Run(const DetailOptions& options) {
     const CRecord record = runner.ReadRecord(result, srNo);
     const CRecordToParameterXferConverter blockTransfer(
         CFCUParse().ReadFCUConfigurationList(FCUInformationFilePath(options.load.folder)));
-    const auto modbus = CVyxViewerClassFactory::Instance().CreateModbusMultipleConverter();
-    const DetailRows rows = BuildDetailRows(record, blockTransfer, *modbus);
+    // The address the load ran with, as the viewer's detail dialogs use it.
+    const CRecordToModbusMultipleConverter modbus(runner.Database().Settings().modbusBaseAddress);
+    const DetailRows rows = BuildDetailRows(record, blockTransfer, modbus);
     std::printf("Record No. %lld\n", static_cast<long long>(srNo));
     const std::string text = FormatDetailRows(rows);
     WriteStandardOutput(text.data(), text.size());

@@ -162,10 +162,10 @@ LoadResult CLoadRunner::Run() {
     }
     const FCUConfigurationList configuration = CFCUParse().ReadFCUConfigurationList(fcuFile);
     const CTextToFilterCriteriaConverter converter(configuration);
-    CVyxViewerClassFactory::Instance().SetModbusAddress(address);
+    const std::uint8_t loadAddress = ModbusAddressForLoad(address);
     m_database.SetRecovery(m_options.recover);
-    PrepareAndStartLoad(m_database, m_filters, BuildFilterList(selection, configuration, converter), range, address,
-                        OrderFromText(m_options.order));
+    PrepareAndStartLoad(m_database, m_filters, BuildFilterList(selection, configuration, converter, loadAddress),
+                        range, loadAddress, OrderFromText(m_options.order));
     // A signal stops the worker as a new load would; the run then unwinds and its folder goes.
     WaitUnlessInterrupted([this] { return m_workerEnded.load(); },
                           [this] {

@@ -8,7 +8,7 @@ CVyxViewerClassFactory& CVyxViewerClassFactory::Instance() {
 }
 
 void CVyxViewerClassFactory::SetModbusAddress(std::uint8_t address) {
-    m_nModbusAddress.store(address, std::memory_order_release);
+    m_modbusAddress.store(address, std::memory_order_release);
 }
 
 std::unique_ptr<CRecordToModbusMultipleConverter> CVyxViewerClassFactory::CreateModbusMultipleConverter() const {
@@ -17,6 +17,12 @@ std::unique_ptr<CRecordToModbusMultipleConverter> CVyxViewerClassFactory::Create
 
 std::unique_ptr<CParse> CVyxViewerClassFactory::CreateParse() const {
     return std::make_unique<CParse>(GetModbusAddress());
+}
+
+std::uint8_t ModbusAddressForLoad(std::uint8_t typedAddress) {
+    CVyxViewerClassFactory& factory = CVyxViewerClassFactory::Instance();
+    factory.SetModbusAddress(typedAddress);
+    return factory.GetModbusAddress();
 }
 
 }  // namespace vyx

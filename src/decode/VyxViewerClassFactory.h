@@ -27,10 +27,15 @@ public:
     virtual std::unique_ptr<CParse> CreateParse() const;
     virtual ~CVyxViewerClassFactory() = default;
 
-    std::uint8_t GetModbusAddress() const { return m_nModbusAddress.load(std::memory_order_acquire); }
+    std::uint8_t GetModbusAddress() const { return m_modbusAddress.load(std::memory_order_acquire); }
 
 private:
-    std::atomic<std::uint8_t> m_nModbusAddress{kDefaultModbusBaseAddress};
+    std::atomic<std::uint8_t> m_modbusAddress{kDefaultModbusBaseAddress};
 };
+
+// Sets the process-wide address the filter bar gives a new load and reads it back once: the filters, the
+// worker, the record fetch and the detail converters of that load all take this value, never the holder
+// again, so no part of one load can use another address.
+std::uint8_t ModbusAddressForLoad(std::uint8_t typedAddress);
 
 }  // namespace vyx

@@ -81,7 +81,7 @@ std::string CheckModbusAddressText(const std::string& text, std::uint8_t& addres
 }
 
 FilterList BuildFilterList(const FilterBarSelection& selection, const FCUConfigurationList& configuration,
-                           const CTextToFilterCriteriaConverter& converter) {
+                           const CTextToFilterCriteriaConverter& converter, std::uint8_t modbusBaseAddress) {
     FilterList list;
     if (selection.channelIndex == 1) list.push_back(std::make_unique<CFilterChannel>(kChannelA));
     if (selection.channelIndex == 2) list.push_back(std::make_unique<CFilterChannel>(kChannelB));
@@ -92,13 +92,13 @@ FilterList BuildFilterList(const FilterBarSelection& selection, const FCUConfigu
     const int k = selection.commandIndex;
 
     if (k == 0) {
-        if (oneFCU) list.push_back(std::make_unique<CFilterFCUAddress>(fcu, configuration));
+        if (oneFCU) list.push_back(std::make_unique<CFilterFCUAddress>(fcu, configuration, modbusBaseAddress));
     } else if (k >= 1 && k <= 12) {
-        if (oneFCU) list.push_back(std::make_unique<CFilterCommandnFCUAddress>(kCommandOfEntry[k], fcu));
-        else list.push_back(std::make_unique<CFilterCommand>(kCommandOfEntry[k]));
+        if (oneFCU) list.push_back(std::make_unique<CFilterCommandnFCUAddress>(kCommandOfEntry[k], fcu, modbusBaseAddress));
+        else list.push_back(std::make_unique<CFilterCommand>(kCommandOfEntry[k], modbusBaseAddress));
     } else if (k >= 13 && k <= 18) {
         list.push_back(std::make_unique<CFilterMessage>(kModeOfEntry[k - 13]));
-        if (oneFCU) list.push_back(std::make_unique<CFilterFCUAddress>(fcu, configuration));
+        if (oneFCU) list.push_back(std::make_unique<CFilterFCUAddress>(fcu, configuration, modbusBaseAddress));
     } else if (k >= kFirstConvertedCommandIndex && k < kCommandListSize) {
         const auto& ids = CommandListStringIds();
         if (auto filter = converter.Convert(res::LoadString(ids[static_cast<std::size_t>(k)]), fcu)) {

@@ -36,9 +36,10 @@ FCUTextCheck CheckFCUText(const std::string& text);
 std::string CheckModbusAddressText(const std::string& text, std::uint8_t& address);
 
 // Builds the filter list of a selection, in its fixed order: channel, command (or message or converted
-// status/alarm), FCU address, date/time. The FCU text must have passed CheckFCUText.
+// status/alarm), FCU address, date/time. The FCU text must have passed CheckFCUText. The filters expand
+// Modbus write-multiple requests with the base address of the load they are for.
 FilterList BuildFilterList(const FilterBarSelection& selection, const FCUConfigurationList& configuration,
-                           const CTextToFilterCriteriaConverter& converter);
+                           const CTextToFilterCriteriaConverter& converter, std::uint8_t modbusBaseAddress);
 
 
 }  // namespace vyx

@@ -2,7 +2,6 @@
 
 #include "decode/RecordToModbusMultipleConverter.h"
 #include "decode/RecordToParameterXferConverter.h"
-#include "decode/VyxViewerClassFactory.h"
 #include "filter/PacketWalk.h"
 
 namespace vyx {
@@ -15,18 +14,17 @@ bool IsModbusMultiple(const CRecord& record) {
 // Calls visit(mapping) for the items of a Modbus write-multiple record, expanded with the base address the
 // load runs with, until it returns true.
 template <typename Visit>
-bool AnyModbusItem(const CRecord& record, Visit visit) {
-    return ForEachModbusMultipleItem(record.MessageBytes(), record.m_nDatabaseType,
-                                     CVyxViewerClassFactory::Instance().GetModbusAddress(),
+bool AnyModbusItem(const CRecord& record, std::uint8_t baseAddress, Visit visit) {
+    return ForEachModbusMultipleItem(record.MessageBytes(), record.m_nDatabaseType, baseAddress,
                                      [&](int, const ModbusMapping& item) { return visit(item); });
 }
 
 // Walks the items of a write-multiple request: matches when one item passes the test and no item is a
 // system-wide command (such an item rejects the whole request, wherever it stands).
 template <typename ItemTest>
-bool WalkModbusItems(const CRecord& record, ItemTest test) {
+bool WalkModbusItems(const CRecord& record, std::uint8_t baseAddress, ItemTest test) {
     bool matched = false;
-    const bool refused = AnyModbusItem(record, [&](const ModbusMapping& item) {
+    const bool refused = AnyModbusItem(record, baseAddress, [&](const ModbusMapping& item) {
         if (IsSystemWideCommand(item.command)) return true;
         if (!matched && test(item)) matched = true;
         return false;
@@ -38,14 +36,12 @@ bool WalkModbusItems(const CRecord& record, ItemTest test) {
 
 bool IsSystemWideCommand(std::int32_t command) {
     switch (command) {
-    case kCmdGlobalESDTrigger:
-    case kCmdChangeMaster:
-    case kCmdSystemReconfiguration:
-    case kCmdAlarmAccept:
-    case kCmdStartFCUDataUpload:
-        return true;
-    default:
-        return false;
+        case kCmdGlobalESDTrigger:
+        case kCmdChangeMaster:
+        case kCmdSystemReconfiguration:
+        case kCmdAlarmAccept:
+        case kCmdStartFCUDataUpload: return true;
+        default: return false;
     }
 }
 
@@ -82,9 +78,13 @@ CFilterCriteria::HeadAnswer CFilterFCUAddress::TestHead(const CRecordHead& head)
     return KeepIf(m_nFCU == 0);
 }
 
-int CFilterChannel::Test(const CRecord& record) const { return record.m_nChannel == m_nChannel ? 1 : 0; }
+int CFilterChannel::Test(const CRecord& record) const {
+    return record.m_nChannel == m_nChannel ? 1 : 0;
+}
 
-int CFilterMessage::Test(const CRecord& record) const { return record.m_nMessageMode == m_nMessageMode ? 1 : 0; }
+int CFilterMessage::Test(const CRecord& record) const {
+    return record.m_nMessageMode == m_nMessageMode ? 1 : 0;
+}
 
 int CFilterDateTime::Test(const CRecord& record) const {
     return (m_nStart <= record.m_nTime && record.m_nTime <= m_nEnd) ? 1 : 0;
@@ -92,16 +92,20 @@ int CFilterDateTime::Test(const CRecord& record) const {
 
 int CFilterCommand::Test(const CRecord& record) const {
     if (IsModbusMultiple(record)) {
-        return AnyModbusItem(record, [this](const ModbusMapping& item) { return item.command == m_nCommand; }) ? 1 : 0;
+        return AnyModbusItem(record, m_modbusBaseAddress,
+                             [this](const ModbusMapping& item) { return item.command == m_nCommand; })
+                   ? 1
+                   : 0;
     }
     return (record.m_nCommand != kCmdNone && record.m_nCommand == m_nCommand) ? 1 : 0;
 }
 
 int CFilterCommandnFCUAddress::Test(const CRecord& record) const {
     if (IsModbusMultiple(record)) {
-        return WalkModbusItems(record, [this](const ModbusMapping& item) {
-                   return item.command == m_nCommand && static_cast<std::int16_t>(item.fcu) == m_nFCU;
-               })
+        return WalkModbusItems(record, m_modbusBaseAddress,
+                               [this](const ModbusMapping& item) {
+                                   return item.command == m_nCommand && static_cast<std::int16_t>(item.fcu) == m_nFCU;
+                               })
                    ? 1
                    : 0;
     }
@@ -111,8 +115,11 @@ int CFilterCommandnFCUAddress::Test(const CRecord& record) const {
                : 0;
 }
 
-CFilterFCUAddress::CFilterFCUAddress(std::int32_t fcu, const FCUConfigurationList& configuration)
-    : m_nFCU(fcu), m_fcuInfo(configuration),
+CFilterFCUAddress::CFilterFCUAddress(std::int32_t fcu, const FCUConfigurationList& configuration,
+                                     std::uint8_t modbusBaseAddress)
+    : m_nFCU(fcu),
+      m_modbusBaseAddress(modbusBaseAddress),
+      m_fcuInfo(configuration),
       m_pConverter(std::make_unique<CRecordToParameterXferConverter>(m_fcuInfo)) {}
 
 CFilterFCUAddress::~CFilterFCUAddress() = default;
@@ -122,10 +129,9 @@ int CFilterFCUAddress::Test(const CRecord& record) const {
         return HasFCUPacketFor(*m_pConverter, record, m_nFCU) ? 1 : 0;
     }
     if (IsModbusMultiple(record)) {
-        return WalkModbusItems(record,
-                               [this](const ModbusMapping& item) {
-                                   return static_cast<std::int16_t>(item.fcu) == m_nFCU;
-                               })
+        return WalkModbusItems(
+                   record, m_modbusBaseAddress,
+                   [this](const ModbusMapping& item) { return static_cast<std::int16_t>(item.fcu) == m_nFCU; })
                    ? 1
                    : 0;
     }

@@ -49,22 +49,26 @@ private:
 };
 
 // A command, to any FCU. A Modbus write-multiple record matches when any of its items carries the command.
+// The filters that expand write-multiple requests carry the Modbus base address of the load they serve.
 class CFilterCommand : public CFilterCriteria {
 public:
-    explicit CFilterCommand(std::int32_t command) : m_nCommand(command) {}
+    CFilterCommand(std::int32_t command, std::uint8_t modbusBaseAddress)
+        : m_nCommand(command), m_modbusBaseAddress(modbusBaseAddress) {}
     int Test(const CRecord& record) const override;
     HeadAnswer TestHead(const CRecordHead& head) const override;
     std::int32_t Command() const { return m_nCommand; }
 
 private:
     std::int32_t m_nCommand;
+    std::uint8_t m_modbusBaseAddress;
 };
 
 // A command to one FCU. A Modbus write-multiple record matches when one of its items carries the command
 // for the FCU and none of its items is a system-wide command.
 class CFilterCommandnFCUAddress : public CFilterCriteria {
 public:
-    CFilterCommandnFCUAddress(std::int32_t command, std::int32_t fcu) : m_nCommand(command), m_nFCU(fcu) {}
+    CFilterCommandnFCUAddress(std::int32_t command, std::int32_t fcu, std::uint8_t modbusBaseAddress)
+        : m_nCommand(command), m_nFCU(fcu), m_modbusBaseAddress(modbusBaseAddress) {}
     int Test(const CRecord& record) const override;
     HeadAnswer TestHead(const CRecordHead& head) const override;
     std::int32_t Command() const { return m_nCommand; }
@@ -73,13 +77,14 @@ public:
 private:
     std::int32_t m_nCommand;
     std::int32_t m_nFCU;
+    std::uint8_t m_modbusBaseAddress;
 };
 
 // Anything addressed to one FCU: the record's FCU, an FCU packet of a block transfer, or an item of a
 // Modbus write-multiple request.
 class CFilterFCUAddress : public CFilterCriteria {
 public:
-    CFilterFCUAddress(std::int32_t fcu, const FCUConfigurationList& configuration);
+    CFilterFCUAddress(std::int32_t fcu, const FCUConfigurationList& configuration, std::uint8_t modbusBaseAddress);
     ~CFilterFCUAddress() override;
     int Test(const CRecord& record) const override;
     HeadAnswer TestHead(const CRecordHead& head) const override;
@@ -87,6 +92,7 @@ public:
 
 private:
     std::int32_t m_nFCU;
+    std::uint8_t m_modbusBaseAddress;
     FCUConfigurationList m_fcuInfo;
     std::unique_ptr<CRecordToParameterXferConverter> m_pConverter;
 };

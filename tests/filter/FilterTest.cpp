@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "decode/VyxViewerClassFactory.h"
 #include "filter/CommandList.h"
 #include "filter/FilterBar.h"
 #include "filter/ParameterBlockXferFilters.h"
@@ -60,37 +59,36 @@ FCUConfigurationList Configuration() {
     return {CFCUExtended(0, 0, 5, 1), CFCUExtended(0, 0, 7, 1), CFCUExtended(1, 4, 9, 1)};
 }
 
-class FilterTest : public ::testing::Test {
-protected:
-    void SetUp() override { CVyxViewerClassFactory::Instance().SetModbusAddress(240); }
-};
+// The Modbus base address a load runs with; the filters carry it.
+constexpr std::uint8_t kAddress = 240;
+
+class FilterTest : public ::testing::Test {};
 
 TEST_F(FilterTest, ModbusMultipleWalksAndTheSystemWideStop) {
     // Open FCUs 3, 4, 5 (registers 3198..3200).
     const CRecord opens = ModbusMultiple(16, 3198, 3);
     ASSERT_EQ(opens.m_bMultipleFCU, 1);
-    EXPECT_EQ(CFilterCommandnFCUAddress(kCmdOpen, 5).Test(opens), 1);
-    EXPECT_EQ(CFilterCommandnFCUAddress(kCmdOpen, 6).Test(opens), 0);
-    EXPECT_EQ(CFilterCommandnFCUAddress(kCmdClose, 5).Test(opens), 0);
-    EXPECT_EQ(CFilterFCUAddress(5, Configuration()).Test(opens), 1);
-    EXPECT_EQ(CFilterFCUAddress(2, Configuration()).Test(opens), 0);
-    EXPECT_EQ(CFilterCommand(kCmdOpen).Test(opens), 1);
-    EXPECT_EQ(CFilterCommand(kCmdStop).Test(opens), 0);
+    EXPECT_EQ(CFilterCommandnFCUAddress(kCmdOpen, 5, kAddress).Test(opens), 1);
+    EXPECT_EQ(CFilterCommandnFCUAddress(kCmdOpen, 6, kAddress).Test(opens), 0);
+    EXPECT_EQ(CFilterCommandnFCUAddress(kCmdClose, 5, kAddress).Test(opens), 0);
+    EXPECT_EQ(CFilterFCUAddress(5, Configuration(), kAddress).Test(opens), 1);
+    EXPECT_EQ(CFilterFCUAddress(2, Configuration(), kAddress).Test(opens), 0);
+    EXPECT_EQ(CFilterCommand(kCmdOpen, kAddress).Test(opens), 1);
+    EXPECT_EQ(CFilterCommand(kCmdStop, kAddress).Test(opens), 0);
 
     // Registers 5, 6, 7 hold Alarm accept and Global ESD Trigger: system-wide items reject the whole request
     // for the FCU filters, whatever else it names.
     const CRecord withSystem = ModbusMultiple(16, 3, 4);  // 3, 4, 5, 6
-    EXPECT_EQ(CFilterCommand(kCmdGlobalESDTrigger).Test(withSystem), 1);
-    EXPECT_EQ(CFilterCommandnFCUAddress(kCmdGlobalESDTrigger, 0).Test(withSystem), 0);
-    EXPECT_EQ(CFilterFCUAddress(0, Configuration()).Test(withSystem), 0);
+    EXPECT_EQ(CFilterCommand(kCmdGlobalESDTrigger, kAddress).Test(withSystem), 1);
+    EXPECT_EQ(CFilterCommandnFCUAddress(kCmdGlobalESDTrigger, 0, kAddress).Test(withSystem), 0);
+    EXPECT_EQ(CFilterFCUAddress(0, Configuration(), kAddress).Test(withSystem), 0);
 
     // Slave 241 shifts the FCUs by 60: the same request now names 63..65.
     const CRecord shifted = ModbusMultiple(16, 3198, 3, 241);
-    EXPECT_EQ(CFilterCommandnFCUAddress(kCmdOpen, 65).Test(shifted), 1);
-    EXPECT_EQ(CFilterCommandnFCUAddress(kCmdOpen, 5).Test(shifted), 0);
+    EXPECT_EQ(CFilterCommandnFCUAddress(kCmdOpen, 65, kAddress).Test(shifted), 1);
+    EXPECT_EQ(CFilterCommandnFCUAddress(kCmdOpen, 5, kAddress).Test(shifted), 0);
     // The filters expand with the address the load runs with.
-    CVyxViewerClassFactory::Instance().SetModbusAddress(241);
-    EXPECT_EQ(CFilterCommandnFCUAddress(kCmdOpen, 5).Test(shifted), 1);
+    EXPECT_EQ(CFilterCommandnFCUAddress(kCmdOpen, 5, 241).Test(shifted), 1);
 }
 
 TEST_F(FilterTest, SingleRecordCommandAndFcu) {
@@ -99,16 +97,16 @@ TEST_F(FilterTest, SingleRecordCommandAndFcu) {
     r.m_nCommand = kCmdESD;
     r.m_nFCU = 12;
     r.m_bFCUValid = 1;
-    EXPECT_EQ(CFilterCommand(kCmdESD).Test(r), 1);
-    EXPECT_EQ(CFilterCommandnFCUAddress(kCmdESD, 12).Test(r), 1);
+    EXPECT_EQ(CFilterCommand(kCmdESD, kAddress).Test(r), 1);
+    EXPECT_EQ(CFilterCommandnFCUAddress(kCmdESD, 12, kAddress).Test(r), 1);
     r.m_bFCUValid = 0;  // the command filter with FCU needs a valid FCU; the FCU filter does not look
-    EXPECT_EQ(CFilterCommandnFCUAddress(kCmdESD, 12).Test(r), 0);
-    EXPECT_EQ(CFilterFCUAddress(12, {}).Test(r), 1);
+    EXPECT_EQ(CFilterCommandnFCUAddress(kCmdESD, 12, kAddress).Test(r), 0);
+    EXPECT_EQ(CFilterFCUAddress(12, {}, kAddress).Test(r), 1);
     r.m_nCommand = kCmdNone;
-    EXPECT_EQ(CFilterCommand(kCmdNone).Test(r), 0);  // 19 means no command, never a match
+    EXPECT_EQ(CFilterCommand(kCmdNone, kAddress).Test(r), 0);  // 19 means no command, never a match
     // A multiple-FCU record of another mode carries no command.
     r.m_bMultipleFCU = 1;
-    EXPECT_EQ(CFilterCommand(kCmdOpen).Test(r), 0);
+    EXPECT_EQ(CFilterCommand(kCmdOpen, kAddress).Test(r), 0);
 }
 
 TEST_F(FilterTest, ChannelMessageAndDateTime) {
@@ -143,8 +141,8 @@ TEST_F(FilterTest, StatusAndAlarmFiltersOnBlockTransfers) {
     EXPECT_EQ(CFilterAllStatusAndAlarmData(5, config).Test(record), 1);
     EXPECT_EQ(CFilterAllStatusAndAlarmData(6, config).Test(record), 0);
     EXPECT_EQ(CFilterAllStatusAndAlarmData(0, config).Test(record), 1);
-    EXPECT_EQ(CFilterFCUAddress(5, config).Test(record), 1);
-    EXPECT_EQ(CFilterFCUAddress(8, config).Test(record), 0);
+    EXPECT_EQ(CFilterFCUAddress(5, config, kAddress).Test(record), 1);
+    EXPECT_EQ(CFilterFCUAddress(8, config, kAddress).Test(record), 0);
     // All FCUs: a position alone is no status or alarm.
     const CRecord positionOnly = BlockTransfer(FcuPacket(5, {{32, 200}}));
     EXPECT_EQ(CFilterAllStatusAndAlarmData(0, config).Test(positionOnly), 0);
@@ -220,35 +218,35 @@ TEST_F(FilterTest, FilterListOrderAndContents) {
     const auto config = Configuration();
     const CTextToFilterCriteriaConverter converter(config);
 
-    auto list = BuildFilterList(Selection(2, "--ALL--", "--ALL--"), config, converter);
+    auto list = BuildFilterList(Selection(2, "--ALL--", "--ALL--"), config, converter, kDefaultModbusBaseAddress);
     ASSERT_EQ(list.size(), 1u);
     EXPECT_EQ(dynamic_cast<CFilterChannel&>(*list[0]).Channel(), 1);
 
-    list = BuildFilterList(Selection(0, "Open", "12"), config, converter);
+    list = BuildFilterList(Selection(0, "Open", "12"), config, converter, kDefaultModbusBaseAddress);
     ASSERT_EQ(list.size(), 1u);
     auto& open = dynamic_cast<CFilterCommandnFCUAddress&>(*list[0]);
     EXPECT_EQ(open.Command(), kCmdOpen);
     EXPECT_EQ(open.FCU(), 12);
 
-    list = BuildFilterList(Selection(1, "Modbus", " 12 "), config, converter);
+    list = BuildFilterList(Selection(1, "Modbus", " 12 "), config, converter, kDefaultModbusBaseAddress);
     ASSERT_EQ(list.size(), 3u);
     EXPECT_EQ(dynamic_cast<CFilterChannel&>(*list[0]).Channel(), 0);
     EXPECT_EQ(dynamic_cast<CFilterMessage&>(*list[1]).MessageMode(), kModeModbus);
     EXPECT_EQ(dynamic_cast<CFilterFCUAddress&>(*list[2]).FCU(), 12);
 
-    list = BuildFilterList(Selection(0, "Analogue Output", "--ALL--"), config, converter);
+    list = BuildFilterList(Selection(0, "Analogue Output", "--ALL--"), config, converter, kDefaultModbusBaseAddress);
     ASSERT_EQ(list.size(), 1u);
     EXPECT_EQ(dynamic_cast<CFilterCommand&>(*list[0]).Command(), 11);
 
-    list = BuildFilterList(Selection(0, "Motor running", "  --ALL--  "), config, converter);
+    list = BuildFilterList(Selection(0, "Motor running", "  --ALL--  "), config, converter, kDefaultModbusBaseAddress);
     ASSERT_EQ(list.size(), 1u);
     EXPECT_EQ(dynamic_cast<CFilterStatusData&>(*list[0]).FCU(), 0);
 
-    list = BuildFilterList(Selection(0, "Masterstation - Loop short circuit", "5"), config, converter);
+    list = BuildFilterList(Selection(0, "Masterstation - Loop short circuit", "5"), config, converter, kDefaultModbusBaseAddress);
     ASSERT_EQ(list.size(), 1u);  // the FCU goes nowhere: no separate FCU filter
     EXPECT_NE(dynamic_cast<CFilterLoopFaultData*>(list[0].get()), nullptr);
 
-    list = BuildFilterList(Selection(0, "Startup Sequence", "--ALL--"), config, converter);
+    list = BuildFilterList(Selection(0, "Startup Sequence", "--ALL--"), config, converter, kDefaultModbusBaseAddress);
     ASSERT_EQ(list.size(), 1u);
     EXPECT_EQ(dynamic_cast<CFilterMessage&>(*list[0]).MessageMode(), kModeStartupSequence);
 
@@ -256,7 +254,7 @@ TEST_F(FilterTest, FilterListOrderAndContents) {
     dated.selectDateTime = true;
     dated.from = {2009, 1, 5, 10, 0, 0};
     dated.to = {2009, 1, 6, 9, 0, 0};
-    list = BuildFilterList(dated, config, converter);
+    list = BuildFilterList(dated, config, converter, kDefaultModbusBaseAddress);
     ASSERT_EQ(list.size(), 1u);
     auto& window = dynamic_cast<CFilterDateTime&>(*list[0]);
     EXPECT_EQ(window.Start(), static_cast<std::uint32_t>(SecondsFromCivil(dated.from)));
@@ -264,7 +262,7 @@ TEST_F(FilterTest, FilterListOrderAndContents) {
 
     dated = Selection(2, "Close", "7");
     dated.selectDateTime = true;
-    list = BuildFilterList(dated, config, converter);
+    list = BuildFilterList(dated, config, converter, kDefaultModbusBaseAddress);
     ASSERT_EQ(list.size(), 3u);  // channel, command with FCU, date/time last
     EXPECT_NE(dynamic_cast<CFilterDateTime*>(list[2].get()), nullptr);
 }

@@ -77,7 +77,7 @@ protected:
         request.order = order;
         if (selection.selectDateTime) request.range = DateTimeRange{selection.from, selection.to};
         const auto result =
-            RunLoadSequence(database, filters, BuildFilterList(selection, *config, converter), request);
+            RunLoadSequence(database, filters, BuildFilterList(selection, *config, converter, kDefaultModbusBaseAddress), request);
         EXPECT_TRUE(result.started);
         database.WaitForLoad();
         EXPECT_FALSE(catcher.failed);
@@ -90,7 +90,7 @@ protected:
 
     static std::size_t CountPassing(const FilterBarSelection& selection) {
         const CTextToFilterCriteriaConverter converter(*config);
-        const FilterList filters = BuildFilterList(selection, *config, converter);
+        const FilterList filters = BuildFilterList(selection, *config, converter, kDefaultModbusBaseAddress);
         std::size_t n = 0;
         for (const CRecord& r : AllRecords()) n += PassesAll(filters, r) ? 1 : 0;
         return n;

@@ -106,7 +106,7 @@ TEST_F(HeadAnswer, EveryFilterOfTheFilterBarAgreesWithItsTest) {
                 selection.fcuText = fcu;
                 // The channel filter is the same for every command: sweep it with one.
                 if (channel != 0 && command != 1) continue;
-                for (const auto& filter : BuildFilterList(selection, *config, converter)) {
+                for (const auto& filter : BuildFilterList(selection, *config, converter, kDefaultModbusBaseAddress)) {
                     judged += CheckAgainstTest(*filter, std::string(texts[static_cast<std::size_t>(command)]) +
                                                             " / FCU " + fcu + " / channel " + std::to_string(channel));
                 }
@@ -119,12 +119,12 @@ TEST_F(HeadAnswer, EveryFilterOfTheFilterBarAgreesWithItsTest) {
 
 TEST_F(HeadAnswer, FilterForFCUZeroKeepsRecordsWithoutAnFCU) {
     // Set-time and start-up records carry no FCU (theirs is 0); any other FCU never matches them.
-    EXPECT_GT(CheckAgainstTest(CFilterFCUAddress(0, *config), "FCU 0"), 0);
-    EXPECT_GT(CheckAgainstTest(CFilterFCUAddress(7, *config), "FCU 7"), 0);
+    EXPECT_GT(CheckAgainstTest(CFilterFCUAddress(0, *config, kDefaultModbusBaseAddress), "FCU 0"), 0);
+    EXPECT_GT(CheckAgainstTest(CFilterFCUAddress(7, *config, kDefaultModbusBaseAddress), "FCU 7"), 0);
     CRecordHead setTime;
     setTime.m_nMessageMode = kModeSetTime;
-    EXPECT_EQ(CFilterFCUAddress(0, *config).TestHead(setTime), CFilterCriteria::HeadAnswer::Keep);
-    EXPECT_EQ(CFilterFCUAddress(7, *config).TestHead(setTime), CFilterCriteria::HeadAnswer::Drop);
+    EXPECT_EQ(CFilterFCUAddress(0, *config, kDefaultModbusBaseAddress).TestHead(setTime), CFilterCriteria::HeadAnswer::Keep);
+    EXPECT_EQ(CFilterFCUAddress(7, *config, kDefaultModbusBaseAddress).TestHead(setTime), CFilterCriteria::HeadAnswer::Drop);
 }
 
 TEST_F(HeadAnswer, DateFilterIsJudgedByTimeAloneWithBothEndsIncluded) {

@@ -109,7 +109,7 @@ TEST_F(ReadOnlyDataFolder, TheViewersFlowsLoadsAndReportsNeverWriteIt) {
     }
     window.inputs.selection = {};
     window.inputs.modbusAddressText = "16";
-    for (int sort : {1, 2, 0}) loaded([&] { ASSERT_TRUE(controller.OnSortRequest(sort)); });
+    for (LoadOrder sort : {LoadOrder::Ascending, LoadOrder::Descending, LoadOrder::Stored}) loaded([&] { ASSERT_TRUE(controller.OnSortRequest(sort)); });
     window.inputs.modbusAddressText = "240";
     loaded([&] { controller.OnMessageFilter(); });
     ASSERT_EQ(window.listTotal, m_summary.records);
@@ -172,7 +172,7 @@ TEST_F(ReadOnlyDataFolder, LoadsInEveryOrderWithFiltersNeverWriteIt) {
             watchdog.Arm("a filtered load", 60s);
             recorder.Clear();
             const auto result =
-                RunLoadSequence(database, filterList, BuildFilterList(selection, configuration, converter), request);
+                RunLoadSequence(database, filterList, BuildFilterList(selection, configuration, converter, kDefaultModbusBaseAddress), request);
             ASSERT_TRUE(result.started);
             database.WaitForLoad();
             const auto all = recorder.All();
