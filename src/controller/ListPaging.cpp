@@ -315,7 +315,7 @@ void CListPaging::HeaderClick(int column) {
     if (column != 1) return;
     SortRequest request;
     request.oldState = m_nSortState;
-    request.newState = (m_nSortState + 1) % 3;
+    request.newState = NextSortState(m_nSortState);
     request.accept = 1;
     // The new state is in place while the owner decides: a reload started from there reads it.
     m_nSortState = request.newState;

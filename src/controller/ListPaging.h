@@ -71,7 +71,7 @@ public:
     bool RefillAllowed() const { return m_bRefillAllowed; }
     bool SyncAllowed() const { return m_bSyncAllowed; }
     std::int32_t Scale() const { return m_nScale; }
-    int SortState() const { return m_nSortState; }
+    LoadOrder SortState() const { return m_nSortState; }
 
     // The modelled view.
     std::int32_t ItemCount() const { return m_nItemCount; }
@@ -117,7 +117,7 @@ private:
     bool m_bRefillAllowed = true;
     bool m_bSyncAllowed = true;
     std::int32_t m_nScale = 1;
-    int m_nSortState = kSortAsStored;
+    LoadOrder m_nSortState = LoadOrder::Stored;
 
     std::int32_t m_nItemCount = 0;
     std::int32_t m_nTopIndex = 0;

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "logdata/LoadSettings.h"
+
 namespace vyx {
 
 // Messages between the main window and the record list. The numbers are kept so traces stay comparable.
@@ -24,16 +26,10 @@ enum ListKey : int {
     kListKeyDown = 40,
 };
 
-// Sort states of the Date-Time column; they double as the load order.
-enum ListSortState : int {
-    kSortAsStored = 0,
-    kSortAscendingTime = 1,
-    kSortDescendingTime = 2,
-};
-
+// The sort state of the Date-Time column is the load order: one type for both.
 struct SortRequest {
-    int oldState = kSortAsStored;
-    int newState = kSortAsStored;
+    LoadOrder oldState = LoadOrder::Stored;
+    LoadOrder newState = LoadOrder::Stored;
     int accept = 1;  // the owner sets it to 0 to refuse; the list then keeps its old state
 };
 

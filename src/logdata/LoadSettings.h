@@ -9,12 +9,23 @@
 
 namespace vyx {
 
-// The record list's sort state, unchanged: 0 as stored, 1 ascending time, 2 descending time.
+// The order of a load, which is also the record list's sort state of its Date-Time column: 0 as stored,
+// 1 ascending time, 2 descending time.
 enum class LoadOrder : std::int32_t {
     Stored = 0,
     Ascending = 1,
     Descending = 2,
 };
+
+// A click on the Date-Time header: as stored, then ascending, then descending, then as stored again.
+constexpr LoadOrder NextSortState(LoadOrder order) {
+    switch (order) {
+        case LoadOrder::Stored: return LoadOrder::Ascending;
+        case LoadOrder::Ascending: return LoadOrder::Descending;
+        case LoadOrder::Descending: break;
+    }
+    return LoadOrder::Stored;
+}
 
 // Which day files a load reads: the chosen range widened by a day on each side. Both 0 when no range is
 // chosen.

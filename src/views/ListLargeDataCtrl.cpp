@@ -282,11 +282,11 @@ void CListLargeDataCtrl::ApplySelection() {
 
 void CListLargeDataCtrl::ApplySortMark() {
     QHeaderView* header = m_view->horizontalHeader();
-    const int state = m_paging.SortState();
-    header->setSortIndicatorShown(state != kSortAsStored);
+    const LoadOrder state = m_paging.SortState();
+    header->setSortIndicatorShown(state != LoadOrder::Stored);
     // QHeaderView draws its up mark for Qt::DescendingOrder: ascending time shows the up mark.
-    header->setSortIndicator(state == kSortAsStored ? -1 : 1,
-                             state == kSortAscendingTime ? Qt::DescendingOrder : Qt::AscendingOrder);
+    header->setSortIndicator(state == LoadOrder::Stored ? -1 : 1,
+                             state == LoadOrder::Ascending ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 
 }  // namespace vyx

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -31,7 +32,7 @@ public:
 
     const CListPaging* paging = nullptr;
     bool refuse = false;
-    int stateSeenDuringRequest = -1;
+    std::optional<LoadOrder> stateSeenDuringRequest;
     std::vector<int> pageRows, keys;
     std::vector<SortRequest> requests;
     std::vector<std::int32_t> clicks, doubleClicks;
@@ -304,20 +305,20 @@ TEST(ListPaging, DateTimeHeaderCyclesTheSortStateAndTheOwnerMayRefuse) {
     CListPaging& p = list.paging;
     p.HeaderClick(2);
     EXPECT_TRUE(list.listener.requests.empty());
-    std::vector<int> states;
+    std::vector<LoadOrder> states;
     for (int i = 0; i < 3; ++i) {
         p.HeaderClick(1);
         states.push_back(p.SortState());
         EXPECT_EQ(list.listener.stateSeenDuringRequest, p.SortState());  // a reload from there reads it
     }
-    EXPECT_EQ(states, (std::vector<int>{1, 2, 0}));
-    EXPECT_EQ(list.listener.requests[1].oldState, 1);
-    EXPECT_EQ(list.listener.requests[1].newState, 2);
+    EXPECT_EQ(states, (std::vector<LoadOrder>{LoadOrder::Ascending, LoadOrder::Descending, LoadOrder::Stored}));
+    EXPECT_EQ(list.listener.requests[1].oldState, LoadOrder::Ascending);
+    EXPECT_EQ(list.listener.requests[1].newState, LoadOrder::Descending);
 
     list.listener.refuse = true;
     p.HeaderClick(1);
-    EXPECT_EQ(p.SortState(), 0);
-    EXPECT_EQ(list.listener.stateSeenDuringRequest, 1);
+    EXPECT_EQ(p.SortState(), LoadOrder::Stored);
+    EXPECT_EQ(list.listener.stateSeenDuringRequest, LoadOrder::Ascending);
 }
 
 TEST(ListPaging, ResetEmptiesThePageAndCountsBringTheDataBack) {

@@ -57,7 +57,7 @@ struct Window {
 
 struct DiskFullCase {
     const char* name;
-    int sortState;
+    LoadOrder sortState;
     const char* pathPart;  // writes to files whose name holds this fail
     int error;
 };
@@ -114,7 +114,7 @@ TEST_P(DiskFullThroughTheWindow, TheMessageThenAnEmptyListThenAWholeLoadOnceTher
         [&](const std::string& path, std::size_t) { return path.find(c.pathPart) == std::string::npos ? 0 : c.error; });
     w.plain.boxes.clear();
     w.Loaded([&] {
-        if (c.sortState == 0) {
+        if (c.sortState == LoadOrder::Stored) {
             w.controller.OnMessageFilter();
         } else {
             ASSERT_TRUE(w.controller.OnSortRequest(c.sortState));
@@ -145,12 +145,12 @@ TEST_P(DiskFullThroughTheWindow, TheMessageThenAnEmptyListThenAWholeLoadOnceTher
 }
 
 INSTANTIATE_TEST_SUITE_P(Writes, DiskFullThroughTheWindow,
-                         ::testing::Values(DiskFullCase{"IndexInStoredOrder", 0, "_filter", ENOSPC},
-                                           DiskFullCase{"FirstRunAscending", 1, "temp_1.dat", ENOSPC},
-                                           DiskFullCase{"SecondRunDescending", 2, "temp_2.dat", ENOSPC},
-                                           DiskFullCase{"IndexDuringTheMerge", 1, "_filter", ENOSPC},
-                                           DiskFullCase{"QuotaDuringTheMerge", 2, "_filter", EDQUOT},
-                                           DiskFullCase{"InvalidRecordLog", 0, "InvalidRecordLogFile.csv", ENOSPC}),
+                         ::testing::Values(DiskFullCase{"IndexInStoredOrder", LoadOrder::Stored, "_filter", ENOSPC},
+                                           DiskFullCase{"FirstRunAscending", LoadOrder::Ascending, "temp_1.dat", ENOSPC},
+                                           DiskFullCase{"SecondRunDescending", LoadOrder::Descending, "temp_2.dat", ENOSPC},
+                                           DiskFullCase{"IndexDuringTheMerge", LoadOrder::Ascending, "_filter", ENOSPC},
+                                           DiskFullCase{"QuotaDuringTheMerge", LoadOrder::Descending, "_filter", EDQUOT},
+                                           DiskFullCase{"InvalidRecordLog", LoadOrder::Stored, "InvalidRecordLogFile.csv", ENOSPC}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // ---- day files that change while they are loaded

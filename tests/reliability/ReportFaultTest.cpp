@@ -243,7 +243,7 @@ TEST_P(ReportDuringAFailingLoad, TheReportFinishesAndTheNextLoadWorks) {
     // While the report holds the day files, nothing may reload the store.
     window.boxes.clear();
     controller.OnMessageFilter();
-    EXPECT_FALSE(controller.OnSortRequest(1));
+    EXPECT_FALSE(controller.OnSortRequest(LoadOrder::Ascending));
     window.nextChoice = FolderChoice{data.Path(), true};
     controller.OnSelectFolder();
     EXPECT_EQ(Texts(window.boxes),
