@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         VYX_FUZZ_CHECK(fcu.m_nChannel == 0 || fcu.m_nChannel == 1);
         VYX_FUZZ_CHECK(fcu.m_nType >= 0 && fcu.m_nType <= 14);
         VYX_FUZZ_CHECK(fcu.m_nNumber >= 1);
-        present += fcu.m_bConfigured ? 1 : 0;
+        present += fcu.m_configured ? 1 : 0;
     }
     VYX_FUZZ_CHECK(all.size() == present);
 

@@ -26,9 +26,9 @@ class CFCUExtended : public CFCU {
 public:
     CFCUExtended() = default;
     CFCUExtended(std::int32_t channel, std::int32_t type, std::int16_t number, std::int32_t configured)
-        : CFCU(channel, type, number), m_bConfigured(configured) {}
+        : CFCU(channel, type, number), m_configured(configured) {}
 
-    std::int32_t m_bConfigured = 0;  // 1 for tag 1 (present), 0 for tag 2 (configured only)
+    std::int32_t m_configured = 0;  // 1 for tag 1 (present), 0 for tag 2 (configured only)
 };
 
 // Present FCUs, in display order.

@@ -34,7 +34,7 @@ void CReportGenerator::Start(const CReportCriteria& criteria) {
     // hold the new run at its first record for good.
     Resume();
     m_nJobId = NewJobId();
-    m_bBusy.store(true);
+    m_busy.store(true);
     m_worker = std::thread(&CReportGenerator::Run, this, criteria, std::move(reader), m_options);
 }
 
@@ -51,13 +51,13 @@ void CReportGenerator::Run(CReportCriteria criteria, CReportRecordReader reader,
         } catch (...) {
         }
     }
-    m_bBusy.store(false);
+    m_busy.store(false);
 }
 
 void CReportGenerator::Stop() {
     {
         std::lock_guard lock(m_stateMutex);
-        if (!m_bBusy.load()) {
+        if (!m_busy.load()) {
             // Nothing to stop, but a pause requested meanwhile must not outlive the run.
             Resume();
             return;

@@ -55,7 +55,7 @@ public:
 
     // True while a worker exists that has not ended: also while it opens its output, when IsRunning is
     // still false. The store must not be reset or reloaded while this is true.
-    bool IsBusy() const { return m_bBusy.load(); }
+    bool IsBusy() const { return m_busy.load(); }
     // Waits until the worker has ended by itself (for callers without an event loop).
     void Wait();
     // The generation of the run started last (0 before the first).
@@ -87,7 +87,7 @@ private:
 
     std::atomic<std::int32_t> m_bRunning{0};
     std::atomic<std::int32_t> m_bPaused{0};
-    std::atomic<bool> m_bBusy{false};
+    std::atomic<bool> m_busy{false};
 
     // A stop that arrives while the worker is still opening its output must not be undone when the worker
     // then begins to write.

@@ -142,10 +142,10 @@ TEST(FCUParse, TagsDecideTheLists) {
     const FCUConfigurationList configuration = CFCUParse::ParseFCUConfigurationList(file);
     ASSERT_EQ(configuration.size(), 2u);
     EXPECT_EQ(configuration[0].m_nNumber, 1);
-    EXPECT_EQ(configuration[0].m_bConfigured, 1);
+    EXPECT_EQ(configuration[0].m_configured, 1);
     EXPECT_EQ(configuration[0].m_nType, 4);
     EXPECT_EQ(configuration[1].m_nNumber, 2);
-    EXPECT_EQ(configuration[1].m_bConfigured, 0);
+    EXPECT_EQ(configuration[1].m_configured, 0);
     EXPECT_EQ(configuration[1].m_nType, 3);
 }
 
