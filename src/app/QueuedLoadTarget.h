@@ -1,18 +1,19 @@
 #pragma once
-// Delivers the loading worker's notifications to the main window's thread as queued calls: the worker never
-// waits for the window, and a notification for a window that has gone is dropped.
+// Delivers the loading worker's notifications to the main window's thread: the worker never waits for the
+// window, a notification for a window that has gone is dropped, and so is one of a load that is no longer the
+// current one when it arrives.
 //
 // Record counts are coalesced: a fast load announces a count every 1000 records, thousands a second, and
 // each one makes the list fetch its page again. While one count is on its way to the window, later counts of
 // the same load only replace the number it will carry, so the window gets the newest count without a queue of
 // stale ones, and keeps time to paint and to answer the user.
 
-#include <QObject>
-#include <QPointer>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
 
+#include "app/QueuedDelivery.h"
 #include "platform/LoadNotification.h"
 
 namespace vyx::gui {
@@ -20,8 +21,12 @@ namespace vyx::gui {
 class QueuedLoadTarget : public ILoadNotificationTarget {
 public:
     using Handler = std::function<void(const LoadNotification&)>;
-    QueuedLoadTarget(QObject* receiver, Handler handler)
-        : m_receiver(receiver), m_handler(std::move(handler)), m_pending(std::make_shared<Pending>()) {}
+    using IsCurrent = std::function<bool(std::uint32_t jobId)>;
+    QueuedLoadTarget(QObject* receiver, IsCurrent isCurrent, Handler handler)
+        : m_delivery(receiver),
+          m_isCurrent(std::move(isCurrent)),
+          m_handler(std::move(handler)),
+          m_pending(std::make_shared<Pending>()) {}
 
     void Post(LoadNotification notification) override {
         if (notification.message == UM_LOAD_PROGRESS) {
@@ -32,23 +37,20 @@ public:
                 if (queued) return;
                 m_pending->queued = true;
             }
-            QMetaObject::invokeMethod(
-                m_receiver.data(),
-                [handler = m_handler, pending = m_pending] {
-                    LoadNotification latest;
-                    {
-                        std::lock_guard lock(pending->mutex);
-                        latest = pending->latest;
-                        pending->queued = false;
-                    }
-                    handler(latest);
-                },
-                Qt::QueuedConnection);
+            m_delivery.Post([isCurrent = m_isCurrent, handler = m_handler, pending = m_pending] {
+                LoadNotification latest;
+                {
+                    std::lock_guard lock(pending->mutex);
+                    latest = pending->latest;
+                    pending->queued = false;
+                }
+                if (isCurrent(latest.jobId)) handler(latest);
+            });
             return;
         }
-        QMetaObject::invokeMethod(
-            m_receiver.data(), [handler = m_handler, n = std::move(notification)] { handler(n); },
-            Qt::QueuedConnection);
+        const std::uint32_t jobId = notification.jobId;
+        m_delivery.PostForJob([isCurrent = m_isCurrent, jobId] { return isCurrent(jobId); },
+                              [handler = m_handler, n = std::move(notification)] { handler(n); });
     }
 
 private:
@@ -57,7 +59,8 @@ private:
         bool queued = false;
         LoadNotification latest;
     };
-    QPointer<QObject> m_receiver;
+    QueuedDelivery m_delivery;
+    IsCurrent m_isCurrent;
     Handler m_handler;
     std::shared_ptr<Pending> m_pending;
 };

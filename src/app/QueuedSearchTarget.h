@@ -1,11 +1,10 @@
 #pragma once
-// Delivers a search's notifications to the main window's thread as queued calls: the search never waits for
-// the window, and a notification for a window that has gone is dropped.
+// Hands a search's notifications to the main window's thread; those of a search that was stopped or
+// replaced are dropped on arrival.
 
-#include <QObject>
-#include <QPointer>
 #include <functional>
 
+#include "app/QueuedDelivery.h"
 #include "controller/RecordSearch.h"
 
 namespace vyx::gui {
@@ -13,16 +12,18 @@ namespace vyx::gui {
 class QueuedSearchTarget : public ISearchTarget {
 public:
     using Handler = std::function<void(const SearchNotification&)>;
-    QueuedSearchTarget(QObject* receiver, Handler handler) : m_receiver(receiver), m_handler(std::move(handler)) {}
+    using IsCurrent = std::function<bool(const SearchNotification&)>;
+    QueuedSearchTarget(QObject* receiver, IsCurrent isCurrent, Handler handler)
+        : m_delivery(receiver), m_isCurrent(std::move(isCurrent)), m_handler(std::move(handler)) {}
 
     void Post(SearchNotification notification) override {
-        QMetaObject::invokeMethod(
-            m_receiver.data(), [handler = m_handler, n = std::move(notification)] { handler(n); },
-            Qt::QueuedConnection);
+        m_delivery.PostForJob([isCurrent = m_isCurrent, n = notification] { return isCurrent(n); },
+                              [handler = m_handler, n = std::move(notification)] { handler(n); });
     }
 
 private:
-    QPointer<QObject> m_receiver;
+    QueuedDelivery m_delivery;
+    IsCurrent m_isCurrent;
     Handler m_handler;
 };
 

@@ -19,16 +19,17 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/QueuedDelivery.h"
 #include "report/ReportGenerator.h"
 #include "res/StringTable.h"
 
 namespace vyx::gui {
 
-// Delivers the report worker's calls to the dialog's thread as queued calls; a call for a dialog that has gone
-// is dropped. The worker never waits for the dialog.
+// Delivers the report worker's calls to the dialog's thread; a call for a dialog that has gone is dropped.
+// The worker never waits for the dialog.
 class QueuedReportReceiver : public IReportGenerationMsgRcvr {
 public:
-    explicit QueuedReportReceiver(ReportCriteriaDlg* dialog) : m_dialog(dialog) {}
+    explicit QueuedReportReceiver(ReportCriteriaDlg* dialog) : m_dialog(dialog), m_delivery(dialog) {}
     std::int32_t OnStarted(std::int32_t, std::int32_t) override { return Post([](ReportCriteriaDlg& d) { d.OnStarted(); }); }
     std::int32_t OnProgress(std::int32_t, std::int32_t) override {
         return Post([](ReportCriteriaDlg& d) { d.OnProgress(); });
@@ -47,12 +48,11 @@ public:
 private:
     template <typename Call>
     std::int32_t Post(Call call) {
-        const QPointer<ReportCriteriaDlg> dialog = m_dialog;
-        const bool posted = QMetaObject::invokeMethod(
-            m_dialog.data(), [dialog, call] { if (dialog) call(*dialog); }, Qt::QueuedConnection);
-        return posted ? 1 : 0;
+        // The delivery runs the call only while the dialog exists.
+        return m_delivery.Post([dialog = m_dialog, call] { call(*dialog); }) ? 1 : 0;
     }
     QPointer<ReportCriteriaDlg> m_dialog;
+    QueuedDelivery m_delivery;
 };
 
 ReportFileChooser DefaultReportFileChooser() {
