@@ -2,26 +2,20 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QComboBox>
-#include <QDateEdit>
 #include <QDialog>
 #include <QDesktopServices>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QTimeEdit>
 #include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -33,6 +27,7 @@
 #include "app/BannerWidget.h"
 #include "app/ColumnWidths.h"
 #include "app/DetailDialogs.h"
+#include "app/FilterBars.h"
 #include "app/FindBar.h"
 #include "app/FolderDialog.h"
 #include "app/GoToDialogs.h"
@@ -44,39 +39,26 @@
 #include "app/QueuedSearchTarget.h"
 #include "app/ReportDialogs.h"
 #include "controller/RecordCopyText.h"
-#include "controller/SearchOutcomeText.h"
-#include "decode/FormatRecord.h"
-#include "filter/CommandList.h"
+#include "decode/RecordColumns.h"
 #include "logdata/TimeValue.h"
 #include "platform/FileError.h"
 #include "report/FCULogReport.h"
 #include "report/ReportGenerator.h"
 #include "res/StringTable.h"
 #include "views/ListLargeDataCtrl.h"
-#include "views/NumericComboBox.h"
 
 namespace vyx::gui {
 namespace {
 
 QString Load(int id) { return QString::fromStdString(std::string(res::LoadString(id))); }
 
-QDate ToQDate(const CivilDateTime& t) { return QDate(t.year, t.month, t.day); }
-QTime ToQTime(const CivilDateTime& t) { return QTime(t.hour, t.minute, t.second); }
-
-CivilDateTime FromQt(const QDate& date, const QTime& time) {
-    CivilDateTime t;
-    t.year = date.year();
-    t.month = date.month();
-    t.day = date.day();
-    t.hour = time.hour();
-    t.minute = time.minute();
-    t.second = time.second();
-    return t;
+QList<int> RecordListWidths() {
+    QList<int> widths;
+    for (const RecordColumnInfo& info : RecordColumns()) widths << info.listWidth;
+    return widths;
 }
 
-const QList<int> kRecordColumnWidths = {50, 150, 350, 150, 120, 50, 75};
 const QList<int> kFcuColumnWidths = {75, 250, 150};
-
 
 }  // namespace
 
@@ -87,12 +69,13 @@ MainWindow::MainWindow(const std::string& tempFolder, QWidget* parent)
     m_activeBoxes = m_boxes.get();
     setObjectName("mainWindow");
     setWindowIcon(ApplicationIcon());
-    m_loadTarget = std::make_unique<QueuedLoadTarget>(this, [this](const LoadNotification& n) {
-        if (m_controller) m_controller->OnLoadNotification(n);
-    });
-    m_searchTarget =
-        std::make_unique<QueuedSearchTarget>(this, [this](const SearchNotification& n) { OnSearchNotification(n); });
-    m_search = std::make_unique<CRecordSearch>(*m_searchTarget);
+    m_loadTarget = std::make_unique<QueuedLoadTarget>(
+        this, [this](std::uint32_t jobId) { return m_controller && m_controller->IsCurrentJob(jobId); },
+        [this](const LoadNotification& n) { m_controller->OnLoadNotification(n); });
+    m_searchTarget = std::make_unique<QueuedSearchTarget>(
+        this, [this](const SearchNotification& n) { return m_find->IsCurrent(n); },
+        [this](const SearchNotification& n) { ShowFindUpdate(m_find->OnNotification(n)); });
+    m_find = std::make_unique<CFindController>(*m_searchTarget);
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -142,7 +125,9 @@ void MainWindow::BuildController(const std::string& tempFolder) {
     m_reportDialog = new ReportCriteriaDlg(this, m_controller->Database(), *m_activeBoxes,
                                            [this] { return m_controller ? m_controller->FolderPath() : std::string(); });
     // A new load or a closing window resets the store: a search over it ends first.
-    m_controller->SetBeforeStoreReset([this] { StopSearchBeforeReset(); });
+    m_controller->SetBeforeStoreReset([this] {
+        if (m_find) ShowFindUpdate(m_find->StopBeforeReset());
+    });
     m_controller->SetRecovery(m_recoverAction->isChecked());
     m_controller->OnInit();
 }
@@ -216,119 +201,18 @@ void MainWindow::BuildMenus() {
 }
 
 void MainWindow::BuildFilterBars() {
-    m_messageBar = new QGroupBox(QStringLiteral("Filter Criteria"), this);
-    m_messageBar->setObjectName("messageFilterBar");
-
-    m_selectDateTime = new QCheckBox(QStringLiteral("&Select Date/Time"), m_messageBar);
-    m_selectDateTime->setObjectName("selectDateTime");
-    const QDateTime now = QDateTime::currentDateTime();
-    auto makeDate = [&](const char* name) {
-        auto* edit = new QDateEdit(now.date(), m_messageBar);
-        edit->setObjectName(name);
-        edit->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
-        edit->setCalendarPopup(true);
-        return edit;
-    };
-    auto makeTime = [&](const char* name) {
-        auto* edit = new QTimeEdit(now.time(), m_messageBar);
-        edit->setObjectName(name);
-        edit->setDisplayFormat(QStringLiteral("HH:mm:ss"));
-        return edit;
-    };
-    m_fromDate = makeDate("fromDate");
-    m_fromTime = makeTime("fromTime");
-    m_toDate = makeDate("toDate");
-    m_toTime = makeTime("toTime");
-    connect(m_selectDateTime, &QCheckBox::toggled, this, [this] { ApplyDateTimeCheck(); });
-
-    m_dateRange = new QLabel(m_messageBar);
-    m_dateRange->setObjectName("dateRange");
-    m_dateRange->setMinimumWidth(190);
-
-    m_channelCombo = new QComboBox(m_messageBar);
-    m_channelCombo->setObjectName("channelCombo");
-    m_fcuChannelCombo = new QComboBox(this);
-    m_fcuChannelCombo->setObjectName("fcuChannelCombo");
-    for (QComboBox* combo : {m_channelCombo, m_fcuChannelCombo}) {
-        combo->addItems({Load(res::IDS_ALL), Load(res::IDS_MS_A_LEFT), Load(res::IDS_MS_B_RIGHT)});
-    }
-    m_commandCombo = new QComboBox(m_messageBar);
-    m_commandCombo->setObjectName("commandCombo");
-    for (const auto& text : CommandListTexts()) m_commandCombo->addItem(QString::fromStdString(std::string(text)));
-    m_commandCombo->setMaxVisibleItems(20);
-    m_fcuCombo = new CNumericComboBox(m_messageBar);
-    m_fcuCombo->setObjectName("fcuCombo");
-    m_fcuCombo->addItem(Load(res::IDS_ALL));
-    m_fcuCombo->setMinimumWidth(90);
-    m_modbusAddress = new QLineEdit(QStringLiteral("240"), m_messageBar);
-    m_modbusAddress->setObjectName("modbusAddress");
-    m_modbusAddress->setAlignment(Qt::AlignRight);
-    m_modbusAddress->setMaximumWidth(60);
-    // Alt+F opens the File menu, as in every desktop program: the button gives up its mnemonic for F5.
-    m_messageFilterButton = new QPushButton(QStringLiteral("Filter !"), m_messageBar);
-    m_messageFilterButton->setShortcut(QKeySequence(Qt::Key_F5));
-    m_messageFilterButton->setToolTip(QStringLiteral("Filter ! (F5)"));
-    m_messageFilterButton->setObjectName("messageFilterButton");
-    connect(m_messageFilterButton, &QPushButton::clicked, this, [this] { m_controller->OnMessageFilter(); });
-
-    auto label = [this](const QString& text, QWidget* buddy) {
-        auto* l = new QLabel(text, m_messageBar);
-        l->setBuddy(buddy);
-        return l;
-    };
-    auto* row1 = new QHBoxLayout;
-    row1->addWidget(m_selectDateTime);
-    row1->addWidget(label(QStringLiteral("From :"), m_fromDate));
-    row1->addWidget(m_fromDate);
-    row1->addWidget(m_fromTime);
-    row1->addWidget(label(QStringLiteral("To:"), m_toDate));
-    row1->addWidget(m_toDate);
-    row1->addWidget(m_toTime);
-    row1->addSpacing(16);
-    row1->addWidget(new QLabel(QStringLiteral("Date Range:"), m_messageBar));
-    row1->addWidget(m_dateRange);
-    row1->addStretch(1);
-    auto* row2 = new QHBoxLayout;
-    row2->addWidget(label(QStringLiteral("&Channel"), m_channelCombo));
-    row2->addWidget(m_channelCombo);
-    row2->addWidget(label(QStringLiteral("C&ommand"), m_commandCombo));
-    row2->addWidget(m_commandCombo);
-    row2->addWidget(label(QStringLiteral("FC&U"), m_fcuCombo));
-    row2->addWidget(m_fcuCombo);
-    row2->addSpacing(16);
-    row2->addWidget(new QLabel(QStringLiteral("Modbus Addr:"), m_messageBar));
-    row2->addWidget(m_modbusAddress);
-    row2->addSpacing(16);
-    row2->addWidget(m_messageFilterButton);
-    row2->addStretch(1);
-    auto* bar = new QVBoxLayout(m_messageBar);
-    bar->addLayout(row1);
-    bar->addLayout(row2);
-
-    m_fcuBar = new QGroupBox(QStringLiteral("Filter Criteria"), this);
-    m_fcuBar->setObjectName("fcuFilterBar");
-    m_fcuChannelCombo->setParent(m_fcuBar);
-    m_fcuFilterButton = new QPushButton(QStringLiteral("Filter !"), m_fcuBar);
-    m_fcuFilterButton->setShortcut(QKeySequence(Qt::Key_F5));
-    m_fcuFilterButton->setToolTip(QStringLiteral("Filter ! (F5)"));
-    m_fcuFilterButton->setObjectName("fcuFilterButton");
-    connect(m_fcuFilterButton, &QPushButton::clicked, this, [this] { m_controller->OnFcuFilter(); });
-    auto* fcuRow = new QHBoxLayout(m_fcuBar);
-    auto* fcuLabel = new QLabel(QStringLiteral("&Channel"), m_fcuBar);
-    fcuLabel->setBuddy(m_fcuChannelCombo);
-    fcuRow->addWidget(fcuLabel);
-    fcuRow->addWidget(m_fcuChannelCombo);
-    fcuRow->addSpacing(16);
-    fcuRow->addWidget(m_fcuFilterButton);
-    fcuRow->addStretch(1);
+    m_messageBar = new MessageFilterBar(this);
+    connect(m_messageBar->FilterButton(), &QPushButton::clicked, this, [this] { m_controller->OnMessageFilter(); });
+    m_fcuBar = new FcuFilterBar(this);
+    connect(m_fcuBar->FilterButton(), &QPushButton::clicked, this, [this] { m_controller->OnFcuFilter(); });
 }
 
 void MainWindow::BuildLists() {
     m_recordList = new CListLargeDataCtrl(this);
     m_recordList->setObjectName("recordList");
     QStringList labels;
-    for (int id = res::IDS_SRNO; id <= res::IDS_CHANNEL; ++id) labels << Load(id);
-    m_recordList->SetColumns(labels, ScaledWidths(kRecordColumnWidths, this));
+    for (RecordColumn column : kAllRecordColumns) labels << QString::fromStdString(std::string(RecordColumnLabel(column)));
+    m_recordList->SetColumns(labels, ScaledWidths(RecordListWidths(), this));
     m_recordList->SetTextProvider(this);
     m_recordList->SetListener(this);
 
@@ -366,13 +250,6 @@ void MainWindow::BuildStatusBar() {
     statusBar()->addWidget(m_statusPanes[0], 1);
     statusBar()->addWidget(pane1, 1);
     statusBar()->addWidget(m_statusPanes[2], 2);
-}
-
-void MainWindow::ApplyDateTimeCheck() {
-    const bool on = m_selectDateTime->isChecked();
-    for (QWidget* w : std::initializer_list<QWidget*>{m_fromDate, m_fromTime, m_toDate, m_toTime}) {
-        w->setEnabled(on);
-    }
 }
 
 // ---- public
@@ -421,7 +298,7 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
     // it reaches here from the list, e.g. right after a detail dialog opened without taking the focus.
     // Enter alone does nothing here.
     if (event->key() == Qt::Key_Escape) {
-        if (m_findBar->IsSearching()) {
+        if (m_find->Searching()) {
             CancelSearch();
         } else if (m_findBar->isVisible()) {
             m_findBar->CloseBar();
@@ -455,7 +332,7 @@ void MainWindow::ApplyViewMode(ViewMode mode) {
     for (QAction* action : m_editMenu->actions()) action->setEnabled(mode == ViewMode::Messages);
     // The widths the user left at the last exit stand in for the standard ones.
     if (mode == ViewMode::Messages) {
-        m_recordList->SetColumnWidths(m_layout.recordColumns.isEmpty() ? ScaledWidths(kRecordColumnWidths, this)
+        m_recordList->SetColumnWidths(m_layout.recordColumns.isEmpty() ? ScaledWidths(RecordListWidths(), this)
                                                                        : m_layout.recordColumns);
     }
     if (mode == ViewMode::FCU) {
@@ -475,46 +352,18 @@ std::optional<FolderChoice> MainWindow::BrowseForFolder(const std::string& initi
     return m_chosenFolder;
 }
 
-FilterBarInputs MainWindow::ReadFilterBar() {
-    FilterBarInputs inputs;
-    inputs.selection.channelIndex = m_channelCombo->currentIndex();
-    inputs.selection.commandIndex = m_commandCombo->currentIndex();
-    inputs.selection.fcuText = m_fcuCombo->currentText().toStdString();
-    inputs.selection.selectDateTime = m_selectDateTime->isChecked();
-    inputs.selection.from = FromQt(m_fromDate->date(), m_fromTime->time());
-    inputs.selection.to = FromQt(m_toDate->date(), m_toTime->time());
-    inputs.modbusAddressText = m_modbusAddress->text().toStdString();
-    return inputs;
-}
+FilterBarInputs MainWindow::ReadFilterBar() { return m_messageBar->Read(); }
 
 void MainWindow::SelectFirstEntries() {
-    for (QComboBox* combo : std::initializer_list<QComboBox*>{m_channelCombo, m_commandCombo, m_fcuCombo,
-                                                              m_fcuChannelCombo}) {
-        combo->setCurrentIndex(0);
-    }
+    m_messageBar->SelectFirstEntries();
+    m_fcuBar->SelectFirstEntry();
 }
 
-void MainWindow::SetFcuEntries(const std::vector<std::string>& entries) {
-    m_fcuCombo->clear();
-    for (const auto& e : entries) m_fcuCombo->addItem(QString::fromStdString(e));
-    m_fcuCombo->setCurrentIndex(0);
-}
-
-void MainWindow::SetSelectDateTime(bool checked) {
-    m_selectDateTime->setChecked(checked);
-    ApplyDateTimeCheck();
-}
-
-void MainWindow::SetDateTimes(const CivilDateTime& from, const CivilDateTime& to) {
-    m_fromDate->setDate(ToQDate(from));
-    m_fromTime->setTime(ToQTime(from));
-    m_toDate->setDate(ToQDate(to));
-    m_toTime->setTime(ToQTime(to));
-}
-
-void MainWindow::SetDateRangeText(const std::string& text) { m_dateRange->setText(QString::fromStdString(text)); }
-
-int MainWindow::FcuChannelIndex() { return m_fcuChannelCombo->currentIndex(); }
+void MainWindow::SetFcuEntries(const std::vector<std::string>& entries) { m_messageBar->SetFcuEntries(entries); }
+void MainWindow::SetSelectDateTime(bool checked) { m_messageBar->SetSelectDateTime(checked); }
+void MainWindow::SetDateTimes(const CivilDateTime& from, const CivilDateTime& to) { m_messageBar->SetDateTimes(from, to); }
+void MainWindow::SetDateRangeText(const std::string& text) { m_messageBar->SetDateRangeText(text); }
+int MainWindow::FcuChannelIndex() { return m_fcuBar->ChannelIndex(); }
 
 void MainWindow::SetStatusText(int pane, const std::string& text) {
     if (pane >= 0 && pane < 3) m_statusPanes[pane]->setText(QString::fromStdString(text));
@@ -527,16 +376,7 @@ void MainWindow::SetProgress(bool visible, int position) {
 
 void MainWindow::SetBusy(bool busy) { m_recordList->SetBusy(busy); }
 
-void MainWindow::FocusFilterField(FilterField field) {
-    QWidget* target = m_modbusAddress;
-    switch (field) {
-        case FilterField::ModbusAddress: target = m_modbusAddress; break;
-        case FilterField::Fcu: target = m_fcuCombo; break;
-        case FilterField::FromDate: target = m_fromDate; break;
-        case FilterField::ToDate: target = m_toDate; break;
-    }
-    target->setFocus(Qt::OtherFocusReason);
-}
+void MainWindow::FocusFilterField(FilterField field) { m_messageBar->Focus(field); }
 
 void MainWindow::ShowNotice(const std::string& text) { m_notice->Show(QString::fromStdString(text)); }
 
@@ -728,7 +568,7 @@ void MainWindow::GoToRecord() {
     GoToRecordDialog dialog(this, total, selected >= 0 ? selected + 1 : 1);
     if (dialog.exec() != QDialog::Accepted) return;
     // A find still running would move the selection away again.
-    if (m_findBar->IsSearching()) CancelSearch();
+    if (m_find->Searching()) CancelSearch();
     SelectRecord(dialog.SrNo() - 1);
     m_recordList->setFocus();
 }
@@ -749,15 +589,9 @@ void MainWindow::GoToTime() {
     if (dialog.exec() != QDialog::Accepted) return;
     // The load may have ended, failed or been replaced while the dialog was open.
     if (m_controller->Mode() != ViewMode::Messages || m_controller->Total() <= 0) return;
-    const auto seconds = std::clamp<std::int64_t>(SecondsFromCivil(dialog.DateTime()), 0, UINT32_MAX);
-    SearchRequest request =
-        GoToTimeRequest(m_controller->Database(), m_controller->Total(), static_cast<std::uint32_t>(seconds));
-    m_searchPurpose = SearchPurpose::GoToTime;
-    m_goToAtOrBefore = request.matcher.GetKind() == CRecordMatcher::Kind::TimeAtOrBefore;
-    m_searchWhat = dialog.DateTimeText().toStdString();
-    m_search->Start(m_controller->Database(), std::move(request));
     m_findBar->show();
-    m_findBar->SetSearching(QStringLiteral("Going to %1...").arg(dialog.DateTimeText()));
+    ShowFindUpdate(m_find->GoToTime(m_controller->Database(), m_controller->Total(),
+                                    SecondsFromCivil(dialog.DateTime()), dialog.DateTimeText().toStdString()));
     m_recordList->setFocus();
 }
 
@@ -768,67 +602,29 @@ void MainWindow::OpenFindBar() {
 
 void MainWindow::Find(SearchDirection direction) {
     if (m_controller->Mode() != ViewMode::Messages) return;
-    const QString text = m_findBar->Text();
-    if (text.isEmpty()) {
+    if (m_findBar->Text().isEmpty()) {
         m_findBar->OpenAndFocus();
         return;
     }
     m_findBar->show();
-    SearchRequest request;
-    QString what;
-    if (m_findBar->GetMode() == FindBar::Mode::Text) {
-        request.matcher = CRecordMatcher::Text(text.toStdString(), m_findBar->MatchCase());
-        what = QLatin1Char('"') + text + QLatin1Char('"');
-    } else {
-        const auto bytes = ParseHexBytes(text.toStdString());
-        if (!bytes) {
-            m_findBar->SetFinished(QStringLiteral("Type the bytes as pairs of hex digits, e.g. 01 A0."));
+    const FindQuery query{m_findBar->Text().toStdString(), m_findBar->GetMode() == FindBar::Mode::HexBytes,
+                          m_findBar->MatchCase()};
+    ShowFindUpdate(m_find->Find(m_controller->Database(), m_controller->Total(), SelectedSerial(), query, direction));
+}
+
+void MainWindow::ShowFindUpdate(const FindBarUpdate& update) {
+    const QString text = QString::fromStdString(update.text);
+    switch (update.state) {
+        case FindBarUpdate::State::Unchanged: return;
+        case FindBarUpdate::State::Searching: m_findBar->SetSearching(text); return;
+        case FindBarUpdate::State::Progress: m_findBar->SetProgress(update.examined, update.total); return;
+        case FindBarUpdate::State::Finished:
+            m_findBar->SetFinished(text);
+            if (update.select >= 0) SelectRecord(update.select);
             return;
-        }
-        what =
-            QStringLiteral("Bytes ") + QString::fromStdString(FormatHexBytes(bytes->data(), bytes->size())).trimmed();
-        request.matcher = CRecordMatcher::Bytes(*bytes);
     }
-    request.count = m_controller->Total();
-    if (request.count <= 0) {
-        m_findBar->SetFinished(QStringLiteral("There are no records to search."));
-        return;
-    }
-    request.from = SelectedSerial();
-    request.direction = direction;
-    request.wrap = true;
-    m_searchPurpose = SearchPurpose::Find;
-    m_searchDirection = direction;
-    m_searchWhat = what.toStdString();
-    m_search->Start(m_controller->Database(), std::move(request));
-    m_findBar->SetSearching(QStringLiteral("Searching for %1...").arg(what));
 }
 
-void MainWindow::OnSearchNotification(const SearchNotification& n) {
-    // A search that was stopped or replaced may still have notifications queued.
-    if (n.generation != m_search->Generation() || !m_findBar->IsSearching()) return;
-    if (n.kind == SearchNotification::Kind::Progress) {
-        m_findBar->SetProgress(n.examined, n.total);
-        return;
-    }
-    const std::string status = m_searchPurpose == SearchPurpose::Find
-                                   ? FindOutcomeText(n, m_searchDirection, m_searchWhat)
-                                   : GoToTimeOutcomeText(n, m_searchWhat, m_goToAtOrBefore);
-    m_findBar->SetFinished(QString::fromStdString(status));
-    if (n.found >= 0) SelectRecord(n.found);
-}
-
-void MainWindow::CancelSearch() {
-    m_search->Stop();
-    if (m_findBar->IsSearching()) m_findBar->SetFinished(QStringLiteral("Search cancelled."));
-}
-
-void MainWindow::StopSearchBeforeReset() {
-    if (!m_search) return;
-    m_search->Stop();
-    if (m_findBar && m_findBar->IsSearching()) {
-        m_findBar->SetFinished(QStringLiteral("Search cancelled: the records were reloaded."));
-    }
-}
+void MainWindow::CancelSearch() { ShowFindUpdate(m_find->Cancel()); }
 
 }  // namespace vyx::gui

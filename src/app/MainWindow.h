@@ -11,32 +11,27 @@
 #include "app/RecentFolders.h"
 #include "controller/ListPagingListener.h"
 #include "controller/ListPagingTextProvider.h"
+#include "controller/FindController.h"
 #include "controller/MainWindowController.h"
 #include "controller/RecordSearch.h"
 
 class QAction;
 class QDialog;
-class QCheckBox;
-class QComboBox;
-class QDateEdit;
-class QGroupBox;
 class QLabel;
-class QLineEdit;
 class QMenu;
 class QProgressBar;
-class QPushButton;
-class QTimeEdit;
 class QTreeWidget;
 
 namespace vyx {
 class CListLargeDataCtrl;
-class CNumericComboBox;
 }  // namespace vyx
 
 namespace vyx::gui {
 
 class BannerWidget;
+class FcuFilterBar;
 class FindBar;
+class MessageFilterBar;
 class NoticeBar;
 class QueuedSearchTarget;
 class QtMessageBoxes;
@@ -75,7 +70,7 @@ public:
     FindBar* GetFindBar() const { return m_findBar; }
     NoticeBar* Notice() const { return m_notice; }
     RecentFolders* GetRecentFolders() const { return m_recentFolders; }
-    CRecordSearch& Search() { return *m_search; }
+    CRecordSearch& Search() { return m_find->Search(); }
 
     // The "&Edit" menu: go to, find and copy over the record list.
     void GoToRecord();
@@ -142,14 +137,12 @@ private:
     void BuildFilterBars();
     void BuildLists();
     void BuildStatusBar();
-    void ApplyDateTimeCheck();
     std::int64_t SelectedSerial() const;
 
     // Folders opened through the dialog, a recent entry or the command line join the recent folders.
     void OpenChosenFolder(const std::function<void()>& open);
-    void OnSearchNotification(const SearchNotification& notification);
+    void ShowFindUpdate(const FindBarUpdate& update);
     void CancelSearch();
-    void StopSearchBeforeReset();
     void SelectRecord(std::int64_t serial);
     void ShowRecordContextMenu(std::int32_t serial, const QPoint& globalPos);
 
@@ -159,33 +152,15 @@ private:
     std::unique_ptr<QueuedLoadTarget> m_loadTarget;
     std::unique_ptr<QueuedSearchTarget> m_searchTarget;
     // Outlives the controller: the controller's destructor stops the search through its reset hook.
-    std::unique_ptr<CRecordSearch> m_search;
-    enum class SearchPurpose { Find, GoToTime };
-    SearchPurpose m_searchPurpose = SearchPurpose::Find;
-    SearchDirection m_searchDirection = SearchDirection::Forward;
-    std::string m_searchWhat;  // the sought item, as the outcome text repeats it
-    bool m_goToAtOrBefore = false;
+    std::unique_ptr<CFindController> m_find;
     // The folder the folder dialog returned last; a recent entry answers the dialog in its place.
     std::optional<FolderChoice> m_chosenFolder;
     std::optional<FolderChoice> m_recentChoice;
     RememberedLayout m_layout;
 
     BannerWidget* m_banner = nullptr;
-    QGroupBox* m_messageBar = nullptr;
-    QCheckBox* m_selectDateTime = nullptr;
-    QDateEdit* m_fromDate = nullptr;
-    QTimeEdit* m_fromTime = nullptr;
-    QDateEdit* m_toDate = nullptr;
-    QTimeEdit* m_toTime = nullptr;
-    QLabel* m_dateRange = nullptr;
-    QComboBox* m_channelCombo = nullptr;
-    QComboBox* m_commandCombo = nullptr;
-    CNumericComboBox* m_fcuCombo = nullptr;
-    QLineEdit* m_modbusAddress = nullptr;
-    QPushButton* m_messageFilterButton = nullptr;
-    QGroupBox* m_fcuBar = nullptr;
-    QComboBox* m_fcuChannelCombo = nullptr;
-    QPushButton* m_fcuFilterButton = nullptr;
+    MessageFilterBar* m_messageBar = nullptr;
+    FcuFilterBar* m_fcuBar = nullptr;
     CListLargeDataCtrl* m_recordList = nullptr;
     QTreeWidget* m_fcuTable = nullptr;
     QLabel* m_statusPanes[3] = {};

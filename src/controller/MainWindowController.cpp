@@ -41,8 +41,6 @@ std::string WithoutTrailingSeparator(std::string path) {
     return path;
 }
 
-const std::string kEmpty;
-
 }  // namespace
 
 CMainWindowController::CMainWindowController(IMainWindowView& view, IMessageBoxes& boxes,
@@ -52,7 +50,8 @@ CMainWindowController::CMainWindowController(IMainWindowView& view, IMessageBoxe
       m_boxes(boxes),
       m_settings(settings),
       m_target(target),
-      m_database(std::make_unique<CRecordDatabase>(std::move(tempFolder), target)) {}
+      m_database(std::make_unique<CRecordDatabase>(std::move(tempFolder), target)),
+      m_details(view, [this](std::int64_t serial, CRecord& record) { return ReadRecordQuietly(serial, record); }) {}
 
 CMainWindowController::~CMainWindowController() {
     if (m_beforeStoreReset) m_beforeStoreReset();
@@ -91,8 +90,7 @@ void CMainWindowController::OnSelectFolder() {
 }
 
 void CMainWindowController::OpenFolder(const FolderChoice& choice) {
-    HideDetailDialogs();
-    m_detailsActive = false;
+    m_details.End();
     m_view.SelectFirstEntries();
     m_folderPath = WithoutTrailingSeparator(choice.folder);
     CViewAppMetaData stored;
@@ -125,9 +123,6 @@ void CMainWindowController::OpenFolder(const FolderChoice& choice) {
             m_fcuInfo.clear();
             m_boxes.Show(e.what(), MessageIcon::Stop);
         }
-        m_pbtConverter.reset();
-        m_filterConverter.reset();
-        m_pbtConverter = std::make_unique<CRecordToParameterXferConverter>(m_fcuInfo);
         m_filterConverter = std::make_unique<CTextToFilterCriteriaConverter>(m_fcuInfo);
         m_view.SetSelectDateTime(false);
         if (RunMessageFilter(true)) {
@@ -157,25 +152,23 @@ void CMainWindowController::OnMessageFilter() {
     }
     std::uint8_t address = 0;
     if (!ReadModbusAddress(m_view.ReadFilterBar(), address)) return;
-    HideDetailDialogs();
-    m_detailsActive = false;
+    m_details.End();
     RunMessageFilter();
 }
 
-bool CMainWindowController::OnSortRequest(int newState) {
+bool CMainWindowController::OnSortRequest(LoadOrder newState) {
     if (m_view.IsReportRunning()) {
         m_boxes.Show("Report generation is in process. Can not continue with sorting.", MessageIcon::Stop);
         return false;
     }
-    const int oldState = m_sortState;
+    const LoadOrder oldState = m_sortState;
     m_sortState = newState;
     std::uint8_t address = 0;
     if (!ReadModbusAddress(m_view.ReadFilterBar(), address)) {
         m_sortState = oldState;
         return false;
     }
-    HideDetailDialogs();
-    m_detailsActive = false;
+    m_details.End();
     RunMessageFilter();
     return true;
 }
@@ -190,7 +183,7 @@ bool CMainWindowController::ReadModbusAddress(const FilterBarInputs& inputs, std
 
 void CMainWindowController::StopAndReset() {
     if (m_beforeStoreReset) m_beforeStoreReset();
-    ClearPage();
+    m_page.Clear();
     m_currentJob = 0;
     m_database->StopLoad();
     // A report may have begun while the load ran and still read these day files through its own list of
@@ -242,15 +235,16 @@ bool CMainWindowController::RunMessageFilter(bool newFolder) {
     m_view.ListReset();
     m_view.ListRedraw();
 
-    CVyxViewerClassFactory::Instance().SetModbusAddress(address);
-    m_modbusConverter = CVyxViewerClassFactory::Instance().CreateModbusMultipleConverter();
+    const std::uint8_t loadAddress = ModbusAddressForLoad(address);
+    m_details.StartLoad(m_fcuInfo, loadAddress);
 
     std::optional<DateTimeRange> range;
     if (inputs.selection.selectDateTime) range = DateTimeRange{inputs.selection.from, inputs.selection.to};
     if (!m_filterConverter) m_filterConverter = std::make_unique<CTextToFilterCriteriaConverter>(m_fcuInfo);
     m_database->SetRecovery(m_recover);
-    PrepareAndStartLoad(*m_database, m_filterList, BuildFilterList(inputs.selection, m_fcuInfo, *m_filterConverter),
-                        range, address, static_cast<LoadOrder>(m_sortState));
+    PrepareAndStartLoad(*m_database, m_filterList,
+                        BuildFilterList(inputs.selection, m_fcuInfo, *m_filterConverter, loadAddress), range,
+                        loadAddress, m_sortState);
     m_currentJob = m_database->JobId();
     return true;
 }
@@ -337,14 +331,12 @@ void CMainWindowController::StatusUpdate(int flags, const std::string& text1, co
 }
 
 void CMainWindowController::OnLoadNotification(const LoadNotification& n) {
-    // Notifications of an older load may still be queued when a new one starts: they are dropped, or a stale
-    // count would make the list ask for records the new load has not published.
-    if (n.jobId != m_currentJob || m_currentJob == 0) return;
+    if (!IsCurrentJob(n.jobId)) return;
     switch (n.message) {
     case UM_LOAD_STARTED:
         m_view.ListReset();
         m_total = 0;
-        ClearPage();
+        m_page.Clear();
         StatusUpdate(kSetPane0 | kProgressZero | kProgressShow, "Loading Records...");
         m_busy = true;
         m_view.SetBusy(true);
@@ -419,76 +411,27 @@ void CMainWindowController::HandleLoadFailed(const LoadNotification& n) {
 
 // ---- the page of row texts
 
-void CMainWindowController::ClearPage() {
-    m_rowText.clear();
-    m_pageFirst = 0;
-}
-
-const std::string& CMainWindowController::CellText(int row, int column) const {
-    if (row < 0 || row >= PageRows() || column < 0 || column >= kColumns) return kEmpty;
-    return m_rowText[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
-}
+const std::string& CMainWindowController::CellText(int row, int column) const { return m_page.CellText(row, column); }
 
 bool CMainWindowController::ReadRecord(std::int64_t serial, CRecord& record) {
     return serial >= 0 && serial < m_total && m_database->GetRecord(serial, record);
 }
 
-bool CMainWindowController::RecordTexts(std::int64_t serial, std::array<std::string, kColumns>& texts) {
-    CRecord record;
-    if (!ReadRecordQuietly(serial, record)) return false;
-    const CFormatRecord format(&record);
-    texts = {std::to_string(serial + 1),          format.FormatDateTime(), format.FormatMessageContent(),
-             format.FormatMessageMode(),          format.FormatSource(),   format.FormatFCU(),
-             format.FormatChannel()};
-    return true;
-}
-
 void CMainWindowController::FillPage(std::int64_t first, int rows) {
-    m_pageFirst = first;
-    m_rowText.clear();
-    if (rows <= 0 || first < 0) return;
-    const std::int64_t end = std::min<std::int64_t>(first + rows, m_total);
-    if (end > first) m_rowText.reserve(static_cast<std::size_t>(end - first));
-    CRecord record;
-    for (std::int64_t serial = first; serial < end; ++serial) {
-        try {
-            if (!m_database->GetRecord(serial, record)) break;
-        } catch (const CVyxError& e) {
-            // A day file went away or broke under us: end the load, empty the list, say why.
-            const std::string text = e.what();
-            HandleLoadFinished(0, 0);
-            StopAndReset();
-            m_total = 0;
-            m_view.ListSetCount(0);
-            m_boxes.Show(text, MessageIcon::Stop);
-            return;
-        }
-        const CFormatRecord format(&record);
-        std::string content = format.FormatMessageContent();
-        if (content.size() > kMaxMessageContentShown) content.resize(kMaxMessageContentShown);
-        m_rowText.push_back({std::to_string(serial + 1), format.FormatDateTime(), std::move(content),
-                             format.FormatMessageMode(), format.FormatSource(), format.FormatFCU(),
-                             format.FormatChannel()});
+    try {
+        m_page.Fill(*m_database, m_total, first, rows);
+    } catch (const CVyxError& e) {
+        // A day file went away or broke under us: end the load, empty the list, say why.
+        const std::string text = e.what();
+        HandleLoadFinished(0, 0);
+        StopAndReset();
+        m_total = 0;
+        m_view.ListSetCount(0);
+        m_boxes.Show(text, MessageIcon::Stop);
     }
 }
 
 // ---- detail dialogs
-
-void CMainWindowController::HideDetailDialogs() {
-    m_view.HideBlockTransferDialog();
-    m_view.HideModbusDialog();
-    m_blockTransferShown = 0;
-    m_modbusShown = 0;
-}
-
-void CMainWindowController::OnRowDoubleClicked(std::int64_t serial) {
-    if (serial < 0 || serial >= m_total) return;
-    m_view.ReportSelectSerial(serial + 1);
-    if (HasDetailDecoding(serial)) {
-        m_detailsActive = true;
-        UpdateDetailDialogs(serial);
-    }
-}
 
 bool CMainWindowController::ReadRecordQuietly(std::int64_t serial, CRecord& record) {
     try {
@@ -498,76 +441,23 @@ bool CMainWindowController::ReadRecordQuietly(std::int64_t serial, CRecord& reco
     }
 }
 
-bool CMainWindowController::HasDetailDecoding(std::int64_t serial) {
-    CRecord record;
-    return ReadRecordQuietly(serial, record) &&
-           (record.m_nMessageMode == kModeParameterBlockTransfer || record.m_nMessageMode == kModeModbus);
+void CMainWindowController::OnRowDoubleClicked(std::int64_t serial) {
+    if (serial < 0 || serial >= m_total) return;
+    m_view.ReportSelectSerial(serial + 1);
+    m_details.OnDoubleClicked(serial);
 }
 
 void CMainWindowController::OnRowKey(std::int64_t serial, int key) {
-    switch (key) {
-    case kListKeyEnter:
-    case kListKeyPageUp:
-    case kListKeyPageDown:
-    case kListKeyEnd:
-    case kListKeyHome:
-    case kListKeyUp:
-    case kListKeyDown:
-        break;
-    default:
-        return;
-    }
     if (serial < 0 || serial >= m_total) return;
-    if (key == kListKeyEnter && HasDetailDecoding(serial)) m_detailsActive = true;
-    UpdateDetailDialogs(serial);
+    m_details.OnKey(serial, key);
 }
 
-void CMainWindowController::OnRowClicked(std::int64_t serial) { UpdateDetailDialogs(serial); }
-
-void CMainWindowController::UpdateDetailDialogs(std::int64_t serial) {
-    if (m_total <= 0 || serial < 0) return;
-    CRecord record;
-    if (!ReadRecordQuietly(serial, record)) return;
-    const int recordNumber = static_cast<int>(serial + 1);
-    const bool modbusMultiple = record.m_nMessageMode == kModeModbus && record.m_bMultipleFCU == 1;
-    const bool blockTransfer = record.m_nMessageMode == kModeParameterBlockTransfer;
-    if (!m_detailsActive) return;
-    if (modbusMultiple || blockTransfer) {
-        if (!m_modbusConverter) m_modbusConverter = CVyxViewerClassFactory::Instance().CreateModbusMultipleConverter();
-        if (!m_pbtConverter) m_pbtConverter = std::make_unique<CRecordToParameterXferConverter>(m_fcuInfo);
-    }
-    if (modbusMultiple) {
-        // The same record is not decoded again: the dialog still holds it.
-        if (recordNumber != m_modbusShown) {
-            m_view.FillModbusDialog({recordNumber, BuildDetailRows(record, *m_pbtConverter, *m_modbusConverter).rows});
-            m_modbusShown = recordNumber;
-        }
-        m_view.ShowModbusDialog();
-    } else {
-        m_view.HideModbusDialog();
-    }
-    if (blockTransfer) {
-        if (recordNumber != m_blockTransferShown) {
-            m_view.FillBlockTransferDialog(
-                {recordNumber, BuildDetailRows(record, *m_pbtConverter, *m_modbusConverter).rows});
-            m_blockTransferShown = recordNumber;
-        }
-        m_view.ShowBlockTransferDialog();
-    } else {
-        m_view.HideBlockTransferDialog();
-    }
+void CMainWindowController::OnRowClicked(std::int64_t serial) {
+    if (m_total > 0) m_details.OnSelected(serial);
 }
 
-void CMainWindowController::OnBlockTransferDialogClosed(bool /*byEscape*/) {
-    // Escape, "Close" and the close box all end the detail decoding in this dialog.
-    m_detailsActive = false;
-    m_view.HideBlockTransferDialog();
-}
+void CMainWindowController::OnBlockTransferDialogClosed(bool byEscape) { m_details.OnBlockTransferClosed(byEscape); }
 
-void CMainWindowController::OnModbusDialogClosed(bool byEscape) {
-    // Escape only hides this dialog; the next write-multiple record selected shows it again.
-    if (!byEscape) m_detailsActive = false;
-    m_view.HideModbusDialog();
-}
+void CMainWindowController::OnModbusDialogClosed(bool byEscape) { m_details.OnModbusClosed(byEscape); }
 
 }  // namespace vyx

@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "controller/AppSettings.h"
+#include "controller/DetailSelection.h"
+#include "controller/RecordPage.h"
 #include "controller/ListPagingListener.h"
 #include "controller/MainWindowView.h"
 #include "controller/MessageBoxes.h"
 #include "decode/FCU.h"
-#include "decode/RecordToModbusMultipleConverter.h"
-#include "decode/RecordToParameterXferConverter.h"
 #include "filter/FilterCriteria.h"
 #include "filter/TextToFilterCriteriaConverter.h"
 #include "logdata/DataFolder.h"
@@ -26,9 +26,8 @@ namespace vyx {
 
 class CMainWindowController {
 public:
-    static constexpr int kColumns = 7;
+    static constexpr int kColumns = kRecordColumnCount;
     static constexpr int kProgressRange = 200;
-    static constexpr std::size_t kMaxMessageContentShown = 1023;
 
     // tempFolder: the private folder for index, run and log files. target receives the loading worker's
     // notifications on the worker's thread and must hand each one back to OnLoadNotification on the UI thread.
@@ -47,7 +46,7 @@ public:
     // "&Filter !" of the message filter bar.
     void OnMessageFilter();
     // A click on the Date-Time header asks for a new sort state; false refuses it (the list keeps its state).
-    bool OnSortRequest(int newState);
+    bool OnSortRequest(LoadOrder newState);
     // "&Filter !" of the FCU filter bar.
     void OnFcuFilter();
     // The window is closing: stop the load and delete the index files.
@@ -56,6 +55,9 @@ public:
     void SetRecovery(bool recover) { m_recover = recover; }
     bool Recovery() const { return m_recover; }
 
+    // False for a notification of a load that was stopped or replaced since it was posted: such a one is
+    // dropped, or a stale count would make the list ask for records the new load has not published.
+    bool IsCurrentJob(std::uint32_t jobId) const { return m_currentJob != 0 && jobId == m_currentJob; }
     void OnLoadNotification(const LoadNotification& notification);
 
     // Called before the store is stopped and reset (a new load, a failed one, closing, destruction): anything
@@ -64,12 +66,10 @@ public:
 
     // Record list: the page of row texts. FillPage reads rows first .. first + rows - 1 (fewer at the end).
     void FillPage(std::int64_t first, int rows);
-    std::int64_t PageFirst() const { return m_pageFirst; }
-    int PageRows() const { return static_cast<int>(m_rowText.size()); }
+    std::int64_t PageFirst() const { return m_page.First(); }
+    int PageRows() const { return m_page.Rows(); }
     // The text of a cached row (0-based within the page) and column; empty outside the cache.
     const std::string& CellText(int row, int column) const;
-    // The texts of any record, read now (for copying and finding); false when it cannot be read.
-    bool RecordTexts(std::int64_t serial, std::array<std::string, kColumns>& texts);
 
     // Detail selection. serial is the record's position in the store (Sr.No. - 1); -1 when nothing is selected.
     void OnRowDoubleClicked(std::int64_t serial);
@@ -83,8 +83,8 @@ public:
     bool Busy() const { return m_busy; }
     // True once the end (or failure) of the load started last has been handled; also before any load.
     bool LoadEnded() const { return m_endedJob == m_database->JobId(); }
-    bool DetailsActive() const { return m_detailsActive; }
-    int SortState() const { return m_sortState; }
+    bool DetailsActive() const { return m_details.Active(); }
+    LoadOrder SortState() const { return m_sortState; }
     std::int64_t Total() const { return m_total; }
     int ProgressPosition() const { return m_progress; }
     const std::string& FolderPath() const { return m_folderPath; }
@@ -103,12 +103,8 @@ private:
     void StatusUpdate(int flags, const std::string& text1 = {}, const std::string& text2 = {});
     void HandleLoadFinished(std::int64_t count, std::uint32_t jobId);
     void HandleLoadFailed(const LoadNotification& notification);
-    void HideDetailDialogs();
-    void UpdateDetailDialogs(std::int64_t serial);
     bool ReadRecord(std::int64_t serial, CRecord& record);
     bool ReadRecordQuietly(std::int64_t serial, CRecord& record);
-    bool HasDetailDecoding(std::int64_t serial);
-    void ClearPage();
     std::string TotalText(std::int64_t count) const;
 
     IMainWindowView& m_view;
@@ -127,23 +123,17 @@ private:
     std::uint32_t m_firstDay = 0;
     std::uint32_t m_lastDay = 0;
     std::string m_folderPath;
-    int m_sortState = 0;
+    LoadOrder m_sortState = LoadOrder::Stored;
     int m_progress = 0;
     std::int64_t m_total = 0;
-    bool m_detailsActive = false;
-    int m_blockTransferShown = 0;  // record number the dialog shows; 0 = none
-    int m_modbusShown = 0;
 
     FCUConfigurationList m_fcuInfo;
     std::unique_ptr<CTextToFilterCriteriaConverter> m_filterConverter;
-    std::unique_ptr<CRecordToParameterXferConverter> m_pbtConverter;
-    std::unique_ptr<CRecordToModbusMultipleConverter> m_modbusConverter;
     // Declared before the store: the store's worker reads the filters until it has been stopped.
     FilterList m_filterList;
     std::unique_ptr<CRecordDatabase> m_database;
-
-    std::int64_t m_pageFirst = 0;
-    std::vector<std::array<std::string, kColumns>> m_rowText;
+    CRecordPage m_page;
+    CDetailSelection m_details;
 };
 
 }  // namespace vyx

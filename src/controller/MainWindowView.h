@@ -3,6 +3,7 @@
 // it with plain members. Every call happens on the UI thread.
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,7 +27,7 @@ struct FilterBarInputs {
 
 // The rows of a detail dialog and the "Record No." it shows.
 struct DetailDialogContent {
-    int recordNumber = 0;
+    std::int64_t recordNumber = 0;
     std::vector<std::vector<std::string>> rows;
 };
 

@@ -389,7 +389,7 @@ TEST_F(ControllerTest, NoValidRecordOnlyForTheCurrentLoad) {
 
 TEST_F(ControllerTest, SortRequestsReloadInTimeOrder) {
     OpenMessages(data->Path());
-    ASSERT_TRUE(controller->OnSortRequest(1));
+    ASSERT_TRUE(controller->OnSortRequest(LoadOrder::Ascending));
     queue.PumpUntilEnd(*controller);
     EXPECT_EQ(controller->Total(), summary->records);
     CRecord previous, current;
@@ -400,7 +400,7 @@ TEST_F(ControllerTest, SortRequestsReloadInTimeOrder) {
         }
         previous = current;
     }
-    ASSERT_TRUE(controller->OnSortRequest(2));
+    ASSERT_TRUE(controller->OnSortRequest(LoadOrder::Descending));
     queue.PumpUntilEnd(*controller);
     ASSERT_TRUE(controller->Database().GetRecord(0, previous));
     ASSERT_TRUE(controller->Database().GetRecord(controller->Total() - 1, current));
@@ -408,8 +408,8 @@ TEST_F(ControllerTest, SortRequestsReloadInTimeOrder) {
 
     view.reportRunning = true;
     boxes.shown.clear();
-    EXPECT_FALSE(controller->OnSortRequest(0));
-    EXPECT_EQ(controller->SortState(), 2);
+    EXPECT_FALSE(controller->OnSortRequest(LoadOrder::Stored));
+    EXPECT_EQ(controller->SortState(), LoadOrder::Descending);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, "Report generation is in process. Can not continue with sorting.");
     controller->OnMessageFilter();
@@ -466,7 +466,7 @@ TEST_F(ControllerTest, ProgressCyclesThroughOneToOneHundredNinetyNine) {
     OpenMessages(data->Path());
     const std::uint32_t job = controller->Database().JobId();
     // Deliver pulses of the current load by hand after restarting it, so the count is known.
-    controller->OnSortRequest(0);
+    controller->OnSortRequest(LoadOrder::Stored);
     const std::uint32_t current = controller->Database().JobId();
     ASSERT_NE(job, 0u);
     LoadNotification started;

@@ -245,7 +245,7 @@ private slots:
         const int x = header->sectionViewportPosition(1) + 10;
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
         QVERIFY(WaitForLoad());
-        QCOMPARE(m_window->Controller().SortState(), 1);
+        QCOMPARE(m_window->Controller().SortState(), LoadOrder::Ascending);
         QCOMPARE(m_window->Controller().Total(), m_records);
         CRecord a, b;
         QVERIFY(m_window->Controller().Database().GetRecord(0, a));
@@ -255,14 +255,14 @@ private slots:
 
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
         QVERIFY(WaitForLoad());
-        QCOMPARE(m_window->Controller().SortState(), 2);
+        QCOMPARE(m_window->Controller().SortState(), LoadOrder::Descending);
         QVERIFY(m_window->Controller().Database().GetRecord(0, a));
         QVERIFY(m_window->Controller().Database().GetRecord(m_records - 1, b));
         QVERIFY(a.m_nTime >= b.m_nTime);
 
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
         QVERIFY(WaitForLoad());
-        QCOMPARE(m_window->Controller().SortState(), 0);
+        QCOMPARE(m_window->Controller().SortState(), LoadOrder::Stored);
     }
 
     void enterOnABlockTransferOpensItsDetails() {

@@ -1,0 +1,39 @@
+#include "controller/RecordPage.h"
+
+#include <algorithm>
+
+namespace vyx {
+namespace {
+
+const std::string kEmpty;
+
+}  // namespace
+
+void CRecordPage::Clear() {
+    m_rows.clear();
+    m_first = 0;
+}
+
+void CRecordPage::Fill(const CRecordDatabase& store, std::int64_t total, std::int64_t first, int rows) {
+    m_first = first;
+    m_rows.clear();
+    if (rows <= 0 || first < 0) return;
+    const std::int64_t end = std::min<std::int64_t>(first + rows, total);
+    if (end > first) m_rows.reserve(static_cast<std::size_t>(end - first));
+    CRecord record;
+    const CFormatRecord format(&record);
+    for (std::int64_t serial = first; serial < end; ++serial) {
+        if (!store.GetRecord(serial, record)) break;
+        RecordRowTexts row = RecordRow(format, serial + 1);
+        std::string& content = row[static_cast<std::size_t>(RecordColumn::MessageContent)];
+        if (content.size() > kMaxMessageContentShown) content.resize(kMaxMessageContentShown);
+        m_rows.push_back(std::move(row));
+    }
+}
+
+const std::string& CRecordPage::CellText(int row, int column) const {
+    if (row < 0 || row >= Rows() || column < 0 || column >= kRecordColumnCount) return kEmpty;
+    return m_rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+}
+
+}  // namespace vyx

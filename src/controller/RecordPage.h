@@ -1,0 +1,34 @@
+#pragma once
+// The page of row texts the record list shows: the rows it asked for last, formatted once through the column
+// table and kept until the next page is asked for or the load changes.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "decode/RecordColumns.h"
+#include "logdata/RecordDatabase.h"
+
+namespace vyx {
+
+class CRecordPage {
+public:
+    // A long MessageContent is cut here: the list's cell has no use for more.
+    static constexpr std::size_t kMaxMessageContentShown = 1023;
+
+    // Reads rows first .. first + rows - 1 of the store, as far as `total` and the published records reach.
+    // Throws CVyxError when a record cannot be read (the page then holds the rows before it).
+    void Fill(const CRecordDatabase& store, std::int64_t total, std::int64_t first, int rows);
+    void Clear();
+
+    std::int64_t First() const { return m_first; }
+    int Rows() const { return static_cast<int>(m_rows.size()); }
+    // The text of a cached row (0-based within the page) and column; empty outside the page.
+    const std::string& CellText(int row, int column) const;
+
+private:
+    std::int64_t m_first = 0;
+    std::vector<RecordRowTexts> m_rows;
+};
+
+}  // namespace vyx
