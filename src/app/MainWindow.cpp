@@ -386,6 +386,8 @@ void MainWindow::ListSetCount(std::int64_t total) { m_recordList->SetTotal(total
 
 void MainWindow::ListRedraw() { m_recordList->Redraw(); }
 
+void MainWindow::ListSelectSerial(std::int64_t serial) { SelectRecord(serial); }
+
 void MainWindow::SetFcuTable(const std::vector<std::array<std::string, 3>>& rows) {
     m_fcuTable->clear();
     QList<QTreeWidgetItem*> items;
@@ -476,7 +478,12 @@ void MainWindow::RunFcuReport() {
 void MainWindow::OnPageRowsChanged(int) {}
 
 void MainWindow::OnSortRequest(SortRequest& request) {
-    request.accept = m_controller->OnSortRequest(request.newState) ? 1 : 0;
+    request.accept = m_controller->OnSortRequest(request.newState, SelectedSerial()) ? 1 : 0;
+}
+
+void MainWindow::OnHeaderNotSorting(int) {
+    statusBar()->showMessage(QStringLiteral("Only the Date-Time column sorts: click its header to sort by time."),
+                             5000);
 }
 
 void MainWindow::OnKeyDown(int keyCode) { m_controller->OnRowKey(SelectedSerial(), keyCode); }

@@ -107,6 +107,7 @@ private:
     void ListReset() override;
     void ListSetCount(std::int64_t total) override;
     void ListRedraw() override;
+    void ListSelectSerial(std::int64_t serial) override;
     void SetFcuTable(const std::vector<std::array<std::string, 3>>& rows) override;
     void FillBlockTransferDialog(const DetailDialogContent& content) override;
     void ShowBlockTransferDialog() override;
@@ -122,6 +123,7 @@ private:
     // IListPagingListener
     void OnPageRowsChanged(int rowsPerPage) override;
     void OnSortRequest(SortRequest& request) override;
+    void OnHeaderNotSorting(int column) override;
     void OnKeyDown(int keyCode) override;
     void OnClick(std::int32_t serial) override;
     void OnDoubleClick(std::int32_t serial) override;

@@ -312,7 +312,10 @@ void CListPaging::DoubleClick(int pageRow) {
 }
 
 void CListPaging::HeaderClick(int column) {
-    if (column != 1) return;
+    if (column != 1) {
+        if (m_pListener) m_pListener->OnHeaderNotSorting(column);
+        return;
+    }
     SortRequest request;
     request.oldState = m_nSortState;
     request.newState = NextSortState(m_nSortState);

@@ -41,6 +41,8 @@ public:
     // LNM_SORT_REQUEST: the list already holds newState while this runs, so a reload started from here
     // reads the new order.
     virtual void OnSortRequest(SortRequest& request) = 0;
+    // A click on the header of a column that does not sort (all but Date-Time).
+    virtual void OnHeaderNotSorting(int /*column*/) {}
     // After one of the navigation keys or Enter was handled; the selection has already moved.
     virtual void OnKeyDown(int keyCode) = 0;
     // A click or double click on a row that holds a record.

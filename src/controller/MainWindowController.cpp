@@ -156,7 +156,7 @@ void CMainWindowController::OnMessageFilter() {
     RunMessageFilter();
 }
 
-bool CMainWindowController::OnSortRequest(LoadOrder newState) {
+bool CMainWindowController::OnSortRequest(LoadOrder newState, std::int64_t selected) {
     if (m_view.IsReportRunning()) {
         m_boxes.Show("Report generation is in process. Can not continue with sorting.", MessageIcon::Stop);
         return false;
@@ -168,8 +168,14 @@ bool CMainWindowController::OnSortRequest(LoadOrder newState) {
         m_sortState = oldState;
         return false;
     }
+    std::optional<RecordLocation> kept;
+    try {
+        if (selected >= 0 && selected < m_total) kept = m_database->LocationOf(selected);
+    } catch (const CVyxError&) {
+        // A record that cannot be read again has no place to keep.
+    }
     m_details.End();
-    RunMessageFilter();
+    if (RunMessageFilter()) m_keptSelection = kept;
     return true;
 }
 
@@ -181,8 +187,20 @@ bool CMainWindowController::ReadModbusAddress(const FilterBarInputs& inputs, std
     return false;
 }
 
+void CMainWindowController::SelectKeptRecord() {
+    if (!m_keptSelection) return;
+    std::optional<SerialNumber> serial;
+    try {
+        serial = m_database->SerialAt(*m_keptSelection);
+    } catch (const CVyxError&) {
+    }
+    m_keptSelection.reset();
+    if (serial && *serial < m_total) m_view.ListSelectSerial(*serial);
+}
+
 void CMainWindowController::StopAndReset() {
     if (m_beforeStoreReset) m_beforeStoreReset();
+    m_keptSelection.reset();
     m_page.Clear();
     m_currentJob = 0;
     m_database->StopLoad();
@@ -377,7 +395,9 @@ void CMainWindowController::HandleLoadFinished(std::int64_t count, std::uint32_t
         m_total = count;
         m_view.ListSetCount(count);
         m_view.ReportRecordsChanged(count);
+        SelectKeptRecord();
     }
+    m_keptSelection.reset();
     m_view.ListRedraw();
     m_busy = false;
     m_view.SetBusy(false);
@@ -448,11 +468,13 @@ void CMainWindowController::OnRowDoubleClicked(std::int64_t serial) {
 }
 
 void CMainWindowController::OnRowKey(std::int64_t serial, int key) {
+    m_keptSelection.reset();  // the user chose another row while the new order loads
     if (serial < 0 || serial >= m_total) return;
     m_details.OnKey(serial, key);
 }
 
 void CMainWindowController::OnRowClicked(std::int64_t serial) {
+    m_keptSelection.reset();
     if (m_total > 0) m_details.OnSelected(serial);
 }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,7 +47,8 @@ public:
     // "&Filter !" of the message filter bar.
     void OnMessageFilter();
     // A click on the Date-Time header asks for a new sort state; false refuses it (the list keeps its state).
-    bool OnSortRequest(LoadOrder newState);
+    // The record selected (its serial, -1 for none) is selected again in the new order once it is loaded.
+    bool OnSortRequest(LoadOrder newState, std::int64_t selected = -1);
     // "&Filter !" of the FCU filter bar.
     void OnFcuFilter();
     // The window is closing: stop the load and delete the index files.
@@ -106,6 +108,7 @@ private:
     bool ReadRecord(std::int64_t serial, CRecord& record);
     bool ReadRecordQuietly(std::int64_t serial, CRecord& record);
     std::string TotalText(std::int64_t count) const;
+    void SelectKeptRecord();
 
     IMainWindowView& m_view;
     IMessageBoxes& m_boxes;
@@ -124,6 +127,8 @@ private:
     std::uint32_t m_lastDay = 0;
     std::string m_folderPath;
     LoadOrder m_sortState = LoadOrder::Stored;
+    // The record selected when the order changed, by its place: found again when the new order is loaded.
+    std::optional<RecordLocation> m_keptSelection;
     int m_progress = 0;
     std::int64_t m_total = 0;
 

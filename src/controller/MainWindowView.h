@@ -69,6 +69,8 @@ public:
     virtual void ListReset() = 0;
     virtual void ListSetCount(std::int64_t total) = 0;
     virtual void ListRedraw() = 0;
+    // Selects the row of a serial number and scrolls it into view, as a click on it would.
+    virtual void ListSelectSerial(std::int64_t serial) = 0;
 
     // FCU table.
     virtual void SetFcuTable(const std::vector<std::array<std::string, 3>>& rows) = 0;

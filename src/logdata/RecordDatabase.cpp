@@ -45,7 +45,16 @@ void CRecordDatabase::AddDayFile(const std::string& path, std::uint32_t dayStart
 void CRecordDatabase::Reset() {
     // The worker holds pointers to the files: it must be gone before they are.
     StopLoad();
+    m_lookup.Forget();
     m_files.clear();
+}
+
+std::optional<RecordLocation> CRecordDatabase::LocationOf(SerialNumber serial) const {
+    return CRecordLookup::LocationOf(m_files, m_settings.window, serial);
+}
+
+std::optional<SerialNumber> CRecordDatabase::SerialAt(const RecordLocation& location) const {
+    return m_lookup.SerialAt(m_files, m_settings, location);
 }
 
 void CRecordDatabase::StopLoad() {
@@ -65,6 +74,7 @@ void CRecordDatabase::StartLoad(const FilterList& filters) {
     job.jobId = m_jobId = NewJobId();
     job.settings = m_settings;
     job.tempFolder = m_tempFolder;
+    m_lookup.Forget();
     for (const auto& filter : filters) job.filters.push_back(filter.get());
     for (const auto& file : m_files) {
         // Ranges and open handles of an earlier load would point into index files that are rewritten now.

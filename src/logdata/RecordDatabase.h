@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "logdata/LoadSettings.h"
 #include "logdata/Record.h"
 #include "logdata/RecordFile.h"
+#include "logdata/RecordLookup.h"
 #include "platform/LoadNotification.h"
 
 namespace vyx {
@@ -68,6 +70,11 @@ public:
     bool GetRecord(std::int64_t serial, CRecord& target) const;
     CRecordDatabaseView View() const;
 
+    // Where the record of a published serial number lies, and the serial number of the record at a place in
+    // the current load (see CRecordLookup). Callable while a load runs.
+    std::optional<RecordLocation> LocationOf(SerialNumber serial) const;
+    std::optional<SerialNumber> SerialAt(const RecordLocation& location) const;
+
     // Load settings: set only while no load runs.
     void SetLoadOrder(LoadOrder order) { m_settings.order = order; }
     void SetDateWindow(DateWindow window) { m_settings.window = window; }
@@ -87,6 +94,7 @@ private:
     ILoadNotificationTarget* m_target;
     CFileHandleCache m_handles;  // before the files, which use it until they are gone
     std::vector<std::unique_ptr<CRecordFile>> m_files;
+    mutable CRecordLookup m_lookup;
     LoadSettings m_settings;
     std::atomic<bool> m_stop{true};
     std::uint32_t m_jobId = 0;

@@ -80,19 +80,45 @@ std::shared_ptr<const CInputFile> CRecordFile::OpenData(SerialNumber serial, boo
     }
 }
 
-void CRecordFile::ReadRecord(std::int64_t k, const CParse& parse, CRecord& target) {
-    // One record at a time (the list, a search): two positioned reads into the stack, no window.
-    const SerialNumber serial = FirstSerial() + k;
+namespace {
+
+std::uint32_t IndexEntryValue(const std::uint8_t* entry) {
+    return static_cast<std::uint32_t>(entry[0]) | static_cast<std::uint32_t>(entry[1]) << 8 |
+           static_cast<std::uint32_t>(entry[2]) << 16 | static_cast<std::uint32_t>(entry[3]) << 24;
+}
+
+}  // namespace
+
+std::uint64_t CRecordFile::ReadOffset(std::int64_t k) {
     std::array<std::uint8_t, format::kIndexEntryBytes> entry{};
     const std::size_t entryBytes =
         k < 0 ? 0
               : m_handles.Open(m_strIndexPath)
                     ->ReadAt(static_cast<std::uint64_t>(k) * entry.size(), entry.data(), entry.size());
     if (entryBytes < entry.size()) {
-        throw CRecordUnreadable(m_strPath, serial, RecordReadStatusText(RecordReadStatus::NoIndexEntry));
+        throw CRecordUnreadable(m_strPath, FirstSerial() + k, RecordReadStatusText(RecordReadStatus::NoIndexEntry));
     }
-    const std::uint64_t offset = static_cast<std::uint64_t>(entry[0]) | static_cast<std::uint64_t>(entry[1]) << 8 |
-                                 static_cast<std::uint64_t>(entry[2]) << 16 | static_cast<std::uint64_t>(entry[3]) << 24;
+    return IndexEntryValue(entry.data());
+}
+
+std::vector<std::uint32_t> CRecordFile::ReadOffsets(std::int64_t count) {
+    std::vector<std::uint32_t> offsets;
+    if (count <= 0) return offsets;
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(count) * format::kIndexEntryBytes);
+    const std::size_t got = m_handles.Open(m_strIndexPath)->ReadAt(0, bytes.data(), bytes.size());
+    if (got < bytes.size()) {
+        throw CRecordUnreadable(m_strPath, FirstSerial() + static_cast<std::int64_t>(got / format::kIndexEntryBytes),
+                                RecordReadStatusText(RecordReadStatus::NoIndexEntry));
+    }
+    offsets.reserve(static_cast<std::size_t>(count));
+    for (std::size_t i = 0; i < bytes.size(); i += format::kIndexEntryBytes) offsets.push_back(IndexEntryValue(&bytes[i]));
+    return offsets;
+}
+
+void CRecordFile::ReadRecord(std::int64_t k, const CParse& parse, CRecord& target) {
+    // One record at a time (the list, a search): two positioned reads into the stack, no window.
+    const SerialNumber serial = FirstSerial() + k;
+    const std::uint64_t offset = ReadOffset(k);
     // Bytes past what the load had read are not looked at: they may be a frame still being written.
     const std::uint64_t loaded = LoadedBytes();
     std::array<std::uint8_t, format::kMaxDecodedFrameLength> frame{};

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "logdata/FileHandleCache.h"
 #include "logdata/Parse.h"
@@ -53,6 +54,12 @@ public:
     // file is no longer the one loaded, CFileError when it cannot be opened.
     std::shared_ptr<const CInputFile> IndexHandle();
     std::shared_ptr<const CInputFile> DataHandle();
+
+    // The day-file offset that index entry k names. Throws CRecordUnreadable when the index file does not
+    // hold it.
+    std::uint64_t ReadOffset(std::int64_t k);
+    // The offsets of the first `count` entries, in index order. Throws as ReadOffset.
+    std::vector<std::uint32_t> ReadOffsets(std::int64_t count);
 
     // Reads and decodes the record at local index k. Throws CRecordUnreadable (naming this day file and
     // the serial number) when it cannot be read again, CFileError when a file cannot be opened or read.

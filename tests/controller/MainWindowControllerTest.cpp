@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cerrno>
 #include <condition_variable>
 #include <deque>
@@ -103,8 +105,10 @@ public:
     void HideReportDialog() override {}
     void ReportRecordsChanged(std::int64_t n) override { reportRecords = n; }
     void ReportSelectSerial(std::int64_t n) override { reportSerial = n; }
+    void ListSelectSerial(std::int64_t serial) override { listSelected = serial; }
 
     std::string title;
+    std::int64_t listSelected = -1;
     ViewMode mode = ViewMode::None;
     bool messagesMenu = false, fcuMenu = false;
     std::optional<FolderChoice> nextChoice;
@@ -400,11 +404,21 @@ TEST_F(ControllerTest, SortRequestsReloadInTimeOrder) {
         }
         previous = current;
     }
-    ASSERT_TRUE(controller->OnSortRequest(LoadOrder::Descending));
+    // The record selected when the order changes is selected again at its new row.
+    const std::int64_t selected = controller->Total() / 3;
+    CRecord chosen;
+    ASSERT_TRUE(controller->Database().GetRecord(selected, chosen));
+    ASSERT_TRUE(controller->OnSortRequest(LoadOrder::Descending, selected));
     queue.PumpUntilEnd(*controller);
     ASSERT_TRUE(controller->Database().GetRecord(0, previous));
     ASSERT_TRUE(controller->Database().GetRecord(controller->Total() - 1, current));
     EXPECT_GT(previous.m_nTime, current.m_nTime);
+    ASSERT_GE(view.listSelected, 0);
+    EXPECT_NE(view.listSelected, selected);
+    ASSERT_TRUE(controller->Database().GetRecord(view.listSelected, current));
+    EXPECT_EQ(current.MessageBytes().size(), chosen.MessageBytes().size());
+    EXPECT_TRUE(std::equal(current.MessageBytes().begin(), current.MessageBytes().end(), chosen.MessageBytes().begin()));
+    EXPECT_EQ(current.m_nTime, chosen.m_nTime);
 
     view.reportRunning = true;
     boxes.shown.clear();

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QHeaderView>
+#include <QStatusBar>
 #include <QLineEdit>
 #include <QLabel>
 #include <QMenu>
@@ -242,10 +243,26 @@ private slots:
 
     void dateTimeHeaderSortsAscendingThenDescending() {
         QHeaderView* header = Page()->horizontalHeader();
+        // Another header does not sort, and says so.
+        const int other = header->sectionViewportPosition(3) + 10;
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(other, header->height() / 2));
+        QVERIFY(m_window->statusBar()->currentMessage().contains(QStringLiteral("Only the Date-Time column sorts")));
+        QCOMPARE(m_window->Controller().SortState(), LoadOrder::Stored);
+
+        // The row clicked before a sort stays selected, at its place in the new order.
+        const QRect row = Page()->visualRect(Page()->model()->index(5, 2));
+        QTest::mouseClick(Page()->viewport(), Qt::LeftButton, {}, row.center());
+        const std::int64_t clicked = m_window->RecordList()->Paging().SelectedSerial();
+        QVERIFY(clicked >= 0);
+        const std::optional<RecordLocation> place = m_window->Controller().Database().LocationOf(clicked);
+        QVERIFY(place.has_value());
+
         const int x = header->sectionViewportPosition(1) + 10;
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
         QVERIFY(WaitForLoad());
         QCOMPARE(m_window->Controller().SortState(), LoadOrder::Ascending);
+        const std::int64_t kept = m_window->RecordList()->Paging().SelectedSerial();
+        QCOMPARE(m_window->Controller().Database().LocationOf(kept), place);
         QCOMPARE(m_window->Controller().Total(), m_records);
         CRecord a, b;
         QVERIFY(m_window->Controller().Database().GetRecord(0, a));

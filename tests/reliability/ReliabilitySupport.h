@@ -225,6 +225,7 @@ public:
     void HideReportDialog() override {}
     void ReportRecordsChanged(std::int64_t n) override { reportRecords = n; }
     void ReportSelectSerial(std::int64_t) override {}
+    void ListSelectSerial(std::int64_t) override {}
 
     // IMessageBoxes
     void Show(const std::string& text, MessageIcon icon) override { boxes.push_back({text, icon}); }
