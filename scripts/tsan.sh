@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the concurrency tests with ThreadSanitizer and runs them: loads with fetches from two threads,
 # stops during a load and during a merge, loads started and stopped at random moments, report pause, resume,
-# stop and restart, and a report running while the load under it fails. Any ThreadSanitizer report (a data
-# race, a lock-order inversion, a thread leak, ...) fails the run.
+# stop and restart, searches over a running load, and a report running while the load under it fails.
+# Any ThreadSanitizer report (a data race, a lock-order inversion, a thread leak, ...) fails the run.
 #
 #   scripts/tsan.sh                      build in build/tsan (the preset) and run
 #   VYX_TSAN_BUILD_DIR=build/x scripts/tsan.sh    another build folder
@@ -14,7 +14,7 @@ build="${VYX_TSAN_BUILD_DIR:-build/tsan}"
 jobs="${VYX_JOBS:-2}"
 
 cmake --preset tsan -B "$build" >/dev/null
-cmake --build "$build" -j"$jobs" --target test_logdata test_report test_reliability
+cmake --build "$build" -j"$jobs" --target test_logdata test_report test_reliability test_controller
 
 export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 exitcode=66 ${TSAN_OPTIONS:-}"
 export VYX_STRESS_CYCLES="${VYX_STRESS_CYCLES:-300}"
@@ -39,6 +39,7 @@ run() {
 
 run test_logdata '*StopMidFile*:LoadConcurrencyTest.*:*FetchWhileLoading*:*WriteFaultTest*:LoadFailureTest.*'
 run test_report 'ReportGeneratorControl.*'
+run test_controller 'RecordSearch*'
 run test_reliability '*StopDuringTheMerge*:LoadStress.*:ReportStress.*:*ReportDuringAFailingLoad*:*DayFileChangesDuringTheLoad*'
 
 if grep -q "ThreadSanitizer" "$log"; then

@@ -5,7 +5,6 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDialog>
-#include <QDesktopServices>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -17,7 +16,6 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTreeWidget>
-#include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cstdint>
@@ -27,6 +25,7 @@
 #include "app/BannerWidget.h"
 #include "app/ColumnWidths.h"
 #include "app/DetailDialogs.h"
+#include "app/FcuTableReport.h"
 #include "app/FilterBars.h"
 #include "app/FindBar.h"
 #include "app/FolderDialog.h"
@@ -42,7 +41,6 @@
 #include "decode/RecordColumns.h"
 #include "logdata/TimeValue.h"
 #include "platform/FileError.h"
-#include "report/FCULogReport.h"
 #include "report/ReportGenerator.h"
 #include "res/StringTable.h"
 #include "views/ListLargeDataCtrl.h"
@@ -434,43 +432,9 @@ void MainWindow::ShowMessageReportDialog() {
     m_reportDialog->activateWindow();
 }
 
-namespace {
-
-// The FCU table's rows exactly as it shows them.
-class FcuTableRows : public IFCUReportRowSource {
-public:
-    explicit FcuTableRows(const QTreeWidget& table) : m_table(table) {}
-    int RowCount() const override { return m_table.topLevelItemCount(); }
-    std::string ItemText(int row, int column) const override {
-        const QTreeWidgetItem* item = m_table.topLevelItem(row);
-        return item ? item->text(column).toStdString() : std::string();
-    }
-
-private:
-    const QTreeWidget& m_table;
-};
-
-}  // namespace
-
 void MainWindow::RunFcuReport() {
-    const FcuTableRows rows(*m_fcuTable);
-    if (const auto refusal = CheckFCUReportRows(rows)) {
-        m_activeBoxes->Show(refusal->text, refusal->icon);
-        return;
-    }
-    FCUReportCriteriaDlg dialog(this, *m_activeBoxes, m_controller->FolderPath());
-    if (dialog.exec() != QDialog::Accepted) return;
-    const CFCUReportCriteria criteria(dialog.Form().FileName(),
-                                      CFCUReportCriteria::TypeFromFormIndex(dialog.Form().FormIndex()));
-    FCUReportOptions options;
-    options.workbookTempFolder = m_controller->Database().TempFolder();
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const FCUReportOutcome outcome = WriteFCULogReport(rows, criteria, options);
-    QApplication::restoreOverrideCursor();
-    if (!outcome.documentToOpen.empty()) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(outcome.documentToOpen)));
-    }
-    m_activeBoxes->Show(outcome.message.text, outcome.message.icon);
+    RunFcuTableReport(this, *m_fcuTable, *m_activeBoxes, m_controller->FolderPath(),
+                      m_controller->Database().TempFolder());
 }
 
 // ---- IListPagingListener

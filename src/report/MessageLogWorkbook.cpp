@@ -7,6 +7,7 @@
 #include "decode/RecordColumns.h"
 #include "report/MessageLogWriter.h"
 #include "report/ReportFile.h"
+#include "report/ReportGenerator.h"
 #include "report/ReportWorkbook.h"
 #include "res/StringTable.h"
 

@@ -5,6 +5,7 @@
 #include "decode/RecordColumns.h"
 #include "logdata/FrameReading.h"
 #include "report/ReportFile.h"
+#include "report/ReportGenerator.h"
 #include "report/ReportHtml.h"
 #include "res/StringTable.h"
 
@@ -25,7 +26,7 @@ std::string CMessageLogWriter::ErrorText(const CFileError& error) const {
     return m_options.standardOutput ? "standard output: " + FileErrorText(error) : FileErrorText(error);
 }
 
-CMessageLogWriter::CMessageLogWriter(IReportRunControl& control, IReportGenerationMsgRcvr* receiver,
+CMessageLogWriter::CMessageLogWriter(CReportGenerator& control, IReportGenerationMsgRcvr* receiver,
                                      CReportRecordReader& reader, const CReportCriteria& criteria,
                                      const MessageLogOptions& options)
     : m_control(control),
@@ -59,6 +60,8 @@ void CMessageLogWriter::ReadRecord(std::int64_t n) {
         throw CVyxError(e.what() + where);
     }
 }
+
+bool CMessageLogWriter::Stopped(std::int64_t n) const { return HasRecord(n) && !m_control.KeepWriting(); }
 
 void CMessageLogWriter::FailureMessage(const std::string& errorText, const std::string& kept) {
     if (!m_pReceiver) return;

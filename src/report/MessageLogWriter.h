@@ -16,21 +16,7 @@
 
 namespace vyx {
 
-// What the writer needs from the generator that runs it.
-class IReportRunControl {
-public:
-    // Writing begins: the run counts as running from here on, unless a stop came first.
-    virtual void BeginWriting() = 0;
-    // The record loop's test, read once per record.
-    virtual bool KeepWriting() const = 0;
-    // Holds the worker here while a pause is requested.
-    virtual void PausePoint() = 0;
-    // Writing has ended; the final notification follows.
-    virtual void EndWriting() = 0;
-
-protected:
-    ~IReportRunControl() = default;
-};
+class CReportGenerator;
 
 struct MessageLogOptions {
     bool standardOutput = false;                      // CSV and HTML go to standard output as one file
@@ -43,7 +29,8 @@ struct MessageLogOptions {
 
 class CMessageLogWriter {
 public:
-    CMessageLogWriter(IReportRunControl& control, IReportGenerationMsgRcvr* receiver, CReportRecordReader& reader,
+    // control: the generator whose worker runs the writer; it says when to stop and holds a pause.
+    CMessageLogWriter(CReportGenerator& control, IReportGenerationMsgRcvr* receiver, CReportRecordReader& reader,
                       const CReportCriteria& criteria, const MessageLogOptions& options);
 
     // Writes the form the criteria ask for and sends the notifications. Never throws: failures become
@@ -60,7 +47,7 @@ private:
     // the Sr.No. and the report's record number when it cannot be read, CFileError when a read fails.
     void ReadRecord(std::int64_t n);
     // True when the loop ended because of a stop rather than at the end of the range.
-    bool Stopped(std::int64_t n) const { return HasRecord(n) && !m_control.KeepWriting(); }
+    bool Stopped(std::int64_t n) const;
     void AppendCsvHeader(std::string& out) const;
     void AppendCsvLine(std::string& out, std::int64_t n) const;
     void AppendHtmlRow(std::string& out, std::int64_t n) const;
@@ -75,7 +62,7 @@ private:
     void Progress();
     void Finished(bool failed);
 
-    IReportRunControl& m_control;
+    CReportGenerator& m_control;
     IReportGenerationMsgRcvr* m_pReceiver;
     CReportRecordReader& m_reader;
     const CReportCriteria& m_criteria;

@@ -35,7 +35,7 @@ protected:
     ~IReportGenerator() = default;
 };
 
-class CReportGenerator final : public IReportGenerator, private IReportRunControl {
+class CReportGenerator final : public IReportGenerator {
 public:
     // The store and the receiver must outlive the generator.
     CReportGenerator(const CRecordDatabase* database, IReportGenerationMsgRcvr* receiver);
@@ -74,11 +74,16 @@ private:
     void Run(CReportCriteria criteria, CReportRecordReader reader, MessageLogOptions options);
     void Join();
 
-    // IReportRunControl, called by the worker.
-    void BeginWriting() override;
-    bool KeepWriting() const override { return m_bRunning.load(std::memory_order_relaxed) != 0; }
-    void PausePoint() override;
-    void EndWriting() override;
+    // What the writer on the worker calls.
+    friend class CMessageLogWriter;
+    // Writing begins: the run counts as running from here on, unless a stop came first.
+    void BeginWriting();
+    // The record loop's test, read once per record.
+    bool KeepWriting() const { return m_bRunning.load(std::memory_order_relaxed) != 0; }
+    // Holds the worker here while a pause is requested.
+    void PausePoint();
+    // Writing has ended; the final notification follows.
+    void EndWriting();
 
     const CRecordDatabase* m_pDatabase;
     IReportGenerationMsgRcvr* m_pReceiver;

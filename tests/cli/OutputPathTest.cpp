@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "support/FileText.h"
 #include "support/RunCommand.h"
 #include "support/TempDir.h"
 
@@ -16,13 +17,6 @@ using test::RunCommand;
 using test::ShellQuote;
 
 const std::string kVyx = VYX_CLI_PATH;
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 std::size_t EntryCount(const std::string& folder) {
     return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder), {}));
@@ -37,7 +31,7 @@ TEST(CliOutputPath, OutputsIntoTheDataFolderAreRefusedBeforeTheLoad) {
     ASSERT_EQ(RunCommand(kVyx + " gen " + ShellQuote(data) + " --days 2 --records-per-day 300").exitCode, 0);
     std::filesystem::create_symlink(data + "/LG060109.txt", out + "/day.csv");
     std::filesystem::create_symlink(data + "/new.csv", out + "/new.csv");
-    const std::string day = Slurp(data + "/LG060109.txt");
+    const std::string day = test::ReadFileText(data + "/LG060109.txt");
     const std::size_t entries = EntryCount(data);
 
     const std::string outs[] = {data + "/LG060109.txt", data + "/../data/r.csv", out + "/day.csv", out + "/new.csv"};
@@ -50,7 +44,7 @@ TEST(CliOutputPath, OutputsIntoTheDataFolderAreRefusedBeforeTheLoad) {
             EXPECT_EQ(r.err.find("Invalid Records"), std::string::npos) << command;
         }
     }
-    EXPECT_EQ(Slurp(data + "/LG060109.txt"), day);
+    EXPECT_EQ(test::ReadFileText(data + "/LG060109.txt"), day);
     EXPECT_EQ(EntryCount(data), entries);
 
     const auto outside = RunCommand(kVyx + " report " + ShellQuote(data) + " --out " + ShellQuote(out + "/r.csv"));

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "support/FileText.h"
 #include "support/RunCommand.h"
 #include "support/TempDir.h"
 
@@ -16,13 +17,6 @@ using test::RunCommand;
 using test::ShellQuote;
 
 const std::string kVyx = VYX_CLI_PATH;
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 std::size_t Lines(const std::string& text) {
     return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
@@ -56,7 +50,7 @@ TEST_F(CliReport, StandardOutputHoldsTheSameBytesAsTheFile) {
     ASSERT_EQ(file.exitCode, 0) << file.err;
     const auto piped = RunCommand(Report("--out -"));
     ASSERT_EQ(piped.exitCode, 0) << piped.err;
-    EXPECT_EQ(piped.out, Slurp(path));
+    EXPECT_EQ(piped.out, test::ReadFileText(path));
     EXPECT_EQ(Lines(piped.out), 1201u);
     const auto range = RunCommand(Report("--out - --order desc --from-record 11 --to-record 20"));
     ASSERT_EQ(range.exitCode, 0) << range.err;
@@ -89,12 +83,12 @@ TEST(CliFcuReport, FileFormsOfTheFcuTable) {
     ASSERT_EQ(piped.exitCode, 0) << piped.err;
     const std::string csv = out.File("fcu.csv");
     ASSERT_EQ(RunCommand(kVyx + " fcu " + ShellQuote(dir.Path()) + " --out " + ShellQuote(csv)).exitCode, 0);
-    EXPECT_EQ(Slurp(csv), piped.out);
+    EXPECT_EQ(test::ReadFileText(csv), piped.out);
 
     const std::string html = out.File("fcu.html");
     ASSERT_EQ(RunCommand(kVyx + " fcu " + ShellQuote(dir.Path()) + " --type html --out " + ShellQuote(html)).exitCode,
               0);
-    EXPECT_NE(Slurp(html).find("<table width=\"100%\" border"), std::string::npos);
+    EXPECT_NE(test::ReadFileText(html).find("<table width=\"100%\" border"), std::string::npos);
     const std::string book = out.File("fcu.xlsx");
     ASSERT_EQ(RunCommand(kVyx + " fcu " + ShellQuote(dir.Path()) + " --type xlsx --out " + ShellQuote(book)).exitCode,
               0);

@@ -17,25 +17,12 @@
 #include "filter/CommandList.h"
 #include "platform/File.h"
 #include "simulator/LoggerSimulator.h"
+#include "support/GeneratedFolder.h"
+#include "support/RecordingBoxes.h"
 #include "support/TempDir.h"
 
 namespace vyx {
 namespace {
-
-struct Box {
-    std::string text;
-    MessageIcon icon;
-};
-
-class RecordingBoxes : public IMessageBoxes {
-public:
-    void Show(const std::string& text, MessageIcon icon) override { shown.push_back({text, icon}); }
-    MessageAnswer Ask(const std::string& text, MessageIcon icon) override {
-        shown.push_back({text, icon});
-        return MessageAnswer::Yes;
-    }
-    std::vector<Box> shown;
-};
 
 class MemorySettings : public IMetaDataStorage {
 public:
@@ -189,18 +176,10 @@ private:
 class ControllerTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        data = new test::TempDir;
-        sim::SimulatorOptions options;
-        options.days = 2;
-        options.recordsPerDay = 2500;
-        options.seed = 5;
-        options.clockJumps = true;
-        summary = new sim::SimulatorSummary(sim::GenerateDataFolder(data->Path(), options));
+        data = new test::GeneratedFolder(test::FolderOptions(2, 2500, 5, true));
+        summary = &data->summary;
     }
-    static void TearDownTestSuite() {
-        delete summary;
-        delete data;
-    }
+    static void TearDownTestSuite() { delete data; }
 
     void SetUp() override {
         controller = std::make_unique<CMainWindowController>(view, boxes, settings, temp.Path(), &queue);
@@ -232,18 +211,18 @@ protected:
         return n;
     }
 
-    static test::TempDir* data;
-    static sim::SimulatorSummary* summary;
+    static test::GeneratedFolder* data;
+    static const sim::SimulatorSummary* summary;
     test::TempDir temp;
     RecordingView view;
-    RecordingBoxes boxes;
+    test::RecordingBoxes boxes;
     MemorySettings settings;
     Queue queue;
     std::unique_ptr<CMainWindowController> controller;
 };
 
-test::TempDir* ControllerTest::data = nullptr;
-sim::SimulatorSummary* ControllerTest::summary = nullptr;
+test::GeneratedFolder* ControllerTest::data = nullptr;
+const sim::SimulatorSummary* ControllerTest::summary = nullptr;
 
 TEST_F(ControllerTest, FolderWithoutFcuInformationFileIsRefused) {
     test::TempDir empty;

@@ -17,6 +17,7 @@
 #include "simulator/LoggerSimulator.h"
 #include "simulator/RecordBuilder.h"
 #include "support/Records.h"
+#include "support/GeneratedFolder.h"
 #include "support/TempDir.h"
 
 namespace vyx {
@@ -155,22 +156,16 @@ Expected Walk(const std::vector<bool>& matches, std::int64_t from, SearchDirecti
 class RecordSearchOverLoad : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        data = new test::TempDir;
-        sim::SimulatorOptions options;
-        options.days = 2;
-        options.recordsPerDay = 2000;
-        options.seed = 17;
-        options.clockJumps = true;
-        sim::GenerateDataFolder(data->Path(), options);
+        data = new test::GeneratedFolder(test::FolderOptions(2, 2000, 17, true));
     }
     static void TearDownTestSuite() {
         delete data;
         data = nullptr;
     }
-    static test::TempDir* data;
+    static test::GeneratedFolder* data;
 };
 
-test::TempDir* RecordSearchOverLoad::data = nullptr;
+test::GeneratedFolder* RecordSearchOverLoad::data = nullptr;
 
 SearchNotification Search(const Loaded& loaded, const CRecordMatcher& matcher, std::int64_t from,
                           SearchDirection direction, bool wrap) {

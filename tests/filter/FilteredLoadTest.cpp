@@ -14,6 +14,7 @@
 #include "logdata/LoadPipeline.h"
 #include "logdata/RecordDatabase.h"
 #include "simulator/LoggerSimulator.h"
+#include "support/GeneratedFolder.h"
 #include "support/TempDir.h"
 
 namespace vyx {
@@ -33,13 +34,7 @@ struct FinishCatcher : ILoadNotificationTarget {
 class FilteredLoad : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        data = new test::TempDir;
-        sim::SimulatorOptions options;
-        options.days = 3;
-        options.recordsPerDay = 4000;
-        options.seed = 11;
-        options.clockJumps = true;
-        sim::GenerateDataFolder(data->Path(), options);
+        data = new test::GeneratedFolder(test::FolderOptions(3, 4000, 11, true));
         config = new FCUConfigurationList(
             CFCUParse().ReadFCUConfigurationList(FCUInformationFilePath(data->Path())));
     }
@@ -104,12 +99,12 @@ protected:
         return s;
     }
 
-    static test::TempDir* data;
+    static test::GeneratedFolder* data;
     static FCUConfigurationList* config;
     test::TempDir temp;
 };
 
-test::TempDir* FilteredLoad::data = nullptr;
+test::GeneratedFolder* FilteredLoad::data = nullptr;
 FCUConfigurationList* FilteredLoad::config = nullptr;
 
 TEST_F(FilteredLoad, ChannelAndMessageMode) {

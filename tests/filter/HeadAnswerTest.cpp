@@ -14,6 +14,7 @@
 #include "logdata/DataFolder.h"
 #include "logdata/DayFileReader.h"
 #include "simulator/LoggerSimulator.h"
+#include "support/GeneratedFolder.h"
 #include "support/TempDir.h"
 
 namespace vyx {
@@ -24,12 +25,7 @@ using Bytes = std::vector<std::uint8_t>;
 class HeadAnswer : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        data = new test::TempDir;
-        sim::SimulatorOptions options;
-        options.days = 2;
-        options.recordsPerDay = 3000;
-        options.seed = 29;
-        sim::GenerateDataFolder(data->Path(), options);
+        data = new test::GeneratedFolder(test::FolderOptions(2, 3000, 29));
         config = new FCUConfigurationList(CFCUParse().ReadFCUConfigurationList(FCUInformationFilePath(data->Path())));
         samples = new std::vector<Bytes>(Samples());
     }
@@ -84,12 +80,12 @@ protected:
         return judged;
     }
 
-    static test::TempDir* data;
+    static test::GeneratedFolder* data;
     static FCUConfigurationList* config;
     static std::vector<Bytes>* samples;
 };
 
-test::TempDir* HeadAnswer::data = nullptr;
+test::GeneratedFolder* HeadAnswer::data = nullptr;
 FCUConfigurationList* HeadAnswer::config = nullptr;
 std::vector<Bytes>* HeadAnswer::samples = nullptr;
 

@@ -31,22 +31,13 @@
 #include "decode/RecordTextLine.h"
 #include "platform/TempFolder.h"
 #include "simulator/LoggerSimulator.h"
+#include "support/RecordingBoxes.h"
 #include "support/TempDir.h"
 #include "views/ListLargeDataCtrl.h"
 
 using namespace vyx;
 
 namespace {
-
-class RecordingBoxes : public IMessageBoxes {
-public:
-    void Show(const std::string& text, MessageIcon icon) override { shown.push_back({text, icon}); }
-    MessageAnswer Ask(const std::string& text, MessageIcon icon) override {
-        shown.push_back({text, icon});
-        return MessageAnswer::Yes;
-    }
-    std::vector<std::pair<std::string, MessageIcon>> shown;
-};
 
 // Runs fn on the modal dialog of type Dialog once it is up (exec() blocks the caller until fn closes it).
 template <typename Dialog>
@@ -80,7 +71,7 @@ private:
     test::TempDir m_data;
     std::unique_ptr<CScopedTempFolder> m_temp;
     std::unique_ptr<gui::MainWindow> m_window;
-    RecordingBoxes m_boxes;
+    test::RecordingBoxes m_boxes;
     std::vector<CRecord> m_records;
 
     static bool WaitForLoad(gui::MainWindow& window, int timeoutMs = 60000) {

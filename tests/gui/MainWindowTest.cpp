@@ -30,22 +30,13 @@
 #include "filter/CommandList.h"
 #include "platform/TempFolder.h"
 #include "simulator/LoggerSimulator.h"
+#include "support/RecordingBoxes.h"
 #include "support/TempDir.h"
 #include "views/ListLargeDataCtrl.h"
 
 using namespace vyx;
 
 namespace {
-
-class RecordingBoxes : public IMessageBoxes {
-public:
-    void Show(const std::string& text, MessageIcon icon) override { shown.push_back({text, icon}); }
-    MessageAnswer Ask(const std::string& text, MessageIcon icon) override {
-        shown.push_back({text, icon});
-        return MessageAnswer::Yes;
-    }
-    std::vector<std::pair<std::string, MessageIcon>> shown;
-};
 
 }  // namespace
 
@@ -56,7 +47,7 @@ private:
     test::TempDir m_data;
     std::unique_ptr<CScopedTempFolder> m_temp;
     std::unique_ptr<gui::MainWindow> m_window;
-    RecordingBoxes m_boxes;
+    test::RecordingBoxes m_boxes;
     std::int64_t m_records = 0;
 
     bool WaitForLoad() {
@@ -167,7 +158,7 @@ private slots:
         for (int c = 0; c < 7; ++c) QCOMPARE(Cell(0, c), expected[c]);
         // The invalid records of the folder were reported.
         QVERIFY(!m_boxes.shown.empty());
-        QVERIFY(QString::fromStdString(m_boxes.shown.back().first).contains("Invalid Records are found"));
+        QVERIFY(QString::fromStdString(m_boxes.shown.back().text).contains("Invalid Records are found"));
     }
 
     void endKeyShowsTheLastRecords() {
@@ -204,7 +195,7 @@ private slots:
         QTest::keyClicks(fcu->lineEdit(), QStringLiteral("301"));
         QTest::mouseClick(Child<QPushButton>("messageFilterButton"), Qt::LeftButton);
         QCOMPARE(m_boxes.shown.size(), std::size_t{1});
-        QCOMPARE(m_boxes.shown[0].first, std::string("FCU should be between 1 and 300."));
+        QCOMPARE(m_boxes.shown[0].text, std::string("FCU should be between 1 and 300."));
         QCOMPARE(m_window->Controller().Total(), total);
         QCOMPARE(Cell(0, 0), firstRow);
         QWidget* focused = QApplication::focusWidget();

@@ -14,19 +14,13 @@
 #include "app/MainWindow.h"
 #include "platform/TempFolder.h"
 #include "simulator/LoggerSimulator.h"
+#include "support/RecordingBoxes.h"
 #include "support/TempDir.h"
 #include "views/ListLargeDataCtrl.h"
 
 using namespace vyx;
 
 namespace {
-
-class RecordingBoxes : public IMessageBoxes {
-public:
-    void Show(const std::string& text, MessageIcon icon) override { shown.push_back({text, icon}); }
-    MessageAnswer Ask(const std::string&, MessageIcon) override { return MessageAnswer::Yes; }
-    std::vector<std::pair<std::string, MessageIcon>> shown;
-};
 
 }  // namespace
 
@@ -36,7 +30,7 @@ class RecentFoldersLayoutTest : public QObject {
 private:
     test::TempDir m_first, m_second, m_noFcuFile;
     std::unique_ptr<CScopedTempFolder> m_temp;
-    RecordingBoxes m_boxes;
+    test::RecordingBoxes m_boxes;
 
     std::unique_ptr<gui::MainWindow> NewWindow() {
         auto window = std::make_unique<gui::MainWindow>(m_temp->Path());

@@ -12,6 +12,7 @@
 #include <random>
 #include <thread>
 
+#include "support/FileText.h"
 #include "ReliabilitySupport.h"
 #include "logdata/DataFolder.h"
 #include "platform/File.h"
@@ -288,18 +289,13 @@ TEST_F(LoadStress, StartAndStopAtRandomMomentsInEveryOrder) {
 
 // ---- reports
 
-std::string Slurp(const std::string& path) {
-    const auto bytes = ReadBytes(path);
-    return std::string(bytes.begin(), bytes.end());
-}
-
 // A report file as a stop or the end leaves it: complete lines, numbered from 1 without gaps.
 // written: the records found in a CSV or HTML file.
 void CheckReportFile(std::int32_t type, const std::string& path, std::int64_t records, bool whole,
                      std::int64_t& written) {
     written = -1;
     ASSERT_TRUE(FileExists(path)) << path;
-    const std::string text = Slurp(path);
+    const std::string text = ReadFileText(path);
     if (type == kReportTypeCsv) {
         ASSERT_TRUE(text.starts_with("Sr.No.,Date-Time,MessageContent,MessageMode,Source,FCU,Channel,\r\n"));
         ASSERT_TRUE(text.ends_with("\r\n"));

@@ -11,7 +11,7 @@
 namespace vyx {
 namespace {
 
-using test::ReadFileBytes;
+using test::ReadFileText;
 
 class TableRows final : public IFCUReportRowSource {
 public:
@@ -44,7 +44,7 @@ TEST(FCULogReport, CsvQuotesEveryFieldAndWritesLatin1) {
     EXPECT_TRUE(outcome.written);
     EXPECT_EQ(outcome.message, (ReportMessageBox{"FCU Log report generated successfully.", MessageIcon::Information}));
     EXPECT_TRUE(outcome.documentToOpen.empty());
-    EXPECT_EQ(ReadFileBytes(path),
+    EXPECT_EQ(ReadFileText(path),
               "\"FCU No.\",\"FCU Type\",\"Channel\",\r\n"
               "\"1\",\"IQ \"Pro\"\",\"MS_A(left)\",\r\n"
               "\"12\",\"Ventil \xDC\",\"MS_B(right)\",\r\n");
@@ -57,7 +57,7 @@ TEST(FCULogReport, HtmlHasOnePercentSignInTheTableLineAndIsHandedToTheDesktop) {
         WriteFCULogReport(TableRows({{"7", "IQ3", "MS_A(left)"}}), CFCUReportCriteria(path, kReportTypeHtml));
     EXPECT_TRUE(outcome.written);
     EXPECT_EQ(outcome.documentToOpen, path);
-    const std::string page = test::MaskGeneratedOn(ReadFileBytes(path));
+    const std::string page = test::MaskGeneratedOn(ReadFileText(path));
     EXPECT_EQ(page,
               "<head>\n<title>FCU Log Report</title>\n"
               "<meta http-equiv=\"content-type\" content=\"text/html; charset=ISO-8859-1\">\n"

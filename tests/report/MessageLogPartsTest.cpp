@@ -10,7 +10,7 @@
 namespace vyx {
 namespace {
 
-using test::ReadFileBytes;
+using test::ReadFileText;
 using test::RecordingReceiver;
 using test::SplitLines;
 
@@ -49,7 +49,7 @@ TEST_F(ReportLimits, CsvOf65535RecordsIsOneFileUnderTheChosenName) {
     const std::string path = m_out.File("log.csv");
     const auto events = Run(CReportCriteria(path, 0, 65534, kReportTypeCsv));
     EXPECT_EQ(events.back(), "completed");
-    const auto lines = SplitLines(ReadFileBytes(path));
+    const auto lines = SplitLines(ReadFileText(path));
     ASSERT_EQ(lines.size(), 65536u);
     EXPECT_EQ(lines.front(), kCsvHeader);
     EXPECT_EQ(lines.back().substr(0, 6), "65535,");
@@ -63,12 +63,12 @@ TEST_F(ReportLimits, CsvOf65536RecordsSplitsIntoTwoPartsEachWithTheHeader) {
     EXPECT_EQ(events.back(), "completed");
     EXPECT_FALSE(std::filesystem::exists(path));
 
-    const auto first = SplitLines(ReadFileBytes(m_out.File("log_1.csv")));
+    const auto first = SplitLines(ReadFileText(m_out.File("log_1.csv")));
     ASSERT_EQ(first.size(), 65536u);
     EXPECT_EQ(first.front(), kCsvHeader);
     EXPECT_EQ(first[1].substr(0, 2), "1,");
     EXPECT_EQ(first.back().substr(0, 6), "65535,");
-    const auto second = SplitLines(ReadFileBytes(m_out.File("log_2.csv")));
+    const auto second = SplitLines(ReadFileText(m_out.File("log_2.csv")));
     ASSERT_EQ(second.size(), 2u);
     EXPECT_EQ(second.front(), kCsvHeader);
     EXPECT_EQ(second.back().substr(0, 6), "65536,");
@@ -85,7 +85,7 @@ TEST_F(ReportLimits, APartFileThatCannotBeOpenedFailsTheRunAndKeepsTheFirstPart)
               "stop message:Is a directory\nReport generation aborted.\nPlease try again.\n"
               "Kept as an incomplete report: records 1 to 65535 in " + m_out.File("log_1.csv"));
     EXPECT_EQ(events.back(), "failed");
-    EXPECT_EQ(SplitLines(ReadFileBytes(m_out.File("log_1.csv"))).size(), 65536u);
+    EXPECT_EQ(SplitLines(ReadFileText(m_out.File("log_1.csv"))).size(), 65536u);
 }
 
 TEST_F(ReportLimits, AWorkbookOf65536RecordsFillsSheet1AndPutsOneRecordOnSheet2) {

@@ -12,7 +12,7 @@
 namespace vyx {
 namespace {
 
-using test::ReadFileBytes;
+using test::ReadFileText;
 using test::RecordingReceiver;
 using test::SplitLines;
 
@@ -93,7 +93,7 @@ TEST_F(MessageLogReport, CsvIsExactWithHeaderCommaAndCrLf) {
     EXPECT_EQ(events, (std::vector<std::string>{"started", "completed"}));
     std::string expected = std::string(kCsvHeader) + "\r\n";
     for (const char* line : kCraftedLines) expected += std::string(line) + "\r\n";
-    EXPECT_EQ(ReadFileBytes(path), expected);
+    EXPECT_EQ(ReadFileText(path), expected);
 }
 
 // The local time as the page shows it, worked out here independently of the writer.
@@ -113,7 +113,7 @@ TEST_F(MessageLogReport, HtmlIsExactKeepingBothPercentSignsInTheTableLine) {
     EXPECT_EQ(events, (std::vector<std::string>{"started", "completed", "open:" + path}));
 
     std::string time;
-    const std::string page = test::MaskGeneratedOn(ReadFileBytes(path), &time);
+    const std::string page = test::MaskGeneratedOn(ReadFileText(path), &time);
     bool inRun = false;
     for (std::time_t t = before; t <= after; ++t) inRun = inRun || time == TimeText(t);
     EXPECT_TRUE(inRun) << time;
@@ -165,7 +165,7 @@ TEST_F(MessageLogReport, SerialNumbersStartAtOneForAnyRange) {
     for (const auto& [first, last] : {std::pair{0, 4}, std::pair{100, 200}, std::pair{1199, 1199}}) {
         const std::string path = m_out.File("range.csv");
         RunReport(database, CReportCriteria(path, first, last, kReportTypeCsv));
-        const auto lines = SplitLines(ReadFileBytes(path));
+        const auto lines = SplitLines(ReadFileText(path));
         ASSERT_EQ(lines.size(), static_cast<std::size_t>(last - first + 2)) << first;
         CRecord record;
         for (int i = first; i <= last; ++i) {

@@ -14,7 +14,7 @@ namespace vyx {
 namespace {
 
 using namespace std::chrono_literals;
-using test::ReadFileBytes;
+using test::ReadFileText;
 using test::RecordingReceiver;
 using test::SplitLines;
 
@@ -37,7 +37,7 @@ protected:
     }
 
     CRecordDatabase& Database() { return s_store->Database(); }
-    std::size_t RecordLines(const std::string& path) { return SplitLines(ReadFileBytes(path)).size() - 1; }
+    std::size_t RecordLines(const std::string& path) { return SplitLines(ReadFileText(path)).size() - 1; }
 
     static test::TempDir* s_data;
     static test::LoadedStore* s_store;
@@ -99,7 +99,7 @@ TEST_F(ReportGeneratorControl, StopWhilePausedEndsAfterTheRecordInProgress) {
         } else {
             EXPECT_EQ(milestones, (std::vector<std::string>{"started", "completed"}));
         }
-        const std::string bytes = ReadFileBytes(path);
+        const std::string bytes = ReadFileText(path);
         if (c.type == kReportTypeCsv) {
             EXPECT_EQ(RecordLines(path), c.records);
         } else if (c.type == kReportTypeHtml) {
@@ -183,7 +183,7 @@ TEST_F(ReportGeneratorControl, AReportRunsWhileTheStoreIsReadElsewhere) {
     }
     generator.Wait();
     EXPECT_GT(fetched, 0);
-    EXPECT_EQ(ReadFileBytes(busy), ReadFileBytes(quiet));
+    EXPECT_EQ(ReadFileText(busy), ReadFileText(quiet));
 }
 
 }  // namespace

@@ -47,11 +47,11 @@ TEST_P(PendingReportFile, TheOldFileStaysUntilTheNewOneIsWhole) {
 
     // Given up half way (a crash, a signal, a failed write): the old file is untouched and nothing is left.
     GetParam().write(path, false);
-    EXPECT_EQ(test::ReadFileBytes(path), "old contents");
+    EXPECT_EQ(test::ReadFileText(path), "old contents");
     EXPECT_EQ(Names(out.Path()), std::vector<std::string>{"report.out"});
 
     GetParam().write(path, true);
-    EXPECT_NE(test::ReadFileBytes(path), "old contents");
+    EXPECT_NE(test::ReadFileText(path), "old contents");
     EXPECT_EQ(Names(out.Path()), std::vector<std::string>{"report.out"});
 }
 
@@ -63,7 +63,7 @@ INSTANTIATE_TEST_SUITE_P(
                                      file.Open(path);
                                      file.Append(std::string(3 * CReportFile::kBlockBytes, 'x'));
                                      // While it is written, the chosen name still holds the old file.
-                                     EXPECT_EQ(test::ReadFileBytes(path), "old contents");
+                                     EXPECT_EQ(test::ReadFileText(path), "old contents");
                                      if (finish) file.Close();
                                  }},
                       OutputCase{"Workbook",
@@ -101,7 +101,7 @@ TEST(ReportOutput, ADeviceOrALinkIsWrittenThroughNeverReplaced) {
     file.Append("new");
     file.Close();
     EXPECT_TRUE(fs::is_symlink(out.File("link.csv")));
-    EXPECT_EQ(test::ReadFileBytes(target), "new");
+    EXPECT_EQ(test::ReadFileText(target), "new");
 }
 
 // ---- a record that cannot be read again
@@ -145,7 +145,7 @@ TEST_P(RecordLostDuringTheReport, EndsTheReportNamingTheDayFileTheRecordAndWhatW
     EXPECT_NE(message.find("Kept as an incomplete report: records 1 to 3000 in " + chosen), std::string::npos)
         << message;
     // The records written are the first 3000, each once.
-    const std::string text = test::ReadFileBytes(chosen);
+    const std::string text = test::ReadFileText(chosen);
     if (GetParam().type == kReportTypeCsv) {
         const auto lines = test::SplitLines(text);
         ASSERT_EQ(lines.size(), 3001u);

@@ -15,6 +15,7 @@
 #include "logdata/RecordDatabase.h"
 #include "report/ReportGenerationMsgRcvr.h"
 #include "simulator/RecordBuilder.h"
+#include "support/FileText.h"
 #include "support/TempDir.h"
 
 namespace vyx::test {
@@ -66,7 +67,6 @@ private:
     std::vector<std::string> m_events;
 };
 
-std::string ReadFileBytes(const std::string& path);
 std::vector<std::string> SplitLines(const std::string& text);  // on CR LF; the last line ends with it
 
 // One member of a zip archive (a workbook), through unzip.

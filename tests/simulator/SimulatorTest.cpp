@@ -8,6 +8,7 @@
 #include <set>
 #include <sstream>
 
+#include "support/FileText.h"
 #include "logdata/DayFileReader.h"
 #include "logdata/Parse.h"
 #include "simulator/LoggerSimulator.h"
@@ -15,13 +16,6 @@
 
 namespace vyx {
 namespace {
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 struct Census {
     std::map<std::pair<int, int>, int> modeByChannel;  // (mode, channel) -> count
@@ -92,12 +86,12 @@ TEST(Simulator, SameSeedSameBytesOtherSeedOtherBytes) {
     ASSERT_EQ(sa.dayFiles.size(), 3u);  // two days plus the empty day file
     for (const auto& path : sa.dayFiles) {
         const std::string name = std::filesystem::path(path).filename();
-        EXPECT_EQ(Slurp(path), Slurp(b.File(name))) << name;
+        EXPECT_EQ(test::ReadFileText(path), test::ReadFileText(b.File(name))) << name;
         if (std::filesystem::file_size(path) > 0) {
-            EXPECT_NE(Slurp(path), Slurp(c.File(name))) << name;
+            EXPECT_NE(test::ReadFileText(path), test::ReadFileText(c.File(name))) << name;
         }
     }
-    EXPECT_EQ(Slurp(a.File("MISCDATA.TXT")), Slurp(b.File("MISCDATA.TXT")));
+    EXPECT_EQ(test::ReadFileText(a.File("MISCDATA.TXT")), test::ReadFileText(b.File("MISCDATA.TXT")));
     EXPECT_EQ(std::filesystem::path(sa.dayFiles[0]).filename(), "LG050109.txt");
 }
 

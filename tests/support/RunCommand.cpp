@@ -1,3 +1,4 @@
+#include "support/FileText.h"
 #include "support/RunCommand.h"
 
 #include <sys/wait.h>
@@ -9,13 +10,6 @@
 #include "support/TempDir.h"
 
 namespace vyx::test {
-
-static std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 std::string ShellQuote(const std::string& word) {
     std::string quoted = "'";
@@ -33,8 +27,8 @@ CommandResult RunCommand(const std::string& command) {
     const int status = std::system(line.c_str());
     CommandResult result;
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = Slurp(out);
-    result.err = Slurp(err);
+    result.out = ReadFileText(out);
+    result.err = ReadFileText(err);
     return result;
 }
 
