@@ -5,8 +5,11 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QSettings>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/ColumnWidths.h"
 #include "res/StringTable.h"
@@ -15,12 +18,14 @@
 namespace vyx::gui {
 namespace {
 
-QString Load(int id) { return QString::fromStdString(std::string(res::LoadString(id))); }
+QString Load(int id) {
+    return QString::fromStdString(std::string(res::LoadString(id)));
+}
 
 }  // namespace
 
-DetailDialog::DetailDialog(QWidget* parent, const QString& title, const QStringList& columns,
-                           const QList<int>& widths, QSize size, std::function<void(bool)> closed)
+DetailDialog::DetailDialog(QWidget* parent, const QString& title, const QStringList& columns, const QList<int>& widths,
+                           QSize size, std::function<void(bool)> closed)
     : QDialog(parent), m_closed(std::move(closed)) {
     setWindowTitle(title);
     setModal(false);
@@ -72,10 +77,44 @@ void DetailDialog::Fill(const DetailDialogContent& content) {
     m_recordNumber->setText(QString::number(content.recordNumber));
 }
 
-QString DetailDialog::RecordNumberText() const { return m_recordNumber->text(); }
+QString DetailDialog::RecordNumberText() const {
+    return m_recordNumber->text();
+}
 
 void DetailDialog::ShowInactive() {
-    if (!isVisible()) show();
+    if (isVisible()) return;  // updated in place: never hidden and shown again while it follows the rows
+    if (!m_placed) {
+        PlaceFirstTime();
+        m_placed = true;
+    }
+    show();
+    // Window managers place a window that is shown again anew; it comes back where it was.
+    if (m_lastGeometry.isValid()) setGeometry(m_lastGeometry);
+}
+
+void DetailDialog::PlaceFirstTime() {
+    QSettings settings(QStringLiteral("Brennmark"), QStringLiteral("Vyx_Viewer"));
+    const QByteArray saved = settings.value(QStringLiteral("DetailDialogs/") + objectName()).toByteArray();
+    if (!saved.isEmpty() && restoreGeometry(saved)) return;
+    // Beside the main window, not over the rows it decodes: to its right where the screen has room, else
+    // inside its right edge.
+    QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+    if (!owner) return;
+    const QRect frame = owner->frameGeometry();
+    const QScreen* screen = owner->screen();
+    const QRect available = screen ? screen->availableGeometry() : frame;
+    int x = frame.right() + 8;
+    if (x + width() > available.right()) x = std::max(available.left(), frame.right() - width() - 16);
+    const int y =
+        std::clamp(frame.top() + 120, available.top(), std::max(available.top(), available.bottom() - height()));
+    move(x, y);
+}
+
+void DetailDialog::hideEvent(QHideEvent* event) {
+    m_lastGeometry = geometry();
+    QSettings(QStringLiteral("Brennmark"), QStringLiteral("Vyx_Viewer"))
+        .setValue(QStringLiteral("DetailDialogs/") + objectName(), saveGeometry());
+    QDialog::hideEvent(event);
 }
 
 void DetailDialog::reject() {

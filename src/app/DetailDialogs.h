@@ -31,12 +31,18 @@ public:
 protected:
     void reject() override;  // Escape
     void closeEvent(QCloseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
+    // Where the dialog first appears: where the user left it last time, else beside the main window.
+    void PlaceFirstTime();
+
     QLabel* m_recordNumber;
     CListCtrlGridLines* m_rows;
     std::function<void(bool)> m_closed;
     bool m_closing = false;
+    bool m_placed = false;
+    QRect m_lastGeometry;  // where it was when it hid, to come back at the same place
 };
 
 class BlockTransferDialog : public DetailDialog {

@@ -232,19 +232,23 @@ void MainWindow::BuildStatusBar() {
         m_statusPanes[i]->setObjectName(QStringLiteral("statusPane%1").arg(i));
         m_statusPanes[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     }
+    // The load's progress steps cycle without a total: a busy bar says that truthfully, with the number of
+    // records loaded so far beside it.
     m_progress = new QProgressBar(this);
     m_progress->setObjectName("loadProgress");
-    m_progress->setRange(0, CMainWindowController::kProgressRange);
+    m_progress->setRange(0, 0);
     m_progress->setTextVisible(false);
     m_progress->setMaximumHeight(14);
     m_progress->hide();
     auto* pane1 = new QWidget(this);
     auto* pane1Layout = new QHBoxLayout(pane1);
     pane1Layout->setContentsMargins(5, 0, 5, 0);
-    pane1Layout->addWidget(m_progress);
-    // Pane 1 shows the progress bar; its label must live inside it, or it would sit over the menu bar.
+    pane1Layout->addWidget(m_progress, 1);
+    // Pane 1's label lives inside it, beside the bar, or it would sit over the menu bar.
     m_statusPanes[1]->setParent(pane1);
+    m_statusPanes[1]->setFrameStyle(QFrame::NoFrame);
     m_statusPanes[1]->hide();
+    pane1Layout->addWidget(m_statusPanes[1]);
     statusBar()->addWidget(m_statusPanes[0], 1);
     statusBar()->addWidget(pane1, 1);
     statusBar()->addWidget(m_statusPanes[2], 2);
@@ -367,9 +371,10 @@ void MainWindow::SetStatusText(int pane, const std::string& text) {
     if (pane >= 0 && pane < 3) m_statusPanes[pane]->setText(QString::fromStdString(text));
 }
 
-void MainWindow::SetProgress(bool visible, int position) {
-    m_progress->setValue(position);
+void MainWindow::SetProgress(bool visible, int) {
+    if (visible && !m_progress->isVisible()) m_statusPanes[1]->setText(QStringLiteral("0 records loaded"));
     m_progress->setVisible(visible);
+    m_statusPanes[1]->setVisible(visible);
 }
 
 void MainWindow::SetBusy(bool busy) { m_recordList->SetBusy(busy); }
@@ -380,7 +385,10 @@ void MainWindow::ShowNotice(const std::string& text) { m_notice->Show(QString::f
 
 void MainWindow::ListReset() { m_recordList->ResetList(); }
 
-void MainWindow::ListSetCount(std::int64_t total) { m_recordList->SetTotal(total); }
+void MainWindow::ListSetCount(std::int64_t total) {
+    m_recordList->SetTotal(total);
+    if (m_progress->isVisible()) m_statusPanes[1]->setText(QStringLiteral("%L1 records loaded").arg(total));
+}
 
 void MainWindow::ListRedraw() { m_recordList->Redraw(); }
 

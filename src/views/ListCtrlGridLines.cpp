@@ -3,6 +3,8 @@
 #include <QHeaderView>
 #include <algorithm>
 
+#include "views/ReadableColumns.h"
+
 namespace vyx {
 
 CListCtrlGridLines::CListCtrlGridLines(QWidget* parent) : QTableWidget(parent) {
@@ -11,6 +13,7 @@ CListCtrlGridLines::CListCtrlGridLines(QWidget* parent) : QTableWidget(parent) {
     setSelectionMode(SingleSelection);
     setEditTriggers(NoEditTriggers);
     setWordWrap(false);
+    MakeColumnsReadable(this);
     setTabKeyNavigation(false);
     setCornerButtonEnabled(false);
     verticalHeader()->hide();

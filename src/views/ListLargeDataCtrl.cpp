@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "views/ListPageModel.h"
+#include "views/ReadableColumns.h"
 #include "views/ListPageView.h"
 
 namespace vyx {
@@ -32,6 +33,7 @@ CListLargeDataCtrl::CListLargeDataCtrl(QWidget* parent) : QWidget(parent) {
     m_model = new CListPageModel(this);
     m_view = new CListPageView(this);
     m_view->setModel(m_model);
+    MakeColumnsReadable(m_view);
     m_scrollBar = new QScrollBar(Qt::Vertical, this);
     m_scrollBar->setFocusPolicy(Qt::NoFocus);
     m_scrollBar->setSingleStep(1);

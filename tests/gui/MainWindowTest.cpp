@@ -19,6 +19,8 @@
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QTreeWidget>
 
 #include "app/DetailDialogs.h"
@@ -293,6 +295,21 @@ private slots:
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Paramter Block Transfer Command Decoding"));
         QCOMPARE(dialog->RecordNumberText(), QString::number(serial + 1));
         QVERIFY(m_window->isVisible());
+        // It opened beside the list, not over the row it decodes; hidden for a row without a decoding, it
+        // comes back at the same place.
+        const QRect rowOnScreen(Page()->viewport()->mapToGlobal(Page()->visualRect(Page()->currentIndex()).topLeft()),
+                                Page()->visualRect(Page()->currentIndex()).size());
+        QVERIFY(!dialog->frameGeometry().intersects(rowOnScreen));
+        const QRect placed = dialog->geometry();
+        CRecord next;
+        QVERIFY(m_window->Controller().Database().GetRecord(serial + 1, next));
+        if (next.m_nMessageMode != kModeParameterBlockTransfer && next.m_nMessageMode != kModeModbus) {
+            QTest::keyClick(Page(), Qt::Key_Down);
+            QTRY_VERIFY(!dialog->isVisible());
+            QTest::keyClick(Page(), Qt::Key_Up);
+            QTRY_VERIFY(dialog->isVisible());
+            QCOMPARE(dialog->geometry(), placed);
+        }
         // Escape closes it and ends the details, typed in the dialog or in the list (which kept the focus,
         // since the dialog opened without taking it); Escape with nothing open leaves the window as it is.
         QTest::keyClick(dialog, Qt::Key_Escape);
@@ -308,6 +325,26 @@ private slots:
         QTest::keyClick(Page(), Qt::Key_Escape);
         QTest::qWait(50);
         QVERIFY(m_window->isVisible());
+    }
+
+    void cutCellsShowTheirTextAndADividerDoubleClickFitsTheColumn() {
+        QHeaderView* header = Page()->horizontalHeader();
+        const int content = 2;
+        header->resizeSection(content, 60);
+        const QRect cell = Page()->visualRect(Page()->model()->index(0, content));
+        QHelpEvent tip(QEvent::ToolTip, cell.center(), Page()->viewport()->mapToGlobal(cell.center()));
+        QApplication::sendEvent(Page()->viewport(), &tip);
+        QTRY_COMPARE(QToolTip::text(), Cell(0, content));
+        QToolTip::hideText();
+        // The Sr.No. of the first row fits its column: no tooltip.
+        const QRect number = Page()->visualRect(Page()->model()->index(0, 0));
+        QHelpEvent noTip(QEvent::ToolTip, number.center(), Page()->viewport()->mapToGlobal(number.center()));
+        QApplication::sendEvent(Page()->viewport(), &noTip);
+        QTRY_VERIFY(!QToolTip::isVisible());
+
+        const int divider = header->sectionViewportPosition(content) + header->sectionSize(content) - 1;
+        QTest::mouseDClick(header->viewport(), Qt::LeftButton, {}, QPoint(divider, header->height() / 2));
+        QTRY_VERIFY(header->sectionSize(content) > 200);
     }
 
     void fcuModeWithChannelFilter() {
