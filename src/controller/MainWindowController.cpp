@@ -29,10 +29,10 @@ constexpr int kProgressHide = 0x08;
 
 std::string Text(int id) { return std::string(res::LoadString(id)); }
 
-std::string DayText(std::uint32_t day) {
+std::string DayText(std::uint32_t day, char separator = '-') {
     const CivilDateTime t = BreakDown(day);
     char text[16];
-    std::snprintf(text, sizeof text, "%02d-%02d-%04d", t.day, t.month, t.year);
+    std::snprintf(text, sizeof text, "%02d%c%02d%c%04d", t.day, separator, t.month, separator, t.year);
     return text;
 }
 
@@ -182,7 +182,7 @@ bool CMainWindowController::OnSortRequest(LoadOrder newState, std::int64_t selec
 bool CMainWindowController::ReadModbusAddress(const FilterBarInputs& inputs, std::uint8_t& address) {
     const std::string message = CheckModbusAddressText(inputs.modbusAddressText, address);
     if (message.empty()) return true;
-    m_boxes.Show(message, MessageIcon::Exclamation);
+    m_boxes.Show(message + "\nModbus Addr: a whole number from 0 to 252", MessageIcon::Exclamation);
     m_view.FocusFilterField(FilterField::ModbusAddress);
     return false;
 }
@@ -272,13 +272,18 @@ bool CMainWindowController::ValidateFilterInputs(const FilterBarInputs& inputs, 
     if (!ReadModbusAddress(inputs, address)) return false;
     const FCUTextCheck fcu = CheckFCUText(inputs.selection.fcuText);
     if (!fcu.valid) {
-        m_boxes.Show(fcu.message, MessageIcon::Stop);
+        m_boxes.Show(fcu.message + "\nFCU: --ALL-- or a whole number from 1 to 300", MessageIcon::Stop);
         m_view.FocusFilterField(FilterField::Fcu);
         return false;
     }
     if (!inputs.selection.selectDateTime) return true;
     if (const int id = ValidateDateRange({inputs.selection.from, inputs.selection.to}, scan)) {
-        m_boxes.Show(Text(id), MessageIcon::Stop);
+        // The first line is the refusal as it always read; the second names the fields and what they take.
+        const std::string allowed = id == res::IDS_START_AFTER_END
+                                        ? "From: a time not after To"
+                                        : "From and To: from " + DayText(scan.firstDay, '/') + " 00:00:00 to " +
+                                              DayText(scan.lastDay, '/') + " 23:59:59";
+        m_boxes.Show(Text(id) + "\n" + allowed, MessageIcon::Stop);
         // A start after the end points at the start; a range outside the data at the end that is outside.
         const std::int64_t from = SecondsFromCivil(inputs.selection.from);
         const bool fromOutside = from < scan.firstDay ||

@@ -293,22 +293,27 @@ TEST_F(ControllerTest, FilterRefusalsKeepTheListAndPointAtTheField) {
         bool dated;
         CivilDateTime from, to;
         std::string modbus;
-        std::string text;
+        std::string text;  // the first line, as it always read
         MessageIcon icon;
         FilterField field;
+        std::string allowed;  // the second line: the field and what it takes
     };
+    const std::string fcuRange = "FCU: --ALL-- or a whole number from 1 to 300";
+    const std::string modbusRange = "Modbus Addr: a whole number from 0 to 252";
     const CivilDateTime d5{2009, 1, 5, 0, 0, 0}, d7end{2009, 1, 7, 23, 59, 59}, d8{2009, 1, 8, 0, 0, 0};
     const Case cases[] = {
-        {"12a", false, {}, {}, "240", "Please select valid FCU no.", MessageIcon::Stop, FilterField::Fcu},
-        {"", false, {}, {}, "240", "Please select valid FCU no.", MessageIcon::Stop, FilterField::Fcu},
-        {"301", false, {}, {}, "240", "FCU should be between 1 and 300.", MessageIcon::Stop, FilterField::Fcu},
+        {"12a", false, {}, {}, "240", "Please select valid FCU no.", MessageIcon::Stop, FilterField::Fcu, fcuRange},
+        {"", false, {}, {}, "240", "Please select valid FCU no.", MessageIcon::Stop, FilterField::Fcu, fcuRange},
+        {"301", false, {}, {}, "240", "FCU should be between 1 and 300.", MessageIcon::Stop, FilterField::Fcu,
+         fcuRange},
         {"--ALL--", true, d7end, d5, "240", "Start date can not be greater than end date.", MessageIcon::Stop,
-         FilterField::FromDate},
-        {"--ALL--", true, d5, d8, "240", "Please select valid date range.", MessageIcon::Stop, FilterField::ToDate},
+         FilterField::FromDate, "From: a time not after To"},
+        {"--ALL--", true, d5, d8, "240", "Please select valid date range.", MessageIcon::Stop, FilterField::ToDate,
+         "From and To: from 05/01/2009 00:00:00 to 07/01/2009 23:59:59"},
         {"--ALL--", false, {}, {}, "253", "Please enter an integer between 0 and 252.", MessageIcon::Exclamation,
-         FilterField::ModbusAddress},
+         FilterField::ModbusAddress, modbusRange},
         {"--ALL--", false, {}, {}, "x", "Please enter an integer.", MessageIcon::Exclamation,
-         FilterField::ModbusAddress},
+         FilterField::ModbusAddress, modbusRange},
     };
     // A refusal leaves the list of the last load as it is: its records, its count, its store.
     const std::int64_t shown = view.listTotal;
@@ -324,7 +329,7 @@ TEST_F(ControllerTest, FilterRefusalsKeepTheListAndPointAtTheField) {
         view.inputs.modbusAddressText = c.modbus;
         controller->OnMessageFilter();
         ASSERT_EQ(boxes.shown.size(), 1u) << c.text;
-        EXPECT_EQ(boxes.shown[0].text, c.text);
+        EXPECT_EQ(boxes.shown[0].text, c.text + "\n" + c.allowed);
         EXPECT_EQ(boxes.shown[0].icon, c.icon) << c.text;
         EXPECT_EQ(view.focused, c.field) << c.text;
         view.focused.reset();

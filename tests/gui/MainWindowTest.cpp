@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <fstream>
 #include <QComboBox>
+#include <QDateEdit>
+#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QStatusBar>
@@ -197,7 +199,8 @@ private slots:
         QTest::keyClicks(fcu->lineEdit(), QStringLiteral("301"));
         QTest::mouseClick(Child<QPushButton>("messageFilterButton"), Qt::LeftButton);
         QCOMPARE(m_boxes.shown.size(), std::size_t{1});
-        QCOMPARE(m_boxes.shown[0].text, std::string("FCU should be between 1 and 300."));
+        QCOMPARE(m_boxes.shown[0].text,
+                 std::string("FCU should be between 1 and 300.\nFCU: --ALL-- or a whole number from 1 to 300"));
         QCOMPARE(m_window->Controller().Total(), total);
         QCOMPARE(Cell(0, 0), firstRow);
         QWidget* focused = QApplication::focusWidget();
@@ -205,6 +208,17 @@ private slots:
         Child<QComboBox>("fcuCombo")->setCurrentIndex(0);
         Child<QComboBox>("channelCombo")->setCurrentIndex(0);
         Child<QComboBox>("commandCombo")->setCurrentIndex(0);
+
+        // A whole date can be typed, digits and separators as they read.
+        auto* select = Child<QCheckBox>("selectDateTime");
+        QTest::mouseClick(select, Qt::LeftButton);
+        auto* fromDate = Child<QDateEdit>("fromDate");
+        QTest::mouseClick(fromDate, Qt::LeftButton, {}, QPoint(8, fromDate->height() / 2));
+        QTest::keyClicks(fromDate, QStringLiteral("06/01/2009"));
+        const QDate typed = fromDate->date();
+        QTest::mouseClick(select, Qt::LeftButton);
+        QVERIFY(!select->isChecked());
+        QCOMPARE(typed, QDate(2009, 1, 6));
     }
 
     // Alt+F opens File (the filter buttons gave up their mnemonic), F5 filters, and a message box gives the
