@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <limits>
+#include <memory>
 #include <queue>
 
 #include "analysis/FcuEventExtractor.h"
@@ -39,25 +40,25 @@ public:
     SerialNumber FirstSerial() const { return m_file.FirstSerial(); }
     bool Empty() const { return m_count <= 0; }
 
+    // The read buffers exist only while the file takes part in the merge: a folder of years has thousands
+    // of day files, of which only those whose times overlap are open at once.
     void Open() {
-        m_index.Attach(m_file.IndexHandle());
-        m_data.Attach(m_file.DataHandle());
-        m_index.SetLimit(static_cast<std::uint64_t>(m_count) * format::kIndexEntryBytes);
-        m_data.SetLimit(m_file.LoadedBytes());
+        m_windows = std::make_unique<Windows>();
+        m_windows->index.Attach(m_file.IndexHandle());
+        m_windows->data.Attach(m_file.DataHandle());
+        m_windows->index.SetLimit(static_cast<std::uint64_t>(m_count) * format::kIndexEntryBytes);
+        m_windows->data.SetLimit(m_file.LoadedBytes());
     }
-    void Close() {
-        m_index.Detach();
-        m_data.Detach();
-    }
+    void Close() { m_windows.reset(); }
 
     // Reads record k into the cursor's record.
     void Read(std::int64_t k) {
         const SerialNumber serial = m_file.FirstSerial() + k;
         std::uint64_t offset = 0;
-        if (!ReadIndexEntry(m_index, k, offset)) {
+        if (!ReadIndexEntry(m_windows->index, k, offset)) {
             throw CRecordUnreadable(m_file.Path(), serial, RecordReadStatusText(RecordReadStatus::NoIndexEntry));
         }
-        const RecordReadStatus status = ReadRecordAt(m_data, offset, m_parse, m_record);
+        const RecordReadStatus status = ReadRecordAt(m_windows->data, offset, m_parse, m_record);
         if (status != RecordReadStatus::Ok) throw CRecordUnreadable(m_file.Path(), serial, RecordReadStatusText(status));
         m_position = k;
         m_offset = offset;
@@ -74,8 +75,11 @@ private:
     std::size_t m_fileIndex;
     CParse m_parse;
     std::int64_t m_count = 0;
-    CFileWindow m_index{std::size_t{16384} * 4};
-    CFileWindow m_data{std::size_t{1} << 18};
+    struct Windows {
+        CFileWindow index{std::size_t{16384} * 4};
+        CFileWindow data{std::size_t{1} << 18};
+    };
+    std::unique_ptr<Windows> m_windows;
     CRecord m_record;
     std::int64_t m_position = -1;
     std::uint64_t m_offset = 0;
