@@ -60,6 +60,14 @@ int main(int argc, char** argv) {
         database, vyx::CFCUParse().ReadFCUConfigurationList(vyx::FCUInformationFilePath(folder)), options);
     const auto eventsEnd = Clock::now();
 
+    std::printf("records %lld, events %llu, checkpoints %zu (every %llu events)\n",
+                static_cast<long long>(events->RecordCount()), static_cast<unsigned long long>(events->EventCount()),
+                events->Checkpoints().size(), static_cast<unsigned long long>(events->CheckpointInterval()));
+    std::printf("time-ordered load %.3f s, events pass %.3f s (load + events %.2fx the load)\n",
+                Milliseconds(eventsStart - loadStart) / 1000, Milliseconds(eventsEnd - eventsStart) / 1000,
+                Milliseconds(eventsEnd - loadStart) / Milliseconds(eventsStart - loadStart));
+    std::fflush(stdout);
+    if (queries < 1) return 0;
     std::mt19937 random(18);
     std::uniform_int_distribution<std::uint32_t> moment(events->FirstTime(), events->LastTime());
     std::vector<double> cold;
@@ -79,12 +87,6 @@ int main(int argc, char** argv) {
         check += slider.StateAt(t + 5).eventsApplied;
         warm.push_back(Milliseconds(Clock::now() - start));
     }
-    std::printf("records %lld, events %llu, checkpoints %zu (every %llu events)\n",
-                static_cast<long long>(events->RecordCount()), static_cast<unsigned long long>(events->EventCount()),
-                events->Checkpoints().size(), static_cast<unsigned long long>(events->CheckpointInterval()));
-    std::printf("time-ordered load %.3f s, events pass %.3f s (load + events %.2fx the load)\n",
-                Milliseconds(eventsStart - loadStart) / 1000, Milliseconds(eventsEnd - eventsStart) / 1000,
-                Milliseconds(eventsEnd - loadStart) / Milliseconds(eventsStart - loadStart));
     std::printf("state at T, median of %d: fresh query %.3f ms (max %.3f), slider step %.3f ms [%llu]\n", queries,
                 Median(cold), *std::max_element(cold.begin(), cold.end()), Median(warm),
                 static_cast<unsigned long long>(check % 10));

@@ -1,5 +1,7 @@
 #include "analysis/FcuEventExtractor.h"
 
+#include <bit>
+
 #include "decode/ParameterBlockXferPacket.h"
 #include "decode/RecordToModbusMultipleConverter.h"
 #include "filter/RecordFilters.h"
@@ -110,23 +112,20 @@ private:
     }
 
     // A report against the last one of its kind: the first gives its codes as initial (or one event without
-    // a code when it has none), later ones the codes that came and went.
+    // a code when it has none), later ones the codes that came, then those that went.
     void Edges(FcuEventKind kind, int fcu, bool known, std::uint32_t before, std::uint32_t now) {
         if (!known) {
             if (now == 0) Edge(kind, fcu, FcuEventEdge::Initial, kNoCode);
-            for (int code = 0; code < 32; ++code) {
-                if (now & (std::uint32_t{1} << code)) Edge(kind, fcu, FcuEventEdge::Initial, code);
-            }
+            EachCode(now, [&](int code) { Edge(kind, fcu, FcuEventEdge::Initial, code); });
             return;
         }
-        const std::uint32_t set = now & ~before;
-        const std::uint32_t cleared = before & ~now;
-        for (int code = 0; code < 32; ++code) {
-            if (set & (std::uint32_t{1} << code)) Edge(kind, fcu, FcuEventEdge::Set, code);
-        }
-        for (int code = 0; code < 32; ++code) {
-            if (cleared & (std::uint32_t{1} << code)) Edge(kind, fcu, FcuEventEdge::Cleared, code);
-        }
+        EachCode(now & ~before, [&](int code) { Edge(kind, fcu, FcuEventEdge::Set, code); });
+        EachCode(before & ~now, [&](int code) { Edge(kind, fcu, FcuEventEdge::Cleared, code); });
+    }
+
+    template <typename Visit>
+    static void EachCode(std::uint32_t mask, Visit visit) {
+        for (; mask != 0; mask &= mask - 1) visit(std::countr_zero(mask));
     }
 
     void Edge(FcuEventKind kind, int fcu, FcuEventEdge edge, int code) {

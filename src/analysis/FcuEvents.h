@@ -19,7 +19,7 @@ class CRecordDatabase;
 struct FcuEventsBuildOptions;
 
 // After how many events a checkpoint of the whole state is written: a query replays at most this many.
-constexpr std::uint64_t kDefaultCheckpointInterval = 32768;
+constexpr std::uint64_t kDefaultCheckpointInterval = 65536;
 
 struct FcuListing {
     std::int32_t typeA = kFCUTypeUnidentified;
