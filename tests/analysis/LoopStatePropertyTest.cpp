@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <filesystem>
 #include <memory>
 #include <random>
 
+#include "analysis/FolderEvents.h"
 #include "analysis/LoopStateQuery.h"
 #include "analysis/LoopTestSupport.h"
 #include "logdata/FrameReading.h"
@@ -83,6 +86,28 @@ TEST(LoopStateProperty, EventsComeInTimeOrderAndPointAtTheirRecords) {
         EXPECT_EQ(byPlace.m_pData, bySerial.m_pData);
         EXPECT_EQ(byPlace.m_nChannel, e.channel);
     }
+}
+
+// The viewer's one call: its own load and the pass give the same events; a cancel ends it with nothing left.
+TEST(LoopStateProperty, FolderEventsInOneCallAndCancelled) {
+    GeneratedFolder generated(kDefaultCheckpointInterval);
+    TempDir temp;
+    FolderEventsRequest request;
+    request.folder = generated.folder.Path();
+    request.build.tempFolder = temp.Path();
+    std::int64_t lastTotal = -1;
+    request.build.progress = [&](std::int64_t, std::int64_t total) { lastTotal = total; };
+    const auto events = BuildFolderFcuEvents(request);
+    ASSERT_TRUE(events);
+    EXPECT_EQ(lastTotal, events->RecordCount());
+    const std::vector<FcuEvent> expected = AllEvents(*generated.loaded.events);
+    EXPECT_TRUE(AllEvents(*events) == expected);
+
+    const std::atomic<bool> cancel{true};
+    request.build.cancel = &cancel;
+    EXPECT_EQ(BuildFolderFcuEvents(request), nullptr);
+    const auto left = std::distance(std::filesystem::directory_iterator(temp.Path()), {});
+    EXPECT_EQ(left, 2);  // the two files of the events built before: no index file, log or run folder
 }
 
 }  // namespace
