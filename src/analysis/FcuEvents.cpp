@@ -48,12 +48,16 @@ CFcuEventReader::CFcuEventReader(const CFcuEvents& events)
 
 const FcuEvent& CFcuEventReader::At(std::uint64_t index) {
     if (index < m_blockStart || index >= m_blockStart + m_blockCount) {
-        const std::uint64_t want = std::min<std::uint64_t>(kReadBlockEvents, m_count - index);
+        // Walking backwards, the block ends at the event asked for; otherwise it starts there.
+        const bool backwards = m_blockCount > 0 && index + 1 == m_blockStart;
+        const std::uint64_t start = backwards ? index + 1 - std::min<std::uint64_t>(kReadBlockEvents, index + 1) : index;
+        const std::uint64_t want = std::min<std::uint64_t>(kReadBlockEvents, m_count - start);
         const std::size_t bytes =
-            m_file.ReadAt(index * sizeof(FcuEvent), m_block.data(), static_cast<std::size_t>(want) * sizeof(FcuEvent));
-        m_blockStart = index;
+            m_file.ReadAt(start * sizeof(FcuEvent), m_block.data(), static_cast<std::size_t>(want) * sizeof(FcuEvent));
+        m_blockStart = start;
         m_blockCount = bytes / sizeof(FcuEvent);
-        if (m_blockCount == 0) throw CFileError(EIO, m_file.Path());  // shorter than written: someone cut it
+        // Shorter than written: someone cut it.
+        if (index >= m_blockStart + m_blockCount) throw CFileError(EIO, m_file.Path());
     }
     return m_block[static_cast<std::size_t>(index - m_blockStart)];
 }

@@ -84,7 +84,7 @@ public:
     explicit CFcuEventReader(const CFcuEvents& events);
 
     std::uint64_t Count() const { return m_count; }
-    // Event i (i < Count()). Fastest in ascending order. Throws CFileError.
+    // Event i (i < Count()), read in blocks: fast in either direction. Throws CFileError.
     const FcuEvent& At(std::uint64_t index);
     // The index of the first event after time t (Count() when none).
     std::uint64_t FirstAfter(std::uint32_t t);

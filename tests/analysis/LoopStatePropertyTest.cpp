@@ -72,6 +72,11 @@ TEST(LoopStateProperty, EventsComeInTimeOrderAndPointAtTheirRecords) {
         EXPECT_TRUE(std::any_of(all.begin(), all.end(), [&](const FcuEvent& e) { return e.kind == kind; }))
             << static_cast<int>(kind);
     }
+    // Read from the last to the first (a list shown newest first), across the reader's blocks.
+    ASSERT_GT(all.size(), 3 * 4096u);
+    CFcuEventReader backwards(events);
+    for (std::uint64_t i = all.size(); i-- > 0;) ASSERT_TRUE(backwards.At(i) == all[i]) << i;
+
     const CParse parse;
     for (std::size_t i = 0; i < all.size(); i += 97) {
         const FcuEvent& e = all[i];
