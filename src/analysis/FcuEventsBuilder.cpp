@@ -156,7 +156,7 @@ std::unique_ptr<CFcuEvents> BuildFcuEvents(const CRecordDatabase& database, cons
         cursors.push_back(std::move(cursor));
     }
     if (events->m_dayFiles.size() > std::numeric_limits<std::uint16_t>::max()) {
-        throw CVyxError("error: more day files than the events can name");
+        throw CVyxError("more day files than the events can name");
     }
     // Serial order is the load's order of files.
     std::stable_sort(cursors.begin(), cursors.end(),
