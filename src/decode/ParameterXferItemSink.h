@@ -24,6 +24,14 @@ class IParameterXferItemSink {
 public:
     // Asked before a packet is decoded; a packet not wanted is skipped and reports nothing.
     virtual bool WantsPacket(int /*type*/, int /*fcuAddress*/) const { return true; }
+    // Every status, alarm or system-status word as it stands in the packet (a system-status item as its first
+    // byte * 256 + second byte), with the codes it decodes to, reported before its block. Also a word that
+    // decodes to no code, whose block is dropped: readers that follow a condition over time need the report
+    // that clears it. True ends the walk.
+    virtual bool OnWord(const ParameterXferPacketHead& /*head*/, int /*index*/, ParameterXferItemKind /*kind*/,
+                        std::uint16_t /*word*/, const CFCUCodeList& /*codes*/) {
+        return false;
+    }
     // A block of status, alarm or system-status codes (never empty). True ends the walk.
     virtual bool OnCodes(const ParameterXferPacketHead& head, int index, ParameterXferItemKind kind,
                          const CFCUCodeList& codes) = 0;

@@ -113,11 +113,11 @@ private:
         switch (index) {
             case kIndexFCUType: Value(index, ParameterXferItemKind::FCUType, FCUTypeIndexFromCode(value)); break;
             case kIndexStatus:
-                Codes(index, ParameterXferItemKind::Status,
+                Codes(index, ParameterXferItemKind::Status, word,
                       m_converter.m_statusParser.Parse(word, m_converter.StatusTypeOf(m_head.fcuAddress)));
                 break;
             case kIndexAlarm:
-                Codes(index, ParameterXferItemKind::Alarm,
+                Codes(index, ParameterXferItemKind::Alarm, word,
                       m_converter.m_alarmParser.Parse(word, m_converter.AlarmTypeOf(m_head.fcuAddress)));
                 break;
             case kIndexPosition: Value(index, ParameterXferItemKind::Position, value); break;
@@ -128,7 +128,8 @@ private:
     void MasterStationItem(int index, std::uint8_t first, std::uint8_t second) {
         switch (index) {
             case kIndexSystemStatus:
-                Codes(index, ParameterXferItemKind::SystemStatus, DecodeSystemStatus(first, second));
+                Codes(index, ParameterXferItemKind::SystemStatus, static_cast<std::uint16_t>(first * 256 + second),
+                      DecodeSystemStatus(first, second));
                 break;
             case kIndexLoopFault:
                 if (const auto fault = DecodeLoopFault(first)) Value(index, ParameterXferItemKind::LoopFault, *fault);
@@ -138,8 +139,9 @@ private:
         }
     }
 
-    void Codes(int index, ParameterXferItemKind kind, const CFCUCodeList& codes) {
-        if (codes.Empty()) return;  // a block without items is dropped
+    void Codes(int index, ParameterXferItemKind kind, std::uint16_t word, const CFCUCodeList& codes) {
+        m_stopped = m_sink.OnWord(m_head, index, kind, word, codes);
+        if (m_stopped || codes.Empty()) return;  // a block without items is dropped
         m_stopped = m_sink.OnCodes(m_head, index, kind, codes);
     }
 

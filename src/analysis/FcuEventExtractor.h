@@ -1,0 +1,59 @@
+#pragma once
+// Turns one decoded record into its loop events, using the decoders the list and the filters use. What
+// each message gives:
+// - Modbus (single write): a command to the FCU the register map names, with the record's source and
+//   channel; a system-wide command (Global ESD Trigger, Change Master, System reconfiguration, System /
+//   Comms Alarm accept, Start FCU Data Upload) is a command of the loop, whatever FCU number the slave
+//   address shift gives it.
+// - Modbus write-multiple: one command per item of the request, the system-wide ones to the loop; an item
+//   whose slave address fits no FCU range names no FCU and is left out.
+// - Halvik Common Protocol: the command of its command field to its FCU; a request to several FCUs carries
+//   no command the decoder can read, and is left out.
+// - M7 Idle: left out; the decoder does not vouch for the FCU address it carries.
+// - Parameter Block Transfer, FCU packets: each status and alarm word is a report of that FCU on the
+//   record's channel, compared with the last one of its kind (set, cleared, or initial for the first);
+//   a position value that differs from the last one gives a position; any of the three makes the FCU heard on that channel. The FCU type
+//   data is the master station's knowledge, not a report of the FCU's condition, and gives nothing.
+// - Parameter Block Transfer, master station packets: the system status word as edges of the loop on that
+//   channel, a loop fault as a loop event; the FCU loop-back data names no condition and gives nothing.
+// - Startup Sequence, Set Time: nothing.
+
+#include <cstdint>
+
+#include "analysis/FcuEvent.h"
+#include "analysis/LoopState.h"
+#include "decode/RecordToParameterXferConverter.h"
+#include "logdata/Record.h"
+
+namespace vyx {
+
+class IFcuEventSink {
+public:
+    virtual void Add(const FcuEvent& event) = 0;
+
+protected:
+    ~IFcuEventSink() = default;
+};
+
+class CFcuEventExtractor {
+public:
+    // The state is the loop's state so far; every event found is applied to it before it goes to the sink,
+    // so a record's later words are compared with its earlier ones.
+    CFcuEventExtractor(const CRecordToParameterXferConverter& converter, std::uint8_t modbusBaseAddress,
+                       LoopState& state);
+
+    void Extract(const CRecord& record, const RecordPlace& place, IFcuEventSink& sink);
+
+private:
+    class CBlockTransferSink;
+
+    void Emit(FcuEvent event, IFcuEventSink& sink);
+    void Command(const CRecord& record, const RecordPlace& place, int fcu, int command, int sequence,
+                 IFcuEventSink& sink);
+
+    const CRecordToParameterXferConverter& m_converter;
+    std::uint8_t m_modbusBaseAddress;
+    LoopState& m_state;
+};
+
+}  // namespace vyx

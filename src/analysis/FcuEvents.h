@@ -1,0 +1,103 @@
+#pragma once
+// The events of a whole folder, in time order, in a temporary file, with checkpoints of the loop state
+// every so many events in a second file. Built once (FcuEventsBuilder.h); read by any number of readers,
+// each with its own handles, on any thread.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "analysis/FcuEvent.h"
+#include "decode/FCU.h"
+#include "platform/File.h"
+
+namespace vyx {
+
+class CRecordDatabase;
+struct FcuEventsBuildOptions;
+
+// After how many events a checkpoint of the whole state is written: a query replays at most this many.
+constexpr std::uint64_t kDefaultCheckpointInterval = 65536;
+
+struct FcuListing {
+    std::int32_t typeA = kFCUTypeUnidentified;
+    std::int32_t typeB = kFCUTypeUnidentified;
+    bool listedA = false;  // an entry of the FCU information file for this number on channel A
+    bool listedB = false;
+    bool Listed() const { return listedA || listedB; }
+    // The FCU's type: its channel A entry, else its channel B entry.
+    std::int32_t Type() const { return listedA ? typeA : typeB; }
+    bool TypesDiffer() const { return listedA && listedB && typeA != typeB; }
+};
+
+struct FcuCheckpoint {
+    std::uint64_t events = 0;    // the state after this many events
+    std::uint32_t lastTime = 0;  // the time of the last of them
+};
+
+class CFcuEvents {
+public:
+    CFcuEvents() = default;
+    ~CFcuEvents();  // deletes both files
+    CFcuEvents(CFcuEvents&&) noexcept;
+    CFcuEvents& operator=(CFcuEvents&&) noexcept;
+    CFcuEvents(const CFcuEvents&) = delete;
+    CFcuEvents& operator=(const CFcuEvents&) = delete;
+
+    std::uint64_t EventCount() const { return m_eventCount; }
+    std::int64_t RecordCount() const { return m_recordCount; }
+    // The span of the records' times; both 0 for a folder without records.
+    std::uint32_t FirstTime() const { return m_firstTime; }
+    std::uint32_t LastTime() const { return m_lastTime; }
+    const std::string& EventsPath() const { return m_eventsPath; }
+    const std::string& CheckpointsPath() const { return m_checkpointsPath; }
+    // Day file paths, by the index an event names.
+    const std::vector<std::string>& DayFiles() const { return m_dayFiles; }
+    const std::vector<FcuCheckpoint>& Checkpoints() const { return m_checkpoints; }
+    std::uint64_t CheckpointInterval() const { return m_checkpointInterval; }
+    // By FCU number (0 unused).
+    const std::array<FcuListing, kMaxFcuNumber + 1>& Listings() const { return m_listings; }
+
+private:
+    friend class CFcuEventsWriter;
+    friend std::unique_ptr<CFcuEvents> BuildFcuEvents(const CRecordDatabase&, const FCUConfigurationList&,
+                                                      const FcuEventsBuildOptions&);
+    void RemoveFiles() noexcept;
+
+    std::string m_eventsPath;
+    std::string m_checkpointsPath;
+    std::uint64_t m_eventCount = 0;
+    std::int64_t m_recordCount = 0;
+    std::uint32_t m_firstTime = 0;
+    std::uint32_t m_lastTime = 0;
+    std::vector<std::string> m_dayFiles;
+    std::vector<FcuCheckpoint> m_checkpoints;
+    std::uint64_t m_checkpointInterval = kDefaultCheckpointInterval;
+    std::array<FcuListing, kMaxFcuNumber + 1> m_listings{};
+};
+
+// Reads events by index through a block buffer; one per thread.
+class CFcuEventReader {
+public:
+    explicit CFcuEventReader(const CFcuEvents& events);
+
+    std::uint64_t Count() const { return m_count; }
+    // Event i (i < Count()), read in blocks: fast in either direction. Throws CFileError.
+    const FcuEvent& At(std::uint64_t index);
+    // The index of the first event after time t (Count() when none).
+    std::uint64_t FirstAfter(std::uint32_t t);
+
+private:
+    CInputFile m_file;
+    std::uint64_t m_count;
+    std::vector<FcuEvent> m_block;
+    std::uint64_t m_blockStart = 0;
+    std::size_t m_blockCount = 0;
+};
+
+// The FCU listings of an FCU configuration list.
+std::array<FcuListing, kMaxFcuNumber + 1> ListingsOf(const FCUConfigurationList& configuration);
+
+}  // namespace vyx

@@ -1,0 +1,224 @@
+#include "analysis/FcuEventsBuilder.h"
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <limits>
+#include <memory>
+#include <queue>
+
+#include "analysis/FcuEventExtractor.h"
+#include "logdata/DayFileFormat.h"
+#include "logdata/FrameReading.h"
+#include "logdata/RecordDatabase.h"
+#include "platform/FileError.h"
+
+namespace vyx {
+namespace {
+
+// A new empty file of a unique name in the folder.
+std::string CreateUniqueFile(const std::string& folder, const char* stem) {
+    std::string pattern = folder + "/" + stem + "-XXXXXX";
+    const int fd = ::mkstemp(pattern.data());
+    if (fd < 0) throw CFileError(errno, folder + "/" + stem);
+    ::close(fd);
+    return pattern;
+}
+
+// One day file's records in the order of its index file (time order within the file).
+class CDayFileCursor {
+public:
+    CDayFileCursor(CRecordFile& file, std::size_t fileIndex, std::uint8_t modbusBaseAddress)
+        : m_file(file), m_fileIndex(fileIndex), m_parse(modbusBaseAddress) {
+        // A file without accepted records keeps first and last serial -1.
+        m_count = file.FirstSerial() < 0 ? 0 : file.LastSerial() - file.FirstSerial() + 1;
+    }
+
+    std::int64_t Count() const { return m_count; }
+    SerialNumber FirstSerial() const { return m_file.FirstSerial(); }
+    bool Empty() const { return m_count <= 0; }
+
+    // The read buffers exist only while the file takes part in the merge: a folder of years has thousands
+    // of day files, of which only those whose times overlap are open at once.
+    void Open() {
+        m_windows = std::make_unique<Windows>();
+        m_windows->index.Attach(m_file.IndexHandle());
+        m_windows->data.Attach(m_file.DataHandle());
+        m_windows->index.SetLimit(static_cast<std::uint64_t>(m_count) * format::kIndexEntryBytes);
+        m_windows->data.SetLimit(m_file.LoadedBytes());
+    }
+    void Close() { m_windows.reset(); }
+
+    // Reads record k into the cursor's record.
+    void Read(std::int64_t k) {
+        const SerialNumber serial = m_file.FirstSerial() + k;
+        std::uint64_t offset = 0;
+        if (!ReadIndexEntry(m_windows->index, k, offset)) {
+            throw CRecordUnreadable(m_file.Path(), serial, RecordReadStatusText(RecordReadStatus::NoIndexEntry));
+        }
+        const RecordReadStatus status = ReadRecordAt(m_windows->data, offset, m_parse, m_record);
+        if (status != RecordReadStatus::Ok) throw CRecordUnreadable(m_file.Path(), serial, RecordReadStatusText(status));
+        m_position = k;
+        m_offset = offset;
+    }
+
+    std::size_t FileIndex() const { return m_fileIndex; }
+    std::int64_t Position() const { return m_position; }
+    SerialNumber Serial() const { return m_file.FirstSerial() + m_position; }
+    std::uint64_t Offset() const { return m_offset; }
+    const CRecord& Record() const { return m_record; }
+
+private:
+    CRecordFile& m_file;
+    std::size_t m_fileIndex;
+    CParse m_parse;
+    std::int64_t m_count = 0;
+    struct Windows {
+        CFileWindow index{std::size_t{16384} * 4};
+        CFileWindow data{std::size_t{1} << 18};
+    };
+    std::unique_ptr<Windows> m_windows;
+    CRecord m_record;
+    std::int64_t m_position = -1;
+    std::uint64_t m_offset = 0;
+};
+
+}  // namespace
+
+// Appends the events and writes a checkpoint of the state after every interval of them.
+class CFcuEventsWriter final : public IFcuEventSink {
+public:
+    CFcuEventsWriter(CFcuEvents& events, const LoopState& state, std::uint64_t interval)
+        : m_events(events), m_state(state), m_interval(std::max<std::uint64_t>(interval, 1)) {
+        m_eventFile.Open(events.m_eventsPath, std::size_t{1} << 20);
+        m_checkpointFile.Open(events.m_checkpointsPath, std::size_t{1} << 18);
+        m_events.m_checkpointInterval = m_interval;
+    }
+
+    void Add(const FcuEvent& event) override {
+        m_eventFile.Write(&event, sizeof event);
+        if (++m_events.m_eventCount % m_interval == 0) {
+            m_checkpointFile.Write(&m_state, sizeof m_state);
+            m_events.m_checkpoints.push_back({m_events.m_eventCount, event.time});
+        }
+    }
+
+    void Close() {
+        m_eventFile.Close();
+        m_checkpointFile.Close();
+    }
+
+private:
+    CFcuEvents& m_events;
+    const LoopState& m_state;
+    std::uint64_t m_interval;
+    COutputFile m_eventFile;
+    COutputFile m_checkpointFile;
+};
+
+namespace {
+
+struct Head {
+    std::uint32_t time;
+    std::size_t rank;  // the file's place by day start: equal times keep the load's order of files
+    CDayFileCursor* cursor;
+    bool operator>(const Head& other) const {
+        return time != other.time ? time > other.time : rank > other.rank;
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<CFcuEvents> BuildFcuEvents(const CRecordDatabase& database, const FCUConfigurationList& configuration,
+                                           const FcuEventsBuildOptions& options) {
+    auto events = std::make_unique<CFcuEvents>();
+    events->m_listings = ListingsOf(configuration);
+    events->m_eventsPath = CreateUniqueFile(options.tempFolder, "fcu-events");
+    events->m_checkpointsPath = CreateUniqueFile(options.tempFolder, "fcu-checkpoints");
+
+    const std::uint8_t base = database.Settings().modbusBaseAddress;
+    const CRecordToParameterXferConverter converter(configuration);
+    auto state = std::make_unique<LoopState>();
+    CFcuEventExtractor extractor(converter, base, *state);
+    CFcuEventsWriter writer(*events, *state, options.checkpointInterval);
+
+    // Cursors in the load's order of files (by day start), each with the time of its first record.
+    std::vector<std::unique_ptr<CDayFileCursor>> cursors;
+    std::int64_t total = 0;
+    for (const auto& file : database.Files()) {
+        if (database.Settings().window.Excludes(file->DayStart())) continue;
+        events->m_dayFiles.push_back(file->Path());
+        auto cursor = std::make_unique<CDayFileCursor>(*file, events->m_dayFiles.size() - 1, base);
+        if (cursor->Empty()) continue;
+        total += cursor->Count();
+        cursors.push_back(std::move(cursor));
+    }
+    if (events->m_dayFiles.size() > std::numeric_limits<std::uint16_t>::max()) {
+        throw CVyxError("more day files than the events can name");
+    }
+    // Serial order is the load's order of files.
+    std::stable_sort(cursors.begin(), cursors.end(),
+                     [](const auto& a, const auto& b) { return a->FirstSerial() < b->FirstSerial(); });
+    struct Pending {
+        std::uint32_t firstTime;
+        std::size_t rank;
+    };
+    std::vector<Pending> pending;
+    for (std::size_t i = 0; i < cursors.size(); ++i) {
+        cursors[i]->Open();
+        cursors[i]->Read(0);
+        pending.push_back({cursors[i]->Record().m_nTime, i});
+        cursors[i]->Close();
+    }
+    // Files come into the merge when the merge reaches their first time, so only files whose times overlap
+    // are open at once.
+    std::stable_sort(pending.begin(), pending.end(),
+                     [](const Pending& a, const Pending& b) { return a.firstTime < b.firstTime; });
+    std::size_t nextPending = 0;
+    std::priority_queue<Head, std::vector<Head>, std::greater<>> heads;
+    const auto activate = [&](const Pending& p) {
+        CDayFileCursor& c = *cursors[p.rank];
+        c.Open();
+        c.Read(0);
+        heads.push({c.Record().m_nTime, p.rank, &c});
+    };
+
+    std::int64_t done = 0;
+    bool first = true;
+    while (true) {
+        while (nextPending < pending.size() &&
+               (heads.empty() || pending[nextPending].firstTime <= heads.top().time)) {
+            activate(pending[nextPending++]);
+        }
+        if (heads.empty()) break;
+        const Head head = heads.top();
+        heads.pop();
+        CDayFileCursor& c = *head.cursor;
+        const CRecord& record = c.Record();
+        if (first) {
+            events->m_firstTime = record.m_nTime;
+            first = false;
+        }
+        events->m_lastTime = std::max(events->m_lastTime, record.m_nTime);
+        const RecordPlace place{static_cast<std::uint16_t>(c.FileIndex()), static_cast<std::uint32_t>(c.Offset()),
+                                c.Serial()};
+        extractor.Extract(record, place, writer);
+        ++done;
+        if ((done & 4095) == 0 && options.cancel && options.cancel->load()) return nullptr;
+        if ((done & 65535) == 0 && options.progress) options.progress(done, total);
+        if (c.Position() + 1 < c.Count()) {
+            c.Read(c.Position() + 1);
+            heads.push({c.Record().m_nTime, head.rank, &c});
+        } else {
+            c.Close();
+        }
+    }
+    writer.Close();
+    events->m_recordCount = done;
+    if (options.progress) options.progress(done, total);
+    return events;
+}
+
+}  // namespace vyx
