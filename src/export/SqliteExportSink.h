@@ -1,0 +1,45 @@
+#pragma once
+// The SQLite form of the export: table `records` (one row per record, the export's columns), `fcus` (the
+// FCUs of "MISCDATA.TXT"), `meta` (folder, filters, program, export time) and `meta_day_files` (each day file
+// the load read: size, SHA-256, records exported), with indexes on time and FCU. Written under a temporary
+// name beside the chosen one and renamed when complete.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "export/ExportMeta.h"
+#include "export/ExportSink.h"
+#include "platform/PendingOutput.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace vyx {
+
+class CSqliteExportSink final : public IExportSink {
+public:
+    // Throws CFileError when the file cannot be created, CVyxError when SQLite refuses.
+    CSqliteExportSink(const std::string& path, std::string fcuFile, ExportMeta meta);
+    ~CSqliteExportSink() override;
+
+    void WriteRow(const ExportRow& row) override;
+    void Finish(const ExportSummary& summary) override;
+
+private:
+    void Execute(const std::string& sql);
+    [[noreturn]] void Fail(const std::string& what);
+    void Check(int status, const char* what);
+    void Close() noexcept;
+
+    CPendingOutput m_output;
+    std::string m_fcuFile;
+    ExportMeta m_meta;
+    std::vector<ExportColumn> m_columns;
+    CExportValues m_values;
+    sqlite3* m_db = nullptr;
+    sqlite3_stmt* m_insert = nullptr;
+    std::vector<std::string> m_texts;  // one buffer per column, alive until the row is stepped
+};
+
+}  // namespace vyx
