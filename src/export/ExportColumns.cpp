@@ -1,6 +1,7 @@
 #include "export/ExportColumns.h"
 
 #include <chrono>
+#include <algorithm>
 #include <charconv>
 
 #include "decode/FormatRecord.h"
@@ -49,25 +50,28 @@ std::optional<std::int32_t> ParseUtcOffset(std::string_view text) {
 
 namespace {
 
-void AppendTwo(std::string& out, unsigned value) {
-    out += static_cast<char>('0' + value / 10);
-    out += static_cast<char>('0' + value % 10);
+// Two digits at p.
+void PutTwo(char* p, unsigned value) {
+    p[0] = static_cast<char>('0' + value / 10);
+    p[1] = static_cast<char>('0' + value % 10);
 }
 
-void AppendDate(std::string& out, std::int64_t days) {
+// "YYYY-MM-DD" of a day number at p; returns the end. Years outside 0..9999 are written as they are.
+char* PutDate(char* p, std::int64_t days) {
     const std::chrono::year_month_day date{std::chrono::sys_days{std::chrono::days{days}}};
     const int year = static_cast<int>(date.year());
     if (year >= 0 && year <= 9999) {
-        AppendTwo(out, static_cast<unsigned>(year / 100));
-        AppendTwo(out, static_cast<unsigned>(year % 100));
+        PutTwo(p, static_cast<unsigned>(year / 100));
+        PutTwo(p + 2, static_cast<unsigned>(year % 100));
+        p += 4;
     } else {
-        char digits[16];
-        out.append(digits, std::to_chars(digits, digits + sizeof digits, year).ptr);
+        p = std::to_chars(p, p + 8, year).ptr;
     }
-    out += '-';
-    AppendTwo(out, static_cast<unsigned>(date.month()));
-    out += '-';
-    AppendTwo(out, static_cast<unsigned>(date.day()));
+    *p++ = '-';
+    PutTwo(p, static_cast<unsigned>(date.month()));
+    p[2] = '-';
+    PutTwo(p + 3, static_cast<unsigned>(date.day()));
+    return p + 5;
 }
 
 constexpr std::int64_t kDay = 86400;
@@ -79,12 +83,14 @@ std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
 // Message bytes as compact hex: the list's MessageContent pairs without their spaces.
 void AppendCompactHex(std::string& out, std::span<const std::uint8_t> bytes) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
-    const std::size_t at = out.size();
-    out.resize(at + bytes.size() * 2);
-    char* p = out.data() + at;
-    for (const std::uint8_t b : bytes) {
-        *p++ = kDigits[b >> 4];
-        *p++ = kDigits[b & 15];
+    char text[2 * 512];
+    for (std::size_t from = 0; from < bytes.size(); from += 512) {
+        const std::size_t n = std::min<std::size_t>(512, bytes.size() - from);
+        for (std::size_t i = 0; i < n; ++i) {
+            text[2 * i] = kDigits[bytes[from + i] >> 4];
+            text[2 * i + 1] = kDigits[bytes[from + i] & 15];
+        }
+        out.append(text, 2 * n);
     }
 }
 
@@ -98,19 +104,20 @@ void AppendInteger(std::string& out, std::int64_t value) {
 void AppendIsoDateTime(std::string& out, std::int64_t seconds) {
     const std::int64_t days = FloorDiv(seconds, kDay);
     const auto rest = static_cast<unsigned>(seconds - days * kDay);
-    AppendDate(out, days);
-    out += 'T';
-    AppendTwo(out, rest / 3600);
-    out += ':';
-    AppendTwo(out, rest / 60 % 60);
-    out += ':';
-    AppendTwo(out, rest % 60);
+    char text[40];
+    char* p = PutDate(text, days);
+    p[0] = 'T';
+    PutTwo(p + 1, rest / 3600);
+    p[3] = ':';
+    PutTwo(p + 4, rest / 60 % 60);
+    p[6] = ':';
+    PutTwo(p + 7, rest % 60);
+    out.append(text, static_cast<std::size_t>(p + 9 - text));
 }
 
 std::string IsoDate(std::int64_t seconds) {
-    std::string out;
-    AppendDate(out, FloorDiv(seconds, kDay));
-    return out;
+    char text[24];
+    return std::string(text, PutDate(text, FloorDiv(seconds, kDay)));
 }
 
 bool CExportValues::IsNull(ExportColumnId id) const {

@@ -22,33 +22,59 @@ std::string UtcOffsetText(std::int32_t seconds) {
 CSqliteExportSink::CSqliteExportSink(const std::string& path, std::string fcuFile, ExportMeta meta)
     : m_output(path), m_fcuFile(std::move(fcuFile)), m_meta(std::move(meta)),
       m_columns(ExportColumns(m_meta.utcOffset.has_value())), m_values(m_meta.utcOffset),
-      m_texts(m_columns.size()) {
+      m_cells(kBatchRows * m_columns.size()) {
     m_output.CloseDescriptor();
-    if (sqlite3_open_v2(m_output.TempPath().c_str(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(m_output.TempPath().c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
         Fail("cannot open");
     }
     // One writer, a file no one reads until it has its name: no journal, no syncs until the end, and a page
     // cache of fixed size so memory does not grow with the folder.
-    Execute("PRAGMA page_size = 65536; PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; "
+    Execute("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; "
             "PRAGMA locking_mode = EXCLUSIVE; PRAGMA cache_size = -65536; PRAGMA temp_store = FILE;");
     std::string create = "CREATE TABLE records (";
-    std::string insert = "INSERT INTO records VALUES (";
     for (std::size_t i = 0; i < m_columns.size(); ++i) {
         const ExportColumn& c = m_columns[i];
-        if (i > 0) {
-            create += ", ";
-            insert += ", ";
-        }
+        if (i > 0) create += ", ";
         create += std::string(c.name) + " " + std::string(c.sqlType);
         if (c.id == ExportColumnId::SrNo) create += " PRIMARY KEY";
         if (!c.nullable) create += " NOT NULL";
-        insert += "?";
     }
     create += ")";
-    insert += ")";
     Execute("BEGIN");
     Execute(create);
-    Check(sqlite3_prepare_v2(m_db, insert.c_str(), -1, &m_insert, nullptr), "prepare");
+    m_insert = PrepareInsert(kBatchRows);
+}
+
+sqlite3_stmt* CSqliteExportSink::PrepareInsert(std::size_t rows) {
+    std::string row = "(";
+    for (std::size_t i = 0; i < m_columns.size(); ++i) row += i == 0 ? "?" : ", ?";
+    row += ")";
+    std::string insert = "INSERT INTO records VALUES ";
+    for (std::size_t r = 0; r < rows; ++r) insert += (r == 0 ? "" : ", ") + row;
+    sqlite3_stmt* statement = nullptr;
+    Check(sqlite3_prepare_v2(m_db, insert.c_str(), -1, &statement, nullptr), "prepare");
+    return statement;
+}
+
+void CSqliteExportSink::InsertPending(sqlite3_stmt* statement) {
+    const std::size_t count = m_pending * m_columns.size();
+    for (std::size_t k = 0; k < count; ++k) {
+        const Cell& cell = m_cells[k];
+        const int at = static_cast<int>(k) + 1;
+        int status;
+        if (cell.null) {
+            status = sqlite3_bind_null(statement, at);
+        } else if (cell.text) {
+            status = sqlite3_bind_text(statement, at, cell.chars.data(), static_cast<int>(cell.chars.size()),
+                                       SQLITE_STATIC);
+        } else {
+            status = sqlite3_bind_int64(statement, at, cell.number);
+        }
+        if (status != SQLITE_OK) Fail("bind");
+    }
+    if (sqlite3_step(statement) != SQLITE_DONE) Fail("insert");
+    sqlite3_reset(statement);
+    m_pending = 0;
 }
 
 CSqliteExportSink::~CSqliteExportSink() {
@@ -84,24 +110,20 @@ void CSqliteExportSink::Execute(const std::string& sql) {
 
 void CSqliteExportSink::WriteRow(const ExportRow& row) {
     m_values.Bind(row);
-    for (std::size_t i = 0; i < m_columns.size(); ++i) {
-        const ExportColumn& c = m_columns[i];
-        const int at = static_cast<int>(i) + 1;
-        int status;
-        if (m_values.IsNull(c.id)) {
-            status = sqlite3_bind_null(m_insert, at);
-        } else if (c.kind == ExportValueKind::Integer) {
-            status = sqlite3_bind_int64(m_insert, at, m_values.Integer(c.id));
+    Cell* cell = &m_cells[m_pending * m_columns.size()];
+    for (const ExportColumn& c : m_columns) {
+        cell->null = m_values.IsNull(c.id);
+        cell->text = c.kind != ExportValueKind::Integer;
+        if (cell->null) {
+        } else if (cell->text) {
+            cell->chars.clear();
+            m_values.AppendText(c.id, cell->chars);
         } else {
-            std::string& text = m_texts[i];
-            text.clear();
-            m_values.AppendText(c.id, text);
-            status = sqlite3_bind_text(m_insert, at, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
+            cell->number = m_values.Integer(c.id);
         }
-        if (status != SQLITE_OK) Fail("bind");
+        ++cell;
     }
-    if (sqlite3_step(m_insert) != SQLITE_DONE) Fail("insert");
-    sqlite3_reset(m_insert);
+    if (++m_pending == kBatchRows) InsertPending(m_insert);
 }
 
 namespace {
@@ -154,8 +176,17 @@ private:
 void CSqliteExportSink::Finish(const ExportSummary& summary) {
     sqlite3_finalize(m_insert);
     m_insert = nullptr;
+    if (m_pending > 0) {
+        // Held by m_insert until it is stepped, so a failure finalizes it with the connection.
+        m_insert = PrepareInsert(m_pending);
+        InsertPending(m_insert);
+        sqlite3_finalize(m_insert);
+        m_insert = nullptr;
+    }
+    // Built once the rows are in: sorting them once costs less than keeping the trees up row by row. The FCU
+    // index holds only the records that name one FCU, the only ones a query by FCU finds.
     Execute("CREATE INDEX records_time ON records (time_epoch)");
-    Execute("CREATE INDEX records_fcu ON records (fcu, channel)");
+    Execute("CREATE INDEX records_fcu ON records (fcu) WHERE fcu IS NOT NULL");
 
     Execute("CREATE TABLE fcus (channel TEXT NOT NULL, number INTEGER NOT NULL, type INTEGER NOT NULL, "
             "type_text TEXT NOT NULL, present INTEGER NOT NULL, PRIMARY KEY (channel, number))");

@@ -27,6 +27,14 @@ public:
     void Finish(const ExportSummary& summary) override;
 
 private:
+    struct Cell {
+        bool null = false;
+        bool text = false;
+        std::int64_t number = 0;
+        std::string chars;
+    };
+    sqlite3_stmt* PrepareInsert(std::size_t rows);
+    void InsertPending(sqlite3_stmt* statement);
     void Execute(const std::string& sql);
     [[noreturn]] void Fail(const std::string& what);
     void Check(int status, const char* what);
@@ -38,8 +46,11 @@ private:
     std::vector<ExportColumn> m_columns;
     CExportValues m_values;
     sqlite3* m_db = nullptr;
+    // Rows go in by kBatchRows per statement: one step for many rows costs far less than a step per row.
+    static constexpr std::size_t kBatchRows = 64;
     sqlite3_stmt* m_insert = nullptr;
-    std::vector<std::string> m_texts;  // one buffer per column, alive until the row is stepped
+    std::vector<Cell> m_cells;  // kBatchRows rows of the columns; texts stay alive until the step
+    std::size_t m_pending = 0;  // rows in m_cells
 };
 
 }  // namespace vyx

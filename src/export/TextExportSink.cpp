@@ -9,6 +9,13 @@
 namespace vyx {
 namespace {
 
+// The columns whose text could hold a character that needs quoting or escaping; the others are digits,
+// hex, times and "A"/"B".
+bool IsFreeText(ExportColumnId id) {
+    return id == ExportColumnId::DayFile || id == ExportColumnId::MessageModeText ||
+           id == ExportColumnId::CommandText || id == ExportColumnId::SourceText || id == ExportColumnId::FcuText;
+}
+
 bool NeedsCsvQuotes(std::string_view text) {
     for (const char c : text) {
         if (c == ',' || c == '"' || c == '\r' || c == '\n') return true;
@@ -139,7 +146,7 @@ void CTextExportSink::WriteRow(const ExportRow& row) {
             if (m_values.IsNull(column.id)) continue;
             const std::size_t from = out.size();
             m_values.AppendText(column.id, out);
-            if (column.kind == ExportValueKind::Text && NeedsCsvQuotes(std::string_view(out).substr(from))) {
+            if (IsFreeText(column.id) && NeedsCsvQuotes(std::string_view(out).substr(from))) {
                 QuoteCsvField(out, from);
             }
         }
@@ -160,7 +167,7 @@ void CTextExportSink::WriteRow(const ExportRow& row) {
                 const std::size_t from = out.size();
                 out += '"';
                 m_values.AppendText(column.id, out);
-                if (NeedsJsonEscape(std::string_view(out).substr(from + 1))) {
+                if (IsFreeText(column.id) && NeedsJsonEscape(std::string_view(out).substr(from + 1))) {
                     m_field = out.substr(from + 1);
                     out.resize(from);
                     AppendJsonString(out, m_field);
