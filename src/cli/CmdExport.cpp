@@ -96,7 +96,7 @@ void Run(const ExportOptions& o) {
     std::unique_ptr<IExportSink> sink;
     const TextExportForm form = o.format == "csv" ? TextExportForm::Csv : TextExportForm::JsonLines;
     if (partitioned) {
-        sink = CTextExportSink::Partitioned(form, o.partition, o.site, utcOffset);
+        sink = CTextExportSink::Partitioned(form, o.partition, o.site, utcOffset, o.load.folder);
     } else if (text) {
         sink = std::make_unique<CTextExportSink>(form, o.out, utcOffset);
     } else if (o.format == "sqlite") {

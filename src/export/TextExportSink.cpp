@@ -5,6 +5,7 @@
 
 #include "logdata/TimeValue.h"
 #include "platform/FileError.h"
+#include "platform/OutputPathCheck.h"
 
 namespace vyx {
 namespace {
@@ -74,10 +75,12 @@ CTextExportSink::CTextExportSink(TextExportForm form, const std::string& path, s
 
 std::unique_ptr<CTextExportSink> CTextExportSink::Partitioned(TextExportForm form, const std::string& dir,
                                                               const std::string& site,
-                                                              std::optional<std::int32_t> utcOffset) {
+                                                              std::optional<std::int32_t> utcOffset,
+                                                              const std::string& dataFolder) {
     std::unique_ptr<CTextExportSink> sink(new CTextExportSink(form, utcOffset));
     sink->m_partitionDir = dir;
     sink->m_site = site;
+    sink->m_dataFolder = dataFolder;
     return sink;
 }
 
@@ -133,6 +136,9 @@ void CTextExportSink::BeginDayFile(const ExportedDayFile& file) {
     std::error_code error;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
     if (error) throw CFileError(error.value(), std::filesystem::path(path).parent_path().string());
+    if (PlaceOfOutput(path, m_dataFolder) != OutputPlace::Outside) {
+        throw CVyxError("the export file leads into the data folder: " + path + " (the data folder is only read)");
+    }
     Start(path);
 }
 

@@ -20,10 +20,12 @@ class CTextExportSink final : public IExportSink {
 public:
     // One file; "-" is standard output. Throws CFileError when the file cannot be created.
     CTextExportSink(TextExportForm form, const std::string& path, std::optional<std::int32_t> utcOffset);
-    // Partitioned under dir for that site (a name without '/', '=' or control characters).
+    // Partitioned under dir for that site (a name without '/', '=' or control characters). A partition file
+    // that would lead into dataFolder (through a link in dir) is refused with CVyxError.
     static std::unique_ptr<CTextExportSink> Partitioned(TextExportForm form, const std::string& dir,
                                                         const std::string& site,
-                                                        std::optional<std::int32_t> utcOffset);
+                                                        std::optional<std::int32_t> utcOffset,
+                                                        const std::string& dataFolder);
 
     void BeginDayFile(const ExportedDayFile& file) override;
     void WriteRow(const ExportRow& row) override;
@@ -48,6 +50,7 @@ private:
     bool m_open = false;
     std::string m_partitionDir;  // empty for one file
     std::string m_site;
+    std::string m_dataFolder;
     std::string m_field;  // one field's text, for quoting
 };
 

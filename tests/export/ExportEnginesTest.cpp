@@ -356,6 +356,15 @@ TEST_F(ExportEngines, RefusalsWriteNothing) {
             EXPECT_FALSE(std::filesystem::exists(c.path)) << c.arguments;
         }
     }
+    // A link inside the partition folder that leads into the data folder is found when its day comes.
+    const std::string linked = m_out.File("linked/site=a/date=2009-01-05");
+    std::filesystem::create_directories(std::filesystem::path(linked).parent_path());
+    std::filesystem::create_directory_symlink(folder, linked);
+    const auto run = RunCommand(kVyx + " export " + ShellQuote(folder) + " --format csv --site a --partition " +
+                                ShellQuote(m_out.File("linked")));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("leads into the data folder"), std::string::npos) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(s_north->File("LG050109.csv")));
 }
 
 }  // namespace
