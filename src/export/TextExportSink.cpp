@@ -66,7 +66,11 @@ bool NeedsJsonEscape(std::string_view text) {
 }  // namespace
 
 CTextExportSink::CTextExportSink(TextExportForm form, std::optional<std::int32_t> utcOffset)
-    : m_form(form), m_columns(ExportColumns(utcOffset.has_value())), m_values(utcOffset) {}
+    : m_form(form), m_columns(ExportColumns(utcOffset.has_value())), m_values(utcOffset) {
+    for (std::size_t i = 0; i < m_columns.size(); ++i) {
+        m_jsonKeys.push_back((i == 0 ? "{\"" : ",\"") + std::string(m_columns[i].name) + "\":");
+    }
+}
 
 CTextExportSink::CTextExportSink(TextExportForm form, const std::string& path, std::optional<std::int32_t> utcOffset)
     : CTextExportSink(form, utcOffset) {
@@ -158,13 +162,9 @@ void CTextExportSink::WriteRow(const ExportRow& row) {
         }
         out += "\r\n";
     } else {
-        out += '{';
         for (std::size_t i = 0; i < m_columns.size(); ++i) {
             const ExportColumn& column = m_columns[i];
-            if (i > 0) out += ',';
-            out += '"';
-            out += column.name;
-            out += "\":";
+            out += m_jsonKeys[i];
             if (m_values.IsNull(column.id)) {
                 out += "null";
             } else if (column.kind == ExportValueKind::Integer) {

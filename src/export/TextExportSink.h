@@ -45,6 +45,7 @@ private:
 
     TextExportForm m_form;
     std::vector<ExportColumn> m_columns;
+    std::vector<std::string> m_jsonKeys;  // "{\"sr_no\":", ",\"day_file\":", ...
     CExportValues m_values;
     CReportFile m_file;
     bool m_open = false;
