@@ -9,6 +9,7 @@ packages=(
   libxlsxwriter-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libfmt-dev libcli11-dev
+  libsqlite3-dev nettle-dev sqlite3
   xvfb xauth
   clang libclang-rt-14-dev
   unzip time

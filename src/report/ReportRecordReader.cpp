@@ -51,6 +51,7 @@ bool CReportRecordReader::GetRecord(SerialNumber serial, CRecord& target) {
     }
     const RecordReadStatus status = ReadRecordAt(m_data, offset, m_parse, target);
     if (status != RecordReadStatus::Ok) throw CRecordUnreadable(file.Path(), serial, RecordReadStatusText(status));
+    m_offset = offset;
     return true;
 }
 

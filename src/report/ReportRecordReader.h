@@ -31,6 +31,9 @@ public:
     // cannot be read again, CFileError when a file cannot be opened or read. Fastest when serial numbers
     // come in order.
     bool GetRecord(SerialNumber serial, CRecord& target);
+    // Where the record read last lies: its day file and the offset of its frame (for the export).
+    const CRecordFile* CurrentFile() const { return m_fileOpen ? m_files[m_current] : nullptr; }
+    std::uint64_t CurrentOffset() const { return m_offset; }
 
 private:
     bool SelectFile(SerialNumber serial, std::int64_t& local);
@@ -41,6 +44,7 @@ private:
 
     std::size_t m_current = 0;  // m_files index of the open file, valid while m_fileOpen
     bool m_fileOpen = false;
+    std::uint64_t m_offset = 0;  // of the record read last
     CFileWindow m_index{kIndexBlockBytes};
     CFileWindow m_data{kDataBlockBytes};
 

@@ -178,6 +178,18 @@ void CReportWorkbook::WriteText(std::uint32_t row, std::uint16_t column, const s
     if (error != LXW_NO_ERROR) throw CWorkbookError(error);
 }
 
+void CReportWorkbook::WriteNumber(std::uint32_t row, std::uint16_t column, double value, lxw_format* format) {
+    const lxw_error error = worksheet_write_number(m_sheet, row, column, value, format);
+    if (error != LXW_NO_ERROR) throw CWorkbookError(error);
+}
+
+lxw_format* CReportWorkbook::NumberFormat(const std::string& pattern) {
+    lxw_format* format = workbook_add_format(m_book);
+    if (!format) throw CWorkbookError(LXW_ERROR_MEMORY_MALLOC_FAILED);
+    format_set_num_format(format, pattern.c_str());
+    return format;
+}
+
 void CReportWorkbook::Close() {
     if (!m_book) return;
     lxw_workbook* book = m_book;

@@ -90,6 +90,12 @@ public:
     // A text cell of the current sheet; row and column 0-based, rows in ascending order. Column A is
     // right-aligned. An empty text leaves the cell empty. Throws CWorkbookError.
     void WriteText(std::uint32_t row, std::uint16_t column, const std::string& text);
+    // A number cell, shown through a number format of NumberFormat (null: the general format). Throws
+    // CWorkbookError.
+    void WriteNumber(std::uint32_t row, std::uint16_t column, double value, lxw_format* format = nullptr);
+    // A cell format with that number format (for example "yyyy-mm-dd hh:mm:ss"); owned by the workbook.
+    // Throws CWorkbookError.
+    lxw_format* NumberFormat(const std::string& pattern);
 
     // Writes the workbook file, gives it its name and frees everything. Throws CWorkbookError, CFileError.
     void Close();

@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# Export benchmark. Uses the folder of run_load.sh (9 million records over 30 day files; generated once),
+# measures in the same run a floor (cat of the day files to /dev/null, warm cache) and `vyx count` (the load
+# alone), then `vyx export` to CSV, JSON Lines and SQLite, and prints the medians of wall time as ratios to the
+# floor, records per second of the whole command and of the export phase (its own --stats), and peak
+# resident memory. A second, smaller folder (a third of the days) shows that memory does not grow with the
+# folder.
+#
+# Usage: bench/run_export.sh            (RUNS=3 BUILD_DIR=... DATA_DIR=... OUT_DIR=... to change the defaults)
+# Needs GNU time (/usr/bin/time). The exports go to OUT_DIR (default: beside the data), about 5 GB at most.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD_DIR:-$root/build/bench-release}
+data=${DATA_DIR:-$build/bench-data/load-9m}
+small=$build/bench-data/export-3m
+runs=${RUNS:-3}
+out=${OUT_DIR:-$build/bench-data/export-out}
+
+if [ ! -x /usr/bin/time ]; then
+  echo "run_export.sh needs GNU time (/usr/bin/time); install the Debian package 'time'" >&2
+  exit 2
+fi
+
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVYX_BUILD_BENCH=ON -DVYX_BUILD_GUI=OFF \
+  -DVYX_BUILD_TESTS=OFF >/dev/null
+cmake --build "$build" --target vyx >/dev/null
+vyx=$build/src/cli/vyx
+
+if [ ! -f "$data/.complete" ]; then
+  rm -rf "$data"
+  "$vyx" gen "$data" --records-per-day 300000 --days 30 --clock-jumps
+  touch "$data/.complete"
+fi
+if [ ! -f "$small/.complete" ]; then
+  rm -rf "$small"
+  "$vyx" gen "$small" --records-per-day 300000 --days 10 --clock-jumps
+  touch "$small/.complete"
+fi
+files=("$data"/LG*.txt)
+bytes=$(cat "${files[@]}" | wc -c)
+cat "${files[@]}" >/dev/null  # warm the page cache
+records=$("$vyx" count "$data" 2>/dev/null | sed -n 's/^Total Record Found:- //p')
+small_records=$("$vyx" count "$small" 2>/dev/null | sed -n 's/^Total Record Found:- //p')
+
+scratch=$(mktemp -d)
+mkdir -p "$out"
+trap 'rm -rf "$scratch" "$out"' EXIT
+
+# One measured run: appends "wall cpu maxrss_kb export_rate" to the file $1. The export's own --stats line
+# (stderr) gives the rate of the export phase; 0 when the command prints none.
+measure() {
+  local into=$1
+  shift
+  local start=$EPOCHREALTIME
+  /usr/bin/time -f '%U %S %M' -o "$scratch/time" "$@" >/dev/null 2>"$scratch/err" || {
+    echo "failed: $*" >&2
+    cat "$scratch/err" >&2
+    exit 1
+  }
+  local end=$EPOCHREALTIME
+  local rate
+  rate=$(sed -n 's/.* \([0-9]*\) records\/s$/\1/p' "$scratch/err" | tail -n 1)
+  awk -v s="$start" -v e="$end" -v r="${rate:-0}" '{ printf "%.4f %.2f %s %s\n", e - s, $1 + $2, $3, r }' \
+    "$scratch/time" >>"$into"
+}
+
+median() {  # median of column $2 of file $1
+  sort -g -k"$2","$2" "$1" | awk -v c="$2" '{ v[NR] = $c } END { print v[int((NR + 1) / 2)] }'
+}
+peak() {  # largest peak memory (column 3) in MB
+  sort -g -k3,3 "$1" | tail -n 1 | awk '{ printf "%.1f", $3 / 1024 }'
+}
+
+for ((i = 0; i < runs; i++)); do measure "$scratch/floor" cat "${files[@]}"; done
+floor_wall=$(median "$scratch/floor" 1)
+
+echo "data: ${#files[@]} day files, $bytes bytes, $records records; $runs runs per figure, $(nproc) cores," \
+  "load average $(cut -d' ' -f1-3 /proc/loadavg)"
+printf '%-34s %8s %7s %7s %9s %12s %12s %s\n' "measure (median)" "wall s" "x floor" "cpu s" "peak MB" \
+  "records/s" "export r/s" "target"
+printf '%-34s %8.3f %7s %7s %9s %12s %12s\n' "floor (cat)" "$floor_wall" "1.0" "$(median "$scratch/floor" 2)" \
+  "-" "-" "-"
+
+row() {  # label, target, records, then the command
+  local label=$1 target=$2 n=$3
+  shift 3
+  : >"$scratch/m"
+  for ((i = 0; i < runs; i++)); do measure "$scratch/m" "$@"; done
+  local wall
+  wall=$(median "$scratch/m" 1)
+  printf '%-34s %8.3f %7.1f %7.2f %9s %12.0f %12s %s\n' "$label" "$wall" \
+    "$(awk -v a="$wall" -v b="$floor_wall" 'BEGIN { print a / b }')" "$(median "$scratch/m" 2)" \
+    "$(peak "$scratch/m")" "$(awk -v n="$n" -v w="$wall" 'BEGIN { print n / w }')" "$(median "$scratch/m" 4)" \
+    "$target"
+}
+
+row "vyx count (the load alone)" "" "$records" "$vyx" count "$data"
+row "vyx export --format csv" ">= 2 M/s" "$records" "$vyx" export "$data" --format csv --out "$out/all.csv" --stats
+row "vyx export --format jsonl" ">= 2 M/s" "$records" "$vyx" export "$data" --format jsonl --out "$out/all.jsonl" --stats
+rm -f "$out/all.csv" "$out/all.jsonl"
+row "vyx export --format sqlite" ">= 1 M/s" "$records" "$vyx" export "$data" --format sqlite --out "$out/all.sqlite" --stats
+rm -f "$out/all.sqlite"
+row "vyx export csv --partition" ">= 2 M/s" "$records" "$vyx" export "$data" --format csv --partition "$out/part" --site bench --stats
+rm -rf "$out/part"
+echo "a third of the days ($small_records records): peak memory should stay the same"
+row "vyx export --format csv (10 days)" "" "$small_records" "$vyx" export "$small" --format csv --out "$out/s.csv" --stats
+row "vyx export --format sqlite (10 days)" "" "$small_records" "$vyx" export "$small" --format sqlite --out "$out/s.sqlite" --stats
+echo "records/s: records over the whole command's wall time (load included); export r/s: the export phase alone"

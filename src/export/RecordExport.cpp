@@ -1,0 +1,57 @@
+#include "export/RecordExport.h"
+
+#include <filesystem>
+
+#include "logdata/RecordDatabase.h"
+#include "report/ReportRecordReader.h"
+
+namespace vyx {
+
+bool ExportRecords(const CRecordDatabase& database, std::int64_t total, IExportSink& sink,
+                   const ExportProgress& progress) {
+    ExportSummary summary;
+    // Every day file the load read, records or not: the metadata names them all.
+    std::vector<const CRecordFile*> files;
+    for (const auto& file : database.Files()) {
+        if (database.Settings().window.Excludes(file->DayStart())) continue;
+        files.push_back(file.get());
+        ExportedDayFile entry;
+        entry.path = file->Path();
+        entry.name = std::filesystem::path(file->Path()).filename().string();
+        entry.dayStart = file->DayStart();
+        summary.dayFiles.push_back(std::move(entry));
+    }
+    CReportRecordReader reader(database);
+    CRecord record;
+    ExportRow row;
+    row.record = &record;
+    const CRecordFile* current = nullptr;
+    ExportedDayFile* entry = nullptr;
+    constexpr std::int64_t kProgressStep = 8192;
+    for (SerialNumber serial = 0; serial < total; ++serial) {
+        if (!reader.GetRecord(serial, record)) {
+            throw CVyxError("Record Sr.No. " + std::to_string(serial + 1) + " is not in the load.");
+        }
+        if (reader.CurrentFile() != current) {
+            current = reader.CurrentFile();
+            entry = nullptr;
+            for (std::size_t i = 0; i < files.size(); ++i) {
+                if (files[i] == current) entry = &summary.dayFiles[i];
+            }
+            if (entry == nullptr) throw CVyxError("Record Sr.No. " + std::to_string(serial + 1) + " is not in the load.");
+            row.dayFile = entry->name;
+            sink.BeginDayFile(*entry);
+        }
+        row.serial = serial;
+        row.frameOffset = reader.CurrentOffset();
+        sink.WriteRow(row);
+        ++entry->records;
+        if (progress && (serial + 1) % kProgressStep == 0 && !progress(serial + 1)) return false;
+    }
+    summary.records = total;
+    sink.Finish(summary);
+    if (progress) progress(total);
+    return true;
+}
+
+}  // namespace vyx

@@ -1,0 +1,205 @@
+#include "export/TextExportSink.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "logdata/TimeValue.h"
+#include "platform/FileError.h"
+#include "platform/OutputPathCheck.h"
+
+namespace vyx {
+namespace {
+
+// The columns whose text could hold a character that needs quoting or escaping; the others are digits,
+// hex, times and "A"/"B".
+bool IsFreeText(ExportColumnId id) {
+    return id == ExportColumnId::DayFile || id == ExportColumnId::MessageModeText ||
+           id == ExportColumnId::CommandText || id == ExportColumnId::SourceText || id == ExportColumnId::FcuText;
+}
+
+bool NeedsCsvQuotes(std::string_view text) {
+    for (const char c : text) {
+        if (c == ',' || c == '"' || c == '\r' || c == '\n') return true;
+    }
+    return false;
+}
+
+// The field at out[from..] in quotes, its quotes doubled.
+void QuoteCsvField(std::string& out, std::size_t from) {
+    std::string field = out.substr(from);
+    out.resize(from);
+    out += '"';
+    for (const char c : field) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    out += '"';
+}
+
+void AppendJsonString(std::string& out, std::string_view text) {
+    out += '"';
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (u < 0x20) {
+            static constexpr char kHex[] = "0123456789abcdef";
+            out += "\\u00";
+            out += kHex[u >> 4];
+            out += kHex[u & 15];
+        } else {
+            out += c;
+        }
+    }
+    out += '"';
+}
+
+// Text fields need escaping only when they hold one of these; the formatter's texts never do.
+bool NeedsJsonEscape(std::string_view text) {
+    for (const char c : text) {
+        if (c == '"' || c == '\\' || static_cast<unsigned char>(c) < 0x20) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+CTextExportSink::CTextExportSink(TextExportForm form, std::optional<std::int32_t> utcOffset)
+    : m_form(form), m_columns(ExportColumns(utcOffset.has_value())), m_values(utcOffset) {
+    for (std::size_t i = 0; i < m_columns.size(); ++i) {
+        m_jsonKeys.push_back((i == 0 ? "{\"" : ",\"") + std::string(m_columns[i].name) + "\":");
+    }
+}
+
+CTextExportSink::CTextExportSink(TextExportForm form, const std::string& path, std::optional<std::int32_t> utcOffset)
+    : CTextExportSink(form, utcOffset) {
+    Start(path);
+}
+
+std::unique_ptr<CTextExportSink> CTextExportSink::Partitioned(TextExportForm form, const std::string& dir,
+                                                              const std::string& site,
+                                                              std::optional<std::int32_t> utcOffset,
+                                                              const std::string& dataFolder) {
+    std::unique_ptr<CTextExportSink> sink(new CTextExportSink(form, utcOffset));
+    sink->m_partitionDir = dir;
+    sink->m_site = site;
+    sink->m_dataFolder = dataFolder;
+    return sink;
+}
+
+std::string CTextExportSink::CheckSiteName(const std::string& site) {
+    if (site.empty()) return "a partitioned export needs --site NAME";
+    if (site == "." || site == "..") return "the site name cannot be . or ..";
+    for (const char c : site) {
+        if (c == '/' || c == '=' || c == '\\' || static_cast<unsigned char>(c) < 0x20) {
+            return "the site name cannot hold '/', '\\', '=' or control characters: " + site;
+        }
+    }
+    return {};
+}
+
+std::string CTextExportSink::PartitionFile(TextExportForm form, const std::string& dir, const std::string& site,
+                                           const ExportedDayFile& file) {
+    const std::string stem = std::filesystem::path(file.name).stem().string();
+    return dir + "/site=" + site + "/date=" + IsoDate(file.dayStart) + "/" + stem +
+           (form == TextExportForm::Csv ? ".csv" : ".jsonl");
+}
+
+void CTextExportSink::Start(const std::string& path) {
+    if (path == "-") {
+        m_file.OpenStandardOutput();
+    } else {
+        m_file.Open(path);
+    }
+    m_open = true;
+    WriteHeader();
+}
+
+void CTextExportSink::WriteHeader() {
+    if (m_form != TextExportForm::Csv) return;
+    std::string& out = m_file.Text();
+    for (std::size_t i = 0; i < m_columns.size(); ++i) {
+        if (i > 0) out += ',';
+        out += m_columns[i].name;
+    }
+    out += "\r\n";
+    m_file.PieceDone();
+}
+
+void CTextExportSink::CompleteFile() {
+    if (!m_open) return;
+    m_open = false;
+    m_file.Close();
+}
+
+void CTextExportSink::BeginDayFile(const ExportedDayFile& file) {
+    if (m_partitionDir.empty()) return;
+    CompleteFile();
+    const std::string path = PartitionFile(m_form, m_partitionDir, m_site, file);
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
+    if (error) throw CFileError(error.value(), std::filesystem::path(path).parent_path().string());
+    if (PlaceOfOutput(path, m_dataFolder) != OutputPlace::Outside) {
+        throw CVyxError("the export file leads into the data folder: " + path + " (the data folder is only read)");
+    }
+    Start(path);
+}
+
+void CTextExportSink::WriteRow(const ExportRow& row) {
+    m_values.Bind(row);
+    std::string& out = m_file.Text();
+    if (m_form == TextExportForm::Csv) {
+        for (std::size_t i = 0; i < m_columns.size(); ++i) {
+            if (i > 0) out += ',';
+            const ExportColumn& column = m_columns[i];
+            if (m_values.IsNull(column.id)) continue;
+            const std::size_t from = out.size();
+            m_values.AppendText(column.id, out);
+            if (IsFreeText(column.id) && NeedsCsvQuotes(std::string_view(out).substr(from))) {
+                QuoteCsvField(out, from);
+            }
+        }
+        out += "\r\n";
+    } else {
+        for (std::size_t i = 0; i < m_columns.size(); ++i) {
+            const ExportColumn& column = m_columns[i];
+            out += m_jsonKeys[i];
+            if (m_values.IsNull(column.id)) {
+                out += "null";
+            } else if (column.kind == ExportValueKind::Integer) {
+                m_values.AppendText(column.id, out);
+            } else {
+                const std::size_t from = out.size();
+                out += '"';
+                m_values.AppendText(column.id, out);
+                if (IsFreeText(column.id) && NeedsJsonEscape(std::string_view(out).substr(from + 1))) {
+                    m_field = out.substr(from + 1);
+                    out.resize(from);
+                    AppendJsonString(out, m_field);
+                } else {
+                    out += '"';
+                }
+            }
+        }
+        out += "}\n";
+    }
+    m_file.PieceDone();
+}
+
+void CTextExportSink::Finish(const ExportSummary& summary) {
+    if (m_partitionDir.empty()) {
+        CompleteFile();
+        return;
+    }
+    CompleteFile();
+    // A day file without rows this time has no file; one left by an earlier export of the same folder
+    // would show records this export does not hold.
+    for (const ExportedDayFile& file : summary.dayFiles) {
+        if (file.records > 0) continue;
+        std::error_code error;
+        std::filesystem::remove(PartitionFile(m_form, m_partitionDir, m_site, file), error);
+    }
+}
+
+}  // namespace vyx
