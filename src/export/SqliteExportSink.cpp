@@ -199,7 +199,7 @@ void CSqliteExportSink::Finish(const ExportSummary& summary) {
                 .Number(entry.m_nNumber)
                 .Number(entry.m_nType)
                 .Text(display.FormatFCUType())
-                .Number(entry.m_bConfigured);
+                .Number(entry.m_configured);
             if (!fcu.Run()) Fail("insert into fcus");
         }
     }
