@@ -36,7 +36,9 @@
 #include "app/FindBar.h"
 #include "app/FolderDialog.h"
 #include "app/GoToDialogs.h"
+#include "app/DesktopOpener.h"
 #include "app/HelpOpener.h"
+#include "app/HelpWindow.h"
 #include "app/QtMessageBoxes.h"
 #include "app/NoticeBar.h"
 #include "app/QtSettingsStorage.h"
@@ -209,8 +211,11 @@ void MainWindow::BuildMenus() {
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     QAction* showHelp = help->addAction(QStringLiteral("Show Help !"));
-    showHelp->setShortcut(QKeySequence::HelpContents);
-    connect(showHelp, &QAction::triggered, this, [this] { OpenHelpDocument(*m_activeBoxes); });
+    connect(showHelp, &QAction::triggered, this, [this] { OpenHelpDocument(*m_activeBoxes, this); });
+    QAction* helpInside = help->addAction(QStringLiteral("Help in Vyx Viewer"));
+    helpInside->setObjectName("helpInViewerAction");
+    helpInside->setShortcut(QKeySequence::HelpContents);
+    connect(helpInside, &QAction::triggered, this, [this] { ShowHelpWindow(this, *m_activeBoxes); });
     QAction* about = help->addAction(QStringLiteral("About"));
     connect(about, &QAction::triggered, this, [this] { AboutDialog(this).exec(); });
 }
@@ -626,7 +631,7 @@ void MainWindow::RunFcuReport() {
     const FCUReportOutcome outcome = WriteFCULogReport(rows, criteria, options);
     QApplication::restoreOverrideCursor();
     if (!outcome.documentToOpen.empty()) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(outcome.documentToOpen)));
+        OpenReportInBrowser(outcome.documentToOpen, *m_activeBoxes);
     }
     m_activeBoxes->Show(outcome.message.text, outcome.message.icon);
 }

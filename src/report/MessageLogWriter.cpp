@@ -11,8 +11,6 @@
 namespace vyx {
 namespace {
 
-constexpr std::int64_t kLargeRunStep = 1000;
-constexpr std::int64_t kSmallRunStep = 200;
 
 void AppendNumber(std::string& out, std::int64_t n) {
     char digits[24];
@@ -40,7 +38,7 @@ CMessageLogWriter::CMessageLogWriter(IReportRunControl& control, IReportGenerati
       m_criteria(criteria),
       m_options(options),
       m_count(static_cast<std::int64_t>(criteria.m_nLastRecord) - criteria.m_nFirstRecord + 1),
-      m_step(m_count >= kLargeRunStep ? kLargeRunStep : kSmallRunStep),
+      m_step(ReportProgressStep(m_count)),
       m_abortText(res::LoadString(res::IDS_REPORT_ABORTED)),
       m_format(&m_record) {}
 
@@ -185,28 +183,22 @@ void CMessageLogWriter::WriteCsv() {
 // ---- HTML
 
 void CMessageLogWriter::AppendHtmlRow(std::string& out, std::int64_t n) const {
-    html::AppendRowStart(out, "1");
+    html::AppendRowStart(out);
     html::AppendCellStart(out, "right");
     AppendNumber(out, n);
     html::AppendCellEnd(out);
-    html::AppendCellStart(out, "left");
-    m_format.AppendDateTime(out);
-    html::AppendCellEnd(out);
-    html::AppendCellStart(out, "left");
-    m_format.AppendMessageContent(out);
-    html::AppendCellEnd(out);
-    html::AppendCellStart(out, "left");
-    m_format.AppendMessageMode(out);
-    html::AppendCellEnd(out);
-    html::AppendCellStart(out, "left");
-    m_format.AppendSource(out);
-    html::AppendCellEnd(out);
-    html::AppendCellStart(out, "left");
-    m_format.AppendFCU(out);
-    html::AppendCellEnd(out);
-    html::AppendCellStart(out, "left");
-    m_format.AppendChannel(out);
-    html::AppendCellEnd(out);
+    // The formatter appends in place; only what it appended is escaped.
+    using Append = void (CFormatRecord::*)(std::string&) const;
+    static constexpr Append kCells[] = {&CFormatRecord::AppendDateTime, &CFormatRecord::AppendMessageContent,
+                                        &CFormatRecord::AppendMessageMode, &CFormatRecord::AppendSource,
+                                        &CFormatRecord::AppendFCU, &CFormatRecord::AppendChannel};
+    for (const Append append : kCells) {
+        html::AppendCellStart(out, "left");
+        const std::size_t from = out.size();
+        (m_format.*append)(out);
+        html::EscapeFrom(out, from);
+        html::AppendCellEnd(out);
+    }
     html::AppendRowEnd(out);
 }
 
@@ -229,9 +221,9 @@ void CMessageLogWriter::WriteHtml() {
     bool discarded = false;
     try {
         std::string& out = file.Text();
-        html::AppendPageStart(out, "Message Log Report", LocalTimeText(std::time(nullptr)));
-        // This page's table line has always kept both percent signs.
-        html::AppendTableStart(out, "100%%");
+        // Rows in small Verdana, as the page's font size 1 always meant.
+        html::AppendPageStart(out, "Message Log Report", "x-small", LocalTimeText(std::time(nullptr)));
+        html::AppendTableStart(out);
         html::AppendHeaderRowStart(out);
         static constexpr int kWidths[] = {5, 23, 25, 15, 15, 7, 10};
         for (int i = 0; i < 7; ++i) {
