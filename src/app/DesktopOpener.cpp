@@ -14,7 +14,8 @@ bool OpenWithDesktop(const QString& path, const QString& mimeType) {
 
 void OpenReportInBrowser(const std::string& path, IMessageBoxes& boxes) {
     if (OpenWithDesktop(QString::fromStdString(path), QStringLiteral("text/html"))) return;
-    boxes.Show("There is no web browser found to show the report.\nIt was written to " + path, MessageIcon::Information);
+    boxes.Show("There is no web browser found to show the report.\nIt was written to " + path,
+               MessageIcon::Information);
 }
 
 }  // namespace vyx::gui

@@ -21,7 +21,8 @@ void OpenHelpDocument(IMessageBoxes& boxes, QWidget* window) {
         result = HelpOpenResult::NoViewer;
     }
     if (result == HelpOpenResult::NoViewer) {
-        if (boxes.Offer(HelpFailureText(result), MessageIcon::Stop, "Help in Vyx Viewer")) ShowHelpWindow(window, boxes);
+        if (boxes.Offer(HelpFailureText(result), MessageIcon::Stop, "Help in Vyx Viewer"))
+            ShowHelpWindow(window, boxes);
         return;
     }
     if (result != HelpOpenResult::Opened) boxes.Show(HelpFailureText(result), MessageIcon::Stop);

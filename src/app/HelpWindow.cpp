@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPdfDocument>
 #include <QPdfPageNavigator>
+#include <QPdfPageRenderer>
 #include <QPdfSearchModel>
 #include <QPdfView>
 #include <QPushButton>
@@ -23,12 +24,12 @@ namespace {
 
 HelpOpenResult ResultOf(QPdfDocument::Error error) {
     switch (error) {
-    case QPdfDocument::Error::None: return HelpOpenResult::Opened;
-    case QPdfDocument::Error::FileNotFound: return HelpOpenResult::FileNotFound;
-    case QPdfDocument::Error::InvalidFileFormat:
-    case QPdfDocument::Error::UnsupportedSecurityScheme: return HelpOpenResult::BadFormat;
-    case QPdfDocument::Error::IncorrectPassword: return HelpOpenResult::AccessDenied;
-    default: break;
+        case QPdfDocument::Error::None: return HelpOpenResult::Opened;
+        case QPdfDocument::Error::FileNotFound: return HelpOpenResult::FileNotFound;
+        case QPdfDocument::Error::InvalidFileFormat:
+        case QPdfDocument::Error::UnsupportedSecurityScheme: return HelpOpenResult::BadFormat;
+        case QPdfDocument::Error::IncorrectPassword: return HelpOpenResult::AccessDenied;
+        default: break;
     }
     return HelpOpenResult::Unknown;
 }
@@ -44,6 +45,11 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     m_view->setDocument(m_document);
     m_view->setPageMode(QPdfView::PageMode::MultiPage);
     m_view->setZoomMode(QPdfView::ZoomMode::FitToWidth);
+    // The view's renderer thread outlives the view (it is never deleted); the few pages of the guide render
+    // quickly enough on this thread.
+    for (auto* renderer : m_view->findChildren<QPdfPageRenderer*>()) {
+        renderer->setRenderMode(QPdfPageRenderer::RenderMode::SingleThreaded);
+    }
     m_search = new QPdfSearchModel(this);
     m_search->setDocument(m_document);
 
@@ -119,8 +125,8 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     shortcut(QKeySequence(Qt::Key_PageUp), [this] { GoToPage(CurrentPage() - 1); });
     shortcut(QKeySequence(Qt::Key_Escape), [this] { close(); });
 
-    const QRect screen = QApplication::primaryScreen() ? QApplication::primaryScreen()->availableGeometry()
-                                                       : QRect(0, 0, 1024, 768);
+    const QRect screen =
+        QApplication::primaryScreen() ? QApplication::primaryScreen()->availableGeometry() : QRect(0, 0, 1024, 768);
     resize(std::min(900, screen.width()), std::min(1000, screen.height() - 40));
 }
 
@@ -136,9 +142,13 @@ std::string HelpWindow::Load(const QString& path) {
     return {};
 }
 
-int HelpWindow::PageCount() const { return m_document->pageCount(); }
+int HelpWindow::PageCount() const {
+    return m_document->pageCount();
+}
 
-int HelpWindow::CurrentPage() const { return m_view->pageNavigator()->currentPage(); }
+int HelpWindow::CurrentPage() const {
+    return m_view->pageNavigator()->currentPage();
+}
 
 void HelpWindow::GoToPage(int page) {
     if (PageCount() == 0) return;
@@ -148,7 +158,9 @@ void HelpWindow::GoToPage(int page) {
     m_page->setValue(page + 1);
 }
 
-int HelpWindow::ResultCount() const { return m_search->rowCount(QModelIndex()); }
+int HelpWindow::ResultCount() const {
+    return m_search->rowCount(QModelIndex());
+}
 
 void HelpWindow::FindNext(bool backwards) {
     const QString text = m_find->text();

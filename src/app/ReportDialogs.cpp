@@ -218,6 +218,9 @@ ReportCriteriaDlg::ReportCriteriaDlg(QWidget* parent, const CRecordDatabase& dat
     m_progress->setTextVisible(false);
     m_progressText = new QLabel(this);
     m_progressText->setObjectName("reportProgressText");
+    // Room for the count from the start, so the buttons beside it stay where they are when a run begins.
+    m_progressText->setMinimumWidth(
+        m_progressText->fontMetrics().horizontalAdvance(QStringLiteral("8888888 of 8888888 records written")));
     m_generate = new QPushButton(QStringLiteral("&Generate !"), this);
     m_generate->setObjectName("generateButton");
     m_generate->setDefault(true);

@@ -92,7 +92,8 @@ XdgFolders XdgFoldersFromEnvironment() {
     const std::string configHome = Environment("XDG_CONFIG_HOME");
     folders.config.push_back(configHome.empty() ? home + "/.config" : configHome);
     const std::string configDirs = Environment("XDG_CONFIG_DIRS");
-    for (const std::string& d : SplitList(configDirs.empty() ? "/etc/xdg" : configDirs, ':')) folders.config.push_back(d);
+    for (const std::string& d : SplitList(configDirs.empty() ? "/etc/xdg" : configDirs, ':'))
+        folders.config.push_back(d);
     const std::string dataHome = Environment("XDG_DATA_HOME");
     folders.data.push_back(dataHome.empty() ? home + "/.local/share" : dataHome);
     const std::string dataDirs = Environment("XDG_DATA_DIRS");
@@ -104,7 +105,8 @@ XdgFolders XdgFoldersFromEnvironment() {
 
 bool HasDesktopApplicationFor(const std::string& mimeType, const XdgFolders& folders) {
     std::vector<std::filesystem::path> applicationFolders;
-    for (const std::string& d : folders.data) applicationFolders.emplace_back(std::filesystem::path(d) / "applications");
+    for (const std::string& d : folders.data)
+        applicationFolders.emplace_back(std::filesystem::path(d) / "applications");
 
     std::vector<std::string> associated;
     std::set<std::string> removed;
@@ -139,8 +141,8 @@ bool HasDesktopApplicationFor(const std::string& mimeType, const XdgFolders& fol
             const std::string id = it->path().filename().string();
             if (it->path().extension() != ".desktop" || !seen.insert(id).second || removed.count(id)) continue;
             const DesktopEntry entry = ReadDesktopEntry(it->path());
-            if (entry.usable && std::find(entry.mimeTypes.begin(), entry.mimeTypes.end(), mimeType) !=
-                                    entry.mimeTypes.end()) {
+            if (entry.usable &&
+                std::find(entry.mimeTypes.begin(), entry.mimeTypes.end(), mimeType) != entry.mimeTypes.end()) {
                 return true;
             }
         }

@@ -33,11 +33,11 @@ void AppendEscapedCharacters(std::string& out, std::string_view text) {
         const char c = text[i];
         unsigned codePoint = 0;
         switch (c) {
-        case '&': out += "&amp;"; continue;
-        case '<': out += "&lt;"; continue;
-        case '>': out += "&gt;"; continue;
-        case '"': out += "&quot;"; continue;
-        default: break;
+            case '&': out += "&amp;"; continue;
+            case '<': out += "&lt;"; continue;
+            case '>': out += "&gt;"; continue;
+            case '"': out += "&quot;"; continue;
+            default: break;
         }
         if (const std::size_t length = WideCharacterAt(text, i, codePoint)) {
             out += "&#" + std::to_string(codePoint) + ";";
@@ -85,7 +85,8 @@ void AppendPageStart(std::string& out, std::string_view title, std::string_view 
 
 void AppendTableStart(std::string& out) {
     out +=
-        "\n<table width=\"100%\" border=\"1\" cellspacing=\"1\" cellpadding=\"1\" bgcolor=\"#FFFFFF\" align=\"center\">\n"
+        "\n<table width=\"100%\" border=\"1\" cellspacing=\"1\" cellpadding=\"1\" bgcolor=\"#FFFFFF\" "
+        "align=\"center\">\n"
         "<caption><big><big></big></big><br></caption>\n<tbody>";
 }
 

@@ -9,7 +9,6 @@
 #include <cctype>
 #include <fstream>
 #include <map>
-#include <regex>
 #include <set>
 #include <sstream>
 
@@ -101,11 +100,16 @@ struct Example {
 std::vector<Example> ReadmeExamples(const std::string& readme) {
     // The options every loading command takes, each code span after "Load options:" up to the blank line.
     const std::size_t at = readme.find("Load options:");
-    const std::string paragraph = at == std::string::npos ? std::string() : readme.substr(at, readme.find("\n\n", at) - at);
+    const std::string paragraph =
+        at == std::string::npos ? std::string() : readme.substr(at, readme.find("\n\n", at) - at);
     std::vector<Part> loadOptions;
-    static const std::regex span("`(--[^`]*)`");
-    for (std::sregex_iterator it(paragraph.begin(), paragraph.end(), span), end; it != end; ++it) {
-        for (Part part : Parts(Tokens((*it)[1]))) {
+    for (std::size_t open = paragraph.find('`'); open != std::string::npos;) {
+        const std::size_t close = paragraph.find('`', open + 1);
+        if (close == std::string::npos) break;
+        const std::string span = paragraph.substr(open + 1, close - open - 1);
+        open = paragraph.find('`', close + 1);
+        if (!span.starts_with("--")) continue;
+        for (Part part : Parts(Tokens(span))) {
             // "--from X --to Y" go together.
             if (!loadOptions.empty() && part.alternatives[0][0] == "--to") {
                 for (const auto& w : part.alternatives[0]) loadOptions.back().alternatives[0].push_back(w);
@@ -249,12 +253,15 @@ std::vector<Words> Runs(const Example& example, const Filler& filler) {
 std::set<std::string> HelpOptions(const std::string& subcommand) {
     const auto help = RunCommand(kVyx + " " + subcommand + " --help");
     std::set<std::string> options;
-    static const std::regex option(R"((^|[ ,])(--[a-z][a-z-]*))");
     std::istringstream in(help.out);
     for (std::string line; std::getline(in, line);) {
         if (!line.starts_with("  -")) continue;  // option lines, not descriptions
-        std::smatch match;
-        if (std::regex_search(line, match, option) && match[2] != "--help") options.insert(match[2]);
+        const std::size_t at = line.find("--");
+        if (at == std::string::npos) continue;
+        std::size_t end = at + 2;
+        while (end < line.size() && (std::islower(static_cast<unsigned char>(line[end])) || line[end] == '-')) ++end;
+        const std::string name = line.substr(at, end - at);
+        if (name != "--help") options.insert(name);
     }
     return options;
 }
@@ -269,8 +276,8 @@ TEST(Readme, EveryCommandLineRunsAsWrittenAndNamesEveryOption) {
     const std::vector<Example> examples = ReadmeExamples(ReadReadme());
     std::set<std::string> subcommands;
     for (const Example& example : examples) subcommands.insert(example.parts.at(1).alternatives[0][0]);
-    EXPECT_EQ(subcommands, (std::set<std::string>{"gen", "dump", "count", "show", "detail", "report", "fcu", "find",
-                                                  "commands"}));
+    EXPECT_EQ(subcommands,
+              (std::set<std::string>{"gen", "dump", "count", "show", "detail", "report", "fcu", "find", "commands"}));
     int run = 0;
     for (const Example& example : examples) {
         const std::string subcommand = example.parts.at(1).alternatives[0][0];
