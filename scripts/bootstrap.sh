@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev qt6-pdf-dev
   libxlsxwriter-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libfmt-dev libcli11-dev

@@ -1,10 +1,9 @@
 #include "app/FcuTableReport.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QTreeWidget>
-#include <QUrl>
 
+#include "app/DesktopOpener.h"
 #include "app/ReportDialogs.h"
 #include "controller/MessageBoxes.h"
 #include "report/FCULogReport.h"
@@ -45,9 +44,7 @@ void RunFcuTableReport(QWidget* parent, const QTreeWidget& table, IMessageBoxes&
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const FCUReportOutcome outcome = WriteFCULogReport(rows, criteria, options);
     QApplication::restoreOverrideCursor();
-    if (!outcome.documentToOpen.empty()) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(outcome.documentToOpen)));
-    }
+    if (!outcome.documentToOpen.empty()) OpenReportInBrowser(outcome.documentToOpen, boxes);
     boxes.Show(outcome.message.text, outcome.message.icon);
 }
 

@@ -1,22 +1,29 @@
 #include "app/HelpOpener.h"
 
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
-#include <QUrl>
 
-#include "controller/HelpDocument.h"
+#include "app/DesktopOpener.h"
+#include "app/HelpWindow.h"
 
 namespace vyx::gui {
 
-void OpenHelpDocument(IMessageBoxes& boxes) {
-    HelpOpenResult result = HelpOpenResult::Unknown;
-    const std::string path = LocateHelpDocument(
+QString FindHelpDocument(HelpOpenResult& result) {
+    return QString::fromStdString(LocateHelpDocument(
         HelpDocumentCandidates(QDir::currentPath().toStdString(), QCoreApplication::applicationDirPath().toStdString()),
-        result);
-    if (result == HelpOpenResult::Opened &&
-        !QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)))) {
+        result));
+}
+
+void OpenHelpDocument(IMessageBoxes& boxes, QWidget* window) {
+    HelpOpenResult result = HelpOpenResult::Unknown;
+    const QString path = FindHelpDocument(result);
+    if (result == HelpOpenResult::Opened && !OpenWithDesktop(path, QStringLiteral("application/pdf"))) {
         result = HelpOpenResult::NoViewer;
+    }
+    if (result == HelpOpenResult::NoViewer) {
+        if (boxes.Offer(HelpFailureText(result), MessageIcon::Stop, "Help in Vyx Viewer"))
+            ShowHelpWindow(window, boxes);
+        return;
     }
     if (result != HelpOpenResult::Opened) boxes.Show(HelpFailureText(result), MessageIcon::Stop);
 }

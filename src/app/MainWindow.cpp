@@ -30,7 +30,9 @@
 #include "app/FindBar.h"
 #include "app/FolderDialog.h"
 #include "app/GoToDialogs.h"
+#include "app/DesktopOpener.h"
 #include "app/HelpOpener.h"
+#include "app/HelpWindow.h"
 #include "app/QtMessageBoxes.h"
 #include "app/NoticeBar.h"
 #include "app/QtSettingsStorage.h"
@@ -192,8 +194,11 @@ void MainWindow::BuildMenus() {
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     QAction* showHelp = help->addAction(QStringLiteral("Show Help !"));
-    showHelp->setShortcut(QKeySequence::HelpContents);
-    connect(showHelp, &QAction::triggered, this, [this] { OpenHelpDocument(*m_activeBoxes); });
+    connect(showHelp, &QAction::triggered, this, [this] { OpenHelpDocument(*m_activeBoxes, this); });
+    QAction* helpInside = help->addAction(QStringLiteral("Help in Vyx Viewer"));
+    helpInside->setObjectName("helpInViewerAction");
+    helpInside->setShortcut(QKeySequence::HelpContents);
+    connect(helpInside, &QAction::triggered, this, [this] { ShowHelpWindow(this, *m_activeBoxes); });
     QAction* about = help->addAction(QStringLiteral("About"));
     connect(about, &QAction::triggered, this, [this] { AboutDialog(this).exec(); });
 }

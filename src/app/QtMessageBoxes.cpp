@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
 
 namespace vyx::gui {
 namespace {
@@ -41,6 +42,16 @@ MessageAnswer QtMessageBoxes::Ask(const std::string& text, MessageIcon icon) {
     QMessageBox box(ToQt(icon), QString::fromLatin1(kApplicationName), QString::fromStdString(text),
                     QMessageBox::Yes | QMessageBox::No, m_parent);
     return RunKeepingFocus(box) == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+}
+
+bool QtMessageBoxes::Offer(const std::string& text, MessageIcon icon, const std::string& choice) {
+    QMessageBox box(ToQt(icon), QString::fromLatin1(kApplicationName), QString::fromStdString(text), QMessageBox::Ok,
+                    m_parent);
+    QPushButton* chosen = box.addButton(QString::fromStdString(choice), QMessageBox::AcceptRole);
+    chosen->setObjectName("offeredChoice");
+    box.setDefaultButton(chosen);
+    RunKeepingFocus(box);
+    return box.clickedButton() == chosen;
 }
 
 }  // namespace vyx::gui

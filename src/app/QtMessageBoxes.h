@@ -13,6 +13,7 @@ public:
     explicit QtMessageBoxes(QWidget* parent) : m_parent(parent) {}
     void Show(const std::string& text, MessageIcon icon) override;
     MessageAnswer Ask(const std::string& text, MessageIcon icon) override;
+    bool Offer(const std::string& text, MessageIcon icon, const std::string& choice) override;
 
 private:
     QPointer<QWidget> m_parent;

@@ -3,7 +3,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -16,9 +16,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
-#include <QUrl>
+#include <QSettings>
 #include <QVBoxLayout>
 
+#include "app/DesktopOpener.h"
 #include "app/QueuedDelivery.h"
 #include "report/ReportGenerator.h"
 #include "res/StringTable.h"
@@ -60,7 +61,7 @@ ReportFileChooser DefaultReportFileChooser() {
         // "Name (*.ext)|*.ext|" becomes Qt's "Name (*.ext)".
         QString filter = QString::fromStdString(choice.filter);
         filter = filter.left(filter.indexOf(QLatin1Char('|')));
-        QFileDialog dialog(parent, QString::fromStdString(choice.title), QString(), filter);
+        QFileDialog dialog(parent, QString::fromStdString(choice.title), QString::fromStdString(choice.folder), filter);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setDefaultSuffix(QString());  // the extension rule is the dialog's own
@@ -98,10 +99,39 @@ ReportFormAndFile::ReportFormAndFile(QDialog* dialog, IMessageBoxes&)
     browse->setObjectName("browseButton");
     browse->setFixedWidth(32);
     connect(browse, &QPushButton::clicked, this, [this] { ChooseFile(); });
-    auto* fileRow = new QHBoxLayout(files);
-    fileRow->addWidget(m_path, 1);
-    fileRow->addWidget(browse);
+    m_planned = new QLabel(files);
+    m_planned->setObjectName("plannedFiles");
+    m_written = new QLabel(files);
+    m_written->setObjectName("writtenFiles");
+    m_written->hide();
+    auto* fileGrid = new QGridLayout(files);
+    fileGrid->addWidget(m_path, 0, 0);
+    fileGrid->addWidget(browse, 0, 1);
+    fileGrid->addWidget(m_planned, 1, 0, 1, 2);
+    fileGrid->addWidget(m_written, 2, 0, 1, 2);
+    fileGrid->setColumnStretch(0, 1);
 }
+
+namespace {
+constexpr const char* kReportFolderKey = "ReportFolder";
+}  // namespace
+
+QString ReportFormAndFile::LastReportFolder() {
+    const QString folder =
+        QSettings(QStringLiteral("Brennmark"), QStringLiteral("Vyx_Viewer")).value(kReportFolderKey).toString();
+    return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QDir::homePath();
+}
+
+void ReportFormAndFile::SetPlannedFiles(const QString& text) { m_planned->setText(text); }
+
+void ReportFormAndFile::SetWrittenFiles(const QString& text) {
+    m_written->setText(text);
+    m_written->setVisible(!text.isEmpty());
+}
+
+QString ReportFormAndFile::PlannedFiles() const { return m_planned->text(); }
+
+QString ReportFormAndFile::WrittenFiles() const { return m_written->text(); }
 
 int ReportFormAndFile::FormIndex() const { return m_forms->checkedId(); }
 
@@ -119,10 +149,14 @@ void ReportFormAndFile::OnFormClicked() {
 }
 
 void ReportFormAndFile::ChooseFile() {
-    const ReportFileChoice choice = CReportCriteriaChecks::FileChoice(FormIndex());
+    ReportFileChoice choice = CReportCriteriaChecks::FileChoice(FormIndex());
+    // Not the working folder, which is wherever the viewer happened to be started.
+    choice.folder = LastReportFolder().toStdString();
     const QString chosen = m_chooser(m_dialog, choice);
     if (chosen.isEmpty()) return;
     m_fileName = CReportCriteriaChecks::PathWithExtension(chosen.toStdString(), choice.defaultExtension);
+    QSettings(QStringLiteral("Brennmark"), QStringLiteral("Vyx_Viewer"))
+        .setValue(kReportFolderKey, QFileInfo(QString::fromStdString(m_fileName)).absolutePath());
     ShowFileName();
 }
 
@@ -130,6 +164,7 @@ void ReportFormAndFile::ShowFileName() {
     const QString path = QString::fromStdString(m_fileName);
     m_path->setToolTip(path);
     m_path->setText(m_path->fontMetrics().elidedText(path, Qt::ElideRight, std::max(m_path->width(), 280) - 8));
+    emit fileNameChanged();
 }
 
 // ---- "Report - Message"
@@ -181,6 +216,11 @@ ReportCriteriaDlg::ReportCriteriaDlg(QWidget* parent, const CRecordDatabase& dat
     m_progress->setRange(0, 200);
     m_progress->setValue(0);
     m_progress->setTextVisible(false);
+    m_progressText = new QLabel(this);
+    m_progressText->setObjectName("reportProgressText");
+    // Room for the count from the start, so the buttons beside it stay where they are when a run begins.
+    m_progressText->setMinimumWidth(
+        m_progressText->fontMetrics().horizontalAdvance(QStringLiteral("8888888 of 8888888 records written")));
     m_generate = new QPushButton(QStringLiteral("&Generate !"), this);
     m_generate->setObjectName("generateButton");
     m_generate->setDefault(true);
@@ -194,12 +234,18 @@ ReportCriteriaDlg::ReportCriteriaDlg(QWidget* parent, const CRecordDatabase& dat
     top->addWidget(m_form->FormGroup());
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(m_progress, 1);
+    bottom->addWidget(m_progressText);
     bottom->addWidget(m_generate);
     bottom->addWidget(m_cancel);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(m_form->FileGroup());
     layout->addLayout(bottom);
+
+    connect(m_from, &QLineEdit::textChanged, this, [this] { ShowPlannedFiles(); });
+    connect(m_to, &QLineEdit::textChanged, this, [this] { ShowPlannedFiles(); });
+    connect(m_all, &QCheckBox::toggled, this, [this] { ShowPlannedFiles(); });
+    connect(m_form, &ReportFormAndFile::fileNameChanged, this, [this] { ShowPlannedFiles(); });
 
     m_receiver = std::make_unique<QueuedReportReceiver>(this);
     m_generator = std::make_unique<CReportGenerator>(&database, m_receiver.get());
@@ -210,15 +256,64 @@ ReportCriteriaDlg::~ReportCriteriaDlg() {
     m_generator.reset();
 }
 
-bool ReportCriteriaDlg::IsRunning() const { return m_generator->IsRunning() || m_generator->IsBusy(); }
+bool ReportCriteriaDlg::IsRunning() const {
+    m_generator->JoinIfEnded();
+    return m_generator->IsRunning() || m_generator->IsBusy();
+}
 
 void ReportCriteriaDlg::SetRecordCount(std::int64_t count) {
     m_nRecordCount = static_cast<std::int32_t>(std::min<std::int64_t>(count, 0x7FFFFFFF));
+    ShowPlannedFiles();
+}
+
+void ReportCriteriaDlg::ShowPlannedFiles() {
+    const std::vector<std::string> files = CReportCriteriaChecks::PlannedFiles(
+        m_form->FileName(), m_nRecordCount, m_all->isChecked(), m_from->text().toStdString(),
+        m_to->text().toStdString(), m_form->FormIndex());
+    m_form->SetPlannedFiles(files.empty() ? QString()
+                                          : QStringLiteral("Will write ") +
+                                                QString::fromStdString(CReportCriteriaChecks::FilesText(files)));
+}
+
+void ReportCriteriaDlg::ShowWrittenFiles() {
+    // A second of slack: file times are kept coarser than the clock reads.
+    const auto written =
+        CReportCriteriaChecks::FilesWrittenSince(m_runCriteria, m_runStart - std::chrono::seconds(1));
+    m_form->SetWrittenFiles(written.empty() ? QString()
+                                            : QStringLiteral("Written: ") +
+                                                  QString::fromStdString(CReportCriteriaChecks::FilesText(written)));
+}
+
+void ReportCriteriaDlg::FocusBackHere(QWidget* focused) {
+    // The message box gives the keyboard back to where it was before the run ended, often the list behind.
+    if (!isVisible()) return;
+    activateWindow();
+    (focused ? focused : m_generate)->setFocus(Qt::OtherFocusReason);
 }
 
 void ReportCriteriaDlg::SelectSerial(std::int64_t srNo) { m_lastRangeField->setText(QString::number(srNo)); }
 
-int ReportCriteriaDlg::ProgressPosition() const { return m_progress->value(); }
+int ReportCriteriaDlg::ProgressPosition() const { return m_position; }
+
+QString ReportCriteriaDlg::ProgressText() const { return m_progressText->text(); }
+
+// The position still steps as it always did, but a bar whose position cycles reads as a percentage that
+// jumps back: while a run writes, the bar only says busy, and the text beside it says how far the run is.
+void ReportCriteriaDlg::SetProgress(int position, bool busy) {
+    m_position = position;
+    if (busy) {
+        m_progress->setRange(0, 0);
+    } else {
+        m_progress->setRange(0, 200);
+        m_progress->setValue(position);
+    }
+}
+
+void ReportCriteriaDlg::ShowWrittenCount() {
+    const std::int64_t total =
+        static_cast<std::int64_t>(m_runCriteria.m_nLastRecord) - m_runCriteria.m_nFirstRecord + 1;
+    m_progressText->setText(QStringLiteral("%1 of %2 records written").arg(std::min(m_written, total)).arg(total));
+}
 
 bool ReportCriteriaDlg::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusIn) {
@@ -239,11 +334,12 @@ void ReportCriteriaDlg::RefreshCursor() {
 }
 
 void ReportCriteriaDlg::OnGenerate() {
-    if (m_generator->IsRunning() || m_generator->IsBusy()) {
+    if (IsRunning()) {
         if (m_boxes.Ask(std::string(res::LoadString(res::IDS_REPORT_RESTART_QUESTION)), MessageIcon::None) !=
             MessageAnswer::Yes) {
             return;
         }
+        m_stopRequested = true;
         m_generator->Stop();
     }
     std::int32_t from = 0, to = 0;
@@ -262,11 +358,15 @@ void ReportCriteriaDlg::OnGenerate() {
         m_boxes.Show(check.message.text, check.message.icon);
         return;
     case GenerateDecision::AskMultipleFiles:
+    case GenerateDecision::AskLongPage:
         if (m_boxes.Ask(check.message.text, check.message.icon) != MessageAnswer::Yes) return;
         break;
     case GenerateDecision::Start:
         break;
     }
+    m_form->SetWrittenFiles(QString());
+    m_runCriteria = check.criteria;
+    m_runStart = std::filesystem::file_time_type::clock::now();
     m_generator->Start(check.criteria);
 }
 
@@ -279,6 +379,7 @@ void ReportCriteriaDlg::OnCancel() {
             return;
         }
         m_bCancelled = true;
+        m_stopRequested = true;
         m_generator->Stop();
     }
     hide();
@@ -292,33 +393,49 @@ void ReportCriteriaDlg::closeEvent(QCloseEvent* event) {
 }
 
 void ReportCriteriaDlg::OnStarted() {
-    m_progress->setValue(0);
+    m_written = 0;
+    m_stopRequested = false;
+    SetProgress(0, true);
+    ShowWrittenCount();
     RefreshCursor();
 }
 
-void ReportCriteriaDlg::OnProgress() { m_progress->setValue(CReportCriteriaChecks::NextProgressPosition(m_progress->value())); }
+void ReportCriteriaDlg::OnProgress() {
+    SetProgress(CReportCriteriaChecks::NextProgressPosition(m_position), true);
+    m_written += ReportProgressStep(static_cast<std::int64_t>(m_runCriteria.m_nLastRecord) -
+                                    m_runCriteria.m_nFirstRecord + 1);
+    ShowWrittenCount();
+}
 
 void ReportCriteriaDlg::OnCompleted() {
-    m_progress->setValue(200);
+    m_generator->JoinIfEnded();
+    SetProgress(200, false);
+    if (!m_stopRequested) m_written = static_cast<std::int64_t>(m_runCriteria.m_nLastRecord) - m_runCriteria.m_nFirstRecord + 1;
+    m_stopRequested = false;
+    ShowWrittenCount();
     RefreshCursor();
+    ShowWrittenFiles();
     if (m_bCancelled) {
         m_bCancelled = false;
     } else {
+        QWidget* focused = focusWidget();
         m_boxes.Show(std::string(res::LoadString(res::IDS_REPORT_GENERATED)), MessageIcon::None);
+        FocusBackHere(focused);
     }
-    m_progress->setValue(0);
+    SetProgress(0, false);
 }
 
 void ReportCriteriaDlg::OnFailed() {
-    m_progress->setValue(0);
+    m_generator->JoinIfEnded();
+    m_stopRequested = false;
+    SetProgress(0, false);
     RefreshCursor();
+    ShowWrittenFiles();
 }
 
 void ReportCriteriaDlg::OnMessage(const std::string& text, MessageIcon icon) { m_boxes.Show(text, icon); }
 
-void ReportCriteriaDlg::OnOpenDocument(const std::string& path) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
-}
+void ReportCriteriaDlg::OnOpenDocument(const std::string& path) { OpenReportInBrowser(path, m_boxes); }
 
 // ---- "Report - FCU"
 

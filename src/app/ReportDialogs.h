@@ -3,6 +3,7 @@
 // progress, handles stopping and cancelling) and "Report - FCU" (modal; form and file only).
 
 #include <QDialog>
+#include <filesystem>
 #include <functional>
 #include <memory>
 
@@ -46,6 +47,18 @@ public:
     const std::string& FileName() const { return m_fileName; }
     void SetFileChooser(ReportFileChooser chooser) { m_chooser = std::move(chooser); }
     void ChooseFile();  // "..."
+    // The line beside the path with the files the report will write, and the one under it with the files
+    // the last run wrote.
+    void SetPlannedFiles(const QString& text);
+    void SetWrittenFiles(const QString& text);
+    QString PlannedFiles() const;
+    QString WrittenFiles() const;
+
+    // The folder the save dialog opens in: the one of the last report file chosen, else the home folder.
+    static QString LastReportFolder();
+
+signals:
+    void fileNameChanged();
 
 private:
     void OnFormClicked();
@@ -56,6 +69,8 @@ private:
     QWidget* m_fileGroup;
     QButtonGroup* m_forms;
     QLabel* m_path;
+    QLabel* m_planned;
+    QLabel* m_written;
     std::string m_fileName;
     int m_lastForm = 1;
     ReportFileChooser m_chooser;
@@ -78,6 +93,7 @@ public:
     CReportGenerator& Generator() { return *m_generator; }
     std::int32_t RecordCount() const { return m_nRecordCount; }
     int ProgressPosition() const;
+    QString ProgressText() const;
 
     void OnGenerate();  // "&Generate !"
     void OnCancel();    // "&Cancel" and the close box
@@ -97,6 +113,11 @@ private:
     void OnOpenDocument(const std::string& path);
     void ApplyAll();
     void RefreshCursor();
+    void ShowPlannedFiles();
+    void ShowWrittenFiles();
+    void FocusBackHere(QWidget* focused);
+    void SetProgress(int position, bool busy);
+    void ShowWrittenCount();
 
     IMessageBoxes& m_boxes;
     DataFolderSource m_dataFolder;
@@ -104,11 +125,17 @@ private:
     std::unique_ptr<CReportGenerator> m_generator;
     std::int32_t m_nRecordCount = -1;
     bool m_bCancelled = false;
+    CReportCriteria m_runCriteria;  // of the run started last, and when it started
+    std::filesystem::file_time_type m_runStart;
     QLineEdit* m_from;
     QLineEdit* m_to;
     QLineEdit* m_lastRangeField;
     QCheckBox* m_all;
     QProgressBar* m_progress;
+    QLabel* m_progressText;
+    int m_position = 0;              // the spec'd bar position, kept while the bar shows as busy
+    std::int64_t m_written = 0;      // records written so far by the run, counted from its progress steps
+    bool m_stopRequested = false;    // the run about to complete was stopped, not finished
     QPushButton* m_generate;
     QPushButton* m_cancel;
     ReportFormAndFile* m_form;

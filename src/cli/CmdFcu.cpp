@@ -9,6 +9,7 @@
 
 #include "cli/Command.h"
 #include "cli/Interruption.h"
+#include "cli/LoadRunner.h"
 #include "cli/StandardOutput.h"
 #include "decode/FCUParse.h"
 #include "filter/FCUFilterCriteria.h"
@@ -24,16 +25,16 @@ namespace {
 
 struct FcuOptions {
     std::string folder;
-    std::string channel;  // "--ALL--", "MS_A(left)" or "MS_B(right)"
+    std::string channel;  // "--ALL--", "MS_A(left)", "MS_B(right)", or all / A / B
     std::string type = "csv";
     std::string out = "-";
 };
 
-// The FCU view's channel choice: all, channel A or channel B.
+// The FCU view's channel choice: all, channel A or channel B, read as the load commands read it.
 FCUFilterList ChannelFilters(const std::string& channel) {
     FCUFilterList filters;
-    if (channel == res::LoadString(res::IDS_MS_A_LEFT)) filters.push_back(std::make_unique<CFCUFilterChannel>(0));
-    if (channel == res::LoadString(res::IDS_MS_B_RIGHT)) filters.push_back(std::make_unique<CFCUFilterChannel>(1));
+    const int index = ChannelIndex(channel);
+    if (index > 0) filters.push_back(std::make_unique<CFCUFilterChannel>(index - 1));
     return filters;
 }
 
@@ -58,6 +59,7 @@ std::int32_t ReportType(const std::string& type) {
 }
 
 void Run(const FcuOptions& o) {
+    const FCUFilterList filters = ChannelFilters(o.channel);  // a usage error goes before everything else
     const std::string path = o.folder + "/" + std::string(res::LoadString(res::IDS_FCU_INFO_FILE));
     if (!FileExists(path)) throw CommandFailure{kExitNoData, std::string(res::LoadString(res::IDS_FCU_INFO_MISSING))};
     const bool toStandardOutput = o.out == "-";
@@ -69,7 +71,7 @@ void Run(const FcuOptions& o) {
             throw CommandFailure{kExitUsage, refusal->text};
         }
     }
-    const CFCUListRows rows = FcuTable(path, ChannelFilters(o.channel));
+    const CFCUListRows rows = FcuTable(path, filters);
     // The FCU Log report writes nothing for an empty table.
     if (const auto refusal = CheckFCUReportRows(rows)) throw CommandFailure{kExitNoData, refusal->text};
     FCUReportOptions options;
@@ -91,10 +93,8 @@ const RegisterCommand registration(30, [](CLI::App& app) {
     options->channel = std::string(res::LoadString(res::IDS_ALL));
     CLI::App* cmd = app.add_subcommand("fcu", "Print the FCU table of a data folder (MISCDATA.TXT) as CSV");
     cmd->add_option("DIR", options->folder, "Data folder")->required();
-    cmd->add_option("--channel", options->channel, "Master station whose FCUs are listed")
-        ->check(
-            CLI::IsMember({std::string(res::LoadString(res::IDS_ALL)), std::string(res::LoadString(res::IDS_MS_A_LEFT)),
-                           std::string(res::LoadString(res::IDS_MS_B_RIGHT))}))
+    cmd->add_option("--channel", options->channel,
+                    "Master station whose FCUs are listed: \"--ALL--\", \"MS_A(left)\", \"MS_B(right)\" (or all, A, B)")
         ->capture_default_str();
     cmd->add_option("--type", options->type, "Report form")
         ->check(CLI::IsMember({"csv", "html", "xlsx"}))

@@ -127,6 +127,10 @@ void Run(const ReportOptions& o, bool rangeGiven) {
     if (check.decision == GenerateDecision::AskMultipleFiles && !toStandardOutput) {
         std::fprintf(stderr, "note: %lld records are written to numbered part files\n", static_cast<long long>(count));
     }
+    if (check.decision == GenerateDecision::AskLongPage) {
+        std::fprintf(stderr, "note: a page of %lld records is slow to open in a web browser; csv or xlsx suits so many "
+                             "records better\n", static_cast<long long>(count));
+    }
 
     CPartialOutputs outputs;
     if (!toStandardOutput) {

@@ -58,8 +58,6 @@ void AddLoadOptions(CLI::App& command, LoadOptions& options) {
         ->capture_default_str();
 }
 
-namespace {
-
 int ChannelIndex(const std::string& text) {
     if (text == "--ALL--" || text == "all" || text == "ALL") return 0;
     if (text == "MS_A(left)" || text == "A" || text == "a") return 1;
@@ -67,8 +65,6 @@ int ChannelIndex(const std::string& text) {
     throw CommandFailure{kExitUsage, "error: --channel takes \"--ALL--\", \"MS_A(left)\", \"MS_B(right)\", all, A or B: " +
                                          text};
 }
-
-}  // namespace
 
 FilterBarSelection CLoadRunner::Selection() const {
     FilterBarSelection selection;

@@ -31,6 +31,10 @@ struct LoadOptions {
     bool recover = false;             // resynchronise in damaged day files
 };
 
+// The --channel text of every command as the channel box's index: 0 all, 1 channel A, 2 channel B. Takes the
+// box's entries and the short forms all, A and B; throws CommandFailure for anything else.
+int ChannelIndex(const std::string& text);
+
 // Adds DIR, --order, --from, --to and the filter bar's options to a sub-command.
 void AddLoadOptions(CLI::App& command, LoadOptions& options);
 

@@ -20,17 +20,6 @@ bool ToStandardOutput(const TableOutputOptions& o) {
     return o.out.empty() || o.out == "-";
 }
 
-void AppendHtmlText(std::string& out, const std::string& text) {
-    for (const char c : text) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            default: out += c; break;
-        }
-    }
-}
-
 // A sheet holds 1048576 rows: the header and this many below it.
 constexpr std::uint32_t kRowsPerSheet = 1048575;
 
@@ -82,8 +71,8 @@ void WriteTextTable(const TableOutputOptions& o, const std::vector<TableColumn>&
     double total = 0;
     for (const TableColumn& c : columns) total += c.width;
     if (html) {
-        html::AppendPageStart(out, o.title, LocalTimeText(std::time(nullptr)));
-        html::AppendTableStart(out, "100%");
+        html::AppendPageStart(out, o.title, "small", LocalTimeText(std::time(nullptr)));
+        html::AppendTableStart(out);
         html::AppendHeaderRowStart(out);
         for (const TableColumn& c : columns) {
             html::AppendHeaderCell(out, static_cast<int>(c.width * 100 / total), "left", c.label);
@@ -101,10 +90,10 @@ void WriteTextTable(const TableOutputOptions& o, const std::vector<TableColumn>&
     std::uint64_t written = 0;
     while (rows(row)) {
         if (html) {
-            html::AppendRowStart(out, "2");
+            html::AppendRowStart(out);
             for (const std::string& text : row) {
                 html::AppendCellStart(out, "left");
-                AppendHtmlText(out, text);
+                html::AppendEscaped(out, text);
                 html::AppendCellEnd(out);
             }
             html::AppendRowEnd(out);

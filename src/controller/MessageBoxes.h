@@ -16,6 +16,13 @@ public:
     virtual void Show(const std::string& text, MessageIcon icon) = 0;
     // A Yes/No question; returns the answer.
     virtual MessageAnswer Ask(const std::string& text, MessageIcon icon) = 0;
+    // A box with OK and one more button, captioned choice; true when the user chose it. Boxes that cannot
+    // offer a choice show the text alone.
+    virtual bool Offer(const std::string& text, MessageIcon icon, const std::string& choice) {
+        (void)choice;
+        Show(text, icon);
+        return false;
+    }
 };
 
 // The title every box of the program carries.

@@ -43,9 +43,9 @@ void WriteCsv(const IFCUReportRowSource& rows, CReportFile& file) {
 
 void WriteHtml(const IFCUReportRowSource& rows, CReportFile& file) {
     std::string& out = file.Text();
-    html::AppendPageStart(out, "FCU Log Report", LocalTimeText(std::time(nullptr)));
-    // Unlike the Message Log page, this table line has a single percent sign.
-    html::AppendTableStart(out, "100%");
+    // Rows in Verdana of font size 2.
+    html::AppendPageStart(out, "FCU Log Report", "small", LocalTimeText(std::time(nullptr)));
+    html::AppendTableStart(out);
     html::AppendHeaderRowStart(out);
     const auto labels = Labels();
     html::AppendHeaderCell(out, 25, "right", labels[0]);
@@ -54,10 +54,10 @@ void WriteHtml(const IFCUReportRowSource& rows, CReportFile& file) {
     html::AppendHeaderRowEnd(out);
     const int count = rows.RowCount();
     for (int i = 0; i < count; ++i) {
-        html::AppendRowStart(out, "2");
+        html::AppendRowStart(out);
         for (int c = 0; c < kColumns; ++c) {
             html::AppendCellStart(out, c == 0 ? "right" : "left");
-            out += rows.ItemText(i, c);
+            html::AppendEscaped(out, rows.ItemText(i, c));
             html::AppendCellEnd(out);
         }
         html::AppendRowEnd(out);

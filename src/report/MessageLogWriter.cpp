@@ -12,8 +12,6 @@
 namespace vyx {
 namespace {
 
-constexpr std::int64_t kLargeRunStep = 1000;
-constexpr std::int64_t kSmallRunStep = 200;
 
 }  // namespace
 
@@ -35,7 +33,7 @@ CMessageLogWriter::CMessageLogWriter(CReportGenerator& control, IReportGeneratio
       m_criteria(criteria),
       m_options(options),
       m_count(static_cast<std::int64_t>(criteria.m_nLastRecord) - criteria.m_nFirstRecord + 1),
-      m_step(m_count >= kLargeRunStep ? kLargeRunStep : kSmallRunStep),
+      m_step(ReportProgressStep(m_count)),
       m_abortText(res::LoadString(res::IDS_REPORT_ABORTED)),
       m_format(&m_record) {}
 
@@ -173,10 +171,13 @@ void CMessageLogWriter::WriteCsv() {
 // ---- HTML
 
 void CMessageLogWriter::AppendHtmlRow(std::string& out, std::int64_t n) const {
-    html::AppendRowStart(out, "1");
+    html::AppendRowStart(out);
     for (const RecordColumnInfo& info : RecordColumns()) {
         html::AppendCellStart(out, info.alignRight ? "right" : "left");
+        // Only what the column appended is escaped.
+        const std::size_t from = out.size();
         AppendRecordColumnText(m_format, info.column, n, out);
+        html::EscapeFrom(out, from);
         html::AppendCellEnd(out);
     }
     html::AppendRowEnd(out);
@@ -201,9 +202,9 @@ void CMessageLogWriter::WriteHtml() {
     bool discarded = false;
     try {
         std::string& out = file.Text();
-        html::AppendPageStart(out, "Message Log Report", LocalTimeText(std::time(nullptr)));
-        // This page's table line has always kept both percent signs.
-        html::AppendTableStart(out, "100%%");
+        // Rows in small Verdana, as the page's font size 1 always meant.
+        html::AppendPageStart(out, "Message Log Report", "x-small", LocalTimeText(std::time(nullptr)));
+        html::AppendTableStart(out);
         html::AppendHeaderRowStart(out);
         for (const RecordColumnInfo& info : RecordColumns()) {
             html::AppendHeaderCell(out, info.pageWidthPercent, info.alignRight ? "right" : "left",

@@ -77,4 +77,7 @@ private:
 // The text of a file error as the user sees it: the system's description alone.
 std::string FileErrorText(const CFileError& error);
 
+// The records a run of count records writes between two progress notifications.
+constexpr std::int64_t ReportProgressStep(std::int64_t count) { return count >= 1000 ? 1000 : 200; }
+
 }  // namespace vyx

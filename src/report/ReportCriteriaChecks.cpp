@@ -64,7 +64,13 @@ MessageLogGenerateCheck CReportCriteriaChecks::CheckMessageLogGenerate(const std
             return check;
         }
     }
-    if (type != kReportTypeHtml && count > limit) {
+    if (type == kReportTypeHtml && count > kHtmlRecordsOpenQuickly) {
+        check.decision = GenerateDecision::AskLongPage;
+        check.message = {"The page will hold " + std::to_string(count) +
+                             " records. A page this long is slow to open in a web browser; CSV or an XLS workbook "
+                             "suits so many records better.\nDo you want to continue ?",
+                         MessageIcon::None};
+    } else if (type != kReportTypeHtml && count > limit) {
         check.decision = GenerateDecision::AskMultipleFiles;
         check.message = {std::string(res::LoadString(res::IDS_REPORT_MULTIPLE_FILES)), MessageIcon::None};
     } else {
@@ -82,6 +88,40 @@ std::vector<std::string> CReportCriteriaChecks::FilesWritten(const CReportCriter
         parts.push_back(PartFileName(criteria.m_szFileName, part));
     }
     return parts;
+}
+
+std::vector<std::string> CReportCriteriaChecks::PlannedFiles(const std::string& fileName, std::int32_t recordCount,
+                                                             bool all, const std::string& fromText,
+                                                             const std::string& toText, int formIndex) {
+    std::int32_t from = 0, to = 0;
+    if (!all && (ParseRangeField(fromText, from) || ParseRangeField(toText, to))) return {};
+    // No data folder: where the file may go is checked when the user generates.
+    const MessageLogGenerateCheck check =
+        CheckMessageLogGenerate(fileName, recordCount, all, from, to, formIndex, std::string());
+    if (check.decision == GenerateDecision::Refuse) return {};
+    return FilesWritten(check.criteria);
+}
+
+std::vector<std::string> CReportCriteriaChecks::FilesWrittenSince(const CReportCriteria& criteria,
+                                                                  std::filesystem::file_time_type since) {
+    std::vector<std::string> written;
+    for (const std::string& path : FilesWritten(criteria)) {
+        std::error_code error;
+        const auto time = std::filesystem::last_write_time(path, error);
+        if (!error && time >= since) written.push_back(path);
+    }
+    return written;
+}
+
+std::string CReportCriteriaChecks::FilesText(const std::vector<std::string>& paths) {
+    auto name = [](const std::string& path) { return std::filesystem::path(path).filename().string(); };
+    switch (paths.size()) {
+    case 0: return {};
+    case 1: return name(paths.front());
+    case 2: return name(paths.front()) + " and " + name(paths.back());
+    default:
+        return std::to_string(paths.size()) + " files, " + name(paths.front()) + " to " + name(paths.back());
+    }
 }
 
 std::optional<ReportMessageBox> CReportCriteriaChecks::CheckFCUGenerate(const std::string& fileName,

@@ -3,6 +3,7 @@
 // dialog shows, so the dialogs only show it and the rules can be tested without a display.
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@ namespace vyx {
 enum class GenerateDecision {
     Refuse,            // show the message (stop icon) and stay
     AskMultipleFiles,  // ask the Yes/No question; start on Yes
+    AskLongPage,       // an HTML page too long to open quickly: ask the Yes/No question; start on Yes
     Start,             // start at once
 };
 
@@ -24,10 +26,14 @@ struct MessageLogGenerateCheck {
     CReportCriteria criteria;  // what to start with, unless refused
 };
 
+// An HTML page of more records than this takes a browser long to open.
+constexpr std::int64_t kHtmlRecordsOpenQuickly = 65535;
+
 struct ReportFileChoice {
     std::string defaultExtension;  // without the dot
     std::string filter;            // "Description (*.ext)|*.ext|"
     std::string title;
+    std::string folder;  // where the save dialog opens; empty: the home folder
 };
 
 class CReportCriteriaChecks {
@@ -46,6 +52,20 @@ public:
     // The files a Message Log report writes: the chosen one, or its numbered parts when the records take
     // more than one file.
     static std::vector<std::string> FilesWritten(const CReportCriteria& criteria);
+
+    // The files "&Generate !" would write with the dialog's fields as they stand (From and To as typed), for
+    // the dialog to show beside the path; empty while the fields make no report (no path, nothing loaded,
+    // a range refused).
+    static std::vector<std::string> PlannedFiles(const std::string& fileName, std::int32_t recordCount, bool all,
+                                                 const std::string& fromText, const std::string& toText,
+                                                 int formIndex);
+    // Of the files a run writes, those there now that were written at or after the time given: what a
+    // finished run, or one stopped early, has left.
+    static std::vector<std::string> FilesWrittenSince(const CReportCriteria& criteria,
+                                                      std::filesystem::file_time_type since);
+    // Files named for the dialog: "log.csv", "log_1.csv and log_2.csv", "3 files, log_1.csv to log_3.csv"
+    // (file names only: the folder is the path's).
+    static std::string FilesText(const std::vector<std::string>& paths);
 
     // "&Generate !" of the FCU dialog: the refusal when no file was chosen, or when it would be written into
     // the data folder.

@@ -34,6 +34,7 @@ void CReportGenerator::Start(const CReportCriteria& criteria) {
     // hold the new run at its first record for good.
     Resume();
     m_nJobId = NewJobId();
+    m_ended.store(false);
     m_busy.store(true);
     m_worker = std::thread(&CReportGenerator::Run, this, criteria, std::move(reader), m_options);
 }
@@ -75,6 +76,10 @@ void CReportGenerator::Wait() {
     Join();
 }
 
+void CReportGenerator::JoinIfEnded() {
+    if (m_ended.load()) Join();
+}
+
 void CReportGenerator::Pause() {
     std::lock_guard lock(m_pauseMutex);
     if (m_bPaused.load() != 0) return;
@@ -107,6 +112,7 @@ void CReportGenerator::PausePoint() {
 
 void CReportGenerator::EndWriting() {
     m_bRunning.store(0);
+    m_ended.store(true);
 }
 
 }  // namespace vyx

@@ -58,6 +58,9 @@ public:
     bool IsBusy() const { return m_busy.load(); }
     // Waits until the worker has ended by itself (for callers without an event loop).
     void Wait();
+    // Joins the worker once it has finished writing, when all it has left is to post its last notifications:
+    // then IsBusy no longer outlasts the run that the completion just reported. Never waits for writing.
+    void JoinIfEnded();
     // The generation of the run started last (0 before the first).
     std::uint32_t JobId() const { return m_nJobId; }
 
@@ -93,6 +96,7 @@ private:
     std::atomic<std::int32_t> m_bRunning{0};
     std::atomic<std::int32_t> m_bPaused{0};
     std::atomic<bool> m_busy{false};
+    std::atomic<bool> m_ended{false};  // the worker of the latest Start has finished writing
 
     // A stop that arrives while the worker is still opening its output must not be undone when the worker
     // then begins to write.

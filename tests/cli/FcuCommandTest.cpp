@@ -39,13 +39,18 @@ TEST(CliFcu, TableInDisplayOrder) {
               "\"1\",\"UNIDENTIFIED_FCU\",\"MS_B(right)\",\r\n"
               "\"3\",\"ThirdPartyModbus\",\"MS_A(left)\",\r\n");
 
-    const auto b = RunCommand(kVyx + " fcu " + ShellQuote(dir.Path()) + " --channel 'MS_B(right)'");
-    ASSERT_EQ(b.exitCode, 0) << b.err;
-    EXPECT_EQ(b.out, "\"FCU No.\",\"FCU Type\",\"Channel\",\r\n\"1\",\"UNIDENTIFIED_FCU\",\"MS_B(right)\",\r\n");
-
-    const auto a = RunCommand(kVyx + " fcu " + ShellQuote(dir.Path()) + " --channel 'MS_A(left)'");
-    ASSERT_EQ(a.exitCode, 0) << a.err;
-    EXPECT_EQ(std::count(a.out.begin(), a.out.end(), '\n'), 3);
+    // The box's entries and the short forms the load commands take.
+    for (const char* channel : {"'MS_B(right)'", "B", "b"}) {
+        const auto b = RunCommand(kVyx + " fcu " + ShellQuote(dir.Path()) + " --channel " + channel);
+        ASSERT_EQ(b.exitCode, 0) << channel << b.err;
+        EXPECT_EQ(b.out, "\"FCU No.\",\"FCU Type\",\"Channel\",\r\n\"1\",\"UNIDENTIFIED_FCU\",\"MS_B(right)\",\r\n");
+    }
+    for (const char* channel : {"'MS_A(left)'", "A"}) {
+        const auto a = RunCommand(kVyx + " fcu " + ShellQuote(dir.Path()) + " --channel " + channel);
+        ASSERT_EQ(a.exitCode, 0) << channel << a.err;
+        EXPECT_EQ(std::count(a.out.begin(), a.out.end(), '\n'), 3) << channel;
+    }
+    EXPECT_EQ(RunCommand(kVyx + " fcu " + ShellQuote(dir.Path()) + " --channel all").out, all.out);
 }
 
 TEST(CliFcu, MissingOrEmptyTable) {

@@ -1,6 +1,13 @@
 // The report dialogs driven as a user drives them, offscreen, over a loaded folder.
 
 #include <QCheckBox>
+#include <QApplication>
+#include <QDir>
+#include <QTimer>
+#include <QSettings>
+#include <QProgressBar>
+#include <QLabel>
+#include <QFileDialog>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
@@ -80,6 +87,20 @@ private:
         In<QLineEdit>(m_dialog, "toRecord")->setText(to);
     }
     std::string LastShown() const { return m_boxes.shown.empty() ? std::string() : m_boxes.shown.back().first; }
+    // A click where the user clicks: the widget must be the one on screen there.
+    bool ClickOnScreen(QWidget* widget) {
+        const QPoint centre = widget->rect().center();
+        if (QApplication::widgetAt(widget->mapToGlobal(centre)) != widget) return false;
+        QTest::mouseClick(widget, Qt::LeftButton, {}, centre);
+        return true;
+    }
+    void TypeInto(const char* name, const QString& text) {
+        auto* edit = In<QLineEdit>(m_dialog, name);
+        QVERIFY(ClickOnScreen(edit));
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+    }
+    QString Label(const char* name) { return In<QLabel>(m_dialog, name)->text(); }
 
 private slots:
     void initTestCase() {
@@ -93,12 +114,50 @@ private slots:
         m_temp = std::make_unique<CScopedTempFolder>();
         m_window = std::make_unique<gui::MainWindow>(m_temp->Path());
         m_window->SetMessageBoxes(&m_boxes);
-        m_window->resize(1000, 600);
+        m_window->resize(1000, 500);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
         m_dialog = m_window->ReportDialog();
         QVERIFY(m_dialog);
         m_dialog->Form().SetFileChooser([this](QWidget*, const ReportFileChoice&) { return m_nextFile; });
+        // No desktop programs: a finished page is never handed to a browser of this machine.
+        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(m_out.File("xdg-data")));
+        qputenv("XDG_DATA_DIRS", QByteArray::fromStdString(m_out.File("xdg-data")));
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(m_out.File("xdg-config")));
+        qputenv("XDG_CONFIG_DIRS", QByteArray::fromStdString(m_out.File("xdg-config")));
+        QSettings(QStringLiteral("Brennmark"), QStringLiteral("Vyx_Viewer")).remove(QStringLiteral("ReportFolder"));
+    }
+
+    // "..." opens the save dialog in the home folder at first, then in the folder of the last report file.
+    void fileDialogOpensInTheLastReportFolder() {
+        m_window->ShowMessageReportDialog();
+        // Below the window, on the screen: clicks must land on the dialog, not on the window behind it.
+        m_dialog->move(0, m_window->frameGeometry().bottom() + 10);
+        QVERIFY(QTest::qWaitForWindowExposed(m_dialog));
+        m_dialog->Form().SetFileChooser(gui::DefaultReportFileChooser());
+        QString opened;
+        auto closeTheSaveDialog = [&] {
+            QTimer::singleShot(100, [&] {
+                if (auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                    opened = files->directory().absolutePath();
+                    files->reject();
+                }
+            });
+        };
+        closeTheSaveDialog();
+        QVERIFY(ClickOnScreen(In<QPushButton>(m_dialog, "browseButton")));
+        QCOMPARE(opened, QDir::homePath());
+        m_dialog->Form().SetFileChooser([this](QWidget*, const ReportFileChoice&) { return m_nextFile; });
+        m_nextFile = QString::fromStdString(m_out.File("first.csv"));
+        m_dialog->Form().ChooseFile();
+        m_dialog->Form().SetFileChooser(gui::DefaultReportFileChooser());
+        closeTheSaveDialog();
+        QVERIFY(ClickOnScreen(In<QPushButton>(m_dialog, "browseButton")));
+        QCOMPARE(opened, QString::fromStdString(m_out.Path()));
+        QCOMPARE(In<QLabel>(m_dialog, "reportPath")->toolTip(), QString::fromStdString(m_out.File("first.csv")));
+        m_dialog->Form().SetFileChooser([this](QWidget*, const ReportFileChoice&) { return m_nextFile; });
+        In<QRadioButton>(m_dialog, "htmlRadio")->click();  // another form clears the path again
+        In<QRadioButton>(m_dialog, "csvRadio")->click();
     }
 
     void cleanupTestCase() {
@@ -155,6 +214,59 @@ private slots:
         In<QCheckBox>(m_dialog, "allRecords")->click();
     }
 
+    // Typed range and a click on "&Generate !": the file to be written is named beside the path, the one
+    // written under it, the count of records beside the bar; the success box leaves the keyboard in the
+    // dialog even when it was in the list meanwhile, and nothing says a report is still in process.
+    void aRunNamesItsFilesAndGivesTheKeyboardBack() {
+        m_nextFile = QString::fromStdString(m_out.File("typed.csv"));
+        m_dialog->Form().ChooseFile();
+        TypeInto("fromRecord", QStringLiteral("11"));
+        TypeInto("toRecord", QStringLiteral("20"));
+        QCOMPARE(Label("plannedFiles"), QStringLiteral("Will write typed.csv"));
+        TypeInto("toRecord", QStringLiteral("5"));
+        QCOMPARE(Label("plannedFiles"), QString());  // a range that is refused writes nothing
+        TypeInto("toRecord", QStringLiteral("210"));
+
+        m_boxes.shown.clear();
+        m_boxes.asked.clear();
+        QVERIFY(ClickOnScreen(In<QPushButton>(m_dialog, "generateButton")));
+        m_window->activateWindow();  // the user goes back to the list while it runs
+        m_window->RecordList()->PageView()->setFocus();
+        QVERIFY(WaitFor([&] { return !m_boxes.shown.empty(); }));
+        QCOMPARE(LastShown(), std::string("Message Log report generated successfully."));
+        QCOMPARE(CountLines(QString::fromStdString(m_out.File("typed.csv"))), 201);
+        QCOMPARE(Label("writtenFiles"), QStringLiteral("Written: typed.csv"));
+        QCOMPARE(m_dialog->ProgressText(), QStringLiteral("200 of 200 records written"));
+        QCOMPARE(m_dialog->ProgressPosition(), 0);
+        QVERIFY(QTest::qWaitForWindowActive(m_dialog));
+        QVERIFY(m_dialog->isAncestorOf(QApplication::focusWidget()));
+
+        // At once again: the run has ended, so no question about one in process, and the list may reload.
+        QVERIFY(ClickOnScreen(In<QPushButton>(m_dialog, "generateButton")));
+        QVERIFY(m_boxes.asked.empty());
+        QVERIFY(WaitFor([&] { return m_boxes.shown.size() == 2; }));
+        m_window->Controller().OnMessageFilter();
+        for (const auto& shown : m_boxes.shown) QVERIFY(shown.first.find("in process") == std::string::npos);
+        QVERIFY(WaitFor([&] { return m_window->Controller().LoadEnded(); }));
+    }
+
+    // A finished page on a desktop without a web browser: said, with the place of the page.
+    void aPageWithoutABrowserIsSaid() {
+        In<QRadioButton>(m_dialog, "htmlRadio")->click();
+        m_nextFile = QString::fromStdString(m_out.File("page"));
+        m_dialog->Form().ChooseFile();
+        QCOMPARE(Label("plannedFiles"), QStringLiteral("Will write page.html"));
+        m_boxes.shown.clear();
+        QVERIFY(ClickOnScreen(In<QPushButton>(m_dialog, "generateButton")));
+        QVERIFY(WaitFor([&] { return m_boxes.shown.size() == 2; }));
+        QCOMPARE(m_boxes.shown[0].first, std::string("Message Log report generated successfully."));
+        QCOMPARE(m_boxes.shown[1].first,
+                 "There is no web browser found to show the report.\nIt was written to " + m_out.File("page.html"));
+        In<QRadioButton>(m_dialog, "csvRadio")->click();
+        m_nextFile = QString::fromStdString(m_out.File("report.csv"));
+        m_dialog->Form().ChooseFile();
+    }
+
     void switchingTheFormClearsThePath() {
         In<QRadioButton>(m_dialog, "csvRadio")->click();  // the form already chosen keeps the path
         QVERIFY(!m_dialog->Form().FileName().empty());
@@ -198,6 +310,10 @@ private slots:
         m_boxes.shown.clear();
         Generate();
         QVERIFY(WaitFor([&] { return m_dialog->Generator().IsRunning(); }));
+        // A busy bar, and the records written as text beside it.
+        auto* bar = In<QProgressBar>(m_dialog, "reportProgress");
+        QVERIFY(WaitFor([&] { return m_dialog->ProgressText().endsWith(QStringLiteral(" of 30000 records written")); }));
+        QCOMPARE(bar->maximum(), 0);
 
         m_boxes.answers = {MessageAnswer::No};
         m_boxes.onAsk = [&] { QVERIFY(m_dialog->Generator().IsPaused()); };

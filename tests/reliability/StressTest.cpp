@@ -314,8 +314,8 @@ void CheckReportFile(std::int32_t type, const std::string& path, std::int64_t re
             EXPECT_EQ(n, records);
         }
     } else if (type == kReportTypeHtml) {
-        EXPECT_TRUE(text.starts_with("<head>"));
-        EXPECT_TRUE(text.ends_with("</tbody></table><br></body>")) << path;
+        EXPECT_TRUE(text.starts_with("<!DOCTYPE html>\n<html>\n<head>"));
+        EXPECT_TRUE(text.ends_with("</tbody></table><br></body>\n</html>\n")) << path;
         std::int64_t rows = 0;
         for (std::size_t at = text.find("<td valign=\"middle\" bgcolor=\"#E4E4E4\" align=\"right\">");
              at != std::string::npos;

@@ -50,34 +50,38 @@ TEST(FCULogReport, CsvQuotesEveryFieldAndWritesLatin1) {
               "\"12\",\"Ventil \xDC\",\"MS_B(right)\",\r\n");
 }
 
-TEST(FCULogReport, HtmlHasOnePercentSignInTheTableLineAndIsHandedToTheDesktop) {
+TEST(FCULogReport, HtmlEscapesItsCellsAndIsHandedToTheDesktop) {
     test::TempDir out;
     const std::string path = out.File("fcu.html");
     const FCUReportOutcome outcome =
-        WriteFCULogReport(TableRows({{"7", "IQ3", "MS_A(left)"}}), CFCUReportCriteria(path, kReportTypeHtml));
+        WriteFCULogReport(TableRows({{"7", "IQ<3> & \"Pro\" \xC3\x9C \xCE\xA9", "MS_A(left)"}}),
+                          CFCUReportCriteria(path, kReportTypeHtml));
     EXPECT_TRUE(outcome.written);
     EXPECT_EQ(outcome.documentToOpen, path);
     const std::string page = test::MaskGeneratedOn(ReadFileText(path));
     EXPECT_EQ(page,
-              "<head>\n<title>FCU Log Report</title>\n"
+              "<!DOCTYPE html>\n<html>\n<head>\n<title>FCU Log Report</title>\n"
               "<meta http-equiv=\"content-type\" content=\"text/html; charset=ISO-8859-1\">\n"
-              "<meta name=\"author\" content=\"Brennmark Instruments Inc.\"></head>"
+              "<meta name=\"author\" content=\"Brennmark Instruments Inc.\">\n"
+              "<style>table { table-layout: fixed; } th { font-family: \"Times New Roman\", serif; } "
+        "td { font-family: Verdana, sans-serif; "
+              "font-size: small; overflow-wrap: break-word; }</style></head>"
               "\n<body bgcolor=\"#FFFFFF\" text=\"#00009F\" link=\"#0000ee\" alink=\"#0000ee\" vlink=\"#551a8b\">"
               "\n<b>\n<font size = \"5\" color=\"#000000\" face = \"Verdana\" align=\"center\"><center>FCU Log "
-              "Report</font></center></b>Generated on TIME"
+              "Report</center></font></b>Generated on TIME"
               "\n<table width=\"100%\" border=\"1\" cellspacing=\"1\" cellpadding=\"1\" bgcolor=\"#FFFFFF\" "
               "align=\"center\">\n<caption><big><big></big></big><br></caption>\n<tbody>"
-              "\n<tr><font face = \"Times New Roman\">"
+              "\n<tr>"
               "\n<th width=\"25%\" valign=\"bottom\" bgcolor=\"#EEEEEE\" align=\"right\"><big>FCU No.<br></big></th>"
               "\n<th width=\"50%\" valign=\"bottom\" bgcolor=\"#EEEEEE\" align=\"left\"><big>FCU Type<br></big></th>"
               "\n<th width=\"25%\" valign=\"bottom\" bgcolor=\"#EEEEEE\" align=\"left\"><big>Channel<br></big></th>"
               "\n</tr>"
-              "\n<tr><font face = \"Verdana\" size=\"2\">"
+              "\n<tr>"
               "\n<td valign=\"middle\" bgcolor=\"#E4E4E4\" align=\"right\">7</td>"
-              "\n<td valign=\"middle\" bgcolor=\"#E4E4E4\" align=\"left\">IQ3</td>"
+              "\n<td valign=\"middle\" bgcolor=\"#E4E4E4\" align=\"left\">IQ&lt;3&gt; &amp; &quot;Pro&quot; \xDC &#937;</td>"
               "\n<td valign=\"middle\" bgcolor=\"#E4E4E4\" align=\"left\">MS_A(left)</td>"
-              "\n</font></tr>"
-              "</tbody></table><br></body>");
+              "\n</tr>"
+              "</tbody></table><br></body>\n</html>\n");
 }
 
 TEST(FCULogReport, WorkbookHasTheBoldHeaderWidthsAndTextCells) {

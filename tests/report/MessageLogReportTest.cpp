@@ -105,7 +105,7 @@ std::string TimeText(std::time_t t) {
     return text;
 }
 
-TEST_F(MessageLogReport, HtmlIsExactKeepingBothPercentSignsInTheTableLine) {
+TEST_F(MessageLogReport, HtmlIsExactWithItsFontsSetOnceByTheStyle) {
     const std::string path = m_out.File("log.html");
     const std::time_t before = std::time(nullptr);
     const auto events = RunReport(s_crafted->Database(), CReportCriteria(path, 0, 1, kReportTypeHtml));
@@ -119,15 +119,18 @@ TEST_F(MessageLogReport, HtmlIsExactKeepingBothPercentSignsInTheTableLine) {
     EXPECT_TRUE(inRun) << time;
 
     const std::string expected =
-        "<head>\n<title>Message Log Report</title>\n"
+        "<!DOCTYPE html>\n<html>\n<head>\n<title>Message Log Report</title>\n"
         "<meta http-equiv=\"content-type\" content=\"text/html; charset=ISO-8859-1\">\n"
-        "<meta name=\"author\" content=\"Brennmark Instruments Inc.\"></head>"
+        "<meta name=\"author\" content=\"Brennmark Instruments Inc.\">\n"
+        "<style>table { table-layout: fixed; } th { font-family: \"Times New Roman\", serif; } "
+        "td { font-family: Verdana, sans-serif; "
+        "font-size: x-small; overflow-wrap: break-word; }</style></head>"
         "\n<body bgcolor=\"#FFFFFF\" text=\"#00009F\" link=\"#0000ee\" alink=\"#0000ee\" vlink=\"#551a8b\">"
         "\n<b>\n<font size = \"5\" color=\"#000000\" face = \"Verdana\" align=\"center\"><center>Message Log "
-        "Report</font></center></b>Generated on TIME"
-        "\n<table width=\"100%%\" border=\"1\" cellspacing=\"1\" cellpadding=\"1\" bgcolor=\"#FFFFFF\" "
+        "Report</center></font></b>Generated on TIME"
+        "\n<table width=\"100%\" border=\"1\" cellspacing=\"1\" cellpadding=\"1\" bgcolor=\"#FFFFFF\" "
         "align=\"center\">\n<caption><big><big></big></big><br></caption>\n<tbody>"
-        "\n<tr><font face = \"Times New Roman\">"
+        "\n<tr>"
         "\n<th width=\"5%\" valign=\"bottom\" bgcolor=\"#EEEEEE\" align=\"right\"><big>Sr.No.<br></big></th>"
         "\n<th width=\"23%\" valign=\"bottom\" bgcolor=\"#EEEEEE\" align=\"left\"><big>Date-Time<br></big></th>"
         "\n<th width=\"25%\" valign=\"bottom\" bgcolor=\"#EEEEEE\" align=\"left\"><big>MessageContent<br></big></th>"
@@ -136,7 +139,7 @@ TEST_F(MessageLogReport, HtmlIsExactKeepingBothPercentSignsInTheTableLine) {
         "\n<th width=\"7%\" valign=\"bottom\" bgcolor=\"#EEEEEE\" align=\"left\"><big>FCU<br></big></th>"
         "\n<th width=\"10%\" valign=\"bottom\" bgcolor=\"#EEEEEE\" align=\"left\"><big>Channel<br></big></th>"
         "\n</tr>"
-        "\n<tr><font face = \"Verdana\" size=\"1\">"
+        "\n<tr>"
         "\n<td valign=\"middle\" bgcolor=\"#E4E4E4\" align=\"right\">1</td>"
         "\n<td valign=\"middle\" bgcolor=\"#E4E4E4\" align=\"left\">13-02-2009 - 11:31:30:PM</td>"
         "\n<td valign=\"middle\" bgcolor=\"#E4E4E4\" align=\"left\">01 A0 7F </td>"
@@ -144,8 +147,8 @@ TEST_F(MessageLogReport, HtmlIsExactKeepingBothPercentSignsInTheTableLine) {
         "\n<td valign=\"middle\" bgcolor=\"#E4E4E4\" align=\"left\">Ethernet</td>"
         "\n<td valign=\"middle\" bgcolor=\"#E4E4E4\" align=\"left\">NA</td>"
         "\n<td valign=\"middle\" bgcolor=\"#E4E4E4\" align=\"left\">MS_A(left)</td>"
-        "\n</font></tr>"
-        "\n<tr><font face = \"Verdana\" size=\"1\">"
+        "\n</tr>"
+        "\n<tr>"
         "\n<td valign=\"middle\" bgcolor=\"#E4E4E4\" align=\"right\">2</td>"
         "\n<td valign=\"middle\" bgcolor=\"#E4E4E4\" align=\"left\">13-02-2009 - 11:31:31:PM</td>"
         "\n<td valign=\"middle\" bgcolor=\"#E4E4E4\" align=\"left\">F0 05 02 00 00 01 </td>"
@@ -153,8 +156,8 @@ TEST_F(MessageLogReport, HtmlIsExactKeepingBothPercentSignsInTheTableLine) {
         "\n<td valign=\"middle\" bgcolor=\"#E4E4E4\" align=\"left\">RTU1 (Yokogawa)</td>"
         "\n<td valign=\"middle\" bgcolor=\"#E4E4E4\" align=\"left\">1</td>"
         "\n<td valign=\"middle\" bgcolor=\"#E4E4E4\" align=\"left\">MS_B(right)</td>"
-        "\n</font></tr>"
-        "</tbody></table><br></body>";
+        "\n</tr>"
+        "</tbody></table><br></body>\n</html>\n";
     EXPECT_EQ(page, expected);
 }
 

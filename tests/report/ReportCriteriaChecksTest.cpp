@@ -14,6 +14,12 @@ namespace {
 
 constexpr const char* kQuestion = "The records can span over multiple files.\nDo you want to continue ?";
 
+std::string LongPageQuestion(int records) {
+    return "The page will hold " + std::to_string(records) +
+           " records. A page this long is slow to open in a web browser; CSV or an XLS workbook suits so many "
+           "records better.\nDo you want to continue ?";
+}
+
 struct GenerateCase {
     const char* name;
     std::string file;
@@ -82,7 +88,11 @@ INSTANTIATE_TEST_SUITE_P(
                      kReportTypeXls},
         GenerateCase{"OtherFormIsXls", "/r.xlsx", 196606, true, 0, 0, 5, D::AskMultipleFiles, kQuestion, 0, 196605,
                      kReportTypeXls},
-        GenerateCase{"HtmlNeverAsks", "/r.html", 1000000, true, 0, 0, 0, D::Start, "", 0, 999999, kReportTypeHtml},
+        GenerateCase{"Html65535", "/r.html", 200000, false, 1, 65535, 0, D::Start, "", 0, 65534, kReportTypeHtml},
+        GenerateCase{"Html65536IsALongPage", "/r.html", 200000, false, 2, 65537, 0, D::AskLongPage,
+                     LongPageQuestion(65536), 1, 65536, kReportTypeHtml},
+        GenerateCase{"HtmlAllOfAMillion", "/r.html", 1000000, true, 0, 0, 0, D::AskLongPage, LongPageQuestion(1000000), 0,
+                     999999, kReportTypeHtml},
         GenerateCase{"IntoTheDataFolder", "/data/LG060109.txt", 500, true, 0, 0, 1, D::Refuse, kIntoData},
         GenerateCase{"IntoItByDotDot", "/data/../data/r.csv", 500, true, 0, 0, 1, D::Refuse,
                      "The report file lies in the data folder:\n/data/../data/r.csv\nThe data folder is only "
@@ -162,6 +172,49 @@ TEST(ReportDialogChecks, ProgressBarCyclesAndNeverShowsFull) {
     EXPECT_EQ(seen[199], 1);  // 199 + 1 = 200 wraps to 1
     EXPECT_EQ(*std::max_element(seen.begin(), seen.end()), 199);
     EXPECT_EQ(std::count(seen.begin(), seen.end(), 0), 0);
+}
+
+// What the dialog names beside the path: the file, or the parts a range makes, from the fields as typed.
+TEST(ReportDialogChecks, PlannedFilesFollowTheFieldsAsTyped) {
+    using Files = std::vector<std::string>;
+    const struct {
+        std::string file;
+        std::int32_t loaded;
+        bool all;
+        const char* from;
+        const char* to;
+        int form;
+        std::string text;
+    } cases[] = {
+        {"/o/r.csv", 500, false, "1", "500", 1, "r.csv"},
+        {"/o/r.csv", 200000, false, "1", "65536", 1, "r_1.csv and r_2.csv"},
+        {"/o/r.csv", 200000, true, "", "", 1, "4 files, r_1.csv to r_4.csv"},
+        {"/o/r.xlsx", 200000, true, "", "", 2, "r_1.xlsx and r_2.xlsx"},
+        {"/o/r.html", 200000, true, "", "", 0, "r.html"},
+        {"/o/r.csv", 500, false, "1", "x", 1, ""},    // not a number
+        {"/o/r.csv", 500, false, "9", "5", 1, ""},    // refused range
+        {"/o/r.csv", -1, true, "", "", 1, ""},        // nothing loaded yet
+        {"", 500, true, "", "", 1, ""},               // no file chosen
+    };
+    for (const auto& c : cases) {
+        const Files files = CReportCriteriaChecks::PlannedFiles(c.file, c.loaded, c.all, c.from, c.to, c.form);
+        EXPECT_EQ(CReportCriteriaChecks::FilesText(files), c.text) << c.file << " " << c.from << ".." << c.to;
+    }
+}
+
+// What a run left: the files of its range written since it started, not older ones of the same names.
+TEST(ReportDialogChecks, FilesWrittenSinceTheRunStarted) {
+    test::TempDir out;
+    const CReportCriteria criteria(out.File("r.csv"), 0, 65535 * 2 + 9, kReportTypeCsv);
+    std::ofstream(out.File("r_1.csv")) << "old";
+    std::filesystem::last_write_time(out.File("r_1.csv"),
+                                     std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+    const auto start = std::filesystem::file_time_type::clock::now() - std::chrono::seconds(1);
+    EXPECT_TRUE(CReportCriteriaChecks::FilesWrittenSince(criteria, start).empty());
+    std::ofstream(out.File("r_1.csv")) << "new";
+    std::ofstream(out.File("r_2.csv")) << "new";
+    EXPECT_EQ(CReportCriteriaChecks::FilesWrittenSince(criteria, start),
+              (std::vector<std::string>{out.File("r_1.csv"), out.File("r_2.csv")}));
 }
 
 }  // namespace

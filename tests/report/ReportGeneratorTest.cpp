@@ -103,9 +103,9 @@ TEST_F(ReportGeneratorControl, StopWhilePausedEndsAfterTheRecordInProgress) {
         if (c.type == kReportTypeCsv) {
             EXPECT_EQ(RecordLines(path), c.records);
         } else if (c.type == kReportTypeHtml) {
-            // 18 line feeds before the first row, 9 in each row.
-            EXPECT_EQ(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')), 18 + c.records * 9);
-            EXPECT_TRUE(bytes.ends_with("\n</font></tr></tbody></table><br></body>"));
+            // 21 line feeds before the first row, 9 in each row, 2 after the last.
+            EXPECT_EQ(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')), 21 + c.records * 9 + 2);
+            EXPECT_TRUE(bytes.ends_with("\n</tr></tbody></table><br></body>\n</html>\n"));
         } else {
             // A complete workbook with every record written before the stop.
             const test::SheetContent sheet = test::ReadSheet(path, 1);

@@ -153,7 +153,7 @@ TEST_P(RecordLostDuringTheReport, EndsTheReportNamingTheDayFileTheRecordAndWhatW
     } else {
         EXPECT_NE(text.find(">3000<"), std::string::npos);
         EXPECT_EQ(text.find(">3001<"), std::string::npos);
-        EXPECT_TRUE(text.ends_with("</body>")) << "the kept page is closed";
+        EXPECT_TRUE(text.ends_with("</body>\n</html>\n")) << "the kept page is closed";
     }
 }
 
