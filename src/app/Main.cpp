@@ -39,8 +39,11 @@ int main(int argc, char** argv) {
     parser.addPositionalArgument(QStringLiteral("FOLDER"), QStringLiteral("Data folder to open at start"));
     parser.process(app);
 
+    const QStringList folders = parser.positionalArguments();
+    vyx::gui::StartRequest request;
+    if (!folders.isEmpty()) request = {vyx::gui::AbsoluteFolder(folders.front()), !parser.isSet(fcu)};
     vyx::gui::SingleInstance instance;
-    if (!instance.Acquire()) return 0;  // the running viewer has been asked to come forward
+    if (!instance.Acquire(request)) return 0;  // the running viewer has been handed the request
 
     // A time-ordered load keeps one file open per run of a day file.
     vyx::RaiseOpenFileLimit();
@@ -57,17 +60,13 @@ int main(int argc, char** argv) {
     }
 
     vyx::gui::MainWindow window(runFolder->Path());
-    QObject::connect(&instance, &vyx::gui::SingleInstance::raiseRequested, &window,
-                     &vyx::gui::MainWindow::RaiseAndRestore);
+    vyx::gui::ServeLaterStarts(instance, window);
     window.showMaximized();
     if (!parser.isSet(noSplash)) (new vyx::gui::SplashWindow(&window))->ShowCentred();
 
-    const QStringList folders = parser.positionalArguments();
-    if (!folders.isEmpty()) {
-        const QString folder = folders.front();
-        const bool messageMode = !parser.isSet(fcu);
+    if (!request.folder.isEmpty()) {
         // Opened once the window is on screen, so the load's progress shows in it.
-        QTimer::singleShot(0, &window, [&window, folder, messageMode] { window.OpenFolder(folder, messageMode); });
+        QTimer::singleShot(0, &window, [&window, request] { window.OpenFolder(request.folder, request.messageMode); });
     }
     return app.exec();
 }

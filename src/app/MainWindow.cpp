@@ -39,6 +39,7 @@
 #include "app/QueuedLoadTarget.h"
 #include "app/QueuedSearchTarget.h"
 #include "app/ReportDialogs.h"
+#include "app/StartPanel.h"
 #include "controller/RecordCopyText.h"
 #include "decode/RecordColumns.h"
 #include "logdata/TimeValue.h"
@@ -101,6 +102,8 @@ MainWindow::MainWindow(const std::string& tempFolder, QWidget* parent)
     body->addWidget(m_notice);
     body->addWidget(m_recordList, 1);
     body->addWidget(m_fcuTable, 1);
+    m_startPanel = new StartPanel(findChild<QAction*>("selectFolderAction"), m_recentFolders, central);
+    body->addWidget(m_startPanel, 1);
     layout->addLayout(body, 1);
 
     m_blockTransferDialog =
@@ -173,10 +176,10 @@ void MainWindow::BuildMenus() {
     connect(exit, &QAction::triggered, this, &QWidget::close);
     m_recentFolders = new RecentFolders(file, exitSeparator, this);
     connect(m_recentFolders, &RecentFolders::openRequested, this, [this](const FolderChoice& choice) {
-        // The entry answers the folder dialog, so opening it follows the same checks as "&Select Folder".
-        m_recentChoice = choice;
-        OpenChosenFolder([this] { m_controller->OnSelectFolder(); });
-        m_recentChoice.reset();
+        // An entry whose folder is gone or has lost its FCU information file is of no use any more.
+        if (OpenFolderChoice(choice) && m_controller->Mode() == ViewMode::None) {
+            m_recentFolders->OfferRemoval(choice.folder, *m_activeBoxes);
+        }
     });
 
     m_editMenu = menuBar()->addMenu(QStringLiteral("&Edit"));
@@ -268,6 +271,14 @@ void MainWindow::OpenFolder(const QString& folder, bool messageMode) {
     });
 }
 
+bool MainWindow::OpenFolderChoice(const FolderChoice& choice) {
+    m_recentChoice = choice;
+    OpenChosenFolder([this] { m_controller->OnSelectFolder(); });
+    const bool tried = !m_recentChoice;  // the folder dialog's place was taken, so the folder was tried
+    m_recentChoice.reset();
+    return tried;
+}
+
 void MainWindow::OpenChosenFolder(const std::function<void()>& open) {
     m_chosenFolder.reset();
     open();
@@ -331,6 +342,7 @@ QDialog* MainWindow::TopmostOpenDialog() const {
 void MainWindow::SetTitle(const std::string& title) { setWindowTitle(QString::fromStdString(title)); }
 
 void MainWindow::ApplyViewMode(ViewMode mode) {
+    m_startPanel->setVisible(mode == ViewMode::None);
     m_messageBar->setVisible(mode == ViewMode::Messages);
     m_recordList->setVisible(mode == ViewMode::Messages);
     m_fcuBar->setVisible(mode == ViewMode::FCU);

@@ -37,6 +37,7 @@ class QueuedSearchTarget;
 class QtMessageBoxes;
 class QtSettingsStorage;
 class QueuedLoadTarget;
+class StartPanel;
 class BlockTransferDialog;
 class ModbusMultipleDialog;
 class ReportCriteriaDlg;
@@ -53,6 +54,10 @@ public:
 
     // Opens a folder as if chosen in the folder dialog (the command line at start-up).
     void OpenFolder(const QString& folder, bool messageMode);
+    // Opens a folder through the checks of "&Select Folder" (a running report refuses it), the choice
+    // answering the folder dialog: a recent entry, or a folder a second start handed over. Returns whether
+    // the folder was tried.
+    bool OpenFolderChoice(const FolderChoice& choice);
     CMainWindowController& Controller() { return *m_controller; }
     // Brings the window to the front, restoring it when minimised (a second start asked for it).
     void RaiseAndRestore();
@@ -70,6 +75,7 @@ public:
     FindBar* GetFindBar() const { return m_findBar; }
     NoticeBar* Notice() const { return m_notice; }
     RecentFolders* GetRecentFolders() const { return m_recentFolders; }
+    StartPanel* GetStartPanel() const { return m_startPanel; }
     CRecordSearch& Search() { return m_find->Search(); }
 
     // The "&Edit" menu: go to, find and copy over the record list.
@@ -178,6 +184,7 @@ private:
     QMenu* m_rowMenu = nullptr;
     FindBar* m_findBar = nullptr;
     RecentFolders* m_recentFolders = nullptr;
+    StartPanel* m_startPanel = nullptr;
     BlockTransferDialog* m_blockTransferDialog = nullptr;
     ModbusMultipleDialog* m_modbusDialog = nullptr;
     ReportCriteriaDlg* m_reportDialog = nullptr;

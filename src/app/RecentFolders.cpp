@@ -47,6 +47,17 @@ RecentFolders::RecentFolders(QMenu* menu, QAction* before, QObject* parent)
 
 void RecentFolders::Add(const FolderChoice& choice) {
     m_list.Add({choice.folder, choice.messageMode});
+    Store();
+    Rebuild();
+}
+
+void RecentFolders::OfferRemoval(const std::string& folder, IMessageBoxes& boxes) {
+    if (!m_list.OfferRemoval(folder, boxes)) return;
+    Store();
+    Rebuild();
+}
+
+void RecentFolders::Store() {
     QSettings settings = Settings();
     settings.remove(kRecentFolders);
     settings.beginWriteArray(kRecentFolders, static_cast<int>(m_list.Entries().size()));
@@ -56,7 +67,6 @@ void RecentFolders::Add(const FolderChoice& choice) {
         settings.setValue(kMode, m_list.Entries()[i].messageMode ? kMessageMode : kFcuMode);
     }
     settings.endArray();
-    Rebuild();
 }
 
 void RecentFolders::Rebuild() {
@@ -77,6 +87,7 @@ void RecentFolders::Rebuild() {
         m_actions << action;
     }
     m_separator->setVisible(!m_actions.isEmpty());
+    emit changed();
 }
 
 RememberedLayout LoadRememberedLayout(int recordColumnCount) {

@@ -7,6 +7,7 @@
 #include <QObject>
 
 #include "controller/MainWindowView.h"
+#include "controller/MessageBoxes.h"
 #include "controller/RecentFolderList.h"
 
 class QAction;
@@ -22,13 +23,18 @@ public:
 
     // A folder was opened: it goes first, and the list is stored.
     void Add(const FolderChoice& choice);
+    // The entry for folder did not open: asks whether to drop it, and stores the list when it went.
+    void OfferRemoval(const std::string& folder, IMessageBoxes& boxes);
     const CRecentFolderList& List() const { return m_list; }
     QList<QAction*> Actions() const { return m_actions; }
 
 signals:
     void openRequested(const vyx::FolderChoice& choice);
+    // The entries changed (added, moved or removed).
+    void changed();
 
 private:
+    void Store();
     void Rebuild();
 
     QMenu* m_menu;

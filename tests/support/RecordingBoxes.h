@@ -1,5 +1,5 @@
 #pragma once
-// Message boxes that only record what they were asked to show; every question is answered Yes.
+// Message boxes that only record what they were asked to show; every question gets `answer` (Yes unless set).
 
 #include <string>
 #include <vector>
@@ -18,9 +18,10 @@ public:
     void Show(const std::string& text, MessageIcon icon) override { shown.push_back({text, icon}); }
     MessageAnswer Ask(const std::string& text, MessageIcon icon) override {
         shown.push_back({text, icon});
-        return MessageAnswer::Yes;
+        return answer;
     }
     std::vector<ShownBox> shown;
+    MessageAnswer answer = MessageAnswer::Yes;
 };
 
 }  // namespace vyx::test
