@@ -40,9 +40,6 @@ int ChannelChoice(const std::string& text) {
 }
 
 void Run(const EventsOptions& o) {
-    if (o.load.command != "--ALL--") {
-        throw CommandFailure{kExitUsage, "error: events are not narrowed by --command; use --fcu, --channel, --from/--to"};
-    }
     const int fcu = FcuOption(o.load.fcu);
     const int channel = ChannelChoice(o.load.channel);
     std::uint32_t from = 0;
@@ -93,6 +90,8 @@ const RegisterCommand registration(45, [](CLI::App& app) {
     CLI::App* cmd = app.add_subcommand(
         "events", "List the loop's events (commands, status and alarm edges, positions, heard) of all records");
     AddLoadOptions(*cmd, options->load);
+    // The loop's events are never narrowed by a command entry: that option is not offered here.
+    cmd->remove_option(cmd->get_option("--command"));
     cmd->add_option("--type", options->type, "Output form")
         ->check(CLI::IsMember({"csv", "html", "xlsx"}))
         ->capture_default_str();
