@@ -12,7 +12,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTreeWidget>
@@ -39,6 +38,7 @@
 #include "app/QueuedLoadTarget.h"
 #include "app/QueuedSearchTarget.h"
 #include "app/ReportDialogs.h"
+#include "app/StatusPanes.h"
 #include "app/StartPanel.h"
 #include "controller/RecordCopyText.h"
 #include "decode/RecordColumns.h"
@@ -234,33 +234,7 @@ void MainWindow::BuildLists() {
                                              "border-bottom: 1px solid #d0d0d0; }"));
 }
 
-void MainWindow::BuildStatusBar() {
-    for (int i = 0; i < 3; ++i) {
-        m_statusPanes[i] = new QLabel(QStringLiteral(" "), this);
-        m_statusPanes[i]->setObjectName(QStringLiteral("statusPane%1").arg(i));
-        m_statusPanes[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    }
-    // The load's progress steps cycle without a total: a busy bar says that truthfully, with the number of
-    // records loaded so far beside it.
-    m_progress = new QProgressBar(this);
-    m_progress->setObjectName("loadProgress");
-    m_progress->setRange(0, 0);
-    m_progress->setTextVisible(false);
-    m_progress->setMaximumHeight(14);
-    m_progress->hide();
-    auto* pane1 = new QWidget(this);
-    auto* pane1Layout = new QHBoxLayout(pane1);
-    pane1Layout->setContentsMargins(5, 0, 5, 0);
-    pane1Layout->addWidget(m_progress, 1);
-    // Pane 1's label lives inside it, beside the bar, or it would sit over the menu bar.
-    m_statusPanes[1]->setParent(pane1);
-    m_statusPanes[1]->setFrameStyle(QFrame::NoFrame);
-    m_statusPanes[1]->hide();
-    pane1Layout->addWidget(m_statusPanes[1]);
-    statusBar()->addWidget(m_statusPanes[0], 1);
-    statusBar()->addWidget(pane1, 1);
-    statusBar()->addWidget(m_statusPanes[2], 2);
-}
+void MainWindow::BuildStatusBar() { m_status = new StatusPanes(statusBar()); }
 
 // ---- public
 
@@ -296,9 +270,7 @@ void MainWindow::RaiseAndRestore() {
     activateWindow();
 }
 
-QString MainWindow::StatusText(int pane) const {
-    return (pane >= 0 && pane < 3) ? m_statusPanes[pane]->text() : QString();
-}
+QString MainWindow::StatusText(int pane) const { return m_status->Text(pane); }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     SaveRememberedLayout({saveGeometry(), m_recordList->ColumnWidths()});
@@ -384,15 +356,8 @@ void MainWindow::SetDateTimes(const CivilDateTime& from, const CivilDateTime& to
 void MainWindow::SetDateRangeText(const std::string& text) { m_messageBar->SetDateRangeText(text); }
 int MainWindow::FcuChannelIndex() { return m_fcuBar->ChannelIndex(); }
 
-void MainWindow::SetStatusText(int pane, const std::string& text) {
-    if (pane >= 0 && pane < 3) m_statusPanes[pane]->setText(QString::fromStdString(text));
-}
-
-void MainWindow::SetProgress(bool visible, int) {
-    if (visible && !m_progress->isVisible()) m_statusPanes[1]->setText(QStringLiteral("0 records loaded"));
-    m_progress->setVisible(visible);
-    m_statusPanes[1]->setVisible(visible);
-}
+void MainWindow::SetStatusText(int pane, const std::string& text) { m_status->SetText(pane, QString::fromStdString(text)); }
+void MainWindow::SetProgress(bool visible, int) { m_status->SetLoading(visible); }
 
 void MainWindow::SetBusy(bool busy) { m_recordList->SetBusy(busy); }
 
@@ -404,7 +369,7 @@ void MainWindow::ListReset() { m_recordList->ResetList(); }
 
 void MainWindow::ListSetCount(std::int64_t total) {
     m_recordList->SetTotal(total);
-    if (m_progress->isVisible()) m_statusPanes[1]->setText(QStringLiteral("%L1 records loaded").arg(total));
+    m_status->SetRecordsLoaded(total);
 }
 
 void MainWindow::ListRedraw() { m_recordList->Redraw(); }

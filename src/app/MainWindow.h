@@ -19,7 +19,6 @@ class QAction;
 class QDialog;
 class QLabel;
 class QMenu;
-class QProgressBar;
 class QTreeWidget;
 
 namespace vyx {
@@ -36,6 +35,7 @@ class NoticeBar;
 class QueuedSearchTarget;
 class QtMessageBoxes;
 class QtSettingsStorage;
+class StatusPanes;
 class QueuedLoadTarget;
 class StartPanel;
 class BlockTransferDialog;
@@ -171,8 +171,7 @@ private:
     FcuFilterBar* m_fcuBar = nullptr;
     CListLargeDataCtrl* m_recordList = nullptr;
     QTreeWidget* m_fcuTable = nullptr;
-    QLabel* m_statusPanes[3] = {};
-    QProgressBar* m_progress = nullptr;
+    StatusPanes* m_status = nullptr;
     QAction* m_recoverAction = nullptr;
     NoticeBar* m_notice = nullptr;
     QPointer<QDialog> m_lastShownDialog;  // the detail or report dialog shown last
