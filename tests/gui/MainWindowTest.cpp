@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QLineEdit>
 #include <QLabel>
@@ -339,6 +340,22 @@ private slots:
         QTest::keyClick(Page(), Qt::Key_Escape);
         QTest::qWait(50);
         QVERIFY(m_window->isVisible());
+    }
+
+    // At 1024 x 700 the window fits, and the columns it cannot show lie within the horizontal scroll bar.
+    void aSmallScreenReachesEveryColumn() {
+        QVERIFY2(m_window->minimumSizeHint().width() <= 1024, qPrintable(QString::number(m_window->minimumSizeHint().width())));
+        const QSize before = m_window->size();
+        m_window->resize(1024, 700);
+        QTRY_COMPARE(m_window->width(), 1024);
+        QScrollBar* bar = Page()->horizontalScrollBar();
+        QTRY_VERIFY(bar->maximum() > 0);
+        bar->setValue(bar->maximum());
+        QHeaderView* header = Page()->horizontalHeader();
+        const int last = header->count() - 1;
+        QVERIFY(header->sectionViewportPosition(last) + header->sectionSize(last) <= Page()->viewport()->width());
+        bar->setValue(0);
+        m_window->resize(before);
     }
 
     void cutCellsShowTheirTextAndADividerDoubleClickFitsTheColumn() {
