@@ -51,6 +51,10 @@ FindBar::FindBar(QWidget* parent) : QWidget(parent) {
     m_progress->setTextVisible(false);
     m_progress->setMaximumHeight(14);
     m_progress->setFixedWidth(140);
+    // Its place is kept while it is hidden, so the buttons beside it never move when a search starts.
+    QSizePolicy policy = m_progress->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    m_progress->setSizePolicy(policy);
     m_progress->hide();
     m_status = new QLabel(this);
     m_status->setObjectName("findStatus");

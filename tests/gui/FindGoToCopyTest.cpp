@@ -254,8 +254,14 @@ private slots:
     void escapeCancelsTheSearchThenClosesTheBar() {
         GoToSrNo(10);
         TypeQuery(QStringLiteral("no such text anywhere"), 0);
+        // The bar's buttons stay where they are while the search shows its progress.
+        QWidget* next = Bar()->findChild<QWidget*>("findNext");
+        QVERIFY(next);
+        const QRect before = next->geometry();
         QTest::keyClick(FindText(), Qt::Key_Return);
         QVERIFY(Bar()->IsSearching());
+        QApplication::sendPostedEvents(Bar(), QEvent::LayoutRequest);
+        QCOMPARE(next->geometry(), before);
         QTest::keyClick(FindText(), Qt::Key_Escape);
         QVERIFY(!Bar()->IsSearching());
         QCOMPARE(Bar()->StatusText(), QStringLiteral("Search cancelled."));
