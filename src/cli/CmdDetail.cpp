@@ -4,7 +4,6 @@
 
 #include "cli/Command.h"
 #include "cli/LoadRunner.h"
-#include "cli/NumberOptions.h"
 #include "cli/StandardOutput.h"
 #include "decode/DetailRows.h"
 #include "decode/FCUParse.h"
@@ -21,16 +20,13 @@ struct DetailOptions {
 };
 
 void Run(const DetailOptions& options) {
-    const std::int64_t srNo = SerialOption("--record", options.record);
-    CLoadRunner runner(options.load);
-    const LoadResult result = runner.Run();
-    const CRecord record = runner.ReadRecord(result, srNo);
+    const LoadedRecord loaded = LoadRecordOption(options.load, options.record);
     const CRecordToParameterXferConverter blockTransfer(
         CFCUParse().ReadFCUConfigurationList(FCUInformationFilePath(options.load.folder)));
     // The address the load ran with, as the viewer's detail dialogs use it.
-    const CRecordToModbusMultipleConverter modbus(runner.Database().Settings().modbusBaseAddress);
-    const DetailRows rows = BuildDetailRows(record, blockTransfer, modbus);
-    std::printf("Record No. %lld\n", static_cast<long long>(srNo));
+    const CRecordToModbusMultipleConverter modbus(loaded.modbusBaseAddress);
+    const DetailRows rows = BuildDetailRows(loaded.record, blockTransfer, modbus);
+    std::printf("Record No. %lld\n", static_cast<long long>(loaded.srNo));
     const std::string text = FormatDetailRows(rows);
     WriteStandardOutput(text.data(), text.size());
 }

@@ -92,10 +92,7 @@ const RegisterCommand registration(45, [](CLI::App& app) {
     AddLoadOptions(*cmd, options->load);
     // The loop's events are never narrowed by a command entry: that option is not offered here.
     cmd->remove_option(cmd->get_option("--command"));
-    cmd->add_option("--type", options->type, "Output form")
-        ->check(CLI::IsMember({"csv", "html", "xlsx"}))
-        ->capture_default_str();
-    cmd->add_option("--out", options->out, "Output file; without it (or with -) CSV or HTML go to standard output");
+    AddTableOutputOptions(*cmd, options->type, options->out);
     cmd->callback([options] { Run(*options); });
 });
 

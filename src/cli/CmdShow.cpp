@@ -4,7 +4,6 @@
 
 #include "cli/Command.h"
 #include "cli/LoadRunner.h"
-#include "cli/NumberOptions.h"
 #include "cli/StandardOutput.h"
 #include "decode/RecordTextLine.h"
 
@@ -17,11 +16,8 @@ struct ShowOptions {
 };
 
 void Run(const ShowOptions& options) {
-    const std::int64_t srNo = SerialOption("--record", options.record);
-    CLoadRunner runner(options.load);
-    const LoadResult result = runner.Run();
-    const CRecord record = runner.ReadRecord(result, srNo);
-    const std::string line = RecordTextLine(record, srNo);
+    const LoadedRecord loaded = LoadRecordOption(options.load, options.record);
+    const std::string line = RecordTextLine(loaded.record, loaded.srNo);
     WriteStandardOutput(line.data(), line.size());
 }
 

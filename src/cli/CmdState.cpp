@@ -212,10 +212,7 @@ const RegisterCommand registration(46, [](CLI::App& app) {
         ->capture_default_str();
     cmd->add_flag("--recover", options->load.recover,
                   "Resynchronise in damaged day files instead of stopping or jumping where a frame is wrong");
-    cmd->add_option("--type", options->type, "Output form")
-        ->check(CLI::IsMember({"csv", "html", "xlsx"}))
-        ->capture_default_str();
-    cmd->add_option("--out", options->out, "Output file; without it (or with -) CSV or HTML go to standard output");
+    AddTableOutputOptions(*cmd, options->type, options->out);
     cmd->callback([options] { Run(*options); });
 });
 

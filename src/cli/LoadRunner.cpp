@@ -6,6 +6,7 @@
 
 #include "cli/Command.h"
 #include "cli/Interruption.h"
+#include "cli/NumberOptions.h"
 #include "decode/FCUParse.h"
 #include "decode/VyxViewerClassFactory.h"
 #include "filter/CommandList.h"
@@ -216,6 +217,16 @@ CRecord CLoadRunner::ReadRecord(const LoadResult& result, std::int64_t srNo) con
         throw CommandFailure{kExitNoData, "error: record " + std::to_string(srNo) + " could not be read"};
     }
     return record;
+}
+
+LoadedRecord LoadRecordOption(const LoadOptions& options, const std::string& recordText) {
+    LoadedRecord loaded;
+    loaded.srNo = SerialOption("--record", recordText);
+    CLoadRunner runner(options);
+    const LoadResult result = runner.Run();
+    loaded.record = runner.ReadRecord(result, loaded.srNo);
+    loaded.modbusBaseAddress = runner.Database().Settings().modbusBaseAddress;
+    return loaded;
 }
 
 }  // namespace vyx::cli

@@ -84,4 +84,12 @@ private:
     std::string m_damageNotice;
 };
 
+// The record that a --record option (a Sr.No., 1 = first) names, after a complete load (show, detail).
+struct LoadedRecord {
+    std::int64_t srNo = 0;
+    CRecord record;
+    std::uint8_t modbusBaseAddress = kDefaultModbusBaseAddress;  // the one the load ran with
+};
+LoadedRecord LoadRecordOption(const LoadOptions& options, const std::string& recordText);
+
 }  // namespace vyx::cli

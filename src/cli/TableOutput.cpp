@@ -151,4 +151,9 @@ void WriteTable(const TableOutputOptions& o, const std::vector<TableColumn>& col
     }
 }
 
+void AddTableOutputOptions(CLI::App& command, std::string& type, std::string& out) {
+    command.add_option("--type", type, "Output form")->check(CLI::IsMember({"csv", "html", "xlsx"}))->capture_default_str();
+    command.add_option("--out", out, "Output file; without it (or with -) CSV or HTML go to standard output");
+}
+
 }  // namespace vyx::cli

@@ -2,6 +2,8 @@
 // A table of texts written as CSV, an HTML page or a workbook, row by row (no row is kept): for the
 // commands that print what they found as a table. The file appears under its name only when complete.
 
+#include <CLI/CLI.hpp>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -30,6 +32,9 @@ void CheckTableOutput(const TableOutputOptions& options);
 // Writes the table. Throws CommandFailure when it cannot be written or a signal came (nothing is left under
 // the name then).
 void WriteTable(const TableOutputOptions& options, const std::vector<TableColumn>& columns, const TableRowSource& rows);
+
+// --type csv|html|xlsx and --out PATH of a table command.
+void AddTableOutputOptions(CLI::App& command, std::string& type, std::string& out);
 
 // CSV field rules: quoted when it holds a comma, a quote or a line break; quotes doubled.
 void AppendCsvField(std::string& out, const std::string& text);
