@@ -14,24 +14,11 @@ build=${BUILD_DIR:-$root/build/bench-release}
 data=${DATA_DIR:-$build/bench-data/load-9m}
 runs=${RUNS:-5}
 
-if [ ! -x /usr/bin/time ]; then
-  echo "run_events.sh needs GNU time (/usr/bin/time); install the Debian package 'time'" >&2
-  exit 2
-fi
-
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVYX_BUILD_BENCH=ON -DVYX_BUILD_GUI=OFF \
-  -DVYX_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" --target vyx bench_state >/dev/null
-vyx=$build/src/cli/vyx
-
-if [ ! -f "$data/.complete" ]; then
-  rm -rf "$data"
-  "$vyx" gen "$data" --records-per-day 300000 --days 30 --clock-jumps
-  touch "$data/.complete"
-fi
-files=("$data"/LG*.txt)
-bytes=$(cat "${files[@]}" | wc -c)
-cat "${files[@]}" >/dev/null  # warm the page cache
+source "$root/bench/common.sh"
+bench_require_time run_events.sh
+bench_build vyx bench_state
+bench_folder "$data" 30
+bench_warm
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -46,9 +33,6 @@ measure() {
   awk -v s="$start" -v e="$end" '{ printf "%.4f %.2f %s\n", e - s, $1 + $2, $3 }' "$scratch/time" >>"$into"
 }
 
-median() {  # median of column $2 of file $1
-  sort -g -k"$2","$2" "$1" | awk -v c="$2" '{ v[NR] = $c } END { print v[int((NR + 1) / 2)] }'
-}
 peak() {  # largest column 3 of file $1, in MB
   sort -g -k3,3 "$1" | tail -n 1 | awk '{ print $3 / 1024 }'
 }

@@ -17,29 +17,12 @@ small=$build/bench-data/export-3m
 runs=${RUNS:-3}
 out=${OUT_DIR:-$build/bench-data/export-out}
 
-if [ ! -x /usr/bin/time ]; then
-  echo "run_export.sh needs GNU time (/usr/bin/time); install the Debian package 'time'" >&2
-  exit 2
-fi
-
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVYX_BUILD_BENCH=ON -DVYX_BUILD_GUI=OFF \
-  -DVYX_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" --target vyx >/dev/null
-vyx=$build/src/cli/vyx
-
-if [ ! -f "$data/.complete" ]; then
-  rm -rf "$data"
-  "$vyx" gen "$data" --records-per-day 300000 --days 30 --clock-jumps
-  touch "$data/.complete"
-fi
-if [ ! -f "$small/.complete" ]; then
-  rm -rf "$small"
-  "$vyx" gen "$small" --records-per-day 300000 --days 10 --clock-jumps
-  touch "$small/.complete"
-fi
-files=("$data"/LG*.txt)
-bytes=$(cat "${files[@]}" | wc -c)
-cat "${files[@]}" >/dev/null  # warm the page cache
+source "$root/bench/common.sh"
+bench_require_time run_export.sh
+bench_build vyx
+bench_folder "$data" 30
+bench_folder "$small" 10
+bench_warm
 records=$("$vyx" count "$data" 2>/dev/null | sed -n 's/^Total Record Found:- //p')
 small_records=$("$vyx" count "$small" 2>/dev/null | sed -n 's/^Total Record Found:- //p')
 
@@ -65,9 +48,6 @@ measure() {
     "$scratch/time" >>"$into"
 }
 
-median() {  # median of column $2 of file $1
-  sort -g -k"$2","$2" "$1" | awk -v c="$2" '{ v[NR] = $c } END { print v[int((NR + 1) / 2)] }'
-}
 peak() {  # largest peak memory (column 3) in MB
   sort -g -k3,3 "$1" | tail -n 1 | awk '{ printf "%.1f", $3 / 1024 }'
 }

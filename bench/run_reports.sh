@@ -17,23 +17,11 @@ data=${DATA_DIR:-$build/bench-data/load-9m}
 runs=${RUNS:-5}
 xlsx_runs=${XLSX_RUNS:-3}
 
-if [ ! -x /usr/bin/time ]; then
-  echo "run_reports.sh needs GNU time (/usr/bin/time); install the Debian package 'time'" >&2
-  exit 2
-fi
-
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVYX_BUILD_GUI=OFF -DVYX_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" --target vyx >/dev/null
-vyx=$build/src/cli/vyx
-
-if [ ! -f "$data/.complete" ]; then
-  rm -rf "$data"
-  "$vyx" gen "$data" --records-per-day 300000 --days 30 --clock-jumps
-  touch "$data/.complete"
-fi
-files=("$data"/LG*.txt)
-bytes=$(cat "${files[@]}" | wc -c)
-cat "${files[@]}" >/dev/null  # warm the page cache
+source "$root/bench/common.sh"
+bench_require_time run_reports.sh
+bench_build vyx
+bench_folder "$data" 30
+bench_warm
 
 scratch=$(mktemp -d "$build/report-bench.XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
@@ -51,9 +39,6 @@ measure() {
     "$scratch/time" >>"$into"
 }
 
-median() {  # median of column $2 of file $1
-  sort -g -k"$2","$2" "$1" | awk -v c="$2" '{ v[NR] = $c } END { print v[int((NR + 1) / 2)] }'
-}
 
 for ((i = 0; i < runs; i++)); do measure "$scratch/floor" cat "${files[@]}"; done
 floor_wall=$(median "$scratch/floor" 1)
