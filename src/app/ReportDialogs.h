@@ -133,7 +133,7 @@ private:
     QCheckBox* m_all;
     QProgressBar* m_progress;
     QLabel* m_progressText;
-    int m_position = 0;              // the spec'd bar position, kept while the bar shows as busy
+    int m_position = 0;              // the bar's cycling step position, kept while the bar shows as busy
     std::int64_t m_written = 0;      // records written so far by the run, counted from its progress steps
     bool m_stopRequested = false;    // the run about to complete was stopped, not finished
     QPushButton* m_generate;
