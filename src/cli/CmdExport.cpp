@@ -13,14 +13,9 @@
 #include "cli/Interruption.h"
 #include "cli/LoadRunner.h"
 #include "cli/StandardOutput.h"
-#include "export/ExportMeta.h"
+#include "export/ExportRequest.h"
 #include "export/RecordExport.h"
-#include "export/SqliteExportSink.h"
-#include "export/TextExportSink.h"
-#include "export/XlsxExportSink.h"
-#include "logdata/DataFolder.h"
 #include "platform/FileError.h"
-#include "platform/OutputPathCheck.h"
 #include "res/StringTable.h"
 
 #ifndef VYX_VERSION
@@ -40,14 +35,6 @@ struct ExportOptions {
     bool stats = false;
 };
 
-void RefuseInsideDataFolder(const std::string& output, const std::string& folder) {
-    const OutputPlace place = PlaceOfOutput(output, folder);
-    if (place == OutputPlace::Outside) return;
-    throw CommandFailure{kExitUsage, std::string("error: the export ") +
-                                         (place == OutputPlace::LinkIntoFolder ? "is a link into" : "lies in") +
-                                         " the data folder: " + output + " (the data folder is only read)"};
-}
-
 // The load options as words, for the export's own record of how it was made.
 std::string FiltersText(const LoadOptions& o) {
     std::string text = "order=" + o.order + " channel=" + o.channel + " command=" + o.command + " fcu=" + o.fcu +
@@ -58,33 +45,20 @@ std::string FiltersText(const LoadOptions& o) {
 }
 
 void Run(const ExportOptions& o) {
-    const bool partitioned = !o.partition.empty();
-    const bool text = o.format == "csv" || o.format == "jsonl";
-    if (partitioned == !o.out.empty()) {
-        throw CommandFailure{kExitUsage, "error: give either --out PATH or --partition DIR"};
-    }
-    if (partitioned && !text) throw CommandFailure{kExitUsage, "error: --partition writes csv or jsonl only"};
-    if (partitioned) {
-        if (const std::string why = CTextExportSink::CheckSiteName(o.site); !why.empty()) {
-            throw CommandFailure{kExitUsage, "error: " + why};
-        }
-    } else if (!o.site.empty()) {
-        throw CommandFailure{kExitUsage, "error: --site names the site of a partitioned export (--partition DIR)"};
+    ExportRequest request;
+    request.form = *ExportFormNamed(o.format);  // CLI11 allows only the four names
+    request.out = o.out;
+    request.partition = o.partition;
+    request.site = o.site;
+    request.utcOffset = o.utcOffset;
+    request.dataFolder = o.load.folder;
+    request.filters = FiltersText(o.load);
+    request.program = std::string("vyx ") + VYX_VERSION;
+    // Before the load: a refusal should not wait for it.
+    if (const std::string why = CheckExportRequest(request); !why.empty()) {
+        throw CommandFailure{kExitUsage, "error: " + why};
     }
     const bool toStandardOutput = o.out == "-";
-    if (toStandardOutput && !text) {
-        throw CommandFailure{kExitUsage, "error: only csv and jsonl can go to standard output; give --out a file"};
-    }
-    std::optional<std::int32_t> utcOffset;
-    if (!o.utcOffset.empty()) {
-        utcOffset = ParseUtcOffset(o.utcOffset);
-        if (!utcOffset) {
-            throw CommandFailure{kExitUsage, "error: --utc-offset takes +HH:MM or -HH:MM (-14:00..+14:00): " +
-                                                 o.utcOffset};
-        }
-    }
-    // Before the load: a refusal should not wait for it.
-    if (!toStandardOutput) RefuseInsideDataFolder(partitioned ? o.partition : o.out, o.load.folder);
 
     using Clock = std::chrono::steady_clock;
     const auto loadStart = Clock::now();
@@ -93,18 +67,7 @@ void Run(const ExportOptions& o) {
     const auto exportStart = Clock::now();
     if (loaded.total == 0) std::fprintf(stderr, "%s\n", res::LoadString(res::IDS_NO_VALID_RECORD).data());
 
-    std::unique_ptr<IExportSink> sink;
-    const TextExportForm form = o.format == "csv" ? TextExportForm::Csv : TextExportForm::JsonLines;
-    if (partitioned) {
-        sink = CTextExportSink::Partitioned(form, o.partition, o.site, utcOffset, o.load.folder);
-    } else if (text) {
-        sink = std::make_unique<CTextExportSink>(form, o.out, utcOffset);
-    } else if (o.format == "sqlite") {
-        ExportMeta meta{o.load.folder, FiltersText(o.load), std::string("vyx ") + VYX_VERSION, utcOffset};
-        sink = std::make_unique<CSqliteExportSink>(o.out, FCUInformationFilePath(o.load.folder), std::move(meta));
-    } else {
-        sink = std::make_unique<CXlsxExportSink>(o.out, runner.Database().TempFolder(), utcOffset);
-    }
+    std::unique_ptr<IExportSink> sink = OpenExportSink(request, runner.Database().TempFolder());
 
     const bool showProgress = StderrIsTerminal();
     auto lastShown = Clock::now();

@@ -9,6 +9,11 @@ namespace vyx {
 
 bool ExportRecords(const CRecordDatabase& database, std::int64_t total, IExportSink& sink,
                    const ExportProgress& progress) {
+    return ExportRecordRange(database, 0, total, sink, progress);
+}
+
+bool ExportRecordRange(const CRecordDatabase& database, SerialNumber first, std::int64_t count, IExportSink& sink,
+                       const ExportProgress& progress) {
     ExportSummary summary;
     // Every day file the load read, records or not: the metadata names them all.
     std::vector<const CRecordFile*> files;
@@ -28,7 +33,7 @@ bool ExportRecords(const CRecordDatabase& database, std::int64_t total, IExportS
     const CRecordFile* current = nullptr;
     ExportedDayFile* entry = nullptr;
     constexpr std::int64_t kProgressStep = 8192;
-    for (SerialNumber serial = 0; serial < total; ++serial) {
+    for (SerialNumber serial = first; serial < first + count; ++serial) {
         if (!reader.GetRecord(serial, record)) {
             throw CVyxError("Record Sr.No. " + std::to_string(serial + 1) + " is not in the load.");
         }
@@ -46,11 +51,12 @@ bool ExportRecords(const CRecordDatabase& database, std::int64_t total, IExportS
         row.frameOffset = reader.CurrentOffset();
         sink.WriteRow(row);
         ++entry->records;
-        if (progress && (serial + 1) % kProgressStep == 0 && !progress(serial + 1)) return false;
+        const std::int64_t written = serial - first + 1;
+        if (progress && written % kProgressStep == 0 && !progress(written)) return false;
     }
-    summary.records = total;
+    summary.records = count;
     sink.Finish(summary);
-    if (progress) progress(total);
+    if (progress) progress(count);
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "export/ExportSink.h"
+#include "logdata/SerialNumber.h"
 
 namespace vyx {
 
@@ -19,5 +20,9 @@ using ExportProgress = std::function<bool(std::int64_t written)>;
 // stopped it. Throws CRecordUnreadable, CFileError or the sink's errors.
 bool ExportRecords(const CRecordDatabase& database, std::int64_t total, IExportSink& sink,
                    const ExportProgress& progress = {});
+
+// The same for serials first .. first + count - 1 only (a selection of the list); progress counts from 0.
+bool ExportRecordRange(const CRecordDatabase& database, SerialNumber first, std::int64_t count, IExportSink& sink,
+                       const ExportProgress& progress = {});
 
 }  // namespace vyx

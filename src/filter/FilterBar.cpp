@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 
 #include "filter/CommandList.h"
@@ -114,6 +115,35 @@ FilterList BuildFilterList(const FilterBarSelection& selection, const FCUConfigu
                                                          clamp(SecondsFromCivil(selection.from))));
     }
     return list;
+}
+
+namespace {
+
+std::string DateTimeWord(const CivilDateTime& t) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%02d/%02d/%04d %02d:%02d:%02d", t.day, t.month, t.year, t.hour, t.minute,
+                  t.second);
+    return text;
+}
+
+}  // namespace
+
+std::string FilterBarWords(const FilterBarSelection& selection, std::uint8_t modbusBaseAddress) {
+    static const char* const kChannels[] = {"all", "A", "B"};
+    const int channel = selection.channelIndex >= 0 && selection.channelIndex <= 2 ? selection.channelIndex : 0;
+    const auto commands = CommandListTexts();
+    const std::string command =
+        selection.commandIndex >= 0 && static_cast<std::size_t>(selection.commandIndex) < commands.size()
+            ? std::string(commands[static_cast<std::size_t>(selection.commandIndex)])
+            : std::string();
+    const FCUTextCheck fcu = CheckFCUText(selection.fcuText);
+    std::string words = std::string("channel=") + kChannels[channel] + " command=\"" + command + "\" fcu=" +
+                        (fcu.valid && fcu.fcu != 0 ? std::to_string(fcu.fcu) : std::string("all")) +
+                        " modbus-addr=" + std::to_string(modbusBaseAddress);
+    if (selection.selectDateTime) {
+        words += " from=\"" + DateTimeWord(selection.from) + "\" to=\"" + DateTimeWord(selection.to) + "\"";
+    }
+    return words;
 }
 
 }  // namespace vyx

@@ -41,5 +41,9 @@ std::string CheckModbusAddressText(const std::string& text, std::uint8_t& addres
 FilterList BuildFilterList(const FilterBarSelection& selection, const FCUConfigurationList& configuration,
                            const CTextToFilterCriteriaConverter& converter, std::uint8_t modbusBaseAddress);
 
+// The selection as "name=value" words (channel, command, fcu, modbus-addr, and from/to when the date window is
+// on), in the words of the command line's load options: an export records how its records were chosen.
+std::string FilterBarWords(const FilterBarSelection& selection, std::uint8_t modbusBaseAddress);
+
 
 }  // namespace vyx
