@@ -24,6 +24,7 @@
 #include "app/BannerWidget.h"
 #include "app/ColumnWidths.h"
 #include "app/DetailDialogs.h"
+#include "app/ExportDialog.h"
 #include "app/FcuTableReport.h"
 #include "app/FilterBars.h"
 #include "app/FindBar.h"
@@ -139,6 +140,7 @@ MainWindow::~MainWindow() {
     // Stop the report worker, then the loading worker, while everything they report to still exists.
     delete m_reportDialog;
     m_reportDialog = nullptr;
+    delete m_exportDialog;  // its worker reads the store: stopped before the store goes
     m_controller.reset();
 }
 
@@ -170,6 +172,12 @@ void MainWindow::BuildMenus() {
         SaveRecoverySetting(on);
         m_controller->SetRecovery(on);
     });
+    file->addSeparator();
+    m_exportAction = file->addAction(QStringLiteral("&Export..."));
+    m_exportAction->setObjectName("exportAction");
+    m_exportAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
+    m_exportAction->setEnabled(false);
+    connect(m_exportAction, &QAction::triggered, this, [this] { ShowExportDialog(); });
     QAction* exitSeparator = file->addSeparator();
     QAction* exit = file->addAction(QStringLiteral("&Exit"));
     exit->setShortcut(QKeySequence::Quit);
@@ -335,6 +343,7 @@ void MainWindow::ApplyViewMode(ViewMode mode) {
 void MainWindow::SetReportMenus(bool messagesEnabled, bool fcuEnabled) {
     m_messagesReport->setEnabled(messagesEnabled);
     m_fcuReport->setEnabled(fcuEnabled);
+    m_exportAction->setEnabled(messagesEnabled);
 }
 
 std::optional<FolderChoice> MainWindow::BrowseForFolder(const std::string& initialFolder) {
@@ -420,6 +429,35 @@ void MainWindow::ShowMessageReportDialog() {
     m_reportDialog->show();
     m_reportDialog->raise();
     m_reportDialog->activateWindow();
+}
+
+void MainWindow::ShowExportDialog() {
+    if (m_exportDialog) {
+        m_exportDialog->raise();
+        m_exportDialog->activateWindow();
+        return;
+    }
+    if (!m_controller->LoadEnded()) {
+        m_activeBoxes->Show("The folder is still being read. Export when the list is complete.",
+                            MessageIcon::Information);
+        return;
+    }
+    ExportScope scope;
+    scope.total = m_controller->Total();
+    const std::int64_t selected = SelectedSerial();
+    if (selected >= 0 && selected < scope.total) scope.selectionFirst = scope.selectionLast = selected;
+    static const char* const kOrders[] = {"stored", "asc", "desc"};
+    ExportRequest request;
+    request.dataFolder = m_controller->FolderPath();
+    const LoadSettings& loaded = m_controller->Database().Settings();
+    request.filters = std::string("order=") + kOrders[static_cast<int>(loaded.order)] + " " +
+                      FilterBarWords(m_controller->LoadedInputs().selection, loaded.modbusBaseAddress);
+    if (loaded.recover) request.filters += " recover";
+    request.program = std::string("vyx-viewer ") + VYX_VERSION;
+    m_exportDialog = new ExportDialog(this, m_controller->Database(), *m_activeBoxes, scope, std::move(request));
+    m_exportDialog->setAttribute(Qt::WA_DeleteOnClose);
+    m_exportDialog->setWindowModality(Qt::ApplicationModal);
+    m_exportDialog->show();
 }
 
 void MainWindow::RunFcuReport() {

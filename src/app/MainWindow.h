@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 
+#include "app/ExportDialog.h"
 #include "app/RecentFolders.h"
 #include "controller/ListPagingListener.h"
 #include "controller/ListPagingTextProvider.h"
@@ -72,6 +73,9 @@ public:
     // "Messages" and "FCU" of the "Report" menu.
     void ShowMessageReportDialog();
     void RunFcuReport();
+    // File > Export...: the list, or its selected rows, in the documented export forms.
+    void ShowExportDialog();
+    ExportDialog* GetExportDialog() const { return m_exportDialog; }
     FindBar* GetFindBar() const { return m_findBar; }
     NoticeBar* Notice() const { return m_notice; }
     RecentFolders* GetRecentFolders() const { return m_recentFolders; }
@@ -177,6 +181,8 @@ private:
     QPointer<QDialog> m_lastShownDialog;  // the detail or report dialog shown last
     QAction* m_messagesReport = nullptr;
     QAction* m_fcuReport = nullptr;
+    QAction* m_exportAction = nullptr;
+    QPointer<ExportDialog> m_exportDialog;  // while open: modal, so nothing reloads what it reads
     QMenu* m_editMenu = nullptr;
     QAction* m_copyRowAction = nullptr;
     QAction* m_copyContentAction = nullptr;

@@ -264,6 +264,7 @@ bool CMainWindowController::RunMessageFilter(bool newFolder) {
                         BuildFilterList(inputs.selection, m_fcuInfo, *m_filterConverter, loadAddress), range,
                         loadAddress, m_sortState);
     m_currentJob = m_database->JobId();
+    m_loadedInputs = inputs;
     return true;
 }
 

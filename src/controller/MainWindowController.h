@@ -94,6 +94,8 @@ public:
     std::uint32_t LastDay() const { return m_lastDay; }
     CRecordDatabase& Database() { return *m_database; }
     const FCUConfigurationList& FcuInfo() const { return m_fcuInfo; }
+    // The filter bar as the load started last read it (its order and address: Database().Settings()).
+    const FilterBarInputs& LoadedInputs() const { return m_loadedInputs; }
 
 private:
     // The folder opened anew empties the list even when the filter bar is refused: the list shows another
@@ -131,6 +133,7 @@ private:
     std::optional<RecordLocation> m_keptSelection;
     int m_progress = 0;
     std::int64_t m_total = 0;
+    FilterBarInputs m_loadedInputs;
 
     FCUConfigurationList m_fcuInfo;
     std::unique_ptr<CTextToFilterCriteriaConverter> m_filterConverter;

@@ -1,0 +1,319 @@
+#include "app/ExportDialog.h"
+
+#include <cctype>
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "app/QueuedDelivery.h"
+#include "controller/MessageBoxes.h"
+#include "export/ExportColumns.h"
+#include "export/ExportJob.h"
+
+namespace vyx::gui {
+namespace {
+
+constexpr const char* kExportFolderKey = "ExportFolder";
+constexpr const char* kExportFormKey = "ExportForm";
+
+QSettings AppSettings() { return QSettings(QStringLiteral("Brennmark"), QStringLiteral("Vyx_Viewer")); }
+
+QString FormFilter(ExportForm form) {
+    switch (form) {
+        case ExportForm::Csv: return QStringLiteral("CSV Files (*.csv)");
+        case ExportForm::JsonLines: return QStringLiteral("JSON Lines Files (*.jsonl)");
+        case ExportForm::Sqlite: return QStringLiteral("SQLite Databases (*.sqlite *.db)");
+        case ExportForm::Xlsx: return QStringLiteral("Excel Files (*.xlsx)");
+    }
+    return {};
+}
+
+QString LastExportFolder() {
+    const QString folder = AppSettings().value(kExportFolderKey).toString();
+    return !folder.isEmpty() && QDir(folder).exists() ? folder : QDir::homePath();
+}
+
+ExportPathChooser DefaultExportPathChooser() {
+    return [](QWidget* parent, ExportForm form, bool partition) {
+        if (partition) {
+            return QFileDialog::getExistingDirectory(parent, QStringLiteral("Export into folder"), LastExportFolder());
+        }
+        QFileDialog dialog(parent, QStringLiteral("Export as"), LastExportFolder(), FormFilter(form));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setDefaultSuffix(QString::fromLatin1(ExportFormExtension(form) + 1));
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+        return dialog.selectedFiles().front();
+    };
+}
+
+}  // namespace
+
+ExportDialog::ExportDialog(QWidget* parent, const CRecordDatabase& database, IMessageBoxes& boxes,
+                           ExportScope scope, ExportRequest request)
+    : QDialog(parent),
+      m_database(database),
+      m_boxes(boxes),
+      m_scope(scope),
+      m_base(std::move(request)),
+      m_chooser(DefaultExportPathChooser()) {
+    setWindowTitle(QStringLiteral("Export"));
+    setObjectName("exportDialog");
+
+    auto* formBox = new QGroupBox(QStringLiteral("Form"), this);
+    auto* formRow = new QHBoxLayout(formBox);
+    m_forms = new QButtonGroup(this);
+    const std::pair<ExportForm, const char*> forms[] = {{ExportForm::Csv, "&CSV"},
+                                                        {ExportForm::JsonLines, "&JSON Lines"},
+                                                        {ExportForm::Sqlite, "S&QLite"},
+                                                        {ExportForm::Xlsx, "&Workbook (.xlsx)"}};
+    for (const auto& [form, label] : forms) {
+        auto* radio = new QRadioButton(QString::fromUtf8(label), formBox);
+        radio->setObjectName(QStringLiteral("exportForm_") + QString::fromLatin1(ExportFormName(form)));
+        m_forms->addButton(radio, static_cast<int>(form));
+        formRow->addWidget(radio);
+    }
+    const int savedForm = AppSettings().value(kExportFormKey, 0).toInt();
+    QAbstractButton* checked = m_forms->button(savedForm);
+    (checked ? checked : m_forms->button(0))->setChecked(true);
+
+    auto* recordBox = new QGroupBox(QStringLiteral("Records"), this);
+    auto* recordColumn = new QVBoxLayout(recordBox);
+    m_all = new QRadioButton(QStringLiteral("Every record of the list (%1)").arg(scope.total), recordBox);
+    m_all->setObjectName("exportAll");
+    const bool hasSelection = scope.selectionFirst >= 0 && scope.selectionLast >= scope.selectionFirst;
+    m_selected = new QRadioButton(
+        hasSelection ? QStringLiteral("The selected records (Sr.No. %1 to %2, %3)")
+                           .arg(scope.selectionFirst + 1)
+                           .arg(scope.selectionLast + 1)
+                           .arg(scope.selectionLast - scope.selectionFirst + 1)
+                     : QStringLiteral("The selected records (none selected)"),
+        recordBox);
+    m_selected->setObjectName("exportSelected");
+    m_selected->setEnabled(hasSelection);
+    m_all->setChecked(true);
+    recordColumn->addWidget(m_all);
+    recordColumn->addWidget(m_selected);
+
+    auto* outputBox = new QGroupBox(QStringLiteral("Output"), this);
+    auto* outputForm = new QFormLayout(outputBox);
+    m_path = new QLineEdit(outputBox);
+    m_path->setObjectName("exportPath");
+    m_path->setMinimumWidth(360);
+    auto* browse = new QPushButton(QStringLiteral("..."), outputBox);
+    browse->setObjectName("exportBrowse");
+    browse->setFixedWidth(32);
+    auto* pathRow = new QHBoxLayout;
+    pathRow->addWidget(m_path, 1);
+    pathRow->addWidget(browse);
+    outputForm->addRow(QStringLiteral("&File:"), pathRow);
+    m_partition = new QCheckBox(QStringLiteral("&One file per day file under site=NAME/date=YYYY-MM-DD/"), outputBox);
+    m_partition->setObjectName("exportPartition");
+    outputForm->addRow(QString(), m_partition);
+    m_site = new QLineEdit(outputBox);
+    m_site->setObjectName("exportSite");
+    m_site->setPlaceholderText(QStringLiteral("the site's name"));
+    outputForm->addRow(QStringLiteral("&Site:"), m_site);
+    m_utcOffset = new QLineEdit(outputBox);
+    m_utcOffset->setObjectName("exportUtcOffset");
+    m_utcOffset->setPlaceholderText(QStringLiteral("+HH:MM, or empty when not known"));
+    outputForm->addRow(QStringLiteral("&UTC offset:"), m_utcOffset);
+
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName("exportProgress");
+    m_progress->setTextVisible(false);
+    m_progressText = new QLabel(this);
+    m_progressText->setObjectName("exportProgressText");
+    m_export = new QPushButton(QStringLiteral("&Export"), this);
+    m_export->setObjectName("exportButton");
+    m_export->setDefault(true);
+    m_cancel = new QPushButton(QStringLiteral("Close"), this);
+    m_cancel->setObjectName("exportCancel");
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_progressText, 1);
+    buttons->addWidget(m_export);
+    buttons->addWidget(m_cancel);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(formBox);
+    layout->addWidget(recordBox);
+    layout->addWidget(outputBox);
+    layout->addWidget(m_progress);
+    layout->addLayout(buttons);
+
+    m_ticker = new QTimer(this);
+    m_ticker->setInterval(100);
+    connect(m_ticker, &QTimer::timeout, this, [this] { OnTick(); });
+    connect(browse, &QPushButton::clicked, this, [this] { ChoosePath(); });
+    connect(m_export, &QPushButton::clicked, this, [this] { OnExport(); });
+    connect(m_cancel, &QPushButton::clicked, this, [this] { reject(); });
+    connect(m_forms, &QButtonGroup::idClicked, this, [this] { UpdateControls(); });
+    connect(m_partition, &QCheckBox::toggled, this, [this] { UpdateControls(); });
+    UpdateControls();
+}
+
+ExportDialog::~ExportDialog() = default;  // the job's destructor cancels and waits
+
+// Until its end has been shown: the job goes only then.
+bool ExportDialog::IsRunning() const { return m_job != nullptr; }
+
+ExportForm ExportDialog::Form() const { return static_cast<ExportForm>(m_forms->checkedId()); }
+
+ExportRequest ExportDialog::CurrentRequest() const {
+    ExportRequest request = m_base;
+    request.form = Form();
+    const std::string path = m_path->text().trimmed().toStdString();
+    const bool partition = m_partition->isEnabled() && m_partition->isChecked();
+    request.out = partition ? std::string() : path;
+    request.partition = partition ? path : std::string();
+    request.site = partition ? m_site->text().trimmed().toStdString() : std::string();
+    request.utcOffset = m_utcOffset->text().trimmed().toStdString();
+    return request;
+}
+
+QString ExportDialog::ProgressText() const { return m_progressText->text(); }
+
+void ExportDialog::UpdateControls() {
+    const bool running = IsRunning();
+    const ExportForm form = Form();
+    const bool text = form == ExportForm::Csv || form == ExportForm::JsonLines;
+    m_partition->setEnabled(text && !running);
+    m_site->setEnabled(text && m_partition->isChecked() && !running);
+    for (QAbstractButton* button : m_forms->buttons()) button->setEnabled(!running);
+    m_all->setEnabled(!running);
+    m_selected->setEnabled(!running && m_scope.selectionFirst >= 0);
+    m_path->setEnabled(!running);
+    m_utcOffset->setEnabled(!running);
+    m_export->setEnabled(!running);
+    m_cancel->setText(running ? QStringLiteral("&Cancel") : QStringLiteral("Close"));
+}
+
+void ExportDialog::ChoosePath() {
+    const bool partition = m_partition->isEnabled() && m_partition->isChecked();
+    const QString chosen = m_chooser(this, Form(), partition);
+    if (chosen.isEmpty()) return;
+    m_path->setText(chosen);
+    AppSettings().setValue(kExportFolderKey, partition ? chosen : QFileInfo(chosen).absolutePath());
+}
+
+void ExportDialog::OnExport() {
+    if (IsRunning()) return;
+    const ExportRequest request = CurrentRequest();
+    const std::string& output = request.partition.empty() ? request.out : request.partition;
+    if (output.empty()) {
+        m_boxes.Show(m_partition->isChecked() ? "Choose the folder to export into." : "Choose the file to export to.",
+                     MessageIcon::Exclamation);
+        m_path->setFocus();
+        return;
+    }
+    if (!request.utcOffset.empty() && !ParseUtcOffset(request.utcOffset)) {
+        m_boxes.Show("The UTC offset takes the form +HH:MM or -HH:MM, from -14:00 to +14:00.",
+                     MessageIcon::Exclamation);
+        m_utcOffset->setFocus();
+        return;
+    }
+    if (!request.partition.empty() && request.site.empty()) {
+        m_boxes.Show("A partitioned export needs the site's name.", MessageIcon::Exclamation);
+        m_site->setFocus();
+        return;
+    }
+    if (const std::string why = CheckExportRequest(request); !why.empty()) {
+        std::string text = why;
+        text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+        m_boxes.Show("The export cannot be written: " + text + ".", MessageIcon::Exclamation);
+        return;
+    }
+    SerialNumber first = 0;
+    SerialNumber count = m_scope.total;
+    if (m_selected->isChecked()) {
+        first = m_scope.selectionFirst;
+        count = m_scope.selectionLast - m_scope.selectionFirst + 1;
+    }
+    AppSettings().setValue(kExportFormKey, static_cast<int>(request.form));
+    m_closeWhenEnded = false;
+    m_progress->setRange(0, 1000);
+    m_progress->setValue(0);
+    m_progressText->setText(QStringLiteral("Exporting... 0 of %1 records").arg(count));
+    const QueuedDelivery delivery(this);
+    // The ticker shows the count; the end is shown as soon as the worker posts it.
+    m_job = std::make_unique<CExportJob>(m_database, request, first, count,
+                                         [this, delivery] { delivery.Post([this] { OnTick(); }); });
+    m_ticker->start();
+    UpdateControls();
+}
+
+void ExportDialog::OnTick() {
+    if (!m_job) return;
+    const std::int64_t written = m_job->Written();
+    const std::int64_t count = std::max<std::int64_t>(m_job->Count(), 1);
+    m_progress->setValue(static_cast<int>(written * 1000 / count));
+    if (m_job->Outcome() == ExportOutcome::Running) {
+        m_progressText->setText(QStringLiteral("Exporting... %1 of %2 records").arg(written).arg(m_job->Count()));
+        return;
+    }
+    OnEnded();
+}
+
+void ExportDialog::OnEnded() {
+    m_ticker->stop();
+    const ExportOutcome outcome = m_job->Outcome();
+    const ExportRequest request = m_job->Request();
+    const std::int64_t count = m_job->Count();
+    const std::string failure = m_job->FailureText();
+    m_job.reset();
+    UpdateControls();
+    const std::string where = request.partition.empty() ? request.out : request.partition;
+    switch (outcome) {
+        case ExportOutcome::Completed:
+            m_progress->setValue(1000);
+            m_progressText->setText(QStringLiteral("Exported %1 records to %2").arg(count).arg(QString::fromStdString(where)));
+            break;
+        case ExportOutcome::Cancelled:
+            m_progress->setValue(0);
+            m_progressText->setText(QStringLiteral("Export cancelled."));
+            break;
+        case ExportOutcome::Failed:
+        case ExportOutcome::Running:
+            m_progress->setValue(0);
+            m_progressText->setText(QStringLiteral("Export failed."));
+            m_boxes.Show("The export failed: " + failure, MessageIcon::Stop);
+            break;
+    }
+    if (m_closeWhenEnded) QDialog::reject();
+}
+
+void ExportDialog::reject() {
+    if (IsRunning()) {
+        // Cancel and close once the worker has let go of its output.
+        m_closeWhenEnded = true;
+        m_job->Cancel();
+        return;
+    }
+    QDialog::reject();
+}
+
+void ExportDialog::closeEvent(QCloseEvent* event) {
+    if (IsRunning()) {
+        event->ignore();
+        reject();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+}  // namespace vyx::gui

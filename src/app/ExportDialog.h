@@ -1,0 +1,87 @@
+#pragma once
+// File > Export...: the documented export of the list shown (every record, or the selected ones) as CSV,
+// JSON Lines, SQLite or an .xlsx workbook, written by a worker thread with a count, a busy bar and Cancel.
+// Modal: while it runs, nothing else may reload the records it reads.
+
+#include <QDialog>
+#include <functional>
+#include <memory>
+
+#include "export/ExportRequest.h"
+#include "logdata/SerialNumber.h"
+
+class QButtonGroup;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+
+namespace vyx {
+class CExportJob;
+class CRecordDatabase;
+class IMessageBoxes;
+}  // namespace vyx
+
+namespace vyx::gui {
+
+// What may be exported: the whole list, and the selected rows when there are any.
+struct ExportScope {
+    SerialNumber total = 0;
+    SerialNumber selectionFirst = -1;  // -1: nothing selected
+    SerialNumber selectionLast = -1;
+};
+
+// Asks for the output: a file (partition false) or a folder; empty means cancelled. Tests replace it.
+using ExportPathChooser = std::function<QString(QWidget* parent, ExportForm form, bool partition)>;
+
+class ExportDialog : public QDialog {
+    Q_OBJECT
+public:
+    // request carries the data folder, the load's filters and the program; the dialog fills in the rest.
+    ExportDialog(QWidget* parent, const CRecordDatabase& database, IMessageBoxes& boxes, ExportScope scope,
+                 ExportRequest request);
+    ~ExportDialog() override;
+
+    void SetPathChooser(ExportPathChooser chooser) { m_chooser = std::move(chooser); }
+    bool IsRunning() const;
+    // The request the dialog would start now.
+    ExportRequest CurrentRequest() const;
+    QString ProgressText() const;
+
+protected:
+    void reject() override;  // Escape and the close box: cancel a run first
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void OnExport();
+    void OnEnded();
+    void OnTick();
+    void ChoosePath();
+    void UpdateControls();
+    ExportForm Form() const;
+
+    const CRecordDatabase& m_database;
+    IMessageBoxes& m_boxes;
+    ExportScope m_scope;
+    ExportRequest m_base;
+    ExportPathChooser m_chooser;
+    std::unique_ptr<CExportJob> m_job;
+    bool m_closeWhenEnded = false;
+
+    QButtonGroup* m_forms;
+    QRadioButton* m_all;
+    QRadioButton* m_selected;
+    QLineEdit* m_path;
+    QCheckBox* m_partition;
+    QLineEdit* m_site;
+    QLineEdit* m_utcOffset;
+    QProgressBar* m_progress;
+    QLabel* m_progressText;
+    QPushButton* m_export;
+    QPushButton* m_cancel;
+    class QTimer* m_ticker;
+};
+
+}  // namespace vyx::gui
