@@ -97,13 +97,16 @@ ExportDialog::ExportDialog(QWidget* parent, const CRecordDatabase& database, IMe
     m_all = new QRadioButton(QStringLiteral("Every record of the list (%1)").arg(scope.total), recordBox);
     m_all->setObjectName("exportAll");
     const bool hasSelection = scope.selectionFirst >= 0 && scope.selectionLast >= scope.selectionFirst;
-    m_selected = new QRadioButton(
-        hasSelection ? QStringLiteral("The selected records (Sr.No. %1 to %2, %3)")
+    QString selectedText = QStringLiteral("The selected records (none selected)");
+    if (hasSelection && scope.selectionFirst == scope.selectionLast) {
+        selectedText = QStringLiteral("The selected record (Sr.No. %1)").arg(scope.selectionFirst + 1);
+    } else if (hasSelection) {
+        selectedText = QStringLiteral("The selected records (Sr.No. %1 to %2, %3 records)")
                            .arg(scope.selectionFirst + 1)
                            .arg(scope.selectionLast + 1)
-                           .arg(scope.selectionLast - scope.selectionFirst + 1)
-                     : QStringLiteral("The selected records (none selected)"),
-        recordBox);
+                           .arg(scope.selectionLast - scope.selectionFirst + 1);
+    }
+    m_selected = new QRadioButton(selectedText, recordBox);
     m_selected->setObjectName("exportSelected");
     m_selected->setEnabled(hasSelection);
     m_all->setChecked(true);
@@ -121,7 +124,9 @@ ExportDialog::ExportDialog(QWidget* parent, const CRecordDatabase& database, IMe
     auto* pathRow = new QHBoxLayout;
     pathRow->addWidget(m_path, 1);
     pathRow->addWidget(browse);
-    outputForm->addRow(QStringLiteral("&File:"), pathRow);
+    auto* pathLabel = new QLabel(QStringLiteral("&File:"), outputBox);
+    pathLabel->setBuddy(m_path);
+    outputForm->addRow(pathLabel, pathRow);
     m_partition = new QCheckBox(QStringLiteral("&One file per day file under site=NAME/date=YYYY-MM-DD/"), outputBox);
     m_partition->setObjectName("exportPartition");
     outputForm->addRow(QString(), m_partition);
@@ -162,7 +167,7 @@ ExportDialog::ExportDialog(QWidget* parent, const CRecordDatabase& database, IMe
     connect(browse, &QPushButton::clicked, this, [this] { ChoosePath(); });
     connect(m_export, &QPushButton::clicked, this, [this] { OnExport(); });
     connect(m_cancel, &QPushButton::clicked, this, [this] { reject(); });
-    connect(m_forms, &QButtonGroup::idClicked, this, [this] { UpdateControls(); });
+    connect(m_forms, &QButtonGroup::idToggled, this, [this] { UpdateControls(); });
     connect(m_partition, &QCheckBox::toggled, this, [this] { UpdateControls(); });
     UpdateControls();
 }

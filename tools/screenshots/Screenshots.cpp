@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QElapsedTimer>
 #include <QPixmap>
@@ -187,6 +188,20 @@ int main(int argc, char** argv) {
         }
         Settle(200);
         Save(window, out + "/find-bar.png");
+    }
+
+    // File > Export... with the selected record offered beside the whole list.
+    {
+        window.ShowExportDialog();
+        if (vyx::gui::ExportDialog* dialog = window.GetExportDialog()) {
+            dialog->findChild<QLineEdit*>("exportPath")->setText(QDir::homePath() + "/site-north.sqlite");
+            dialog->findChild<QRadioButton*>("exportForm_sqlite")->setChecked(true);
+            dialog->findChild<QLineEdit*>("exportUtcOffset")->setText(QStringLiteral("+01:00"));
+            Settle(200);
+            Save(*dialog, out + "/export-dialog.png");
+            dialog->close();
+            Settle(100);
+        }
     }
 
     // The folder dialog, started in the sample folder's parent.
