@@ -31,11 +31,6 @@ void AddRow(AnalysisTable& table, std::vector<std::string> row, std::optional<Re
     table.bands.push_back(band);
 }
 
-std::string AlarmText(int code) {
-    const std::string_view text = AlarmFilterText(code);
-    return text.empty() ? std::string(AlarmDetailText(code)) : std::string(text);
-}
-
 constexpr std::string_view kRateTarget =
     "about 1 very likely acceptable, about 2 manageable (ISA-18.2, EEMUA 191); 5 over-demanding, more than 10 "
     "very likely unacceptable (EEMUA 191)";
@@ -53,12 +48,17 @@ std::string_view BandText(AlarmBand band) {
     return "";
 }
 
+std::string AlarmCodeText(int code) {
+    const std::string_view text = AlarmFilterText(code);
+    return text.empty() ? std::string(AlarmDetailText(code)) : std::string(text);
+}
+
 std::string PercentText(double share) {
     return Number(share * 100, 2) + " %";
 }
 
 std::string PairText(int fcu, int code) {
-    return "FCU " + std::to_string(fcu) + " " + AlarmText(code);
+    return "FCU " + std::to_string(fcu) + " " + AlarmCodeText(code);
 }
 
 AnalysisTable FiguresTable(const AlarmFigures& f) {
@@ -142,7 +142,7 @@ AnalysisTable TopAlarmsTable(const AlarmFigures& f) {
     AnalysisTable t{"Top 10", {{"Rank", 6}, {"FCU", 6}, {"Alarm", 34}, {"Activations", 12}, {"Share", 10}}, {}, {}, {}, {}};
     int rank = 0;
     for (const AlarmPairCount& p : f.top) {
-        AddRow(t, {std::to_string(++rank), std::to_string(p.fcu), AlarmText(p.code), std::to_string(p.count),
+        AddRow(t, {std::to_string(++rank), std::to_string(p.fcu), AlarmCodeText(p.code), std::to_string(p.count),
                    PercentText(f.activations ? static_cast<double>(p.count) / f.activations : 0)},
                p.first);
     }
@@ -154,7 +154,7 @@ AnalysisTable ChatteringTable(const AlarmFigures& f) {
                     {{"FCU", 6}, {"Alarm", 34}, {"Activations", 12}, {"Episodes", 10}, {"Chattering", 12}, {"First", 22}},
                     {}, {}, {}, {}};
     for (const ChatteringAlarm& c : f.chattering) {
-        AddRow(t, {std::to_string(c.fcu), AlarmText(c.code), std::to_string(c.activations), std::to_string(c.episodes),
+        AddRow(t, {std::to_string(c.fcu), AlarmCodeText(c.code), std::to_string(c.activations), std::to_string(c.episodes),
                    std::to_string(c.chattering), FormatTimeValue(c.firstTime)},
                c.first, AlarmBand::Bad);
     }
@@ -164,7 +164,7 @@ AnalysisTable ChatteringTable(const AlarmFigures& f) {
 AnalysisTable StaleTable(const AlarmFigures& f) {
     AnalysisTable t{"Stale", {{"FCU", 6}, {"Alarm", 34}, {"Since", 30}, {"Until", 30}, {"Hours", 10}}, {}, {}, {}, {}};
     for (const StaleAlarm& s : f.stale) {
-        AddRow(t, {std::to_string(s.fcu), AlarmText(s.code), (s.atLeast ? "at least since " : "") + FormatTimeValue(s.since),
+        AddRow(t, {std::to_string(s.fcu), AlarmCodeText(s.code), (s.atLeast ? "at least since " : "") + FormatTimeValue(s.since),
                    FormatTimeValue(s.until) + (s.stillActive ? " (still active)" : ""),
                    (s.atLeast ? "at least " : "") + Number(s.Duration() / 3600.0, 1)},
                s.place);
@@ -194,7 +194,7 @@ AnalysisTable PerPeriodTable(const AlarmFigures& f) {
 AnalysisTable AlarmCodesTable() {
     AnalysisTable t{"Alarm codes", {{"Code", 6}, {"Alarm", 34}, {"Counted", 10}, {"Stops movement", 16}}, {}, {}, {}, {}};
     for (int code = kFirstAlarmCode; code <= kLastAlarmCode; ++code) {
-        AddRow(t, {std::to_string(code), AlarmText(code), IsCountedAlarmCode(code) ? "yes" : "no",
+        AddRow(t, {std::to_string(code), AlarmCodeText(code), IsCountedAlarmCode(code) ? "yes" : "no",
                    IsMovementStoppingAlarmCode(code) ? "yes" : "no"});
     }
     return t;

@@ -51,6 +51,8 @@ std::vector<AnalysisColumn> CommandCheckColumns();
 std::function<bool(std::vector<std::string>&, RecordPlace&)> CommandCheckRows(const CCommandResponses& responses);
 
 std::string_view OutcomeText(ResponseOutcome outcome);  // "answered", "late", "no response", ...
+// "Valve jammed": the command filter's wording
+std::string AlarmCodeText(int code);
 // "FCU 12 Valve jammed"
 std::string PairText(int fcu, int code);
 // "2.4 %"
