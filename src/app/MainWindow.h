@@ -72,6 +72,9 @@ public:
     // "Messages" and "FCU" of the "Report" menu.
     void ShowMessageReportDialog();
     void RunFcuReport();
+    // Report > "Alarm Analysis...": the Analysis window for the open folder.
+    void ShowAlarmAnalysis();
+    class AnalysisWindow* AlarmAnalysisWindow() const { return m_analysisWindow; }
     FindBar* GetFindBar() const { return m_findBar; }
     NoticeBar* Notice() const { return m_notice; }
     RecentFolders* GetRecentFolders() const { return m_recentFolders; }
@@ -187,6 +190,7 @@ private:
     BlockTransferDialog* m_blockTransferDialog = nullptr;
     ModbusMultipleDialog* m_modbusDialog = nullptr;
     ReportCriteriaDlg* m_reportDialog = nullptr;
+    class AnalysisWindow* m_analysisWindow = nullptr;
 
     // Last member: its destructor stops the loading worker before anything it reports to goes away.
     std::unique_ptr<CMainWindowController> m_controller;
