@@ -64,6 +64,7 @@ ResponseOutcome OutcomeOf(const CommandCheck& check, std::uint32_t timeout) {
 CCommandResponses::CCommandResponses(const std::array<FcuListing, kMaxFcuNumber + 1>& listings, std::uint32_t from,
                                      std::uint32_t to, std::uint32_t fixedTimeout, const std::string& tempFolder)
     : m_listings(listings), m_from(from), m_to(to), m_fixedTimeout(fixedTimeout) {
+    for (std::size_t fcu = 0; fcu < m_checked.size(); ++fcu) m_checked[fcu] = TypeAnswersCommands(m_listings[fcu].Type());
     std::string pattern = tempFolder + "/command-checks-XXXXXX";
     const int fd = ::mkstemp(pattern.data());
     if (fd < 0) throw CFileError(errno, tempFolder + "/command-checks");
@@ -93,7 +94,7 @@ void CCommandResponses::Open(const FcuEvent& e, int fcu, std::uint32_t trigger, 
     c.fcu = static_cast<std::uint16_t>(fcu);
     c.code = e.code;
     c.trigger = trigger;
-    c.checked = TypeAnswersCommands(m_listings[static_cast<std::size_t>(fcu)].Type()) ? 1 : 0;
+    c.checked = m_checked[static_cast<std::size_t>(fcu)] ? 1 : 0;
     c.blocked = (state.fcus[static_cast<std::size_t>(fcu)].AlarmMask() & MovementStoppingMask()) != 0 ? 1 : 0;
     if (!c.checked) {
         Write(c);

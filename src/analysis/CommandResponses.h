@@ -101,6 +101,7 @@ private:
     void Write(const CommandCheck& check);
 
     std::array<FcuListing, kMaxFcuNumber + 1> m_listings;
+    std::array<bool, kMaxFcuNumber + 1> m_checked{};  // the type decodes an answering code
     std::uint32_t m_from, m_to, m_fixedTimeout;
     std::string m_path;
     COutputFile m_file;

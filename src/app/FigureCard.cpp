@@ -23,6 +23,7 @@ FigureCard::FigureCard(const QString& name, QWidget* parent) : QFrame(parent) {
     big.setBold(true);
     big.setPointSizeF(big.pointSizeF() * 1.3);
     m_value->setFont(big);
+    m_value->setWordWrap(true);
     m_target = new QLabel(this);
     m_target->setFont(small);
     m_target->setWordWrap(true);
@@ -35,6 +36,7 @@ FigureCard::FigureCard(const QString& name, QWidget* parent) : QFrame(parent) {
 void FigureCard::Set(const QString& value, const QString& target, AlarmBand band) {
     m_band = band;
     m_value->setText(value);
+    setToolTip(value + QStringLiteral("\n") + target);
     m_target->setText(target);
     QPalette p = palette();
     p.setColor(QPalette::Window, BandColour(band));

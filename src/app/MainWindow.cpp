@@ -42,6 +42,7 @@
 #include "app/StatusPanes.h"
 #include "app/StartPanel.h"
 #include "controller/RecordCopyText.h"
+#include "filter/FilterBar.h"
 #include "decode/RecordColumns.h"
 #include "logdata/TimeValue.h"
 #include "platform/FileError.h"
@@ -538,8 +539,10 @@ void MainWindow::ShowAlarmAnalysis() {
         m_analysisWindow->close();
         delete m_analysisWindow;
     }
-    AnalysisSource source{folder, kDefaultModbusBaseAddress, m_controller->Recovery(),
-                          m_controller->Database().TempFolder()};
+    // The Modbus base address of the filter bar, as the list decodes with it; the default when it is not valid.
+    std::uint8_t address = kDefaultModbusBaseAddress;
+    if (!CheckModbusAddressText(ReadFilterBar().modbusAddressText, address).empty()) address = kDefaultModbusBaseAddress;
+    AnalysisSource source{folder, address, m_controller->Recovery(), m_controller->Database().TempFolder()};
     // A row's record, by its place, in the current load; the list may be filtered or in another order.
     m_analysisWindow = new AnalysisWindow(std::move(source), [this](const std::string& dayFile, std::uint32_t offset,
                                                                     std::int64_t folderSerial) {
