@@ -240,11 +240,17 @@ AnalysisTable ResponderTable(const CCommandResponses& responses, bool slowOnly) 
 AnalysisTable RollCallTable(const CCommandResponses& responses) {
     AnalysisTable t{"Global ESD roll call",
                     {{"Global ESD Trigger", 22}, {"Answered in time", 16}, {"Late", 8}, {"Silent", 8}, {"Blocked", 8},
-                     {"Not checked", 12}},
+                     {"Not checked", 12}, {"Late FCUs", 20}, {"Silent FCUs", 30}, {"Blocked FCUs", 20}},
                     {}, {}, {}, {}};
+    const auto names = [](const std::vector<std::uint16_t>& fcus) {
+        std::string text;
+        for (std::uint16_t fcu : fcus) text += (text.empty() ? "" : ", ") + std::to_string(fcu);
+        return text;
+    };
     for (const EsdRollCall& c : responses.RollCalls()) {
         AddRow(t, {FormatTimeValue(c.time), std::to_string(c.answered), std::to_string(c.late), std::to_string(c.silent),
-                   std::to_string(c.blocked), std::to_string(c.notChecked)},
+                   std::to_string(c.blocked), std::to_string(c.notChecked), names(c.lateFcus), names(c.silentFcus),
+                   names(c.blockedFcus)},
                c.place, c.silent ? AlarmBand::Bad : (c.late ? AlarmBand::Fair : AlarmBand::Good));
     }
     return t;

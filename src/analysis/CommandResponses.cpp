@@ -190,9 +190,18 @@ void CCommandResponses::Finish() {
             EsdRollCall& call = m_rollCalls[c.trigger - 1];
             switch (outcome) {
                 case ResponseOutcome::Answered: ++call.answered; break;
-                case ResponseOutcome::Late: ++call.late; break;
-                case ResponseOutcome::NoResponse: ++call.silent; break;
-                case ResponseOutcome::Blocked: ++call.blocked; break;
+                case ResponseOutcome::Late:
+                    ++call.late;
+                    call.lateFcus.push_back(c.fcu);
+                    break;
+                case ResponseOutcome::NoResponse:
+                    ++call.silent;
+                    call.silentFcus.push_back(c.fcu);
+                    break;
+                case ResponseOutcome::Blocked:
+                    ++call.blocked;
+                    call.blockedFcus.push_back(c.fcu);
+                    break;
                 case ResponseOutcome::NotChecked: ++call.notChecked; break;
             }
         }

@@ -63,6 +63,7 @@ struct EsdRollCall {
     std::uint32_t time = 0;
     RecordPlace place;
     std::uint32_t answered = 0, late = 0, silent = 0, blocked = 0, notChecked = 0;
+    std::vector<std::uint16_t> lateFcus, silentFcus, blockedFcus;  // the roll call's names
 };
 
 // True when the FCU type decodes a moving, limit reached or stopped status code.
@@ -116,7 +117,7 @@ private:
     std::uint32_t m_triggers = 0;
 };
 
-constexpr std::size_t kRollCallsKept = 65536;
+constexpr std::size_t kRollCallsKept = 4096;
 
 // Reads the check file back, in the order the waits for an answer ended (per FCU, command order).
 class CCommandCheckReader {

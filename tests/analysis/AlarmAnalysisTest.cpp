@@ -347,6 +347,8 @@ TEST(CommandResponsesTest, GlobalEsdRollCall) {
     EXPECT_EQ(call.silent, 1u);      // FCU 5
     EXPECT_EQ(call.blocked, 1u);     // FCU 4
     EXPECT_EQ(call.notChecked, 1u);  // FCU 2
+    EXPECT_EQ(call.silentFcus, std::vector<std::uint16_t>{5});
+    EXPECT_EQ(call.blockedFcus, std::vector<std::uint16_t>{4});
 }
 
 }  // namespace
