@@ -94,6 +94,7 @@ void AnalysisWindow::Start() {
     Join();
     m_cancel = std::make_shared<std::atomic<bool>>(false);
     m_done = false;
+    const std::uint64_t generation = ++m_generation;
     m_heading->setText(QStringLiteral("Folder: %1").arg(QString::fromStdString(m_source.folder)));
     m_status->setText(QStringLiteral("Finding the loop's events..."));
     m_progress->setRange(0, 0);
@@ -102,7 +103,7 @@ void AnalysisWindow::Start() {
     const QueuedDelivery delivery(this);
     const AnalysisSource source = m_source;
     const auto cancel = m_cancel;
-    m_worker = std::thread([this, delivery, source, cancel] {
+    m_worker = std::thread([this, delivery, source, cancel, generation] {
         std::shared_ptr<LoopAnalysis> result;
         QString failure;
         try {
@@ -113,9 +114,9 @@ void AnalysisWindow::Start() {
             request.build.tempFolder = source.tempFolder;
             request.build.cancel = cancel.get();
             // Posted to the window: it runs on the UI thread, and not at all once the window has gone.
-            request.build.progress = [this, delivery](std::int64_t done, std::int64_t total) {
-                delivery.Post([this, done, total] {
-                    Progress(QStringLiteral("Finding the loop's events..."), static_cast<std::uint64_t>(done),
+            request.build.progress = [this, delivery, generation](std::int64_t done, std::int64_t total) {
+                delivery.Post([this, generation, done, total] {
+                    Progress(generation, QStringLiteral("Finding the loop's events..."), static_cast<std::uint64_t>(done),
                              static_cast<std::uint64_t>(total));
                 });
             };
@@ -124,8 +125,10 @@ void AnalysisWindow::Start() {
                 LoopAnalysisOptions options;
                 options.tempFolder = source.tempFolder;
                 options.cancel = cancel.get();
-                options.progress = [this, delivery](std::uint64_t done, std::uint64_t total) {
-                    delivery.Post([this, done, total] { Progress(QStringLiteral("Analysing the alarms..."), done, total); });
+                options.progress = [this, delivery, generation](std::uint64_t done, std::uint64_t total) {
+                    delivery.Post([this, generation, done, total] {
+                        Progress(generation, QStringLiteral("Analysing the alarms..."), done, total);
+                    });
                 };
                 result = AnalyseLoop(*events, options);
             }
@@ -135,7 +138,7 @@ void AnalysisWindow::Start() {
             failure = QString::fromStdString(e.what());
         }
         m_done = true;
-        delivery.Post([this, result, failure] { Finished(result, failure); });
+        delivery.Post([this, generation, result, failure] { Finished(generation, result, failure); });
     });
 }
 
@@ -150,8 +153,9 @@ void AnalysisWindow::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
 }
 
-void AnalysisWindow::Progress(const QString& text, std::uint64_t done, std::uint64_t total) {
-    if (m_done) return;
+void AnalysisWindow::Progress(std::uint64_t generation, const QString& text, std::uint64_t done, std::uint64_t total) {
+    // A run started again drops what the one before it still posted.
+    if (m_done || generation != m_generation) return;
     m_status->setText(total ? QStringLiteral("%1 %2 of %3").arg(text).arg(done).arg(total)
                             : QStringLiteral("%1 %2").arg(text).arg(done));
     if (total > 0) {
@@ -162,7 +166,8 @@ void AnalysisWindow::Progress(const QString& text, std::uint64_t done, std::uint
     }
 }
 
-void AnalysisWindow::Finished(std::shared_ptr<LoopAnalysis> result, const QString& failure) {
+void AnalysisWindow::Finished(std::uint64_t generation, std::shared_ptr<LoopAnalysis> result, const QString& failure) {
+    if (generation != m_generation) return;
     Join();
     m_cancelButton->setEnabled(false);
     m_progress->hide();

@@ -55,8 +55,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void Progress(const QString& text, std::uint64_t done, std::uint64_t total);
-    void Finished(std::shared_ptr<LoopAnalysis> result, const QString& failure);
+    void Progress(std::uint64_t generation, const QString& text, std::uint64_t done, std::uint64_t total);
+    void Finished(std::uint64_t generation, std::shared_ptr<LoopAnalysis> result, const QString& failure);
     void Show();
     void Join();
     QTableView* AddTable(const QString& name, const char* objectName);
@@ -67,6 +67,7 @@ private:
     std::thread m_worker;
     std::shared_ptr<std::atomic<bool>> m_cancel;
     std::atomic<bool> m_done{false};
+    std::uint64_t m_generation = 0;  // of the run whose notifications count
     std::shared_ptr<LoopAnalysis> m_result;
 
     QLabel* m_heading = nullptr;
