@@ -20,6 +20,7 @@
 #include <cstdint>
 
 #include "app/AboutDialog.h"
+#include "app/AnalysisWindow.h"
 #include "app/Artwork.h"
 #include "app/BannerWidget.h"
 #include "app/ColumnWidths.h"
@@ -42,6 +43,7 @@
 #include "app/StatusPanes.h"
 #include "app/StartPanel.h"
 #include "controller/RecordCopyText.h"
+#include "filter/FilterBar.h"
 #include "decode/RecordColumns.h"
 #include "logdata/TimeValue.h"
 #include "platform/FileError.h"
@@ -202,6 +204,10 @@ void MainWindow::BuildMenus() {
     m_fcuReport->setEnabled(false);
     connect(m_messagesReport, &QAction::triggered, this, [this] { ShowMessageReportDialog(); });
     connect(m_fcuReport, &QAction::triggered, this, [this] { RunFcuReport(); });
+    report->addSeparator();
+    QAction* analysis = report->addAction(QStringLiteral("Alarm Analysis..."));
+    analysis->setObjectName("alarmAnalysisAction");
+    connect(analysis, &QAction::triggered, this, [this] { ShowAlarmAnalysis(); });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     QAction* showHelp = help->addAction(QStringLiteral("Show Help !"));
@@ -558,6 +564,44 @@ void MainWindow::SelectRecord(std::int64_t serial) {
     if (!m_recordList->SelectSerial(serial)) return;
     // As a click on the row: the detail dialogs follow, when they are in use.
     m_controller->OnRowClicked(serial);
+}
+
+void MainWindow::ShowAlarmAnalysis() {
+    const std::string folder = m_controller->FolderPath();
+    if (folder.empty()) {
+        m_activeBoxes->Show("Select a folder first: the analysis takes the loop's events of a data folder.",
+                            MessageIcon::Information);
+        return;
+    }
+    if (m_analysisWindow) {
+        m_analysisWindow->close();
+        delete m_analysisWindow;
+    }
+    // The Modbus base address of the filter bar, as the list decodes with it; the default when it is not valid.
+    std::uint8_t address = kDefaultModbusBaseAddress;
+    if (!CheckModbusAddressText(ReadFilterBar().modbusAddressText, address).empty()) address = kDefaultModbusBaseAddress;
+    AnalysisSource source{folder, address, m_controller->Recovery(), m_controller->Database().TempFolder()};
+    // A row's record, by its place, in the current load; the list may be filtered or in another order.
+    m_analysisWindow = new AnalysisWindow(std::move(source), [this](const std::string& dayFile, std::uint32_t offset,
+                                                                    std::int64_t folderSerial) {
+        std::optional<SerialNumber> serial;
+        try {
+            serial = m_controller->Database().SerialAt({dayFile, offset});
+        } catch (const CVyxError&) {
+        }
+        if (serial && *serial < m_controller->Total()) {
+            SelectRecord(*serial);
+            activateWindow();
+            m_recordList->setFocus();
+            return;
+        }
+        m_activeBoxes->Show("The current load does not hold this record (Sr.No. " + std::to_string(folderSerial + 1) +
+                                " of the whole folder in time order). Clear the filters and press \"Filter !\" to "
+                                "load every record, then double-click the row again.",
+                            MessageIcon::Information);
+    }, this);
+    m_analysisWindow->show();
+    m_analysisWindow->Start();
 }
 
 void MainWindow::GoToRecord() {

@@ -76,6 +76,9 @@ public:
     // File > Export...: the list, or its selected rows, in the documented export forms.
     void ShowExportDialog();
     ExportDialog* GetExportDialog() const { return m_exportDialog; }
+    // Report > "Alarm Analysis...": the Analysis window for the open folder.
+    void ShowAlarmAnalysis();
+    class AnalysisWindow* AlarmAnalysisWindow() const { return m_analysisWindow; }
     FindBar* GetFindBar() const { return m_findBar; }
     NoticeBar* Notice() const { return m_notice; }
     RecentFolders* GetRecentFolders() const { return m_recentFolders; }
@@ -193,6 +196,7 @@ private:
     BlockTransferDialog* m_blockTransferDialog = nullptr;
     ModbusMultipleDialog* m_modbusDialog = nullptr;
     ReportCriteriaDlg* m_reportDialog = nullptr;
+    class AnalysisWindow* m_analysisWindow = nullptr;
 
     // Last member: its destructor stops the loading worker before anything it reports to goes away.
     std::unique_ptr<CMainWindowController> m_controller;

@@ -177,6 +177,7 @@ public:
             {{"--partition", "OUTDIR"}, {"@NEWDIR"}},
             {{"--site", "NAME"}, {"plant1"}},
             {{"--utc-offset", "+HH:MM"}, {"+01:00", "-05:30"}},
+            {{"--timeout", "N"}, {"30"}},
         };
         if (const auto it = kTable.find({option, word}); it != kTable.end()) return it->second;
         if (word.size() > 1 && word.front() == '"') return {word.substr(1, word.size() - 2)};
@@ -284,7 +285,7 @@ TEST(Readme, EveryCommandLineRunsAsWrittenAndNamesEveryOption) {
     for (const Example& example : examples) subcommands.insert(example.parts.at(1).alternatives[0][0]);
     EXPECT_EQ(subcommands,
               (std::set<std::string>{"gen", "dump", "count", "show", "detail", "report", "export", "fcu", "find", "events",
-                                     "state", "commands"}));
+                                     "state", "alarms", "responses", "commands"}));
     int run = 0;
     // Every option of a command's --help is named by one of its README lines.
     std::map<std::string, std::set<std::string>> named;

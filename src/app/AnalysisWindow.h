@@ -1,0 +1,84 @@
+#pragma once
+// The Analysis window: the alarm figures of the open folder as cards coloured by their band, the chart of
+// activations per 10 minutes, and the tables (floods with first-out, top 10, chattering, stale, slow or
+// silent responders, the Global ESD roll call). The events pass and the analysis run on a worker thread of
+// the window, with progress and Cancel; a double click on a row asks the main window to select its record.
+
+#include <QWidget>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "analysis/LoopAnalysis.h"
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTabWidget;
+class QTableView;
+class QGridLayout;
+
+namespace vyx::gui {
+
+class AlarmChartWidget;
+class AnalysisTableModel;
+class FigureCard;
+
+struct AnalysisSource {
+    std::string folder;
+    std::uint8_t modbusBaseAddress = 0;
+    bool recover = false;
+    std::string tempFolder;
+};
+
+class AnalysisWindow : public QWidget {
+    Q_OBJECT
+public:
+    // goTo gets the record's day file path, its offset and its Sr.No. - 1 in the time-ordered whole folder.
+    using GoTo = std::function<void(const std::string& dayFile, std::uint32_t offset, std::int64_t folderSerial)>;
+    AnalysisWindow(AnalysisSource source, GoTo goTo, QWidget* parent = nullptr);
+    ~AnalysisWindow() override;  // cancels and joins the worker
+
+    // Starts (again) for the folder given.
+    void Start();
+    void Cancel();
+    bool Running() const { return m_worker.joinable() && !m_done; }
+    bool HasResult() const { return m_result != nullptr; }
+    const LoopAnalysis* Result() const { return m_result.get(); }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void Progress(std::uint64_t generation, const QString& text, std::uint64_t done, std::uint64_t total);
+    void Finished(std::uint64_t generation, std::shared_ptr<LoopAnalysis> result, const QString& failure);
+    void Show();
+    void Join();
+    QTableView* AddTable(const QString& name, const char* objectName);
+    void RowActivated(const AnalysisTableModel* model, int row);
+
+    AnalysisSource m_source;
+    GoTo m_goTo;
+    std::thread m_worker;
+    std::shared_ptr<std::atomic<bool>> m_cancel;
+    std::atomic<bool> m_done{false};
+    std::uint64_t m_generation = 0;  // of the run whose notifications count
+    std::shared_ptr<LoopAnalysis> m_result;
+
+    QLabel* m_heading = nullptr;
+    QLabel* m_status = nullptr;
+    QProgressBar* m_progress = nullptr;
+    QPushButton* m_cancelButton = nullptr;
+    QGridLayout* m_cardGrid = nullptr;
+    std::vector<FigureCard*> m_cards;
+    AlarmChartWidget* m_chart = nullptr;
+    QTabWidget* m_tabs = nullptr;
+    std::vector<AnalysisTableModel*> m_models;
+};
+
+}  // namespace vyx::gui
