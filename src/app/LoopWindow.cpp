@@ -205,7 +205,6 @@ void LoopWindow::Start(LoopWindowHost host) {
     m_retry->hide();
     m_summary->clear();
     m_cancelFlag = false;
-    m_built = false;
 
     FolderEventsRequest request;
     request.folder = m_host.folder;
@@ -241,7 +240,6 @@ void LoopWindow::Start(LoopWindowHost host) {
                 built->fcus = TileFcus(*events, query.StateAt(events->LastTime()));
             }
             built->events = std::move(events);
-            m_built = true;
             delivery.Post([this, built] { OnBuilt(built); });
         } catch (const CVyxError& e) {
             const QString text = QString::fromStdString(e.what());

@@ -65,7 +65,7 @@ public:
     // Computes the events anew (a new folder, or the window opened again after a cancel or failure).
     void Start(LoopWindowHost host);
     bool Ready() const { return m_events != nullptr; }
-    bool Computing() const { return m_worker.joinable() && !m_built; }
+    bool Computing() const { return m_worker.joinable(); }
 
     // For tests and screenshots.
     FcuTileGrid* Tiles() const { return m_tiles; }
@@ -122,7 +122,6 @@ private:
     std::uint64_t m_job = 0;  // the events computation whose messages count
 
     std::atomic<bool> m_cancelFlag{false};
-    std::atomic<bool> m_built{false};
     std::thread m_worker;
 };
 

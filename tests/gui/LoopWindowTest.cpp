@@ -209,5 +209,13 @@ private slots:
     void cleanupTestCase() { m_window.reset(); }
 };
 
-QTEST_MAIN(LoopWindowTest)
+// The settings (recent folders, layout, last folder) go to a folder of this run's own, never the user's.
+int main(int argc, char** argv) {
+    const vyx::test::TempDir config;
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.Path()));
+    QApplication app(argc, argv);
+    LoopWindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "LoopWindowTest.moc"
