@@ -33,4 +33,5 @@ pick() {  # median over the runs of field $2 of the line starting with $1
 }
 echo "medians: events computed in $(pick 'events computed' 8) s; longest turn while computing $(pick 'turns while computing' 11) ms;" \
   "longest turn while sliding $(pick 'turns while sliding' 11) ms (target < 50 ms); move to tiles shown median" \
-  "$(pick 'move to tiles shown' 6) ms, p99 $(pick 'move to tiles shown' 9) ms"
+  "$(pick 'move to tiles shown' 6) ms, p99 $(pick 'move to tiles shown' 9) ms; the UI thread's CPU in its longest turn" \
+  "$(pick 'UI thread CPU per turn' 13) ms (a wall time far above it is the machine's load, not the window)"
