@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
+#include <QResizeEvent>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSlider>
@@ -294,9 +295,7 @@ void LoopWindow::OnBuilt(std::shared_ptr<Built> built) {
         m_timeEdit[which]->setEnabled(which == 0 || m_compare->isChecked());
     }
     m_syncing = false;
-    // Line the bars up with the slider's groove.
-    m_histogram->SetMargins(m_slider[0]->x() - m_histogram->x() + 6,
-                            m_histogram->width() - (m_slider[0]->x() + m_slider[0]->width() - m_histogram->x()) + 6);
+    AlignHistogram();
     m_histogram->SetHistogram(built->histogram, RecordKindColours(), RecordKindNames());
     if (m_host.histogramReady) m_host.histogramReady(m_host.folder, built->histogram);
     const QueuedDelivery delivery = m_delivery;
@@ -304,6 +303,18 @@ void LoopWindow::OnBuilt(std::shared_ptr<Built> built) {
         delivery.Post([this, answer = std::move(answer)] { ShowAnswer(answer); });
     });
     AskState();
+}
+
+void LoopWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    AlignHistogram();
+}
+
+void LoopWindow::AlignHistogram() {
+    // The bars line up with the first slider's groove (the handle's half width in from each end).
+    const int left = m_slider[0]->mapTo(this, QPoint(0, 0)).x() - m_histogram->mapTo(this, QPoint(0, 0)).x() + 6;
+    const int right = m_histogram->width() - left - m_slider[0]->width() + 12;
+    m_histogram->SetMargins(std::max(0, left), std::max(0, right));
 }
 
 std::uint32_t LoopWindow::SliderTime(int which) const {

@@ -80,8 +80,12 @@ public:
     std::uint64_t LastAsked() const { return m_lastAsked; }
     const CFcuEvents* Events() const { return m_events.get(); }
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     struct Built;
+    void AlignHistogram();
     void BuildControls();
     void StopWorker();
     void OnProgress(std::int64_t done, std::int64_t total);

@@ -282,6 +282,11 @@ void MainWindow::OpenChosenFolder(const std::function<void()>& open) {
         m_recentFolders->Add({m_controller->FolderPath(), m_chosenFolder->messageMode});
     }
     m_chosenFolder.reset();
+    // An open Loop window follows the folder.
+    if (m_loopWindow && m_loopWindow->isVisible() && m_controller->Mode() != ViewMode::None &&
+        m_loopWindow->Folder() != m_controller->FolderPath()) {
+        OpenLoopWindow();
+    }
 }
 
 void MainWindow::RaiseAndRestore() {
