@@ -27,11 +27,12 @@ for ((i = 0; i < runs; i++)); do
   "$build/bench/bench_loop_slider" "$data" "$moves" 2>/dev/null | tee "$scratch/run.$i"
 done
 echo "data: ${#files[@]} day files, $bytes bytes, $runs runs, $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)"
-pick() {  # median over the runs of field $2 of the line starting with $1
-  cat "$scratch"/run.* | awk -v k="$1" -v f="$2" 'index($0, k) == 1 { print $f }' | sort -g |
+pick() {  # median over the runs of field $2 of the lines that match the pattern $1
+  cat "$scratch"/run.* | awk -v k="$1" -v f="$2" '$0 ~ k { print $f }' | sort -g |
     awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'
 }
-echo "medians: events computed in $(pick 'events computed' 8) s; longest turn while computing $(pick 'turns while computing' 11) ms;" \
-  "longest turn while sliding $(pick 'turns while sliding' 11) ms (target < 50 ms); move to tiles shown median" \
-  "$(pick 'move to tiles shown' 6) ms, p99 $(pick 'move to tiles shown' 9) ms; the UI thread's CPU in its longest turn" \
-  "$(pick 'UI thread CPU per turn' 13) ms (a wall time far above it is the machine's load, not the window)"
+echo "medians: events computed in $(pick '^events computed' 8) s; longest turn while computing $(pick '^turns while computing' 11) ms;" \
+  "longest turn while sliding $(pick '^turns while sliding' 11) ms (target < 50 ms); move to tiles shown median" \
+  "$(pick '^move to tiles shown' 6) ms, p99 $(pick '^move to tiles shown' 9) ms; the UI thread's CPU in its longest turn" \
+  "$(pick '^UI thread CPU.*while sliding' 13) ms while sliding, $(pick '^UI thread CPU.*while computing' 13) ms while" \
+  "computing (a wall time far above it is the machine's load, not the window)"
