@@ -135,6 +135,7 @@ void LoopWindow::BuildControls() {
     m_histogram->setObjectName("loopHistogram");
     m_histogram->setFixedHeight(90);
     m_histogram->SetEmptyText(QStringLiteral("Records over time appear here once the events are computed"));
+    m_histogram->SetClickHint(QStringLiteral("Click: the moment goes here (Shift+click while comparing: the second)"));
     layout->addWidget(m_histogram);
     // A press on the histogram moves the first moment there (the second while comparing, with Shift).
     connect(m_histogram, &TimeHistogramView::timePicked, this, [this](std::uint32_t t) {

@@ -240,7 +240,7 @@ void MainWindow::BuildLists() {
     m_overview->setObjectName("overviewBar");
     m_overview->setFixedHeight(44);
     m_overview->SetTimeLabels(true);
-    m_overview->setToolTip(QString());
+    m_overview->SetClickHint(QStringLiteral("Click: go to this time in the list"));
     connect(m_overview, &TimeHistogramView::timePicked, this, [this](std::uint32_t t) { GoToTimeAt(t); });
 
     m_fcuTable = new QTreeWidget(this);

@@ -139,7 +139,7 @@ bool TimeHistogramView::event(QEvent* event) {
         const QString name = s < m_names.size() ? m_names[s] : QString::number(s);
         text += QStringLiteral("\n%1: %2").arg(name).arg(m_histogram.At(b, s));
     }
-    text += QStringLiteral("\nClick to go to this time");
+    if (!m_clickHint.isEmpty()) text += QStringLiteral("\n") + m_clickHint;
     QToolTip::showText(help->globalPos(), text, this);
     return true;
 }

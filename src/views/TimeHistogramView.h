@@ -28,6 +28,8 @@ public:
     void SetMargins(int left, int right);
     void SetTimeLabels(bool shown);
     void SetEmptyText(const QString& text);
+    // The last line of the tooltip: what a click does here.
+    void SetClickHint(const QString& text) { m_clickHint = text; }
 
     const TimeHistogram& Histogram() const { return m_histogram; }
     // Where a moment lies across the widget, and the moment at an x (for tests and the slider).
@@ -56,6 +58,7 @@ private:
     int m_rightMargin = 2;
     bool m_timeLabels = true;
     QString m_emptyText;
+    QString m_clickHint;
 };
 
 }  // namespace vyx
