@@ -34,6 +34,9 @@
 #include "app/DesktopOpener.h"
 #include "app/HelpOpener.h"
 #include "app/HelpWindow.h"
+#include "app/LoopWindow.h"
+#include "decode/FormatRecord.h"
+#include "logdata/DataFolder.h"
 #include "app/QtMessageBoxes.h"
 #include "app/NoticeBar.h"
 #include "app/QtSettingsStorage.h"
@@ -50,6 +53,8 @@
 #include "report/ReportGenerator.h"
 #include "res/StringTable.h"
 #include "views/ListLargeDataCtrl.h"
+#include "views/TimeHistogramView.h"
+#include "analysis/TimeHistogram.h"
 
 namespace vyx::gui {
 namespace {
@@ -103,6 +108,7 @@ MainWindow::MainWindow(const std::string& tempFolder, QWidget* parent)
     body->addWidget(m_findBar);
     m_notice = new NoticeBar(central);
     body->addWidget(m_notice);
+    body->addWidget(m_overview);
     body->addWidget(m_recordList, 1);
     body->addWidget(m_fcuTable, 1);
     m_startPanel = new StartPanel(findChild<QAction*>("selectFolderAction"), m_recentFolders, central);
@@ -195,6 +201,14 @@ void MainWindow::BuildMenus() {
     m_editMenu = menuBar()->addMenu(QStringLiteral("&Edit"));
     m_editMenu->setObjectName("editMenu");
 
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    view->setObjectName("viewMenu");
+    m_loopAction = view->addAction(QStringLiteral("&Loop..."));
+    m_loopAction->setObjectName("loopAction");
+    m_loopAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    m_loopAction->setEnabled(false);
+    connect(m_loopAction, &QAction::triggered, this, [this] { OpenLoopWindow(); });
+
     QMenu* report = menuBar()->addMenu(QStringLiteral("Report"));
     m_messagesReport = report->addAction(QStringLiteral("Messages"));
     m_messagesReport->setObjectName("messagesReportAction");
@@ -236,6 +250,13 @@ void MainWindow::BuildLists() {
     m_recordList->SetTextProvider(this);
     m_recordList->SetListener(this);
 
+    m_overview = new TimeHistogramView(this);
+    m_overview->setObjectName("overviewBar");
+    m_overview->setFixedHeight(44);
+    m_overview->SetTimeLabels(true);
+    m_overview->SetClickHint(QStringLiteral("Click: go to this time in the list"));
+    connect(m_overview, &TimeHistogramView::timePicked, this, [this](std::uint32_t t) { GoToTimeAt(t); });
+
     m_fcuTable = new QTreeWidget(this);
     m_fcuTable->setObjectName("fcuTable");
     m_fcuTable->setRootIsDecorated(false);
@@ -275,6 +296,11 @@ void MainWindow::OpenChosenFolder(const std::function<void()>& open) {
         m_recentFolders->Add({m_controller->FolderPath(), m_chosenFolder->messageMode});
     }
     m_chosenFolder.reset();
+    // An open Loop window follows the folder.
+    if (m_loopWindow && m_loopWindow->isVisible() && m_controller->Mode() != ViewMode::None &&
+        m_loopWindow->Folder() != m_controller->FolderPath()) {
+        OpenLoopWindow();
+    }
 }
 
 void MainWindow::RaiseAndRestore() {
@@ -331,6 +357,9 @@ void MainWindow::ApplyViewMode(ViewMode mode) {
     m_startPanel->setVisible(mode == ViewMode::None);
     m_messageBar->setVisible(mode == ViewMode::Messages);
     m_recordList->setVisible(mode == ViewMode::Messages);
+    m_overview->setVisible(mode == ViewMode::Messages);
+    m_loopAction->setEnabled(mode != ViewMode::None);
+    if (mode == ViewMode::Messages && m_controller) ShowOverview(m_controller->FolderPath());
     m_fcuBar->setVisible(mode == ViewMode::FCU);
     m_fcuTable->setVisible(mode == ViewMode::FCU);
     if (mode != ViewMode::Messages) m_findBar->hide();
@@ -636,6 +665,68 @@ void MainWindow::GoToTime() {
     ShowFindUpdate(m_find->GoToTime(m_controller->Database(), m_controller->Total(),
                                     SecondsFromCivil(dialog.DateTime()), dialog.DateTimeText().toStdString()));
     m_recordList->setFocus();
+}
+
+void MainWindow::GoToTimeAt(std::int64_t seconds) {
+    if (m_controller->Mode() != ViewMode::Messages || m_controller->Total() <= 0) return;
+    if (m_find->Searching()) CancelSearch();
+    m_findBar->show();
+    const std::string text = FormatTimeValue(static_cast<std::uint32_t>(seconds));
+    ShowFindUpdate(m_find->GoToTime(m_controller->Database(), m_controller->Total(), seconds, text));
+    m_recordList->setFocus();
+}
+
+// ---- the loop window and the overview bar
+
+void MainWindow::ShowOverview(const std::string& folder) {
+    if (folder == m_overviewFolder) return;
+    m_overviewFolder = folder;
+    // Until the loop's events say more, the day files' sizes give the shape of the folder.
+    m_overview->SetHistogram(DayFileBytes(ListDayFiles(folder)), {QColor(120, 140, 170)}, {QStringLiteral("bytes")});
+}
+
+void MainWindow::OpenLoopWindow() {
+    if (m_controller->Mode() == ViewMode::None) return;
+    LoopWindowHost host;
+    host.folder = m_controller->FolderPath();
+    host.modbusBaseAddress = m_controller->Database().Settings().modbusBaseAddress;
+    host.recover = m_controller->Recovery();
+    host.tempFolder = m_controller->Database().TempFolder();
+    host.showRecord = [this](const RecordLocation& location) { ShowRecordAt(location); };
+    host.histogramReady = [this](const std::string& folder, const TimeHistogram& histogram) {
+        if (folder != m_controller->FolderPath()) return;
+        m_overviewFolder = folder;
+        m_overview->SetHistogram(histogram, RecordKindColours(), RecordKindNames());
+    };
+    if (!m_loopWindow) {
+        m_loopWindow = new LoopWindow(this, std::move(host));
+    } else if (m_loopWindow->Folder() != host.folder || (!m_loopWindow->Ready() && !m_loopWindow->Computing())) {
+        m_loopWindow->Start(std::move(host));
+    }
+    m_loopWindow->show();
+    m_loopWindow->raise();
+    m_loopWindow->activateWindow();
+}
+
+void MainWindow::ShowRecordAt(const RecordLocation& location) {
+    if (m_controller->SelectRecordAt(location)) {
+        RaiseAndRestore();
+        m_recordList->setFocus();
+        return;
+    }
+    if (m_controller->Mode() == ViewMode::Messages && !m_controller->LoadEnded()) {
+        statusBar()->showMessage(QStringLiteral("The list is still loading: try again once it has loaded."), 5000);
+        return;
+    }
+    const std::string question =
+        m_controller->Mode() == ViewMode::Messages
+            ? "The record is not in the list: the filters leave it out.\nClear the filters and load the whole folder in "
+              "time order, then select it?"
+            : "The record list is not shown (FCU mode).\nLoad the whole folder in time order into the record list, "
+              "then select it?";
+    if (m_activeBoxes->Ask(question, MessageIcon::Information) != MessageAnswer::Yes) return;
+    if (m_controller->LoadAllInTimeOrder(location)) m_recordList->SetSortState(LoadOrder::Ascending);
+    RaiseAndRestore();
 }
 
 void MainWindow::OpenFindBar() {

@@ -15,6 +15,7 @@
 #include "controller/FindController.h"
 #include "controller/MainWindowController.h"
 #include "controller/RecordSearch.h"
+#include "logdata/RecordLookup.h"
 
 class QAction;
 class QDialog;
@@ -24,6 +25,7 @@ class QTreeWidget;
 
 namespace vyx {
 class CListLargeDataCtrl;
+class TimeHistogramView;
 }  // namespace vyx
 
 namespace vyx::gui {
@@ -42,6 +44,7 @@ class StartPanel;
 class BlockTransferDialog;
 class ModbusMultipleDialog;
 class ReportCriteriaDlg;
+class LoopWindow;
 
 class MainWindow : public QMainWindow,
                    private IMainWindowView,
@@ -92,6 +95,17 @@ public:
     void Find(SearchDirection direction);
     void CopySelectedRow();
     void CopySelectedMessageContent();
+
+    // "&View": the Loop window over the open folder (its events computed on first opening), and the
+    // overview bar of the folder's records over time above the list; a click on it goes to that time.
+    void OpenLoopWindow();
+    LoopWindow* GetLoopWindow() const { return m_loopWindow; }
+    TimeHistogramView* Overview() const { return m_overview; }
+    // Selects a record of the folder by its place: in the list when the load holds it, otherwise after
+    // asking to clear the filters and load the folder in time order.
+    void ShowRecordAt(const RecordLocation& location);
+    // Go to Time without its dialog.
+    void GoToTimeAt(std::int64_t seconds);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -197,6 +211,11 @@ private:
     ModbusMultipleDialog* m_modbusDialog = nullptr;
     ReportCriteriaDlg* m_reportDialog = nullptr;
     class AnalysisWindow* m_analysisWindow = nullptr;
+    QAction* m_loopAction = nullptr;
+    LoopWindow* m_loopWindow = nullptr;
+    TimeHistogramView* m_overview = nullptr;
+    std::string m_overviewFolder;  // the folder the overview bar shows
+    void ShowOverview(const std::string& folder);
 
     // Last member: its destructor stops the loading worker before anything it reports to goes away.
     std::unique_ptr<CMainWindowController> m_controller;

@@ -72,6 +72,8 @@ public:
     bool SyncAllowed() const { return m_bSyncAllowed; }
     std::int32_t Scale() const { return m_nScale; }
     LoadOrder SortState() const { return m_nSortState; }
+    // The order the owner loaded in by itself (not through a header click), for the header's mark.
+    void SetSortState(LoadOrder state) { m_nSortState = state; }
 
     // The modelled view.
     std::int32_t ItemCount() const { return m_nItemCount; }

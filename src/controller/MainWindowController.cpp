@@ -296,6 +296,41 @@ bool CMainWindowController::ValidateFilterInputs(const FilterBarInputs& inputs, 
     return true;
 }
 
+// ---- a record found elsewhere
+
+bool CMainWindowController::SelectRecordAt(const RecordLocation& location) {
+    if (m_viewMode != ViewMode::Messages || m_total <= 0) return false;
+    std::optional<SerialNumber> serial;
+    try {
+        serial = m_database->SerialAt(location);
+    } catch (const CVyxError&) {
+    }
+    if (!serial || *serial >= m_total) return false;
+    m_keptSelection.reset();
+    m_view.ListSelectSerial(*serial);
+    return true;
+}
+
+bool CMainWindowController::LoadAllInTimeOrder(const RecordLocation& location) {
+    if (m_folderPath.empty()) return false;
+    if (m_view.IsReportRunning()) {
+        m_boxes.Show("Report generation is in process. Can not continue with filtering.", MessageIcon::Stop);
+        return false;
+    }
+    m_sortState = LoadOrder::Ascending;
+    if (m_viewMode != ViewMode::Messages) {
+        OpenFolder(FolderChoice{m_folderPath, true});
+    } else {
+        m_details.End();
+        m_view.SelectFirstEntries();
+        m_view.SetSelectDateTime(false);
+        if (!RunMessageFilter()) return false;
+    }
+    if (m_viewMode != ViewMode::Messages || m_currentJob == 0 || LoadEnded()) return false;
+    m_keptSelection = location;
+    return true;
+}
+
 // ---- FCU mode
 
 void CMainWindowController::OnFcuFilter() {

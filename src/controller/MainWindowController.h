@@ -51,6 +51,12 @@ public:
     bool OnSortRequest(LoadOrder newState, std::int64_t selected = -1);
     // "&Filter !" of the FCU filter bar.
     void OnFcuFilter();
+    // A record found elsewhere (the loop's timeline), by its place: selected in the list as go to selects,
+    // when the current load holds it. False when it does not (filtered out, another mode, still loading).
+    bool SelectRecordAt(const RecordLocation& location);
+    // Clears the filter bar and loads the whole folder in ascending time into the message list, then selects
+    // the record at that place once it is loaded. False when no load could start.
+    bool LoadAllInTimeOrder(const RecordLocation& location);
     // The window is closing: stop the load and delete the index files.
     void OnClose();
     // Recovery of damaged day files for the loads from now on (the next "Filter !").

@@ -282,6 +282,11 @@ void CListLargeDataCtrl::ApplySelection() {
     }
 }
 
+void CListLargeDataCtrl::SetSortState(LoadOrder state) {
+    m_paging.SetSortState(state);
+    ApplySortMark();
+}
+
 void CListLargeDataCtrl::ApplySortMark() {
     QHeaderView* header = m_view->horizontalHeader();
     const LoadOrder state = m_paging.SortState();

@@ -47,6 +47,8 @@ public:
     void SetBusy(bool busy);
     // Selects a record and brings it onto the page (go to, find); false when there is no such record.
     bool SelectSerial(std::int64_t serial);
+    // The owner loaded in this order by itself: the Date-Time header shows it.
+    void SetSortState(LoadOrder state);
 
     const CListPaging& Paging() const { return m_paging; }
     QTableView* PageView() const;

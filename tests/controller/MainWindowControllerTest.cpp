@@ -604,5 +604,45 @@ TEST_F(ControllerTest, OddEntriesAreNamedAndAnUnlistableFolderSaysWhy) {
     EXPECT_EQ(boxes.shown[0].text, "Not a directory: " + folder.Path());
 }
 
+// A record found elsewhere (the loop's timeline) by its place: selected when the load holds it, otherwise
+// loaded with the filters cleared in time order and selected when the load ends, from FCU mode too.
+TEST_F(ControllerTest, ARecordFoundByItsPlaceIsSelectedOrLoadedInTimeOrder) {
+    OpenMessages(data->Path());
+    CRecord record;
+    std::int64_t onA = -1;
+    for (std::int64_t s = controller->Total() / 2; s < controller->Total() && onA < 0; ++s) {
+        ASSERT_TRUE(controller->Database().GetRecord(s, record));
+        if (record.m_nChannel == kChannelA) onA = s;
+    }
+    ASSERT_GE(onA, 0);
+    const RecordLocation place = *controller->Database().LocationOf(onA);
+    auto selectedPlace = [&] { return controller->Database().LocationOf(view.listSelected); };
+    ASSERT_TRUE(controller->SelectRecordAt(place));
+    EXPECT_EQ(view.listSelected, onA);
+
+    view.inputs.selection.channelIndex = 2;  // MS_B(right) only: the record is filtered out
+    Filter();
+    view.listSelected = -1;
+    EXPECT_FALSE(controller->SelectRecordAt(place));
+    EXPECT_EQ(view.listSelected, -1);
+    ASSERT_TRUE(controller->LoadAllInTimeOrder(place));
+    queue.PumpUntilEnd(*controller);
+    EXPECT_EQ(view.inputs.selection.channelIndex, 0);
+    EXPECT_EQ(controller->SortState(), LoadOrder::Ascending);
+    EXPECT_EQ(controller->Total(), summary->records);
+    ASSERT_GE(view.listSelected, 0);
+    EXPECT_EQ(selectedPlace(), place);
+
+    controller->OpenFolder({data->Path(), false});
+    ASSERT_EQ(controller->Mode(), ViewMode::FCU);
+    EXPECT_FALSE(controller->SelectRecordAt(place));
+    view.listSelected = -1;
+    ASSERT_TRUE(controller->LoadAllInTimeOrder(place));
+    queue.PumpUntilEnd(*controller);
+    EXPECT_EQ(controller->Mode(), ViewMode::Messages);
+    ASSERT_GE(view.listSelected, 0);
+    EXPECT_EQ(selectedPlace(), place);
+}
+
 }  // namespace
 }  // namespace vyx

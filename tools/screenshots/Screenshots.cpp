@@ -19,7 +19,9 @@
 
 #include "app/DetailDialogs.h"
 #include "app/FindBar.h"
+#include "app/FcuTimelineWindow.h"
 #include "app/FolderDialog.h"
+#include "app/LoopWindow.h"
 #include "app/MainWindow.h"
 #include "app/ReportDialogs.h"
 #include "platform/File.h"
@@ -31,7 +33,12 @@
 #include "decode/RecordToParameterXferConverter.h"
 #include "controller/MessageBoxes.h"
 #include "platform/TempFolder.h"
+#include "views/FcuTileGrid.h"
+#include "views/FcuTimelineView.h"
 #include "views/ListLargeDataCtrl.h"
+#include "views/TimeHistogramView.h"
+#include <QCheckBox>
+#include <QSlider>
 
 namespace {
 
@@ -202,6 +209,45 @@ int main(int argc, char** argv) {
             dialog->close();
             Settle(100);
         }
+    }
+
+    // The Loop window at a moment, then comparing two; the timeline of one FCU; the overview bar above the
+    // list once the loop's events are known.
+    {
+        window.OpenLoopWindow();
+        vyx::gui::LoopWindow* loop = window.GetLoopWindow();
+        for (int i = 0; i < 1200 && !(loop->Ready() && loop->AnswersShown() > 0); ++i) Settle(50);
+        loop->resize(1100, 760);
+        Settle(300);
+        QTest::keyClick(loop->FirstSlider(), Qt::Key_PageUp);
+        Settle(500);
+        Save(*loop, out + "/loop-window.png");
+        loop->CompareBox()->setChecked(true);
+        loop->SecondSlider()->setValue(loop->FirstSlider()->value() + loop->FirstSlider()->maximum() / 12);
+        Settle(500);
+        Save(*loop, out + "/loop-window-compare.png");
+        loop->CompareBox()->setChecked(false);
+        Settle(300);
+        // An FCU with alarms and positions: the fourth tile after the loop's.
+        const auto& tiles = loop->Tiles()->Tiles();
+        const int fcu = tiles.size() > 4 ? tiles[4].fcu : 1;
+        QTest::mouseClick(loop->Tiles(), Qt::LeftButton, {}, loop->Tiles()->TileRect(fcu).center());
+        for (int i = 0; i < 200 && !(loop->Timeline() && loop->Timeline()->Ready()); ++i) Settle(50);
+        if (vyx::gui::FcuTimelineWindow* timeline = loop->Timeline()) {
+            timeline->resize(1100, 320);
+            vyx::FcuTimelineView* view = timeline->View();
+            view->SetView(view->ViewBegin(), view->ViewBegin() + (view->ViewEnd() - view->ViewBegin()) / 3);
+            Settle(400);
+            Save(*timeline, out + "/fcu-timeline.png");
+            timeline->hide();
+        }
+        loop->hide();
+        Settle(300);
+        vyx::TimeHistogramView* overview = window.Overview();
+        const QPoint below = overview->mapTo(&window, QPoint(0, overview->height() + 160));
+        const QPixmap part = window.grab(QRect(0, 0, window.width(), below.y()));
+        const QString path = out + "/overview-bar.png";
+        std::fprintf(stderr, part.save(path) ? "wrote %s\n" : "could not write %s\n", qPrintable(path));
     }
 
     // The folder dialog, started in the sample folder's parent.
