@@ -39,6 +39,9 @@ class StatusPanes;
 class QueuedLoadTarget;
 class StartPanel;
 class BlockTransferDialog;
+class BookmarksDock;
+class DetailPaneDock;
+class SelectionCopyRunner;
 class ModbusMultipleDialog;
 class ReportCriteriaDlg;
 
@@ -85,6 +88,14 @@ public:
     void Find(SearchDirection direction);
     void CopySelectedRow();
     void CopySelectedMessageContent();
+    // Bookmarks (Ctrl+F2, F2, Shift+F2) and the View menu's colour rules.
+    void ToggleBookmark();
+    void GoToBookmark(bool next);
+    void EditColourRules();
+    BookmarksDock* Bookmarks() const { return m_bookmarksDock; }
+    DetailPaneDock* DetailPane() const { return m_detailPane; }
+    QAction* DetailPaneAction() const { return m_detailPaneAction; }
+    SelectionCopyRunner* CopyRunner() const { return m_copyRunner; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -121,6 +132,7 @@ private:
     void FillModbusDialog(const DetailDialogContent& content) override;
     void ShowModbusDialog() override;
     void HideModbusDialog() override;
+    void FillDetailPane(const DetailPaneContent& content) override;
     bool IsReportRunning() override;
     void HideReportDialog() override;
     void ReportRecordsChanged(std::int64_t available) override;
@@ -137,6 +149,7 @@ private:
     // IListPageTextProvider
     int FillPage(std::int32_t first, int count) override;
     std::string_view CellText(int row, int column) const override;
+    std::uint32_t RowTint(int row) const override;
 
     void BuildController(const std::string& tempFolder);
     void BuildMenus();
@@ -145,6 +158,9 @@ private:
     void BuildFilterBars();
     void BuildLists();
     void BuildStatusBar();
+    void BuildDocks();
+    void BuildViewMenu();
+    void UpdateSelectionStatus();
     std::int64_t SelectedSerial() const;
 
     // Folders opened through the dialog, a recent entry or the command line join the recent folders.
@@ -187,6 +203,10 @@ private:
     BlockTransferDialog* m_blockTransferDialog = nullptr;
     ModbusMultipleDialog* m_modbusDialog = nullptr;
     ReportCriteriaDlg* m_reportDialog = nullptr;
+    BookmarksDock* m_bookmarksDock = nullptr;
+    DetailPaneDock* m_detailPane = nullptr;
+    QAction* m_detailPaneAction = nullptr;
+    SelectionCopyRunner* m_copyRunner = nullptr;
 
     // Last member: its destructor stops the loading worker before anything it reports to goes away.
     std::unique_ptr<CMainWindowController> m_controller;

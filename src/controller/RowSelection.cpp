@@ -9,7 +9,7 @@ namespace {
 template <typename Ranges>
 auto RangeAtOrAfter(Ranges& ranges, SerialNumber serial) {
     return std::lower_bound(ranges.begin(), ranges.end(), serial,
-                            [](const SerialRange& range, SerialNumber s) { return range.last < s; });
+                            [](const SelectedRange& range, SerialNumber s) { return range.last < s; });
 }
 
 }  // namespace
@@ -67,11 +67,11 @@ bool CRowSelection::Contains(SerialNumber serial) const {
 
 SerialNumber CRowSelection::Count() const {
     SerialNumber count = 0;
-    for (const SerialRange& range : m_ranges) count += range.Count();
+    for (const SelectedRange& range : m_ranges) count += range.Count();
     return count;
 }
 
-void CRowSelection::Add(SerialRange range) {
+void CRowSelection::Add(SelectedRange range) {
     // Ranges that touch or overlap the new one merge with it.
     auto it = RangeAtOrAfter(m_ranges, range.first - 1);
     auto end = it;
@@ -87,7 +87,7 @@ void CRowSelection::Add(SerialRange range) {
 void CRowSelection::Remove(SerialNumber serial) {
     const auto it = RangeAtOrAfter(m_ranges, serial);
     if (it == m_ranges.end() || it->first > serial) return;
-    const SerialRange old = *it;
+    const SelectedRange old = *it;
     if (old.first == old.last) {
         m_ranges.erase(it);
     } else if (serial == old.first) {

@@ -11,11 +11,11 @@
 
 namespace vyx {
 
-struct SerialRange {
+struct SelectedRange {
     SerialNumber first = 0;
     SerialNumber last = 0;  // inclusive
     SerialNumber Count() const { return last - first + 1; }
-    bool operator==(const SerialRange&) const = default;
+    bool operator==(const SelectedRange&) const = default;
 };
 
 class CRowSelection {
@@ -39,14 +39,14 @@ public:
     // The lowest and highest selected serial; -1 when empty.
     SerialNumber First() const { return m_ranges.empty() ? -1 : m_ranges.front().first; }
     SerialNumber Last() const { return m_ranges.empty() ? -1 : m_ranges.back().last; }
-    const std::vector<SerialRange>& Ranges() const { return m_ranges; }
+    const std::vector<SelectedRange>& Ranges() const { return m_ranges; }
     std::optional<SerialNumber> Anchor() const { return m_anchor; }
 
 private:
-    void Add(SerialRange range);
+    void Add(SelectedRange range);
     void Remove(SerialNumber serial);
 
-    std::vector<SerialRange> m_ranges;
+    std::vector<SelectedRange> m_ranges;
     std::optional<SerialNumber> m_anchor;
 };
 

@@ -15,7 +15,7 @@ std::optional<std::string> CSelectionCopy::Build(const CRecordDatabase& store, c
     std::string text;
     CRecord record;
     SerialNumber done = 0;
-    for (const SerialRange& range : selection.Ranges()) {
+    for (const SelectedRange& range : selection.Ranges()) {
         for (SerialNumber serial = range.first; serial <= range.last; ++serial) {
             if (!store.GetRecord(serial, record)) continue;  // not published (any more): nothing to copy
             if (!text.empty()) text += '\n';

@@ -19,7 +19,7 @@ struct Step {
 struct SelectionCase {
     std::string name;
     std::vector<Step> steps;
-    std::vector<SerialRange> ranges;
+    std::vector<SelectedRange> ranges;
     SerialNumber anchor;  // -1: none
 };
 
@@ -43,16 +43,16 @@ TEST_P(RowSelectionTest, LeavesTheRanges) {
     EXPECT_EQ(selection.Ranges(), c.ranges);
     EXPECT_EQ(selection.Anchor().value_or(-1), c.anchor);
     SerialNumber count = 0;
-    for (const SerialRange& r : c.ranges) count += r.last - r.first + 1;
+    for (const SelectedRange& r : c.ranges) count += r.last - r.first + 1;
     EXPECT_EQ(selection.Count(), count);
     EXPECT_EQ(selection.First(), c.ranges.empty() ? -1 : c.ranges.front().first);
     EXPECT_EQ(selection.Last(), c.ranges.empty() ? -1 : c.ranges.back().last);
     // Contains agrees with the ranges at and around every edge.
-    for (const SerialRange& r : c.ranges) {
+    for (const SelectedRange& r : c.ranges) {
         EXPECT_TRUE(selection.Contains(r.first));
         EXPECT_TRUE(selection.Contains(r.last));
         bool before = false, after = false;
-        for (const SerialRange& o : c.ranges) {
+        for (const SelectedRange& o : c.ranges) {
             before |= o.first <= r.first - 1 && r.first - 1 <= o.last;
             after |= o.first <= r.last + 1 && r.last + 1 <= o.last;
         }
