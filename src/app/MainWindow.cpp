@@ -18,6 +18,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <fmt/format.h>
 #include <cstdint>
 
 #include "app/AboutDialog.h"
@@ -252,7 +253,7 @@ void MainWindow::BuildStatusBar() {
 }
 
 void MainWindow::BuildDocks() {
-    m_copyRunner = new SelectionCopyRunner(this, MessageBoxes());
+    m_copyRunner = new SelectionCopyRunner(this, [this]() -> IMessageBoxes& { return *m_activeBoxes; });
     m_bookmarksDock = new BookmarksDock(this, [this](const QString& text) { m_notice->Show(text); });
     addDockWidget(Qt::RightDockWidgetArea, m_bookmarksDock);
     m_bookmarksDock->hide();
@@ -614,7 +615,15 @@ void MainWindow::ShowRecordContextMenu(std::int32_t serial, const QPoint& global
 
 void MainWindow::CopySelectedRow() {
     if (m_controller->Mode() != ViewMode::Messages) return;
-    if (m_recordList->Selection().Count() > 1) {
+    if (const SerialNumber rows = m_recordList->Selection().Count(); rows > 1) {
+        // Millions of lines would take gigabytes in the clipboard and in the program that pastes them.
+        if (rows > CSelectionCopy::kMaxRows) {
+            m_activeBoxes->Show(fmt::format("{} rows are selected; Copy Row copies at most {}.\nReport > Messages "
+                                            "writes the rows of any range to a file.",
+                                            rows, CSelectionCopy::kMaxRows),
+                                MessageIcon::Exclamation);
+            return;
+        }
         m_copyRunner->Copy(m_controller->Database(), m_recordList->Selection());
         return;
     }

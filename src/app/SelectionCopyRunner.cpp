@@ -11,8 +11,8 @@
 
 namespace vyx::gui {
 
-SelectionCopyRunner::SelectionCopyRunner(QWidget* parent, IMessageBoxes& boxes)
-    : QObject(parent), m_parent(parent), m_boxes(boxes) {}
+SelectionCopyRunner::SelectionCopyRunner(QWidget* parent, std::function<IMessageBoxes&()> boxes)
+    : QObject(parent), m_parent(parent), m_boxes(std::move(boxes)) {}
 
 SelectionCopyRunner::~SelectionCopyRunner() { Stop(); }
 
@@ -36,7 +36,7 @@ void SelectionCopyRunner::Copy(const CRecordDatabase& store, const CRowSelection
                 emit finished(true);
             }
         } catch (const CVyxError& e) {
-            m_boxes.Show(e.what(), MessageIcon::Stop);
+            m_boxes().Show(e.what(), MessageIcon::Stop);
             emit finished(false);
         }
         return;
@@ -65,7 +65,8 @@ void SelectionCopyRunner::Copy(const CRecordDatabase& store, const CRowSelection
     const QueuedDelivery delivery(this);
     auto isCurrent = [this, generation] { return generation == m_generation; };
     m_worker = std::thread([this, &store, selection, delivery, isCurrent, generation] {
-        std::string text, error;
+        QString text;  // made here: turning 100 MB into a QString would hold up the window
+        std::string error;
         bool ok = false;
         try {
             const auto built = CSelectionCopy::Build(store, selection, m_stop, [&](SerialNumber done) {
@@ -74,24 +75,24 @@ void SelectionCopyRunner::Copy(const CRecordDatabase& store, const CRowSelection
                 });
             });
             if (built) {
-                text = std::move(*built);
+                text = QString::fromStdString(*built);
                 ok = true;
             }
         } catch (const CVyxError& e) {
             error = e.what();
         }
-        delivery.PostForJob(isCurrent, [this, generation, ok, text = std::move(text), error] {
+        delivery.PostForJob(isCurrent, [this, generation, ok, text, error] {
             Finish(generation, ok, text, error);
         });
     });
 }
 
-void SelectionCopyRunner::Finish(std::uint64_t, bool ok, const std::string& text, const std::string& error) {
+void SelectionCopyRunner::Finish(std::uint64_t, bool ok, const QString& text, const std::string& error) {
     if (m_worker.joinable()) m_worker.join();
     m_done = true;
     if (m_progress) m_progress->hide();
-    if (!error.empty()) m_boxes.Show(error, MessageIcon::Stop);
-    if (ok) QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+    if (!error.empty()) m_boxes().Show(error, MessageIcon::Stop);
+    if (ok) QGuiApplication::clipboard()->setText(text);
     emit finished(ok);
 }
 

@@ -6,8 +6,10 @@
 #include <QObject>
 #include <QPointer>
 #include <QProgressDialog>
+#include <QString>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -27,7 +29,8 @@ public:
     // Copies up to this many rows on the user-interface thread.
     static constexpr SerialNumber kInlineRows = 10'000;
 
-    SelectionCopyRunner(QWidget* parent, IMessageBoxes& boxes);
+    // boxes: the window's message boxes now (tests replace them).
+    SelectionCopyRunner(QWidget* parent, std::function<IMessageBoxes&()> boxes);
     ~SelectionCopyRunner() override;
 
     // Puts the rows on the clipboard (when done). A copy still running is stopped first.
@@ -41,10 +44,10 @@ signals:
     void finished(bool copied);
 
 private:
-    void Finish(std::uint64_t generation, bool ok, const std::string& text, const std::string& error);
+    void Finish(std::uint64_t generation, bool ok, const QString& text, const std::string& error);
 
     QWidget* m_parent;
-    IMessageBoxes& m_boxes;
+    std::function<IMessageBoxes&()> m_boxes;
     QPointer<QProgressDialog> m_progress;
     std::atomic<bool> m_stop{false};
     bool m_done = true;

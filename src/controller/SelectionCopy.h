@@ -19,6 +19,8 @@ public:
     // Above this many rows the viewer copies off the user-interface thread and shows its progress.
     static constexpr SerialNumber kProgressThreshold = 100'000;
     static constexpr SerialNumber kProgressStep = 8192;
+    // The clipboard takes at most this many rows (about 100 MB of text); Report > Messages writes any range.
+    static constexpr SerialNumber kMaxRows = 1'000'000;
 
     // One line per selected row in serial order, each as Copy Row gives a single row (Sr.No. and the six
     // column texts, comma-separated), joined by "\n". progress(rowsDone) is called every kProgressStep rows.
