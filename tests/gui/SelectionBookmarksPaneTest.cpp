@@ -10,7 +10,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QHeaderView>
+#include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -27,6 +29,7 @@
 #include "app/BookmarksDock.h"
 #include "app/DetailPaneDock.h"
 #include "app/GoToDialogs.h"
+#include "app/ReportDialogs.h"
 #include "app/MainWindow.h"
 #include "app/SelectionCopyRunner.h"
 #include "app/StatusPanes.h"
@@ -142,6 +145,15 @@ private slots:
         QCOMPARE(List()->Selection().Ranges(), (std::vector<SelectedRange>{{1, 5}}));
         QCOMPARE(Page()->selectionModel()->selectedRows().size(), 5);
         QVERIFY2(SelectionPane().startsWith(QStringLiteral("Selected: 5  (span ")), qPrintable(SelectionPane()));
+        // Report > Messages takes the selection's first and last Sr.No. as its range.
+        ClickMenu(QStringLiteral("Report"), m_window->findChild<QAction*>("messagesReportAction"));
+        QVERIFY(QTest::qWaitFor([this] { return m_window->ReportDialog()->isVisible(); }, 3000));
+        QCOMPARE(m_window->ReportDialog()->findChild<QLineEdit*>("fromRecord")->text(), QStringLiteral("2"));
+        QCOMPARE(m_window->ReportDialog()->findChild<QLineEdit*>("toRecord")->text(), QStringLiteral("6"));
+        QVERIFY(!m_window->ReportDialog()->findChild<QCheckBox*>("allRecords")->isChecked());
+        m_window->ReportDialog()->hide();
+        QVERIFY(Activate());
+        Page()->setFocus();
         Click(3, Qt::ControlModifier);  // out of the range, which splits
         QCOMPARE(List()->Selection().Ranges(), (std::vector<SelectedRange>{{1, 2}, {4, 5}}));
         QCOMPARE(Current(), 3);
