@@ -114,7 +114,9 @@ TEST_F(BookmarksOverLoads, FindTheirRecordsAfterARestartInEveryOrderAndFilter) {
             EXPECT_EQ(bookmarks.Next(load.store, *rows.rbegin()), *rows.begin());
             EXPECT_EQ(bookmarks.Previous(load.store, *rows.begin()), *rows.rbegin());
             EXPECT_EQ(bookmarks.Previous(load.store, -1), *rows.rbegin());
-            if (rows.size() > 1) EXPECT_EQ(bookmarks.Next(load.store, *rows.begin()), *std::next(rows.begin()));
+            if (rows.size() > 1) {
+                EXPECT_EQ(bookmarks.Next(load.store, *rows.begin()), *std::next(rows.begin()));
+            }
         }
     }
 }
