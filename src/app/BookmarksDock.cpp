@@ -32,6 +32,7 @@ BookmarksDock::BookmarksDock(QWidget* parent, std::function<void(const QString&)
                              QAbstractItemView::AnyKeyPressed);
     m_table->horizontalHeader()->setStretchLastSection(true);
     setWidget(m_table);
+    setMinimumWidth(420);  // room for Sr.No., time, day file and offset beside a short note
     connect(m_table, &QTableWidget::cellDoubleClicked, this, [this](int row, int column) {
         if (column == kNote) return;  // that edits the note
         bool ok = false;
@@ -119,6 +120,7 @@ void BookmarksDock::Fill(const CRecordDatabase* store) {
         m_table->setItem(row, kOffset, Fixed(QString::number(b.offset)));
         m_table->setItem(row, kNote, new QTableWidgetItem(QString::fromStdString(b.note)));
     }
+    m_table->resizeColumnsToContents();
     m_filling = false;
 }
 
