@@ -13,16 +13,22 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <fmt/format.h>
 #include <cstdint>
 
 #include "app/AboutDialog.h"
 #include "app/AnalysisWindow.h"
 #include "app/Artwork.h"
 #include "app/BannerWidget.h"
+#include "app/BookmarksDock.h"
+#include "app/ColourRulesDialog.h"
+#include "app/DetailPaneDock.h"
+#include "app/SelectionCopyRunner.h"
 #include "app/ColumnWidths.h"
 #include "app/DetailDialogs.h"
 #include "app/ExportDialog.h"
@@ -47,6 +53,7 @@
 #include "app/StartPanel.h"
 #include "controller/RecordCopyText.h"
 #include "filter/FilterBar.h"
+#include "controller/SelectionCopy.h"
 #include "decode/RecordColumns.h"
 #include "logdata/TimeValue.h"
 #include "platform/FileError.h"
@@ -100,6 +107,8 @@ MainWindow::MainWindow(const std::string& tempFolder, QWidget* parent)
     BuildFindBar();
     BuildEditMenu();
     BuildStatusBar();
+    BuildDocks();
+    BuildViewMenu();
 
     auto* body = new QVBoxLayout;
     body->setContentsMargins(5, 0, 5, 5);
@@ -139,13 +148,17 @@ void MainWindow::BuildController(const std::string& tempFolder) {
     // A new load or a closing window resets the store: a search over it ends first.
     m_controller->SetBeforeStoreReset([this] {
         if (m_find) ShowFindUpdate(m_find->StopBeforeReset());
+        if (m_copyRunner) m_copyRunner->Stop();  // it reads the store too
     });
     m_controller->SetRecovery(m_recoverAction->isChecked());
     m_controller->OnInit();
+    m_controller->SetColourRules(LoadColourRulesSetting());
+    m_controller->SetDetailPane(m_detailPaneAction->isChecked());
 }
 
 MainWindow::~MainWindow() {
-    // Stop the report worker, then the loading worker, while everything they report to still exists.
+    // Stop the copy and report workers, then the loading worker, while everything they report to still exists.
+    m_copyRunner->Stop();
     delete m_reportDialog;
     m_reportDialog = nullptr;
     delete m_exportDialog;  // its worker reads the store: stopped before the store goes
@@ -203,6 +216,7 @@ void MainWindow::BuildMenus() {
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
     view->setObjectName("viewMenu");
+    m_viewMenu = view;
     m_loopAction = view->addAction(QStringLiteral("&Loop..."));
     m_loopAction->setObjectName("loopAction");
     m_loopAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
@@ -269,7 +283,83 @@ void MainWindow::BuildLists() {
                                              "border-bottom: 1px solid #d0d0d0; }"));
 }
 
-void MainWindow::BuildStatusBar() { m_status = new StatusPanes(statusBar()); }
+void MainWindow::BuildStatusBar() {
+    m_status = new StatusPanes(statusBar());
+    connect(m_recordList, &CListLargeDataCtrl::selectionChanged, this, &MainWindow::UpdateSelectionStatus);
+}
+
+void MainWindow::BuildDocks() {
+    m_copyRunner = new SelectionCopyRunner(this, [this]() -> IMessageBoxes& { return *m_activeBoxes; });
+    m_bookmarksDock = new BookmarksDock(this, [this](const QString& text) { m_notice->Show(text); });
+    addDockWidget(Qt::RightDockWidgetArea, m_bookmarksDock);
+    m_bookmarksDock->hide();
+    connect(m_bookmarksDock, &BookmarksDock::recordRequested, this, [this](std::int64_t serial) {
+        SelectRecord(serial);
+        m_recordList->setFocus();
+    });
+    m_detailPane = new DetailPaneDock(this);
+    // The View menu shows and hides it: no close box that would leave the option checked.
+    m_detailPane->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    addDockWidget(Qt::BottomDockWidgetArea, m_detailPane);
+    m_detailPane->hide();
+}
+
+void MainWindow::BuildViewMenu() {
+    QMenu* view = m_viewMenu;
+    view->addSeparator();
+    m_detailPaneAction = view->addAction(QStringLiteral("Detail &Pane"));
+    m_detailPaneAction->setObjectName("detailPaneAction");
+    m_detailPaneAction->setCheckable(true);
+    m_detailPaneAction->setChecked(
+        QSettings(QStringLiteral("Brennmark"), QStringLiteral("Vyx_Viewer")).value(QStringLiteral("DetailPane"), false).toBool());
+    connect(m_detailPaneAction, &QAction::toggled, this, [this](bool on) {
+        QSettings(QStringLiteral("Brennmark"), QStringLiteral("Vyx_Viewer")).setValue(QStringLiteral("DetailPane"), on);
+        m_detailPane->setVisible(on && m_controller->Mode() == ViewMode::Messages);
+        m_controller->SetDetailPane(on, m_recordList->Paging().HasData() ? m_recordList->Paging().Current() : -1);
+    });
+    QAction* bookmarks = m_bookmarksDock->toggleViewAction();
+    bookmarks->setText(QStringLiteral("&Bookmarks"));
+    bookmarks->setObjectName("bookmarksAction");
+    view->addAction(bookmarks);
+    QAction* colours = view->addAction(QStringLiteral("&Colour Rules..."));
+    colours->setObjectName("colourRulesAction");
+    connect(colours, &QAction::triggered, this, [this] { EditColourRules(); });
+}
+
+void MainWindow::UpdateSelectionStatus() {
+    const CRowSelection& selection = m_recordList->Selection();
+    // One row is the list's plain selection: the count says nothing then.
+    m_status->SetSelectionText(selection.Count() > 1
+                                   ? QString::fromStdString(SelectionStatusText(m_controller->Database(), selection))
+                                   : QString());
+}
+
+void MainWindow::ToggleBookmark() {
+    if (m_controller->Mode() != ViewMode::Messages || !m_recordList->Paging().HasData()) return;
+    const std::int64_t current = m_recordList->Paging().Current();
+    if (current < 0 || current >= m_controller->Total()) return;
+    m_bookmarksDock->Toggle(m_controller->Database(), current);
+    m_bookmarksDock->show();
+}
+
+void MainWindow::GoToBookmark(bool next) {
+    if (m_controller->Mode() != ViewMode::Messages || m_controller->Total() <= 0) return;
+    const std::int64_t from = m_recordList->Paging().HasData() ? m_recordList->Paging().Current() : -1;
+    const auto serial = next ? m_bookmarksDock->Next(m_controller->Database(), from)
+                             : m_bookmarksDock->Previous(m_controller->Database(), from);
+    if (serial && *serial < m_controller->Total()) {
+        SelectRecord(*serial);
+    } else {
+        statusBar()->showMessage(QStringLiteral("No bookmark in the records shown."), 4000);
+    }
+}
+
+void MainWindow::EditColourRules() {
+    ColourRulesDialog dialog(this, m_controller->ColourRules());
+    if (dialog.exec() != QDialog::Accepted) return;
+    SaveColourRulesSetting(dialog.Rules());
+    m_controller->SetColourRules(dialog.Rules());
+}
 
 // ---- public
 
@@ -317,6 +407,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     // A report reads the store: end it before the store is emptied.
     m_reportDialog->Generator().Stop();
     m_reportDialog->hide();
+    m_copyRunner->Stop();
     m_controller->OnClose();
     m_blockTransferDialog->hide();
     m_modbusDialog->hide();
@@ -363,6 +454,9 @@ void MainWindow::ApplyViewMode(ViewMode mode) {
     m_fcuBar->setVisible(mode == ViewMode::FCU);
     m_fcuTable->setVisible(mode == ViewMode::FCU);
     if (mode != ViewMode::Messages) m_findBar->hide();
+    m_detailPane->setVisible(mode == ViewMode::Messages && m_detailPaneAction->isChecked());
+    if (mode != ViewMode::Messages) m_bookmarksDock->hide();
+    if (mode == ViewMode::Messages && m_controller) m_bookmarksDock->OpenFolder(m_controller->FolderPath());
     for (QAction* action : m_editMenu->actions()) action->setEnabled(mode == ViewMode::Messages);
     // The widths the user left at the last exit stand in for the standard ones.
     if (mode == ViewMode::Messages) {
@@ -403,7 +497,11 @@ int MainWindow::FcuChannelIndex() { return m_fcuBar->ChannelIndex(); }
 void MainWindow::SetStatusText(int pane, const std::string& text) { m_status->SetText(pane, QString::fromStdString(text)); }
 void MainWindow::SetProgress(bool visible, int) { m_status->SetLoading(visible); }
 
-void MainWindow::SetBusy(bool busy) { m_recordList->SetBusy(busy); }
+void MainWindow::SetBusy(bool busy) {
+    m_recordList->SetBusy(busy);
+    // A load ended: the bookmarks' rows in it are known now.
+    if (!busy && m_controller) m_bookmarksDock->Refresh(m_controller->Database());
+}
 
 void MainWindow::FocusFilterField(FilterField field) { m_messageBar->Focus(field); }
 
@@ -445,6 +543,7 @@ void MainWindow::ShowModbusDialog() {
     m_lastShownDialog = m_modbusDialog;
 }
 void MainWindow::HideModbusDialog() { m_modbusDialog->hide(); }
+void MainWindow::FillDetailPane(const DetailPaneContent& content) { m_detailPane->Fill(content); }
 
 bool MainWindow::IsReportRunning() { return m_reportDialog && m_reportDialog->IsRunning(); }
 void MainWindow::HideReportDialog() {
@@ -460,6 +559,8 @@ void MainWindow::ReportSelectSerial(std::int64_t srNo) {
 // ---- reports
 
 void MainWindow::ShowMessageReportDialog() {
+    const CRowSelection& selection = m_recordList->Selection();
+    if (selection.Count() > 1) m_reportDialog->SetSelectionRange(selection.First() + 1, selection.Last() + 1);
     m_lastShownDialog = m_reportDialog;
     m_reportDialog->show();
     m_reportDialog->raise();
@@ -530,6 +631,8 @@ int MainWindow::FillPage(std::int32_t first, int count) {
 
 std::string_view MainWindow::CellText(int row, int column) const { return m_controller->CellText(row, column); }
 
+std::uint32_t MainWindow::RowTint(int row) const { return m_controller->RowTint(row); }
+
 // ---- go to, find, copy
 
 void MainWindow::BuildFindBar() {
@@ -562,6 +665,13 @@ void MainWindow::BuildEditMenu() {
         [this] { GoToRecord(); });
     add(QStringLiteral("Go to &Time..."), "goToTimeAction", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G),
         [this] { GoToTime(); });
+    m_editMenu->addSeparator();
+    add(QStringLiteral("Select &All"), "selectAllAction", QKeySequence::SelectAll, [this] { m_recordList->SelectAll(); });
+    add(QStringLiteral("Toggle &Bookmark"), "toggleBookmarkAction", QKeySequence(Qt::CTRL | Qt::Key_F2),
+        [this] { ToggleBookmark(); });
+    add(QStringLiteral("Next Bookmar&k"), "nextBookmarkAction", QKeySequence(Qt::Key_F2), [this] { GoToBookmark(true); });
+    add(QStringLiteral("Previous Bookmark"), "previousBookmarkAction", QKeySequence(Qt::SHIFT | Qt::Key_F2),
+        [this] { GoToBookmark(false); });
 
     m_rowMenu = new QMenu(this);
     m_rowMenu->setObjectName("recordContextMenu");
@@ -577,6 +687,18 @@ void MainWindow::ShowRecordContextMenu(std::int32_t serial, const QPoint& global
 
 void MainWindow::CopySelectedRow() {
     if (m_controller->Mode() != ViewMode::Messages) return;
+    if (const SerialNumber rows = m_recordList->Selection().Count(); rows > 1) {
+        // Millions of lines would take gigabytes in the clipboard and in the program that pastes them.
+        if (rows > CSelectionCopy::kMaxRows) {
+            m_activeBoxes->Show(fmt::format("{} rows are selected; Copy Row copies at most {}.\nReport > Messages "
+                                            "writes the rows of any range to a file.",
+                                            rows, CSelectionCopy::kMaxRows),
+                                MessageIcon::Exclamation);
+            return;
+        }
+        m_copyRunner->Copy(m_controller->Database(), m_recordList->Selection());
+        return;
+    }
     if (const auto text = RowCopyText(m_controller->Database(), SelectedSerial())) {
         QGuiApplication::clipboard()->setText(QString::fromStdString(*text));
     }

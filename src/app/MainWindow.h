@@ -42,6 +42,9 @@ class StatusPanes;
 class QueuedLoadTarget;
 class StartPanel;
 class BlockTransferDialog;
+class BookmarksDock;
+class DetailPaneDock;
+class SelectionCopyRunner;
 class ModbusMultipleDialog;
 class ReportCriteriaDlg;
 class LoopWindow;
@@ -95,6 +98,14 @@ public:
     void Find(SearchDirection direction);
     void CopySelectedRow();
     void CopySelectedMessageContent();
+    // Bookmarks (Ctrl+F2, F2, Shift+F2) and the View menu's colour rules.
+    void ToggleBookmark();
+    void GoToBookmark(bool next);
+    void EditColourRules();
+    BookmarksDock* Bookmarks() const { return m_bookmarksDock; }
+    DetailPaneDock* DetailPane() const { return m_detailPane; }
+    QAction* DetailPaneAction() const { return m_detailPaneAction; }
+    SelectionCopyRunner* CopyRunner() const { return m_copyRunner; }
 
     // "&View": the Loop window over the open folder (its events computed on first opening), and the
     // overview bar of the folder's records over time above the list; a click on it goes to that time.
@@ -142,6 +153,7 @@ private:
     void FillModbusDialog(const DetailDialogContent& content) override;
     void ShowModbusDialog() override;
     void HideModbusDialog() override;
+    void FillDetailPane(const DetailPaneContent& content) override;
     bool IsReportRunning() override;
     void HideReportDialog() override;
     void ReportRecordsChanged(std::int64_t available) override;
@@ -158,6 +170,7 @@ private:
     // IListPageTextProvider
     int FillPage(std::int32_t first, int count) override;
     std::string_view CellText(int row, int column) const override;
+    std::uint32_t RowTint(int row) const override;
 
     void BuildController(const std::string& tempFolder);
     void BuildMenus();
@@ -166,6 +179,9 @@ private:
     void BuildFilterBars();
     void BuildLists();
     void BuildStatusBar();
+    void BuildDocks();
+    void BuildViewMenu();
+    void UpdateSelectionStatus();
     std::int64_t SelectedSerial() const;
 
     // Folders opened through the dialog, a recent entry or the command line join the recent folders.
@@ -201,6 +217,7 @@ private:
     QAction* m_exportAction = nullptr;
     QPointer<ExportDialog> m_exportDialog;  // while open: modal, so nothing reloads what it reads
     QMenu* m_editMenu = nullptr;
+    QMenu* m_viewMenu = nullptr;
     QAction* m_copyRowAction = nullptr;
     QAction* m_copyContentAction = nullptr;
     QMenu* m_rowMenu = nullptr;
@@ -216,6 +233,10 @@ private:
     TimeHistogramView* m_overview = nullptr;
     std::string m_overviewFolder;  // the folder the overview bar shows
     void ShowOverview(const std::string& folder);
+    BookmarksDock* m_bookmarksDock = nullptr;
+    DetailPaneDock* m_detailPane = nullptr;
+    QAction* m_detailPaneAction = nullptr;
+    SelectionCopyRunner* m_copyRunner = nullptr;
 
     // Last member: its destructor stops the loading worker before anything it reports to goes away.
     std::unique_ptr<CMainWindowController> m_controller;

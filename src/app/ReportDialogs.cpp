@@ -293,6 +293,14 @@ void ReportCriteriaDlg::FocusBackHere(QWidget* focused) {
 
 void ReportCriteriaDlg::SelectSerial(std::int64_t srNo) { m_lastRangeField->setText(QString::number(srNo)); }
 
+void ReportCriteriaDlg::SetSelectionRange(std::int64_t fromSrNo, std::int64_t toSrNo) {
+    if (IsRunning()) return;  // the running report's range stays in view
+    m_all->setChecked(false);
+    ApplyAll();
+    m_from->setText(QString::number(fromSrNo));
+    m_to->setText(QString::number(toSrNo));
+}
+
 int ReportCriteriaDlg::ProgressPosition() const { return m_position; }
 
 QString ReportCriteriaDlg::ProgressText() const { return m_progressText->text(); }

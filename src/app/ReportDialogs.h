@@ -88,6 +88,8 @@ public:
     void SetRecordCount(std::int64_t count);  // records available so far
     // A double-clicked row's Sr.No. goes into the range field that had the focus last.
     void SelectSerial(std::int64_t srNo);
+    // A selection of several rows: its first and last Sr.No. become the range ("All" unchecked).
+    void SetSelectionRange(std::int64_t fromSrNo, std::int64_t toSrNo);
 
     ReportFormAndFile& Form() { return *m_form; }
     CReportGenerator& Generator() { return *m_generator; }

@@ -31,7 +31,12 @@ StatusPanes::StatusPanes(QStatusBar* bar) : QObject(bar) {
     m_panes[1]->setFrameStyle(QFrame::NoFrame);
     m_panes[1]->hide();
     pane1Layout->addWidget(m_panes[1]);
+    m_selection = new QLabel(owner);
+    m_selection->setObjectName("selectionPane");
+    m_selection->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_selection->hide();
     bar->addWidget(m_panes[0], 1);
+    bar->addWidget(m_selection);
     bar->addWidget(pane1, 1);
     bar->addWidget(m_panes[2], 2);
 }
@@ -51,5 +56,12 @@ void StatusPanes::SetLoading(bool loading) {
 void StatusPanes::SetRecordsLoaded(std::int64_t count) {
     if (m_progress->isVisible()) m_panes[1]->setText(QStringLiteral("%L1 records loaded").arg(count));
 }
+
+void StatusPanes::SetSelectionText(const QString& text) {
+    m_selection->setText(text);
+    m_selection->setVisible(!text.isEmpty());
+}
+
+QString StatusPanes::SelectionText() const { return m_selection->text(); }
 
 }  // namespace vyx::gui

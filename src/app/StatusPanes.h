@@ -23,10 +23,14 @@ public:
     // The load runs (busy bar shown) or has ended.
     void SetLoading(bool loading);
     void SetRecordsLoaded(std::int64_t count);
+    // The selected rows' count and time span, beside the record count; empty hides it.
+    void SetSelectionText(const QString& text);
+    QString SelectionText() const;
 
 private:
     QLabel* m_panes[3] = {};
     QProgressBar* m_progress = nullptr;
+    QLabel* m_selection = nullptr;
 };
 
 }  // namespace vyx::gui

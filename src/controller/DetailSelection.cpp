@@ -19,6 +19,24 @@ void CDetailSelection::StartLoad(const FCUConfigurationList& fcuInfo, std::uint8
     m_modbusConverter = std::make_unique<CRecordToModbusMultipleConverter>(modbusBaseAddress);
 }
 
+void CDetailSelection::SetPane(bool on) {
+    m_pane = on;
+    m_paneShown = 0;
+    Hide();
+    if (!on) m_view.FillDetailPane({});
+}
+
+void CDetailSelection::UpdatePane(std::int64_t serial) {
+    CRecord record;
+    if (serial < 0 || !m_readRecord(serial, record)) return;
+    const std::int64_t recordNumber = serial + 1;
+    if (recordNumber == m_paneShown) return;
+    m_paneShown = recordNumber;
+    const auto bytes = record.MessageBytes();
+    m_view.FillDetailPane({recordNumber, std::vector<std::uint8_t>(bytes.begin(), bytes.end()),
+                           BuildDetailRows(record, *m_blockTransferConverter, *m_modbusConverter)});
+}
+
 void CDetailSelection::Hide() {
     m_view.HideBlockTransferDialog();
     m_view.HideModbusDialog();
@@ -29,6 +47,10 @@ void CDetailSelection::Hide() {
 void CDetailSelection::End() {
     Hide();
     m_active = false;
+    if (m_pane && m_paneShown != 0) {
+        m_paneShown = 0;
+        m_view.FillDetailPane({});
+    }
 }
 
 bool CDetailSelection::HasDecoding(std::int64_t serial) {
@@ -38,6 +60,7 @@ bool CDetailSelection::HasDecoding(std::int64_t serial) {
 }
 
 void CDetailSelection::OnDoubleClicked(std::int64_t serial) {
+    if (m_pane) return UpdatePane(serial);
     if (HasDecoding(serial)) {
         m_active = true;
         Update(serial);
@@ -55,11 +78,13 @@ void CDetailSelection::OnKey(std::int64_t serial, int key) {
         case kListKeyDown: break;
         default: return;
     }
+    if (m_pane) return UpdatePane(serial);
     if (key == kListKeyEnter && HasDecoding(serial)) m_active = true;
     Update(serial);
 }
 
 void CDetailSelection::OnSelected(std::int64_t serial) {
+    if (m_pane) return UpdatePane(serial);
     Update(serial);
 }
 

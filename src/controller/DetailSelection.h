@@ -29,6 +29,9 @@ public:
     // Hides both dialogs and ends the following (a new folder, a filter, a sort).
     void End();
     bool Active() const { return m_active; }
+    // In the detail pane (on) the decoding of every row selected is shown there and the dialogs stay hidden.
+    void SetPane(bool on);
+    bool Pane() const { return m_pane; }
 
     void OnDoubleClicked(std::int64_t serial);
     void OnKey(std::int64_t serial, int key);
@@ -44,7 +47,11 @@ private:
 
     IMainWindowView& m_view;
     RecordReader m_readRecord;
+    void UpdatePane(std::int64_t serial);
+
     bool m_active = false;
+    bool m_pane = false;
+    std::int64_t m_paneShown = 0;
     std::int64_t m_blockTransferShown = 0;  // record number the dialog shows; 0 = none
     std::int64_t m_modbusShown = 0;
     std::unique_ptr<CRecordToParameterXferConverter> m_blockTransferConverter;

@@ -15,6 +15,8 @@ public:
     virtual int FillPage(std::int32_t first, int count) = 0;
     // The text of a filled row (0 = top row of the page) and column, UTF-8. Valid until the next fill.
     virtual std::string_view CellText(int row, int column) const = 0;
+    // The background of a filled row: 0xFF000000 | 0xRRGGBB, or 0 for the list's own.
+    virtual std::uint32_t RowTint(int /*row*/) const { return 0; }
 };
 
 }  // namespace vyx

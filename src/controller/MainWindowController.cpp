@@ -51,7 +51,21 @@ CMainWindowController::CMainWindowController(IMainWindowView& view, IMessageBoxe
       m_settings(settings),
       m_target(target),
       m_database(std::make_unique<CRecordDatabase>(std::move(tempFolder), target)),
-      m_details(view, [this](std::int64_t serial, CRecord& record) { return ReadRecordQuietly(serial, record); }) {}
+      m_details(view, [this](std::int64_t serial, CRecord& record) { return ReadRecordQuietly(serial, record); }) {
+    m_colours.SetRules(DefaultColourRules());
+    m_page.SetTint([this](const CRecord& record) { return m_colours.ColourOf(record); });
+}
+
+void CMainWindowController::SetColourRules(std::vector<ColourRule> rules) {
+    m_colours.SetRules(std::move(rules));
+    m_page.Clear();  // the cached rows carry the old tints
+    m_view.ListRedraw();
+}
+
+void CMainWindowController::SetDetailPane(bool on, std::int64_t serial) {
+    m_details.SetPane(on);
+    if (on && serial >= 0 && serial < m_total) m_details.OnSelected(serial);
+}
 
 CMainWindowController::~CMainWindowController() {
     if (m_beforeStoreReset) m_beforeStoreReset();
@@ -255,6 +269,7 @@ bool CMainWindowController::RunMessageFilter(bool newFolder) {
 
     const std::uint8_t loadAddress = ModbusAddressForLoad(address);
     m_details.StartLoad(m_fcuInfo, loadAddress);
+    m_colours.StartLoad(m_fcuInfo, loadAddress);
 
     std::optional<DateTimeRange> range;
     if (inputs.selection.selectDateTime) range = DateTimeRange{inputs.selection.from, inputs.selection.to};

@@ -14,6 +14,7 @@
 #include "controller/AppSettings.h"
 #include "controller/DetailSelection.h"
 #include "controller/RecordPage.h"
+#include "controller/RowColourRules.h"
 #include "controller/ListPagingListener.h"
 #include "controller/MainWindowView.h"
 #include "controller/MessageBoxes.h"
@@ -78,6 +79,13 @@ public:
     int PageRows() const { return m_page.Rows(); }
     // The text of a cached row (0-based within the page) and column; empty outside the cache.
     const std::string& CellText(int row, int column) const;
+    // The tint of a cached row by the colour rules (see CRowColourRules::ColourOf); 0 for none.
+    std::uint32_t RowTint(int row) const { return m_page.RowTint(row); }
+    // The colour rules for the rows read from now on (the list redraws its page to show them).
+    void SetColourRules(std::vector<ColourRule> rules);
+    const std::vector<ColourRule>& ColourRules() const { return m_colours.Rules(); }
+    // The decoding shown in the detail pane instead of the dialogs; serial: the row now current (-1: none).
+    void SetDetailPane(bool on, std::int64_t serial = -1);
 
     // Detail selection. serial is the record's position in the store (Sr.No. - 1); -1 when nothing is selected.
     void OnRowDoubleClicked(std::int64_t serial);
@@ -146,6 +154,7 @@ private:
     // Declared before the store: the store's worker reads the filters until it has been stopped.
     FilterList m_filterList;
     std::unique_ptr<CRecordDatabase> m_database;
+    CRowColourRules m_colours;  // before the page, whose tint reads it
     CRecordPage m_page;
     CDetailSelection m_details;
 };

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "decode/DetailRows.h"
 #include "filter/FilterBar.h"
 
 namespace vyx {
@@ -29,6 +30,14 @@ struct FilterBarInputs {
 struct DetailDialogContent {
     std::int64_t recordNumber = 0;
     std::vector<std::vector<std::string>> rows;
+};
+
+// What the detail pane shows of a record: its message bytes, the decoded rows, and which bytes each row was
+// decoded from.
+struct DetailPaneContent {
+    std::int64_t recordNumber = 0;  // 0: no record
+    std::vector<std::uint8_t> bytes;
+    DetailRows rows;
 };
 
 // The filter bar's fields a refusal can point at.
@@ -82,6 +91,8 @@ public:
     virtual void FillModbusDialog(const DetailDialogContent& content) = 0;
     virtual void ShowModbusDialog() = 0;
     virtual void HideModbusDialog() = 0;
+    // The detail pane, when the decoding is shown there instead of in the dialogs.
+    virtual void FillDetailPane(const DetailPaneContent& /*content*/) {}
 
     // Report dialog.
     virtual bool IsReportRunning() = 0;

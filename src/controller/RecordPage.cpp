@@ -11,12 +11,18 @@ const std::string kEmpty;
 
 void CRecordPage::Clear() {
     m_rows.clear();
+    m_tints.clear();
     m_first = 0;
+}
+
+std::uint32_t CRecordPage::RowTint(int row) const {
+    return row >= 0 && static_cast<std::size_t>(row) < m_tints.size() ? m_tints[static_cast<std::size_t>(row)] : 0;
 }
 
 void CRecordPage::Fill(const CRecordDatabase& store, std::int64_t total, std::int64_t first, int rows) {
     m_first = first;
     m_rows.clear();
+    m_tints.clear();
     if (rows <= 0 || first < 0) return;
     const std::int64_t end = std::min<std::int64_t>(first + rows, total);
     if (end > first) m_rows.reserve(static_cast<std::size_t>(end - first));
@@ -28,6 +34,7 @@ void CRecordPage::Fill(const CRecordDatabase& store, std::int64_t total, std::in
         std::string& content = row[static_cast<std::size_t>(RecordColumn::MessageContent)];
         if (content.size() > kMaxMessageContentShown) content.resize(kMaxMessageContentShown);
         m_rows.push_back(std::move(row));
+        if (m_tint) m_tints.push_back(m_tint(record));
     }
 }
 

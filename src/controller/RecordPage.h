@@ -3,6 +3,7 @@
 // table and kept until the next page is asked for or the load changes.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,9 @@ public:
     // Throws CVyxError when a record cannot be read (the page then holds the rows before it).
     void Fill(const CRecordDatabase& store, std::int64_t total, std::int64_t first, int rows);
     void Clear();
+    // Gives each row read from now on a tint (0 for none); empty: no tint.
+    void SetTint(std::function<std::uint32_t(const CRecord&)> tint) { m_tint = std::move(tint); }
+    std::uint32_t RowTint(int row) const;
 
     std::int64_t First() const { return m_first; }
     int Rows() const { return static_cast<int>(m_rows.size()); }
@@ -29,6 +33,8 @@ public:
 private:
     std::int64_t m_first = 0;
     std::vector<RecordRowTexts> m_rows;
+    std::vector<std::uint32_t> m_tints;
+    std::function<std::uint32_t(const CRecord&)> m_tint;
 };
 
 }  // namespace vyx

@@ -13,6 +13,30 @@ std::string Text(int id) {
     return std::string(res::LoadString(id));
 }
 
+// The bytes of each item the tree builder makes a row of, in the order the rows come: one range per code of a
+// block of codes, one per value.
+class CRowBytesSink final : public IParameterXferItemSink {
+public:
+    CRowBytesSink(std::span<const std::uint8_t> message, std::vector<DetailRows::ByteRange>& out)
+        : m_message(message), m_out(out) {}
+    bool OnCodes(const ParameterXferPacketHead& head, int, ParameterXferItemKind, const CFCUCodeList& codes) override {
+        for (int i = 0; i < codes.Count(); ++i) m_out.push_back(RangeOf(head));
+        return false;
+    }
+    bool OnValue(const ParameterXferPacketHead& head, int, ParameterXferItemKind, int) override {
+        m_out.push_back(RangeOf(head));
+        return false;
+    }
+
+private:
+    DetailRows::ByteRange RangeOf(const ParameterXferPacketHead& head) const {
+        const auto packet = static_cast<std::size_t>(head.bytes.data() - m_message.data());
+        return {packet + static_cast<std::size_t>(head.entryOffset), static_cast<std::size_t>(head.entryWidth)};
+    }
+    std::span<const std::uint8_t> m_message;
+    std::vector<DetailRows::ByteRange>& m_out;
+};
+
 void BlockTransferRows(const CRecord& record, const IRecordToParameterXferConverter& converter, DetailRows& out) {
     out.kind = DetailRows::Kind::ParameterBlockTransfer;
     for (int id = res::IDS_COL_NO; id <= res::IDS_COL_FCU; ++id) out.header.push_back(Text(id));
@@ -26,6 +50,23 @@ void BlockTransferRows(const CRecord& record, const IRecordToParameterXferConver
         std::vector<std::string>& texts = out.rows.emplace_back();
         for (int column = 0; column < row->GetCount(); ++column) texts.push_back(row->GetText(column));
     }
+    if (const auto* walker = dynamic_cast<const CRecordToParameterXferConverter*>(&converter)) {
+        CRowBytesSink sink(record.MessageBytes(), out.rowBytes);
+        walker->Walk(record, sink);
+    }
+    out.rowBytes.resize(out.rows.size());
+}
+
+// The data bytes of a write-multiple item: the coil's byte, or the register's two bytes, after the 7-byte head.
+DetailRows::ByteRange ModbusItemBytes(std::span<const std::uint8_t> request, int sequence) {
+    constexpr std::size_t kHead = 7;
+    if (request.size() < 2 || sequence < 1) return {};
+    const auto index = static_cast<std::size_t>(sequence - 1);
+    const bool coils = request[1] == kFunctionWriteCoils;
+    const std::size_t offset = kHead + (coils ? index / 8 : 2 * index);
+    const std::size_t length = coils ? 1 : 2;
+    if (offset + length > request.size()) return {};
+    return {offset, length};
 }
 
 void ModbusMultipleRows(const CRecord& record, const IModbusMultipleMessageConverter& converter, DetailRows& out) {
@@ -39,6 +80,7 @@ void ModbusMultipleRows(const CRecord& record, const IModbusMultipleMessageConve
         const CModbusMultipleItem& item = *message->GetItem(i);
         format.Init(item.m_nSequence, static_cast<std::int16_t>(item.m_nFCU), item.m_nCommand);
         out.rows.push_back({std::to_string(format.GetSequence()), format.GetCommandText(), format.GetFCUText()});
+        out.rowBytes.push_back(ModbusItemBytes(record.MessageBytes(), item.m_nSequence));
     }
 }
 

@@ -2,6 +2,7 @@
 // The detail decoding of one record as the detail dialogs show it, free of any toolkit: a header and rows of
 // column texts for a Parameter Block Transfer or a Modbus write-multiple record.
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,13 @@ struct DetailRows {
     Kind kind = Kind::None;
     std::vector<std::string> header;
     std::vector<std::vector<std::string>> rows;
+    // Per row, the bytes of the message (MessageBytes) it was decoded from; length 0 where none lie in it.
+    struct ByteRange {
+        std::size_t offset = 0;
+        std::size_t length = 0;
+        bool operator==(const ByteRange&) const = default;
+    };
+    std::vector<ByteRange> rowBytes;
 };
 
 // Decodes the record with the converter of its kind.

@@ -18,6 +18,8 @@ struct ParameterXferPacketHead {
     int fcuAddress = 0;                   // FCU packets only
     std::span<const std::uint8_t> bytes;  // the packet's own bytes
     int blockHint = 1;                    // how many blocks the packet can hold at most (a capacity hint)
+    int entryOffset = 0;                  // the entry being reported: its first byte within the packet
+    int entryWidth = 0;                   // and its size in bytes
 };
 
 class IParameterXferItemSink {

@@ -80,6 +80,7 @@ private:
         for (int j = 0; j < entries && !m_stopped; ++j) {
             const int offset = 3 + 3 * j;
             if (!Fits(offset, 3)) break;
+            Entry(offset, 3);
             FCUValue(m_tail[static_cast<std::size_t>(offset)], BE16(&m_tail[static_cast<std::size_t>(offset) + 1]));
         }
     }
@@ -91,6 +92,7 @@ private:
         for (int k = 0; k < values && !m_stopped; ++k) {
             const int offset = 4 + 2 * k;
             if (!Fits(offset, 2)) break;
+            Entry(offset, 2);
             // An index past 255 matches no block.
             FCUValue(first + k, BE16(&m_tail[static_cast<std::size_t>(offset)]));
         }
@@ -103,9 +105,15 @@ private:
         for (int k = 0; k < items && !m_stopped; ++k) {
             const int offset = 3 + 2 * k;
             if (!Fits(offset, 2)) break;
+            Entry(offset, 2);
             MasterStationItem(first + k, m_tail[static_cast<std::size_t>(offset)],
                               m_tail[static_cast<std::size_t>(offset) + 1]);
         }
+    }
+
+    void Entry(int offset, int width) {
+        m_head.entryOffset = offset;
+        m_head.entryWidth = width;
     }
 
     void FCUValue(int index, int value) {

@@ -49,6 +49,7 @@ CListLargeDataCtrl::CListLargeDataCtrl(QWidget* parent) : QWidget(parent) {
     connect(m_view, &CListPageView::listKeyPressed, this, &CListLargeDataCtrl::OnListKey);
     connect(m_view, &CListPageView::rowPressed, this, &CListLargeDataCtrl::OnRowPressed);
     connect(m_view, &CListPageView::rowDoubleClicked, this, &CListLargeDataCtrl::OnRowDoubleClicked);
+    connect(m_view, &CListPageView::selectAllPressed, this, &CListLargeDataCtrl::SelectAll);
     connect(m_view, &CListPageView::wheelTurned, this, &CListLargeDataCtrl::OnWheel);
     connect(m_view, &CListPageView::viewportResized, this, &CListLargeDataCtrl::OnViewportResized);
     connect(m_view->horizontalHeader(), &QHeaderView::sectionResized, this, &CListLargeDataCtrl::OnSectionResized);
@@ -103,12 +104,38 @@ void CListLargeDataCtrl::SetTextProvider(IListPageTextProvider* provider) {
 
 void CListLargeDataCtrl::ResetList() {
     m_paging.Reset();
+    m_selection.Clear();
     SyncView();
+    emit selectionChanged();
 }
 
 void CListLargeDataCtrl::SetTotal(std::int64_t total) {
     m_paging.SetTotal(total);
+    m_selection.Limit(m_paging.Total());
+    // The first record the list selects by itself once records arrive is the selection too.
+    const bool seeded = m_selection.Empty() && m_paging.SelectedSerial() >= 0;
+    if (seeded) m_selection.SelectOnly(m_paging.SelectedSerial());
     SyncView();
+    if (seeded) emit selectionChanged();
+}
+
+void CListLargeDataCtrl::SelectAll() {
+    if (!m_paging.HasData() || m_paging.Total() <= 0) return;
+    m_selection.SelectAll(m_paging.Total());
+    SyncView();
+    emit selectionChanged();
+}
+
+void CListLargeDataCtrl::UpdateSelection(std::int64_t serial, std::int64_t previous, Qt::KeyboardModifiers modifiers) {
+    if (serial < 0) return;
+    if (modifiers & Qt::ShiftModifier) {
+        if (!m_selection.Anchor() && previous >= 0) m_selection.SelectOnly(previous);
+        m_selection.ExtendTo(serial);
+    } else if (modifiers & Qt::ControlModifier) {
+        m_selection.Toggle(serial);
+    } else {
+        m_selection.SelectOnly(serial);
+    }
 }
 
 void CListLargeDataCtrl::Redraw() {
@@ -127,28 +154,40 @@ void CListLargeDataCtrl::SetBusy(bool busy) {
 
 bool CListLargeDataCtrl::SelectSerial(std::int64_t serial) {
     if (!m_paging.SelectSerial(serial)) return false;
+    m_selection.SelectOnly(serial);
     SyncView();
+    emit selectionChanged();
     return true;
 }
 
 // ---- user input, each run through the paging logic -----------------------------------------------------
 
 void CListLargeDataCtrl::OnListKey(int keyCode) {
+    const std::int64_t previous = m_paging.HasData() ? m_paging.Current() : -1;
     m_paging.KeyDown(keyCode);
+    if (keyCode != kListKeyEnter && m_paging.HasData() && m_paging.Current() < m_paging.Total()) {
+        UpdateSelection(m_paging.Current(), previous, m_view->LastModifiers() & Qt::ShiftModifier);
+    }
     SyncView();
+    emit selectionChanged();
 }
 
 void CListLargeDataCtrl::OnRowPressed(int pageRow) {
     if (pageRow < 0 || !m_paging.MousePress(pageRow)) return;
+    const std::int64_t previous = m_paging.HasData() ? m_paging.Current() : -1;
     m_paging.Click(pageRow);
+    UpdateSelection(m_paging.SelectedSerial(), previous, m_view->LastModifiers());
     SyncView();
+    emit selectionChanged();
 }
 
 void CListLargeDataCtrl::OnRowDoubleClicked(int pageRow) {
     if (pageRow < 0 || !m_paging.MousePress(pageRow)) return;
     m_paging.Click(pageRow);  // the second press of a double click selects like the first
+    m_selection.SelectOnly(m_paging.SelectedSerial());
     m_paging.DoubleClick(pageRow);
     SyncView();
+    emit selectionChanged();
 }
 
 void CListLargeDataCtrl::OnWheel(int delta) {
@@ -197,7 +236,10 @@ void CListLargeDataCtrl::OnContextMenu(const QPoint& viewportPos) {
     const int pageRow = m_view->rowAt(viewportPos.y());
     if (pageRow >= 0 && m_paging.MousePress(pageRow)) {
         m_paging.Click(pageRow);
+        // A right click inside the selection keeps it: the menu acts on all of it.
+        if (!m_selection.Contains(m_paging.SelectedSerial())) m_selection.SelectOnly(m_paging.SelectedSerial());
         SyncView();
+        emit selectionChanged();
     }
     emit contextMenuRequested(m_paging.SelectedSerial(), m_view->viewport()->mapToGlobal(viewportPos));
 }
@@ -273,12 +315,25 @@ void CListLargeDataCtrl::RefillPage() {
 
 void CListLargeDataCtrl::ApplySelection() {
     QItemSelectionModel* selection = m_view->selectionModel();
+    const int columns = m_model->columnCount();
     const int row = m_paging.SelectedPageRow();
-    if (row >= 0 && row < m_model->rowCount() && m_model->columnCount() > 0) {
-        selection->setCurrentIndex(m_model->index(row, 0),
-                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    // The page's rows that lie in the selected ranges, one selection block per run of them.
+    QItemSelection shown;
+    const int rows = m_paging.HasData() ? m_paging.PageRecordCount() : 0;
+    int runStart = -1;
+    for (int r = 0; r <= rows && columns > 0; ++r) {
+        const bool in = r < rows && r < m_model->rowCount() && m_selection.Contains(m_paging.SerialOfRow(r));
+        if (in && runStart < 0) runStart = r;
+        if (!in && runStart >= 0) {
+            shown.select(m_model->index(runStart, 0), m_model->index(r - 1, columns - 1));
+            runStart = -1;
+        }
+    }
+    selection->select(shown, QItemSelectionModel::ClearAndSelect);
+    if (row >= 0 && row < m_model->rowCount() && columns > 0) {
+        selection->setCurrentIndex(m_model->index(row, 0), QItemSelectionModel::NoUpdate);
     } else {
-        selection->clear();
+        selection->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
     }
 }
 

@@ -15,6 +15,7 @@
 
 #include "controller/ListPaging.h"
 #include "controller/ListPagingTextProvider.h"
+#include "controller/RowSelection.h"
 
 class QScrollBar;
 class QTableView;
@@ -50,6 +51,11 @@ public:
     // The owner loaded in this order by itself: the Date-Time header shows it.
     void SetSortState(LoadOrder state);
 
+    // The rows selected: a plain click or move selects one, Shift extends from the anchor, Ctrl+click toggles,
+    // Ctrl+A selects all. The current row (the focus) is the paging's.
+    const CRowSelection& Selection() const { return m_selection; }
+    void SelectAll();
+
     const CListPaging& Paging() const { return m_paging; }
     QTableView* PageView() const;
     QScrollBar* VerticalScrollBar() const { return m_scrollBar; }
@@ -59,6 +65,8 @@ signals:
     // The context menu was asked for over the rows. A row under the pointer has been selected first (and
     // reported as a click); serial is the selected record, -1 when none. globalPos: where to open the menu.
     void contextMenuRequested(std::int32_t serial, const QPoint& globalPos);
+    // The selected rows changed (after the listener heard of the click or key that changed them).
+    void selectionChanged();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -93,7 +101,11 @@ private:
     void ApplySelection();
     void ApplySortMark();
 
+    // After a click or move to `serial` (the current row before it: previous), as the modifiers held say.
+    void UpdateSelection(std::int64_t serial, std::int64_t previous, Qt::KeyboardModifiers modifiers);
+
     CListPaging m_paging;
+    CRowSelection m_selection;
     CListPageModel* m_model = nullptr;  // children of this widget
     CListPageView* m_view = nullptr;
     QScrollBar* m_scrollBar = nullptr;

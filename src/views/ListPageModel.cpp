@@ -1,5 +1,7 @@
 #include "views/ListPageModel.h"
 
+#include <QBrush>
+#include <QColor>
 #include <algorithm>
 
 namespace vyx {
@@ -29,7 +31,8 @@ void CListPageModel::SetPageRows(int rows) {
 void CListPageModel::SetFilledRows(int rows) {
     m_nFilledRows = std::clamp(rows, 0, m_nRows);
     if (m_nRows > 0 && !m_headers.isEmpty()) {
-        emit dataChanged(index(0, 0), index(m_nRows - 1, static_cast<int>(m_headers.size()) - 1), {Qt::DisplayRole});
+        emit dataChanged(index(0, 0), index(m_nRows - 1, static_cast<int>(m_headers.size()) - 1),
+                         {Qt::DisplayRole, Qt::BackgroundRole});
     }
 }
 
@@ -42,8 +45,14 @@ int CListPageModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant CListPageModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !checkIndex(index, CheckIndexOption::IndexIsValid)) return {};
+    if ((role != Qt::DisplayRole && role != Qt::BackgroundRole) || !checkIndex(index, CheckIndexOption::IndexIsValid))
+        return {};
     if (m_pProvider == nullptr || index.row() >= m_nFilledRows) return {};
+    if (role == Qt::BackgroundRole) {
+        const std::uint32_t tint = m_pProvider->RowTint(index.row());
+        if (tint == 0) return {};
+        return QBrush(QColor::fromRgb(tint & 0xFFFFFF));
+    }
     const std::string_view text = m_pProvider->CellText(index.row(), index.column());
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }

@@ -16,7 +16,7 @@ CListPageView::CListPageView(QWidget* parent) : QTableView(parent) {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setHorizontalScrollMode(ScrollPerPixel);
     setSelectionBehavior(SelectRows);
-    setSelectionMode(SingleSelection);
+    setSelectionMode(ExtendedSelection);  // drawn from the list control's ranges
     setEditTriggers(NoEditTriggers);
     setAutoScroll(false);
     setTabKeyNavigation(false);
@@ -39,6 +39,12 @@ void CListPageView::scrollTo(const QModelIndex&, ScrollHint) {}
 void CListPageView::keyboardSearch(const QString&) {}
 
 void CListPageView::keyPressEvent(QKeyEvent* event) {
+    m_modifiers = event->modifiers();
+    if (event->matches(QKeySequence::SelectAll)) {
+        event->accept();
+        emit selectAllPressed();
+        return;
+    }
     int code = 0;
     switch (event->key()) {
         case Qt::Key_Home: code = kListKeyHome; break;
@@ -68,6 +74,7 @@ void CListPageView::keyPressEvent(QKeyEvent* event) {
 
 void CListPageView::mousePressEvent(QMouseEvent* event) {
     setFocus(Qt::MouseFocusReason);
+    m_modifiers = event->modifiers();
     event->accept();
     if (event->button() == Qt::LeftButton) emit rowPressed(rowAt(event->position().toPoint().y()));
 }
@@ -81,6 +88,7 @@ void CListPageView::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void CListPageView::mouseDoubleClickEvent(QMouseEvent* event) {
+    m_modifiers = event->modifiers();
     event->accept();
     if (event->button() == Qt::LeftButton) emit rowDoubleClicked(rowAt(event->position().toPoint().y()));
 }

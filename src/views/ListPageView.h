@@ -17,6 +17,8 @@ public:
     void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
     // Typing a letter does not jump to a row.
     void keyboardSearch(const QString& search) override;
+    // The modifiers held with the key or press reported last (Shift extends, Ctrl toggles the selection).
+    Qt::KeyboardModifiers LastModifiers() const { return m_modifiers; }
 
 signals:
     void listKeyPressed(int keyCode);  // a ListKey code
@@ -24,6 +26,7 @@ signals:
     void rowDoubleClicked(int pageRow);
     void wheelTurned(int delta);  // vertical, in eighths of a degree
     void viewportResized();
+    void selectAllPressed();  // Ctrl+A
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -33,6 +36,9 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     bool viewportEvent(QEvent* event) override;
+
+private:
+    Qt::KeyboardModifiers m_modifiers;
 };
 
 }  // namespace vyx

@@ -285,7 +285,7 @@ TEST(Readme, EveryCommandLineRunsAsWrittenAndNamesEveryOption) {
     for (const Example& example : examples) subcommands.insert(example.parts.at(1).alternatives[0][0]);
     EXPECT_EQ(subcommands,
               (std::set<std::string>{"gen", "dump", "count", "show", "detail", "report", "export", "fcu", "find", "events",
-                                     "state", "alarms", "responses", "commands"}));
+                                     "state", "alarms", "responses", "commands", "bookmarks"}));
     int run = 0;
     // Every option of a command's --help is named by one of its README lines.
     std::map<std::string, std::set<std::string>> named;

@@ -27,6 +27,10 @@ TEST(DetailRows, BlockTransfer) {
               "1\t06 01 07 10 00 24 \tBlock 2 Parameter 0\tStatus Data\tOpen limit switch\t7\n"
               "\t\t\t\tMotor running\t7\n"
               "2\t07 03 FB 00 00 0A 05 \tBlock 31 Parameter 4\tFCU Loop Back Data\tFCU Addr:- 10,5\t-NA-\n");
+    // Each row's bytes in the message: the status entry (index 10, word 0024) gives both codes, the loop-back
+    // value is the second item of the master station packet.
+    const std::vector<DetailRows::ByteRange> bytes = {{6, 3}, {6, 3}, {14, 2}};
+    EXPECT_EQ(rows.rowBytes, bytes);
 }
 
 TEST(DetailRows, BlockTransferWithoutPackets) {
@@ -45,6 +49,10 @@ TEST(DetailRows, ModbusMultiple) {
               "No.\tCommand Type\tFCU No\n"
               "2\tChange Master\tNA\n"
               "3\tSystem reconfiguration\tNA\n");
+    EXPECT_EQ(rows.rowBytes, std::vector<DetailRows::ByteRange>(2));  // the request carries no data bytes
+    // With its data: the coils' byte; registers take two bytes each.
+    EXPECT_EQ(c.Build(test::ModbusRequest(3, {0xF0, 0x0F, 0x00, 0x0D, 0x00, 0x04, 0x01, 0x0F})).rowBytes,
+              (std::vector<DetailRows::ByteRange>{{7, 1}, {7, 1}}));
 }
 
 TEST(DetailRows, OtherRecordsHaveNone) {
