@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "decode/DetailRows.h"
 #include "decode/FormatRecord.h"
 #include "decode/RecordColumns.h"
 
@@ -97,7 +98,22 @@ bool CRecordMatcher::Matches(std::int64_t serial, const CRecord& record, std::st
         AppendRecordColumnText(format, column, serial + 1, scratch);
     }
     if (!m_matchCase) FoldCase(scratch);
-    return std::string_view(scratch).find(m_text) != std::string_view::npos;
+    if (std::string_view(scratch).find(m_text) != std::string_view::npos) return true;
+    if (m_decoders == nullptr) return false;
+    const DetailRows detail = BuildDetailRows(record, *m_decoders->blockTransfer, *m_decoders->modbus);
+    for (const auto& row : detail.rows) {
+        for (const std::string& cell : row) {
+            if (CellHolds(cell, m_text, m_matchCase, scratch)) return true;
+        }
+    }
+    return false;
+}
+
+bool CellHolds(std::string_view cell, std::string_view sought, bool matchCase, std::string& scratch) {
+    if (matchCase) return cell.find(sought) != std::string_view::npos;
+    scratch.assign(cell);
+    FoldCase(scratch);
+    return std::string_view(scratch).find(sought) != std::string_view::npos;
 }
 
 }  // namespace vyx
