@@ -29,6 +29,7 @@ namespace vyx::gui {
 
 class BannerWidget;
 class FcuFilterBar;
+class FindAllPane;
 class FindBar;
 class MessageFilterBar;
 class NoticeBar;
@@ -83,6 +84,10 @@ public:
     void GoToTime();
     void OpenFindBar();
     void Find(SearchDirection direction);
+    // Every match of the find bar's query, listed in the find-all pane.
+    void FindAll();
+    FindQuery FindBarQuery() const;
+    FindAllPane* GetFindAllPane() const { return m_findAllPane; }
     void CopySelectedRow();
     void CopySelectedMessageContent();
 
@@ -182,6 +187,7 @@ private:
     QAction* m_copyContentAction = nullptr;
     QMenu* m_rowMenu = nullptr;
     FindBar* m_findBar = nullptr;
+    FindAllPane* m_findAllPane = nullptr;
     RecentFolders* m_recentFolders = nullptr;
     StartPanel* m_startPanel = nullptr;
     BlockTransferDialog* m_blockTransferDialog = nullptr;

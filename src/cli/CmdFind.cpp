@@ -9,11 +9,10 @@
 #include "cli/Interruption.h"
 #include "cli/LoadRunner.h"
 #include "cli/StandardOutput.h"
+#include "controller/FindController.h"
 #include "controller/ParallelFind.h"
 #include "controller/RecordMatcher.h"
 #include "decode/FCUParse.h"
-#include "decode/RecordToModbusMultipleConverter.h"
-#include "decode/RecordToParameterXferConverter.h"
 #include "logdata/DataFolder.h"
 
 namespace vyx::cli {
@@ -41,11 +40,8 @@ CRecordMatcher MatcherFor(const FindOptions& options) {
 
 // The converters of `vyx detail`: the folder's FCU list and the Modbus base address the load ran with.
 std::shared_ptr<const DetailDecoders> DecodersFor(const FindOptions& options, const CRecordDatabase& store) {
-    auto decoders = std::make_shared<DetailDecoders>();
-    decoders->blockTransfer = std::make_shared<CRecordToParameterXferConverter>(
-        CFCUParse().ReadFCUConfigurationList(FCUInformationFilePath(options.load.folder)));
-    decoders->modbus = std::make_shared<CRecordToModbusMultipleConverter>(store.Settings().modbusBaseAddress);
-    return decoders;
+    return MakeDetailDecoders(CFCUParse().ReadFCUConfigurationList(FCUInformationFilePath(options.load.folder)),
+                              store.Settings().modbusBaseAddress);
 }
 
 class Output {

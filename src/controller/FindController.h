@@ -4,10 +4,12 @@
 // notification of a search that was stopped or replaced is dropped here.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "controller/RecordSearch.h"
+#include "decode/FCU.h"
 
 namespace vyx {
 
@@ -15,7 +17,22 @@ struct FindQuery {
     std::string text;       // as typed
     bool hexBytes = false;  // the bytes of MessageContent instead of text in any column
     bool matchCase = false;
+    // Text only: also the detail rows of the records that have them, decoded with these (null: not).
+    std::shared_ptr<const DetailDecoders> decoders;
 };
+
+// The matcher of a query and the sought item as the outcome texts repeat it ("\"Open\"", "Bytes 01 A0"); a
+// refusal instead when the hex text holds no bytes.
+struct FindQueryMatcher {
+    CRecordMatcher matcher = CRecordMatcher::Text({}, false);
+    std::string what;
+    std::string refusal;  // empty when the query can be run
+};
+FindQueryMatcher MatcherForQuery(const FindQuery& query);
+
+// The detail dialogs' converters for a load: the folder's FCU list and the load's Modbus base address.
+std::shared_ptr<const DetailDecoders> MakeDetailDecoders(const FCUConfigurationList& fcuInfo,
+                                                         std::uint8_t modbusBaseAddress);
 
 // What the find bar shows next.
 struct FindBarUpdate {
