@@ -1,6 +1,9 @@
 #include "controller/FastRecordMatcher.h"
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
+#include <string_view>
 
 #include "decode/DetailRows.h"
 #include "decode/FormatRecord.h"
@@ -34,10 +37,9 @@ int NibbleOf(char c) {
     return c - 'A' + 10;
 }
 
-std::uint64_t FoldHash(const std::vector<std::uint8_t>& bytes) {
-    std::uint64_t hash = 14695981039346656037ull;
-    for (std::uint8_t b : bytes) hash = (hash ^ b) * 1099511628211ull;
-    return hash;
+std::size_t KeyHash(const std::vector<std::uint8_t>& bytes) {
+    return std::hash<std::string_view>{}(
+        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 }  // namespace
@@ -141,6 +143,40 @@ void CFastRecordMatcher::PlanText(const CRecordMatcher& reference) {
     }
     // FCU numbers are answered by their digits.
     m_vocabularyPossible = m_vocabularyPossible || m_digits;
+
+    const auto any = [](const std::array<bool, 20>& verdicts) {
+        return std::find(verdicts.begin(), verdicts.end(), true) != verdicts.end();
+    };
+    // M7 Idle decodes a command but never a valid FCU; Halvik and Modbus decode both.
+    m_decodeForMode[kModeM7Idle] = any(m_mode[kModeM7Idle]) || any(m_fcuNotValid[0]);
+    m_decodeForMode[kModeHalvikCommonProtocol] =
+        any(m_mode[kModeHalvikCommonProtocol]) || any(m_fcuNotValid[0]) || m_digits || m_fcuMultiple;
+    m_decodeForMode[kModeModbus] = any(m_mode[kModeModbus]) || any(m_fcuNotValid[1]) || m_digits || m_fcuMultiple;
+}
+
+bool CFastRecordMatcher::UndecodedVocabularyHolds(const std::uint8_t* record, int n, int mode, int& column) const {
+    // What Parse gives a record of a mode that decodes no command or FCU: command 19, FCU not valid; and for
+    // the other modes no command or FCU text can match, so only those that can are looked at.
+    const bool decodes = mode == kModeM7Idle || mode == kModeHalvikCommonProtocol || mode == kModeModbus;
+    if (!decodes && m_mode[mode][kCmdNone]) {
+        column = kColumnMode;
+        return true;
+    }
+    const int database = n > 5 ? DatabaseTypeFromCode(record[5]) : kDatabaseNone;
+    const int source = SourceFromNibble(record[n - 5] >> 4);
+    if (m_source[source][mode == kModeModbus][database]) {
+        column = kColumnSource;
+        return true;
+    }
+    if (!decodes && m_fcuNotValid[0][kCmdNone]) {
+        column = kColumnFcu;
+        return true;
+    }
+    if (m_channel[(record[4] >> 6) & 1]) {
+        column = kColumnChannel;
+        return true;
+    }
+    return false;
 }
 
 void CFastRecordMatcher::PlanContent(const std::string& text, bool matchCase) {
@@ -187,7 +223,7 @@ void CFastRecordMatcher::PlanContent(const std::string& text, bool matchCase) {
 }
 
 bool CFastRecordMatcher::TextHolds(std::string_view text) {
-    return CellHolds(text, m_text, m_matchCase, m_scratch);
+    return CellHolds(text, m_text, m_matchCase);
 }
 
 bool CFastRecordMatcher::ContentHolds(const std::uint8_t* bytes, std::size_t count) const {
@@ -299,19 +335,13 @@ bool CFastRecordMatcher::DetailHolds(const CRecord& r) {
     const auto message = r.MessageBytes();
     m_keyScratch.insert(m_keyScratch.end(), message.begin(), message.end());
     if (m_detailCache.empty()) m_detailCache.resize(kDetailCacheSlots);
-    DetailVerdict& slot = m_detailCache[FoldHash(m_keyScratch) % kDetailCacheSlots];
+    DetailVerdict& slot = m_detailCache[KeyHash(m_keyScratch) % kDetailCacheSlots];
     if (!slot.key.empty() && slot.key == m_keyScratch) return slot.holds;
-    const DetailRows detail = BuildDetailRows(r, *m_decoders->blockTransfer, *m_decoders->modbus);
     bool holds = false;
-    for (const auto& row : detail.rows) {
-        for (const std::string& cell : row) {
-            if (TextHolds(cell)) {
-                holds = true;
-                break;
-            }
-        }
-        if (holds) break;
-    }
+    VisitDetailCells(r, *m_decoders->blockTransfer, *m_decoders->modbus, [&](std::size_t, const std::string& cell) {
+        holds = TextHolds(cell);
+        return !holds;
+    });
     slot.key = m_keyScratch;
     slot.holds = holds;
     return holds;
@@ -339,6 +369,11 @@ int CFastRecordMatcher::Match(std::int64_t serial, const std::uint8_t* record, i
     }
     if (!m_patterns.empty() && ContentHolds(payload, count)) return kColumnContent;
     if (!m_vocabularyPossible && m_decoders == nullptr) return kNoMatch;
+    const int mode = detail::kModeOfClass[record[4] & 0x3F];
+    if (m_decoders == nullptr && !m_decodeForMode[mode]) {
+        int column = kNoMatch;
+        return UndecodedVocabularyHolds(record, n, mode, column) ? column : kNoMatch;
+    }
     m_parse.Parse(record, n, m_record);
     int column = kNoMatch;
     if (m_vocabularyPossible && VocabularyHolds(m_record, column)) return column;

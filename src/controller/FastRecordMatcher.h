@@ -47,6 +47,7 @@ private:
     bool ContentHolds(const std::uint8_t* bytes, std::size_t count) const;
     bool DateTimeHolds(std::uint32_t time);
     bool VocabularyHolds(const CRecord& record, int& column);
+    bool UndecodedVocabularyHolds(const std::uint8_t* record, int n, int mode, int& column) const;
     bool DetailHolds(const CRecord& record);
 
     CRecordMatcher::Kind m_kind = CRecordMatcher::Kind::Text;
@@ -56,7 +57,6 @@ private:
     bool m_matchesNothing = false;
     CParse m_parse;
     CRecord m_record;
-    std::string m_scratch;
 
     // Sr.No. and FCU numbers: the digits sought, as a number of so many digits.
     bool m_digits = false;
@@ -78,6 +78,9 @@ private:
     std::array<std::array<bool, 20>, 2> m_fcuNotValid{};  // Modbus, command
     bool m_fcuMultiple = false;
     std::array<bool, 3> m_channel{};
+    // Only these modes decode a command or an FCU: for the others, or when no command or FCU text can hold
+    // what is sought, the columns come from the frame's bytes without decoding the record.
+    std::array<bool, 8> m_decodeForMode{};
 
     // Detail rows: the verdict per distinct decoded content, since block transfers repeat.
     const DetailDecoders* m_decoders = nullptr;

@@ -64,6 +64,6 @@ private:
 };
 
 // Whether a cell text holds the sought text (already folded unless matchCase), as the matcher compares.
-bool CellHolds(std::string_view cell, std::string_view sought, bool matchCase, std::string& scratch);
+bool CellHolds(std::string_view cell, std::string_view sought, bool matchCase);
 
 }  // namespace vyx

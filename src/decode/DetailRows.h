@@ -2,6 +2,7 @@
 // The detail decoding of one record as the detail dialogs show it, free of any toolkit: a header and rows of
 // column texts for a Parameter Block Transfer or a Modbus write-multiple record.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,12 @@ struct DetailRows {
     std::vector<std::string> header;
     std::vector<std::vector<std::string>> rows;
 };
+
+// The cells of the rows BuildDetailRows would give, handed one by one to visit (row by row, column by column)
+// until it returns false, without keeping them: for a search through millions of records. Returns the kind.
+DetailRows::Kind VisitDetailCells(const CRecord& record, const IRecordToParameterXferConverter& blockTransferConverter,
+                                  const IModbusMultipleMessageConverter& modbusConverter,
+                                  const std::function<bool(std::size_t row, const std::string& cell)>& visit);
 
 // Decodes the record with the converter of its kind.
 DetailRows BuildDetailRows(const CRecord& record, const IRecordToParameterXferConverter& blockTransferConverter,

@@ -87,7 +87,7 @@ int ReferenceColumn(const CRecordMatcher& matcher, std::int64_t serial, const CR
     if (matcher.GetKind() == CRecordMatcher::Kind::Bytes) return static_cast<int>(RecordColumn::MessageContent);
     const CFormatRecord format(&record);
     for (RecordColumn column : kAllRecordColumns) {
-        if (CellHolds(RecordColumnText(format, column, serial + 1), matcher.SoughtText(), matcher.MatchCase(), scratch)) {
+        if (CellHolds(RecordColumnText(format, column, serial + 1), matcher.SoughtText(), matcher.MatchCase())) {
             return static_cast<int>(column);
         }
     }
