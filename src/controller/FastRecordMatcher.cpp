@@ -147,11 +147,16 @@ void CFastRecordMatcher::PlanText(const CRecordMatcher& reference) {
     const auto any = [](const std::array<bool, 20>& verdicts) {
         return std::find(verdicts.begin(), verdicts.end(), true) != verdicts.end();
     };
+    // A valid FCU is one of 1..300: only when the text is in one of those numbers need they be decoded.
+    bool numbers = false;
+    for (std::uint64_t fcu = 1; m_digits && fcu <= format::kFcusPerChannel && !numbers; ++fcu) {
+        for (std::uint64_t v = fcu; v >= m_digitFloor && !numbers; v /= 10) numbers = v % m_digitModulus == m_digitValue;
+    }
     // M7 Idle decodes a command but never a valid FCU; Halvik and Modbus decode both.
     m_decodeForMode[kModeM7Idle] = any(m_mode[kModeM7Idle]) || any(m_fcuNotValid[0]);
     m_decodeForMode[kModeHalvikCommonProtocol] =
-        any(m_mode[kModeHalvikCommonProtocol]) || any(m_fcuNotValid[0]) || m_digits || m_fcuMultiple;
-    m_decodeForMode[kModeModbus] = any(m_mode[kModeModbus]) || any(m_fcuNotValid[1]) || m_digits || m_fcuMultiple;
+        any(m_mode[kModeHalvikCommonProtocol]) || any(m_fcuNotValid[0]) || numbers || m_fcuMultiple;
+    m_decodeForMode[kModeModbus] = any(m_mode[kModeModbus]) || any(m_fcuNotValid[1]) || numbers || m_fcuMultiple;
 }
 
 bool CFastRecordMatcher::UndecodedVocabularyHolds(const std::uint8_t* record, int n, int mode, int& column) const {
