@@ -89,9 +89,29 @@ void CFastRecordMatcher::PlanText(const CRecordMatcher& reference) {
         }
     }
 
-    const char* timeCharacters = m_matchCase ? "0123456789-: AMP" : "0123456789-: amp";
-    m_dateTimePossible =
-        m_text.size() <= kDateTimeLength && m_text.find_first_not_of(timeCharacters) == std::string::npos;
+    // Every Date-Time text has this shape (D a digit, X the A or P of AM / PM): a text that fits it nowhere is
+    // never in that column, and the column need not be formatted at all.
+    static constexpr std::string_view kShape = "DD-DD-DDDD - DD:DD:DD:XM";
+    static_assert(kShape.size() == kDateTimeLength);
+    const auto fitsAt = [this](std::size_t at) {
+        for (std::size_t i = 0; i < m_text.size(); ++i) {
+            const char want = kShape[at + i];
+            const char c = m_text[i];
+            // Folded to lower case unless the case must match: compared with the column's capitals.
+            const char upper = (!m_matchCase && c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+            const bool fits = want == 'D'   ? (c >= '0' && c <= '9')
+                              : want == 'X' ? (upper == 'A' || upper == 'P')
+                                            : upper == want;
+            if (!fits) return false;
+        }
+        return true;
+    };
+    for (std::size_t at = 0; m_text.size() <= kDateTimeLength && at + m_text.size() <= kDateTimeLength; ++at) {
+        if (fitsAt(at)) {
+            m_dateTimePossible = true;
+            break;
+        }
+    }
 
     PlanContent(m_text, m_matchCase);
 
