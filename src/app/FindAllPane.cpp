@@ -81,7 +81,7 @@ FindAllPane::~FindAllPane() {
 void FindAllPane::Start(const CRecordDatabase& store, CRecordMatcher matcher, std::int64_t count,
                         const std::string& what) {
     m_search->Stop();
-    m_model->Clear();
+    m_model->Clear(matcher);
     m_what = QString::fromStdString(what);
     show();
     raise();

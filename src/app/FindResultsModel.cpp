@@ -1,6 +1,7 @@
 #include "app/FindResultsModel.h"
 
 #include "controller/FastRecordMatcher.h"
+#include "decode/DetailRows.h"
 #include "decode/FormatRecord.h"
 #include "decode/RecordColumns.h"
 #include "platform/FileError.h"
@@ -16,8 +17,9 @@ constexpr int kMaxTextLength = 120;
 FindResultsModel::FindResultsModel(RecordReader reader, QObject* parent)
     : QAbstractTableModel(parent), m_reader(std::move(reader)) {}
 
-void FindResultsModel::Clear() {
+void FindResultsModel::Clear(const CRecordMatcher& matcher) {
     beginResetModel();
+    m_matcher = matcher;
     m_matches.clear();
     m_matches.shrink_to_fit();
     m_cachedSerial = -1;
@@ -78,10 +80,21 @@ QVariant FindResultsModel::data(const QModelIndex& index, int role) const {
     if (record == nullptr) return {};
     const CFormatRecord format(record);
     if (index.column() == DateTime) return QString::fromStdString(format.FormatDateTime());
-    // The detail rows are in the dialogs; the row shows what the list shows of such a record.
-    const RecordColumn column = match.column == kDetailRowsMatch ? RecordColumn::MessageMode
-                                                                  : static_cast<RecordColumn>(match.column);
-    QString text = QString::fromStdString(RecordColumnText(format, column, match.serial + 1));
+    std::string found;
+    if (match.column == kDetailRowsMatch) {
+        // The first cell of the detail rows that holds the text, as the dialog would show it.
+        if (const DetailDecoders* decoders = m_matcher.Decoders()) {
+            VisitDetailCells(*record, *decoders->blockTransfer, *decoders->modbus,
+                             [&](std::size_t, const std::string& cell) {
+                                 if (!CellHolds(cell, m_matcher.SoughtText(), m_matcher.MatchCase())) return true;
+                                 found = cell;
+                                 return false;
+                             });
+        }
+    } else {
+        found = RecordColumnText(format, static_cast<RecordColumn>(match.column), match.serial + 1);
+    }
+    QString text = QString::fromStdString(found);
     if (text.size() > kMaxTextLength) text = text.left(kMaxTextLength) + QStringLiteral("...");
     return text;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "controller/ParallelFind.h"
+#include "controller/RecordMatcher.h"
 #include "logdata/Record.h"
 
 namespace vyx::gui {
@@ -22,7 +23,8 @@ public:
 
     explicit FindResultsModel(RecordReader reader, QObject* parent = nullptr);
 
-    void Clear();
+    // Empties the rows for a new find with this matcher, whose detail decoders name a decoded-detail match.
+    void Clear(const CRecordMatcher& matcher = CRecordMatcher::Text({}, false));
     void Append(const std::vector<FindMatch>& matches);
     // The serial number of a row's record, -1 outside the rows.
     std::int64_t SerialAt(int row) const;
@@ -37,6 +39,7 @@ private:
     const CRecord* Record(std::int64_t serial) const;
 
     RecordReader m_reader;
+    CRecordMatcher m_matcher = CRecordMatcher::Text({}, false);
     std::vector<FindMatch> m_matches;
     // The record read last: a row asks for it once per column.
     mutable std::int64_t m_cachedSerial = -1;

@@ -132,6 +132,9 @@ private slots:
         QCOMPARE(Listed(), expected);
         QCOMPARE(Pane()->Model().index(0, gui::FindResultsModel::MatchColumn).data().toString(),
                  QStringLiteral("Decoded detail"));
+        // The text shown is the cell of the detail rows that holds it.
+        QVERIFY(Pane()->Model().index(0, gui::FindResultsModel::MatchText).data().toString().contains(
+            QStringLiteral("obstructed"), Qt::CaseInsensitive));
         Click(Bar()->findChild<QCheckBox*>("findDecoded"));
     }
 };
