@@ -581,17 +581,17 @@ void MainWindow::Find(SearchDirection direction) {
     }
     m_findBar->show();
     ShowFindUpdate(m_find->Find(m_controller->Database(), m_controller->Total(), SelectedSerial(), FindBarQuery(),
-                                direction));
+                                direction, FindBarDecoders()));
 }
 
 FindQuery MainWindow::FindBarQuery() const {
-    FindQuery query{m_findBar->Text().toStdString(), m_findBar->GetMode() == FindBar::Mode::HexBytes,
-                    m_findBar->MatchCase(), nullptr};
-    if (m_findBar->Decoded()) {
-        query.decoders =
-            MakeDetailDecoders(m_controller->FcuInfo(), m_controller->Database().Settings().modbusBaseAddress);
-    }
-    return query;
+    return FindQuery{m_findBar->Text().toStdString(), m_findBar->GetMode() == FindBar::Mode::HexBytes,
+                     m_findBar->MatchCase()};
+}
+
+std::shared_ptr<const DetailDecoders> MainWindow::FindBarDecoders() const {
+    if (!m_findBar->Decoded()) return nullptr;
+    return MakeDetailDecoders(m_controller->FcuInfo(), m_controller->Database().Settings().modbusBaseAddress);
 }
 
 void MainWindow::FindAll() {
@@ -601,7 +601,7 @@ void MainWindow::FindAll() {
         return;
     }
     m_findBar->show();
-    FindQueryMatcher planned = MatcherForQuery(FindBarQuery());
+    FindQueryMatcher planned = MatcherForQuery(FindBarQuery(), FindBarDecoders());
     if (!planned.refusal.empty()) {
         m_findBar->SetFinished(QString::fromStdString(planned.refusal));
         return;

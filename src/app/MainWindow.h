@@ -87,6 +87,7 @@ public:
     // Every match of the find bar's query, listed in the find-all pane.
     void FindAll();
     FindQuery FindBarQuery() const;
+    std::shared_ptr<const DetailDecoders> FindBarDecoders() const;
     FindAllPane* GetFindAllPane() const { return m_findAllPane; }
     void CopySelectedRow();
     void CopySelectedMessageContent();

@@ -9,11 +9,11 @@
 
 namespace vyx {
 
-FindQueryMatcher MatcherForQuery(const FindQuery& query) {
+FindQueryMatcher MatcherForQuery(const FindQuery& query, std::shared_ptr<const DetailDecoders> decoders) {
     FindQueryMatcher out;
     if (!query.hexBytes) {
         out.matcher = CRecordMatcher::Text(query.text, query.matchCase);
-        if (query.decoders) out.matcher.SetDetailDecoders(query.decoders);
+        if (decoders) out.matcher.SetDetailDecoders(std::move(decoders));
         out.what = '"' + query.text + '"';
         return out;
     }
@@ -38,10 +38,11 @@ std::shared_ptr<const DetailDecoders> MakeDetailDecoders(const FCUConfigurationL
 }
 
 FindBarUpdate CFindController::Find(const CRecordDatabase& store, std::int64_t total, std::int64_t selected,
-                                    const FindQuery& query, SearchDirection direction) {
+                                    const FindQuery& query, SearchDirection direction,
+                                    std::shared_ptr<const DetailDecoders> decoders) {
     FindBarUpdate update;
     SearchRequest request;
-    FindQueryMatcher planned = MatcherForQuery(query);
+    FindQueryMatcher planned = MatcherForQuery(query, std::move(decoders));
     if (!planned.refusal.empty()) {
         update.state = FindBarUpdate::State::Finished;
         update.text = planned.refusal;
