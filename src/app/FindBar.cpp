@@ -33,6 +33,10 @@ FindBar::FindBar(QWidget* parent) : QWidget(parent) {
     m_mode->addItems({QStringLiteral("Text"), QStringLiteral("Hex bytes")});
     m_matchCase = new QCheckBox(QStringLiteral("Match case"), this);
     m_matchCase->setObjectName("findMatchCase");
+    m_decoded = new QCheckBox(QStringLiteral("Decoded detail"), this);
+    m_decoded->setObjectName("findDecoded");
+    m_decoded->setToolTip(
+        QStringLiteral("Also look in the rows the detail dialogs show (Parameter Block Transfer, Modbus multiple)"));
 
     m_previous = new QPushButton(QStringLiteral("Previous"), this);
     m_previous->setObjectName("findPrevious");
@@ -40,7 +44,10 @@ FindBar::FindBar(QWidget* parent) : QWidget(parent) {
     m_next = new QPushButton(QStringLiteral("Next"), this);
     m_next->setObjectName("findNext");
     m_next->setToolTip(QStringLiteral("Find the next match (F3)"));
-    for (QPushButton* button : {m_previous, m_next}) {
+    m_findAll = new QPushButton(QStringLiteral("Find All"), this);
+    m_findAll->setObjectName("findAll");
+    m_findAll->setToolTip(QStringLiteral("List every match in the results pane (Ctrl+Shift+F)"));
+    for (QPushButton* button : {m_previous, m_next, m_findAll}) {
         button->setAutoDefault(false);
         button->setFocusPolicy(Qt::TabFocus);
     }
@@ -72,14 +79,17 @@ FindBar::FindBar(QWidget* parent) : QWidget(parent) {
     layout->addWidget(m_text, 2);
     layout->addWidget(m_mode);
     layout->addWidget(m_matchCase);
+    layout->addWidget(m_decoded);
     layout->addWidget(m_previous);
     layout->addWidget(m_next);
+    layout->addWidget(m_findAll);
     layout->addSpacing(8);
     layout->addWidget(m_progress);
     layout->addWidget(m_status, 3);
     layout->addWidget(m_close);
 
     connect(m_next, &QPushButton::clicked, this, [this] { emit findRequested(SearchDirection::Forward); });
+    connect(m_findAll, &QPushButton::clicked, this, [this] { emit findAllRequested(); });
     connect(m_previous, &QPushButton::clicked, this, [this] { emit findRequested(SearchDirection::Backward); });
     connect(m_close, &QToolButton::clicked, this, [this] {
         if (m_searching) emit cancelRequested();
@@ -106,6 +116,10 @@ FindBar::Mode FindBar::GetMode() const {
 
 bool FindBar::MatchCase() const {
     return m_matchCase->isChecked();
+}
+
+bool FindBar::Decoded() const {
+    return m_decoded->isChecked() && GetMode() == Mode::Text;
 }
 
 void FindBar::SetSearching(const QString& describing) {
@@ -161,6 +175,7 @@ void FindBar::UpdatePlaceholder() {
     m_text->setPlaceholderText(text ? QStringLiteral("Text in any column")
                                     : QStringLiteral("Bytes in MessageContent, e.g. 01 A0"));
     m_matchCase->setEnabled(text);
+    m_decoded->setEnabled(text);
 }
 
 void FindBar::CloseBar() {

@@ -31,6 +31,8 @@ public:
     QString Text() const;
     Mode GetMode() const;
     bool MatchCase() const;
+    // "Decoded detail": a text is also looked for in the detail rows (hex bytes never are).
+    bool Decoded() const;
 
     // A search (or a go to time) runs: the progress bar appears; describing says what is being done.
     void SetSearching(const QString& describing);
@@ -42,6 +44,8 @@ public:
 
 signals:
     void findRequested(vyx::SearchDirection direction);
+    // "Find All": list every match in the results pane.
+    void findAllRequested();
     // Escape while a search runs.
     void cancelRequested();
     // Escape or the close button while no search runs; the bar has hidden itself.
@@ -61,6 +65,8 @@ private:
     QLineEdit* m_text = nullptr;
     QComboBox* m_mode = nullptr;
     QCheckBox* m_matchCase = nullptr;
+    QCheckBox* m_decoded = nullptr;
+    QPushButton* m_findAll = nullptr;
     QPushButton* m_previous = nullptr;
     QPushButton* m_next = nullptr;
     QProgressBar* m_progress = nullptr;

@@ -34,6 +34,7 @@
 #include "app/ExportDialog.h"
 #include "app/FcuTableReport.h"
 #include "app/FilterBars.h"
+#include "app/FindAllPane.h"
 #include "app/FindBar.h"
 #include "app/FolderDialog.h"
 #include "app/GoToDialogs.h"
@@ -149,6 +150,7 @@ void MainWindow::BuildController(const std::string& tempFolder) {
     m_controller->SetBeforeStoreReset([this] {
         if (m_find) ShowFindUpdate(m_find->StopBeforeReset());
         if (m_copyRunner) m_copyRunner->Stop();  // it reads the store too
+        if (m_findAllPane) m_findAllPane->StopBeforeReset();
     });
     m_controller->SetRecovery(m_recoverAction->isChecked());
     m_controller->OnInit();
@@ -640,6 +642,15 @@ void MainWindow::BuildFindBar() {
     connect(m_findBar, &FindBar::findRequested, this, [this](SearchDirection direction) { Find(direction); });
     connect(m_findBar, &FindBar::cancelRequested, this, [this] { CancelSearch(); });
     connect(m_findBar, &FindBar::closed, this, [this] { m_recordList->setFocus(); });
+    connect(m_findBar, &FindBar::findAllRequested, this, [this] { FindAll(); });
+    m_findAllPane = new FindAllPane(
+        [this](std::int64_t serial, CRecord& record) { return m_controller->Database().GetRecord(serial, record); },
+        this);
+    addDockWidget(Qt::BottomDockWidgetArea, m_findAllPane);
+    m_findAllPane->hide();
+    connect(m_findAllPane, &FindAllPane::recordChosen, this, [this](std::int64_t serial) {
+        if (m_controller->Mode() == ViewMode::Messages && serial < m_controller->Total()) SelectRecord(serial);
+    });
 }
 
 void MainWindow::BuildEditMenu() {
@@ -660,6 +671,7 @@ void MainWindow::BuildEditMenu() {
         [this] { Find(SearchDirection::Forward); });
     add(QStringLiteral("Find &Previous"), "findPreviousAction", QKeySequence(Qt::SHIFT | Qt::Key_F3),
         [this] { Find(SearchDirection::Backward); });
+    add(QStringLiteral("Find &All"), "findAllAction", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F), [this] { FindAll(); });
     m_editMenu->addSeparator();
     add(QStringLiteral("&Go to Record..."), "goToRecordAction", QKeySequence(Qt::CTRL | Qt::Key_G),
         [this] { GoToRecord(); });
@@ -863,9 +875,33 @@ void MainWindow::Find(SearchDirection direction) {
         return;
     }
     m_findBar->show();
-    const FindQuery query{m_findBar->Text().toStdString(), m_findBar->GetMode() == FindBar::Mode::HexBytes,
-                          m_findBar->MatchCase()};
-    ShowFindUpdate(m_find->Find(m_controller->Database(), m_controller->Total(), SelectedSerial(), query, direction));
+    ShowFindUpdate(m_find->Find(m_controller->Database(), m_controller->Total(), SelectedSerial(), FindBarQuery(),
+                                direction, FindBarDecoders()));
+}
+
+FindQuery MainWindow::FindBarQuery() const {
+    return FindQuery{m_findBar->Text().toStdString(), m_findBar->GetMode() == FindBar::Mode::HexBytes,
+                     m_findBar->MatchCase()};
+}
+
+std::shared_ptr<const DetailDecoders> MainWindow::FindBarDecoders() const {
+    if (!m_findBar->Decoded()) return nullptr;
+    return MakeDetailDecoders(m_controller->FcuInfo(), m_controller->Database().Settings().modbusBaseAddress);
+}
+
+void MainWindow::FindAll() {
+    if (m_controller->Mode() != ViewMode::Messages) return;
+    if (m_findBar->Text().isEmpty()) {
+        m_findBar->OpenAndFocus();
+        return;
+    }
+    m_findBar->show();
+    FindQueryMatcher planned = MatcherForQuery(FindBarQuery(), FindBarDecoders());
+    if (!planned.refusal.empty()) {
+        m_findBar->SetFinished(QString::fromStdString(planned.refusal));
+        return;
+    }
+    m_findAllPane->Start(m_controller->Database(), std::move(planned.matcher), m_controller->Total(), planned.what);
 }
 
 void MainWindow::ShowFindUpdate(const FindBarUpdate& update) {

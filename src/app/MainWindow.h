@@ -32,6 +32,7 @@ namespace vyx::gui {
 
 class BannerWidget;
 class FcuFilterBar;
+class FindAllPane;
 class FindBar;
 class MessageFilterBar;
 class NoticeBar;
@@ -96,6 +97,11 @@ public:
     void GoToTime();
     void OpenFindBar();
     void Find(SearchDirection direction);
+    // Every match of the find bar's query, listed in the find-all pane.
+    void FindAll();
+    FindQuery FindBarQuery() const;
+    std::shared_ptr<const DetailDecoders> FindBarDecoders() const;
+    FindAllPane* GetFindAllPane() const { return m_findAllPane; }
     void CopySelectedRow();
     void CopySelectedMessageContent();
     // Bookmarks (Ctrl+F2, F2, Shift+F2) and the View menu's colour rules.
@@ -222,6 +228,7 @@ private:
     QAction* m_copyContentAction = nullptr;
     QMenu* m_rowMenu = nullptr;
     FindBar* m_findBar = nullptr;
+    FindAllPane* m_findAllPane = nullptr;
     RecentFolders* m_recentFolders = nullptr;
     StartPanel* m_startPanel = nullptr;
     BlockTransferDialog* m_blockTransferDialog = nullptr;

@@ -1,5 +1,6 @@
 // vyx find: loads a data folder and prints the "Sr.No." of every record holding a text (in any column text)
-// or a run of bytes (in MessageContent), one per line, in the load's order.
+// or a run of bytes (in MessageContent), one per line, in the load's order; with --decoded also of every
+// record whose detail rows hold the text. The records are read in blocks on every core (CParallelFind).
 
 #include <chrono>
 #include <cstdio>
@@ -8,7 +9,11 @@
 #include "cli/Interruption.h"
 #include "cli/LoadRunner.h"
 #include "cli/StandardOutput.h"
+#include "controller/FindController.h"
+#include "controller/ParallelFind.h"
 #include "controller/RecordMatcher.h"
+#include "decode/FCUParse.h"
+#include "logdata/DataFolder.h"
 
 namespace vyx::cli {
 namespace {
@@ -18,6 +23,7 @@ struct FindOptions {
     std::string text;
     std::string hex;
     bool matchCase = false;
+    bool decoded = false;
 };
 
 CRecordMatcher MatcherFor(const FindOptions& options) {
@@ -30,6 +36,12 @@ CRecordMatcher MatcherFor(const FindOptions& options) {
     }
     if (options.text.empty()) throw CommandFailure{kExitUsage, "error: --text needs a text to look for"};
     return CRecordMatcher::Text(options.text, options.matchCase);
+}
+
+// The converters of `vyx detail`: the folder's FCU list and the Modbus base address the load ran with.
+std::shared_ptr<const DetailDecoders> DecodersFor(const FindOptions& options, const CRecordDatabase& store) {
+    return MakeDetailDecoders(CFCUParse().ReadFCUConfigurationList(FCUInformationFilePath(options.load.folder)),
+                              store.Settings().modbusBaseAddress);
 }
 
 class Output {
@@ -49,34 +61,33 @@ private:
 };
 
 void Run(const FindOptions& options) {
-    const CRecordMatcher matcher = MatcherFor(options);
+    CRecordMatcher matcher = MatcherFor(options);
     CLoadRunner runner(options.load);
     const LoadResult result = runner.Run();
+    if (options.decoded) matcher.SetDetailDecoders(DecodersFor(options, runner.Database()));
 
     const bool showProgress = StderrIsTerminal();
     auto lastProgress = std::chrono::steady_clock::now();
     Output output;
-    CRecord record;
-    std::string scratch;
     std::int64_t matches = 0;
-    for (std::int64_t serial = 0; serial < result.total; ++serial) {
-        if (!runner.Database().GetRecord(serial, record)) {
-            throw CommandFailure{kExitNoData, "error: record " + std::to_string(serial + 1) + " could not be read"};
-        }
-        if (matcher.Matches(serial, record, scratch)) {
-            output.Line(serial + 1);
-            ++matches;
-        }
-        if (serial % 65536 == 0) ThrowIfInterrupted();
-        if (showProgress && serial % 65536 == 0) {
+    std::atomic<bool> cancel{false};
+    CParallelFind find(runner.Database(), matcher);
+    find.All(
+        0, result.total - 1, cancel,
+        [&](const std::vector<FindMatch>& found) {
+            for (const FindMatch& match : found) output.Line(match.serial + 1);
+            matches += static_cast<std::int64_t>(found.size());
+        },
+        [&](std::int64_t examined) {
+            ThrowIfInterrupted();
+            if (!showProgress) return;
             const auto now = std::chrono::steady_clock::now();
             if (now - lastProgress >= std::chrono::milliseconds(100)) {
                 lastProgress = now;
-                std::fprintf(stderr, "\rSearching... %lld of %lld records\033[K", static_cast<long long>(serial),
+                std::fprintf(stderr, "\rSearching... %lld of %lld records\033[K", static_cast<long long>(examined),
                              static_cast<long long>(result.total));
             }
-        }
-    }
+        });
     if (showProgress) std::fputs("\r\033[K", stderr);
     output.Flush();
     if (matches == 0) std::fputs("No record matches.\n", stderr);
@@ -92,6 +103,9 @@ const RegisterCommand registration(33, [](CLI::App& app) {
     CLI::Option* hex = cmd->add_option("--hex", options->hex, "Bytes to look for in MessageContent, e.g. \"01 A0\"");
     text->excludes(hex);
     cmd->add_flag("--match-case", options->matchCase, "With --text: upper and lower case differ");
+    cmd->add_flag("--decoded", options->decoded,
+                  "With --text: also look in the detail rows of Parameter Block Transfer and Modbus multiple records")
+        ->excludes(hex);
     cmd->callback([options, text, hex] {
         if (text->count() == 0 && hex->count() == 0) {
             throw CommandFailure{kExitUsage, "error: find needs --text TEXT or --hex \"01 A0\" (see vyx find --help)"};

@@ -4,29 +4,52 @@
 
 #include "controller/SearchOutcomeText.h"
 #include "decode/FormatRecord.h"
+#include "decode/RecordToModbusMultipleConverter.h"
+#include "decode/RecordToParameterXferConverter.h"
 
 namespace vyx {
 
+FindQueryMatcher MatcherForQuery(const FindQuery& query, std::shared_ptr<const DetailDecoders> decoders) {
+    FindQueryMatcher out;
+    if (!query.hexBytes) {
+        out.matcher = CRecordMatcher::Text(query.text, query.matchCase);
+        if (decoders) out.matcher.SetDetailDecoders(std::move(decoders));
+        out.what = '"' + query.text + '"';
+        return out;
+    }
+    const auto bytes = ParseHexBytes(query.text);
+    if (!bytes) {
+        out.refusal = "Type the bytes as pairs of hex digits, e.g. 01 A0.";
+        return out;
+    }
+    out.what = FormatHexBytes(bytes->data(), bytes->size());
+    while (!out.what.empty() && out.what.back() == ' ') out.what.pop_back();
+    out.what = "Bytes " + out.what;
+    out.matcher = CRecordMatcher::Bytes(*bytes);
+    return out;
+}
+
+std::shared_ptr<const DetailDecoders> MakeDetailDecoders(const FCUConfigurationList& fcuInfo,
+                                                         std::uint8_t modbusBaseAddress) {
+    auto decoders = std::make_shared<DetailDecoders>();
+    decoders->blockTransfer = std::make_shared<CRecordToParameterXferConverter>(fcuInfo);
+    decoders->modbus = std::make_shared<CRecordToModbusMultipleConverter>(modbusBaseAddress);
+    return decoders;
+}
+
 FindBarUpdate CFindController::Find(const CRecordDatabase& store, std::int64_t total, std::int64_t selected,
-                                    const FindQuery& query, SearchDirection direction) {
+                                    const FindQuery& query, SearchDirection direction,
+                                    std::shared_ptr<const DetailDecoders> decoders) {
     FindBarUpdate update;
     SearchRequest request;
-    std::string what;
-    if (!query.hexBytes) {
-        request.matcher = CRecordMatcher::Text(query.text, query.matchCase);
-        what = '"' + query.text + '"';
-    } else {
-        const auto bytes = ParseHexBytes(query.text);
-        if (!bytes) {
-            update.state = FindBarUpdate::State::Finished;
-            update.text = "Type the bytes as pairs of hex digits, e.g. 01 A0.";
-            return update;
-        }
-        what = FormatHexBytes(bytes->data(), bytes->size());
-        while (!what.empty() && what.back() == ' ') what.pop_back();
-        what = "Bytes " + what;
-        request.matcher = CRecordMatcher::Bytes(*bytes);
+    FindQueryMatcher planned = MatcherForQuery(query, std::move(decoders));
+    if (!planned.refusal.empty()) {
+        update.state = FindBarUpdate::State::Finished;
+        update.text = planned.refusal;
+        return update;
     }
+    request.matcher = std::move(planned.matcher);
+    const std::string what = planned.what;
     if (total <= 0) {
         update.state = FindBarUpdate::State::Finished;
         update.text = "There are no records to search.";

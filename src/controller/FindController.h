@@ -4,10 +4,12 @@
 // notification of a search that was stopped or replaced is dropped here.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "controller/RecordSearch.h"
+#include "decode/FCU.h"
 
 namespace vyx {
 
@@ -16,6 +18,19 @@ struct FindQuery {
     bool hexBytes = false;  // the bytes of MessageContent instead of text in any column
     bool matchCase = false;
 };
+
+// The matcher of a query (a text also looked for in the detail rows when decoders are given) and the sought item as the outcome texts repeat it ("\"Open\"", "Bytes 01 A0"); a
+// refusal instead when the hex text holds no bytes.
+struct FindQueryMatcher {
+    CRecordMatcher matcher = CRecordMatcher::Text({}, false);
+    std::string what;
+    std::string refusal;  // empty when the query can be run
+};
+FindQueryMatcher MatcherForQuery(const FindQuery& query, std::shared_ptr<const DetailDecoders> decoders = nullptr);
+
+// The detail dialogs' converters for a load: the folder's FCU list and the load's Modbus base address.
+std::shared_ptr<const DetailDecoders> MakeDetailDecoders(const FCUConfigurationList& fcuInfo,
+                                                         std::uint8_t modbusBaseAddress);
 
 // What the find bar shows next.
 struct FindBarUpdate {
@@ -34,8 +49,9 @@ public:
     explicit CFindController(ISearchTarget& target) : m_search(target) {}
 
     // A find from the selected record (-1: none) over the first `total` records of the store.
+    // decoders: also the detail rows of a text query (null: not).
     FindBarUpdate Find(const CRecordDatabase& store, std::int64_t total, std::int64_t selected, const FindQuery& query,
-                       SearchDirection direction);
+                       SearchDirection direction, std::shared_ptr<const DetailDecoders> decoders = nullptr);
     // Go to the first record at (or, in descending order, before) a time; `when` is the time as typed.
     FindBarUpdate GoToTime(const CRecordDatabase& store, std::int64_t total, std::int64_t seconds,
                            const std::string& when);

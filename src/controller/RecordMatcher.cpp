@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "decode/DetailRows.h"
 #include "decode/FormatRecord.h"
 #include "decode/RecordColumns.h"
 
@@ -97,7 +98,30 @@ bool CRecordMatcher::Matches(std::int64_t serial, const CRecord& record, std::st
         AppendRecordColumnText(format, column, serial + 1, scratch);
     }
     if (!m_matchCase) FoldCase(scratch);
-    return std::string_view(scratch).find(m_text) != std::string_view::npos;
+    if (std::string_view(scratch).find(m_text) != std::string_view::npos) return true;
+    if (m_decoders == nullptr) return false;
+    const DetailRows detail = BuildDetailRows(record, *m_decoders->blockTransfer, *m_decoders->modbus);
+    for (const auto& row : detail.rows) {
+        for (const std::string& cell : row) {
+            if (CellHolds(cell, m_text, m_matchCase)) return true;
+        }
+    }
+    return false;
+}
+
+bool CellHolds(std::string_view cell, std::string_view sought, bool matchCase) {
+    if (matchCase) return cell.find(sought) != std::string_view::npos;
+    if (sought.empty()) return true;
+    if (sought.size() > cell.size()) return false;
+    // Folded as it is compared: no copy of the cell.
+    const std::size_t last = cell.size() - sought.size();
+    for (std::size_t i = 0; i <= last; ++i) {
+        if (FoldCase(cell[i]) != sought[0]) continue;
+        std::size_t k = 1;
+        while (k < sought.size() && FoldCase(cell[i + k]) == sought[k]) ++k;
+        if (k == sought.size()) return true;
+    }
+    return false;
 }
 
 }  // namespace vyx

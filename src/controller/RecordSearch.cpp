@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "controller/ParallelFind.h"
 #include "platform/FileError.h"
 
 namespace vyx {
@@ -130,9 +131,9 @@ private:
 
 }  // namespace
 
-SearchNotification RunSearch(const CRecordDatabase& store, const SearchRequest& request,
-                             const std::atomic<bool>& cancel,
-                             const std::function<void(std::int64_t examined, std::int64_t total)>& progress) {
+SearchNotification RunReferenceSearch(const CRecordDatabase& store, const SearchRequest& request,
+                                      const std::atomic<bool>& cancel,
+                                      const std::function<void(std::int64_t examined, std::int64_t total)>& progress) {
     SearchNotification result;
     result.kind = SearchNotification::Kind::Finished;
     result.total = std::max<std::int64_t>(request.count, 0);
@@ -169,6 +170,68 @@ SearchNotification RunSearch(const CRecordDatabase& store, const SearchRequest& 
         result.wrapped = false;
     }
     result.examined = walk.Examined();
+    return result;
+}
+
+SearchNotification RunSearch(const CRecordDatabase& store, const SearchRequest& request,
+                             const std::atomic<bool>& cancel,
+                             const std::function<void(std::int64_t examined, std::int64_t total)>& progress) {
+    const CRecordMatcher::Kind kind = request.matcher.GetKind();
+    const bool textOrBytes = kind == CRecordMatcher::Kind::Text || kind == CRecordMatcher::Kind::Bytes;
+    if (!textOrBytes || !request.orderedRanges.empty()) return RunReferenceSearch(store, request, cancel, progress);
+
+    SearchNotification result;
+    result.kind = SearchNotification::Kind::Finished;
+    result.total = std::max<std::int64_t>(request.count, 0);
+    const std::int64_t count = result.total;
+    if (count == 0) return result;
+
+    CParallelFind find(store, request.matcher);
+    // The part already looked at, for the progress of the second leg after a wrap.
+    std::int64_t before = 0;
+    auto lastProgress = Clock::now();
+    const CParallelFind::Progress report = [&](std::int64_t examined) {
+        result.examined = before + examined;
+        const auto now = Clock::now();
+        if (progress && now - lastProgress >= kProgressInterval) {
+            lastProgress = now;
+            progress(result.examined, count);
+        }
+    };
+    const bool hasFrom = request.from >= 0 && request.from < count;
+    const bool forward = request.direction == SearchDirection::Forward;
+    const auto leg = [&](std::int64_t lo, std::int64_t hi) {
+        before = result.examined;
+        const auto match = forward ? find.First(lo, hi, cancel, report) : find.Last(lo, hi, cancel, report);
+        return match ? match->serial : -1;
+    };
+    try {
+        if (forward) {
+            result.found = leg(hasFrom ? request.from + 1 : 0, count - 1);
+            if (result.found < 0 && hasFrom && request.wrap && !cancel.load()) {
+                result.found = leg(0, request.from);
+                result.wrapped = result.found >= 0;
+            }
+        } else {
+            result.found = leg(0, hasFrom ? request.from - 1 : count - 1);
+            if (result.found < 0 && hasFrom && request.wrap && !cancel.load()) {
+                result.found = leg(request.from, count - 1);
+                result.wrapped = result.found >= 0;
+            }
+        }
+    } catch (const std::exception& e) {
+        result.found = -1;
+        result.wrapped = false;
+        result.error = e.what();
+    } catch (...) {
+        result.found = -1;
+        result.wrapped = false;
+        result.error = "The search ended on an unexpected error.";
+    }
+    if (cancel.load()) {
+        result.found = -1;
+        result.wrapped = false;
+    }
     return result;
 }
 

@@ -58,11 +58,17 @@ public:
     virtual void Post(SearchNotification notification) = 0;
 };
 
-// Runs one search on the calling thread. progress (may be empty) is called every few thousand records; the
-// search ends early, with found = -1, once cancel is set. Throws nothing: read errors end in `error`.
+// Runs one search from the calling thread. progress (may be empty) is called at most ten times a second; the
+// search ends early, with found = -1, once cancel is set. Throws nothing: read errors end in `error`. A text
+// or bytes find reads the records in blocks on every core that helps (CParallelFind); a go to time, and
+// RunReferenceSearch, read record by record through the store and CRecordMatcher, the reference the fast
+// find is held to.
 SearchNotification RunSearch(const CRecordDatabase& store, const SearchRequest& request,
                              const std::atomic<bool>& cancel,
                              const std::function<void(std::int64_t examined, std::int64_t total)>& progress);
+SearchNotification RunReferenceSearch(const CRecordDatabase& store, const SearchRequest& request,
+                                      const std::atomic<bool>& cancel,
+                                      const std::function<void(std::int64_t examined, std::int64_t total)>& progress);
 
 // The ranges of a time-ordered load within which time stamps are in order: one per day file, as far as it is
 // published. Empty for a load in stored order. Call it on the thread that starts and stops loads.

@@ -37,24 +37,38 @@ private:
     std::vector<DetailRows::ByteRange>& m_out;
 };
 
-void BlockTransferRows(const CRecord& record, const IRecordToParameterXferConverter& converter, DetailRows& out) {
-    out.kind = DetailRows::Kind::ParameterBlockTransfer;
-    for (int id = res::IDS_COL_NO; id <= res::IDS_COL_FCU; ++id) out.header.push_back(Text(id));
+bool BlockTransferCells(const CRecord& record, const IRecordToParameterXferConverter& converter,
+                        const std::function<bool(std::size_t, const std::string&)>& visit) {
     const auto message = converter.Convert(record);
-    if (!message) return;
+    if (!message) return true;
     const auto iterator = message->CreateIterator();
-    out.rows.reserve(static_cast<std::size_t>(iterator->GetRowCount()));
+    std::size_t rowNumber = 0;
     while (iterator->Next()) {
         const IParameterBlockXferFormatObj* row = iterator->Current();
         if (row == nullptr) break;
-        std::vector<std::string>& texts = out.rows.emplace_back();
-        for (int column = 0; column < row->GetCount(); ++column) texts.push_back(row->GetText(column));
+        for (int column = 0; column < row->GetCount(); ++column) {
+            if (!visit(rowNumber, row->GetText(column))) return false;
+        }
+        ++rowNumber;
     }
-    if (const auto* walker = dynamic_cast<const CRecordToParameterXferConverter*>(&converter)) {
-        CRowBytesSink sink(record.MessageBytes(), out.rowBytes);
-        walker->Walk(record, sink);
+    return true;
+}
+
+bool ModbusMultipleCells(const CRecord& record, const IModbusMultipleMessageConverter& converter,
+                         const std::function<bool(std::size_t, const std::string&)>& visit) {
+    const auto message = converter.Convert(record);
+    if (!message) return true;
+    CFormatModbusMultipleData format;
+    for (int i = 0; i < message->GetItemCount(); ++i) {
+        const CModbusMultipleItem& item = *message->GetItem(i);
+        format.Init(item.m_nSequence, static_cast<std::int16_t>(item.m_nFCU), item.m_nCommand);
+        const auto row = static_cast<std::size_t>(i);
+        if (!visit(row, std::to_string(format.GetSequence())) || !visit(row, format.GetCommandText()) ||
+            !visit(row, format.GetFCUText())) {
+            return false;
+        }
     }
-    out.rowBytes.resize(out.rows.size());
+    return true;
 }
 
 // The data bytes of a write-multiple item: the coil's byte, or the register's two bytes, after the 7-byte head.
@@ -69,19 +83,22 @@ DetailRows::ByteRange ModbusItemBytes(std::span<const std::uint8_t> request, int
     return {offset, length};
 }
 
-void ModbusMultipleRows(const CRecord& record, const IModbusMultipleMessageConverter& converter, DetailRows& out) {
-    out.kind = DetailRows::Kind::ModbusMultiple;
-    out.header = {Text(res::IDS_COL_NO), Text(res::IDS_COL_COMMAND_TYPE), Text(res::IDS_COL_FCU_NO)};
-    const auto message = converter.Convert(record);
-    if (!message) return;
-    out.rows.reserve(static_cast<std::size_t>(message->GetItemCount()));
-    CFormatModbusMultipleData format;
-    for (int i = 0; i < message->GetItemCount(); ++i) {
-        const CModbusMultipleItem& item = *message->GetItem(i);
-        format.Init(item.m_nSequence, static_cast<std::int16_t>(item.m_nFCU), item.m_nCommand);
-        out.rows.push_back({std::to_string(format.GetSequence()), format.GetCommandText(), format.GetFCUText()});
-        out.rowBytes.push_back(ModbusItemBytes(record.MessageBytes(), item.m_nSequence));
+// The bytes behind each detail row, for the pane that highlights them.
+void AddRowBytes(const CRecord& record, const IRecordToParameterXferConverter& blockTransferConverter,
+                 const IModbusMultipleMessageConverter& modbusConverter, DetailRows& out) {
+    if (out.kind == DetailRows::Kind::ParameterBlockTransfer) {
+        if (const auto* walker = dynamic_cast<const CRecordToParameterXferConverter*>(&blockTransferConverter)) {
+            CRowBytesSink sink(record.MessageBytes(), out.rowBytes);
+            walker->Walk(record, sink);
+        }
+    } else if (out.kind == DetailRows::Kind::ModbusMultiple) {
+        if (const auto message = modbusConverter.Convert(record)) {
+            for (int i = 0; i < message->GetItemCount(); ++i) {
+                out.rowBytes.push_back(ModbusItemBytes(record.MessageBytes(), message->GetItem(i)->m_nSequence));
+            }
+        }
     }
+    out.rowBytes.resize(out.rows.size());
 }
 
 void AppendLine(std::string& out, const std::vector<std::string>& columns) {
@@ -94,14 +111,35 @@ void AppendLine(std::string& out, const std::vector<std::string>& columns) {
 
 }  // namespace
 
+DetailRows::Kind VisitDetailCells(const CRecord& record, const IRecordToParameterXferConverter& blockTransferConverter,
+                                  const IModbusMultipleMessageConverter& modbusConverter,
+                                  const std::function<bool(std::size_t row, const std::string& cell)>& visit) {
+    if (record.m_nMessageMode == kModeParameterBlockTransfer) {
+        BlockTransferCells(record, blockTransferConverter, visit);
+        return DetailRows::Kind::ParameterBlockTransfer;
+    }
+    if (record.m_nMessageMode == kModeModbus && record.m_bMultipleFCU) {
+        ModbusMultipleCells(record, modbusConverter, visit);
+        return DetailRows::Kind::ModbusMultiple;
+    }
+    return DetailRows::Kind::None;
+}
+
 DetailRows BuildDetailRows(const CRecord& record, const IRecordToParameterXferConverter& blockTransferConverter,
                            const IModbusMultipleMessageConverter& modbusConverter) {
     DetailRows out;
-    if (record.m_nMessageMode == kModeParameterBlockTransfer) {
-        BlockTransferRows(record, blockTransferConverter, out);
-    } else if (record.m_nMessageMode == kModeModbus && record.m_bMultipleFCU) {
-        ModbusMultipleRows(record, modbusConverter, out);
+    out.kind = VisitDetailCells(record, blockTransferConverter, modbusConverter,
+                                [&out](std::size_t row, const std::string& cell) {
+                                    if (row >= out.rows.size()) out.rows.resize(row + 1);
+                                    out.rows[row].push_back(cell);
+                                    return true;
+                                });
+    if (out.kind == DetailRows::Kind::ParameterBlockTransfer) {
+        for (int id = res::IDS_COL_NO; id <= res::IDS_COL_FCU; ++id) out.header.push_back(Text(id));
+    } else if (out.kind == DetailRows::Kind::ModbusMultiple) {
+        out.header = {Text(res::IDS_COL_NO), Text(res::IDS_COL_COMMAND_TYPE), Text(res::IDS_COL_FCU_NO)};
     }
+    AddRowBytes(record, blockTransferConverter, modbusConverter, out);
     return out;
 }
 

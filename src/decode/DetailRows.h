@@ -3,6 +3,7 @@
 // column texts for a Parameter Block Transfer or a Modbus write-multiple record.
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,12 @@ struct DetailRows {
     };
     std::vector<ByteRange> rowBytes;
 };
+
+// The cells of the rows BuildDetailRows would give, handed one by one to visit (row by row, column by column)
+// until it returns false, without keeping them: for a search through millions of records. Returns the kind.
+DetailRows::Kind VisitDetailCells(const CRecord& record, const IRecordToParameterXferConverter& blockTransferConverter,
+                                  const IModbusMultipleMessageConverter& modbusConverter,
+                                  const std::function<bool(std::size_t row, const std::string& cell)>& visit);
 
 // Decodes the record with the converter of its kind.
 DetailRows BuildDetailRows(const CRecord& record, const IRecordToParameterXferConverter& blockTransferConverter,

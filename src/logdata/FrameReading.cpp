@@ -83,12 +83,19 @@ RecordReadStatus ReadRecordAt(CFileWindow& window, std::uint64_t offset, const C
     return DecodeFrameAt(head, got, parse, target);
 }
 
-RecordReadStatus DecodeFrameAt(const std::uint8_t* head, std::size_t got, const CParse& parse, CRecord& target) {
+RecordReadStatus CheckFrameAt(const std::uint8_t* head, std::size_t got, int& length) {
     if (got < static_cast<std::size_t>(format::kFrameLengthBytes)) return RecordReadStatus::FileShorter;
-    const int length = FrameLength(head);
+    length = FrameLength(head);
     // The load indexes decodable frames only: any other length means other bytes lie there now.
     if (!IsDecodableLength(length)) return RecordReadStatus::FrameChanged;
     if (got < static_cast<std::size_t>(length)) return RecordReadStatus::FileShorter;
+    return RecordReadStatus::Ok;
+}
+
+RecordReadStatus DecodeFrameAt(const std::uint8_t* head, std::size_t got, const CParse& parse, CRecord& target) {
+    int length = 0;
+    const RecordReadStatus status = CheckFrameAt(head, got, length);
+    if (status != RecordReadStatus::Ok) return status;
     parse.Parse(head + format::kFrameLengthBytes, length - format::kFrameLengthBytes, target);
     return RecordReadStatus::Ok;
 }

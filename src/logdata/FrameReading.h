@@ -86,6 +86,10 @@ private:
     std::uint64_t m_limit = UINT64_MAX;
 };
 
+// Whether the frame that starts at `frame`, of which `got` bytes could be read, is one the load indexed and
+// is there in full; sets length to its length field. Readers that decode only what they need start here.
+RecordReadStatus CheckFrameAt(const std::uint8_t* frame, std::size_t got, int& length);
+
 // Decodes the frame that starts at `frame`, of which `got` bytes could be read, into target. Anything but Ok
 // leaves the target untouched.
 RecordReadStatus DecodeFrameAt(const std::uint8_t* frame, std::size_t got, const CParse& parse, CRecord& target);
