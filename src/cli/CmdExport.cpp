@@ -10,6 +10,8 @@
 #include <string>
 
 #include "cli/Command.h"
+#include "cli/EventsExportSource.h"
+#include "cli/ExportEventsJob.h"
 #include "cli/Interruption.h"
 #include "cli/LoadRunner.h"
 #include "cli/StandardOutput.h"
@@ -38,6 +40,27 @@ struct ExportOptions {
     std::string site;
     std::string utcOffset;
     bool stats = false;
+    bool noEvents = false;
+};
+
+// The SQLite export with its `events` table: the rows go to the database as they come, the events (found
+// meanwhile by the job) join them before the database is completed.
+class CSqliteWithEvents final : public IExportSink {
+public:
+    CSqliteWithEvents(std::unique_ptr<CSqliteExportSink> sqlite, std::unique_ptr<CExportEventsJob> events)
+        : m_sqlite(std::move(sqlite)), m_events(std::move(events)) {}
+
+    void BeginDayFile(const ExportedDayFile& file) override { m_sqlite->BeginDayFile(file); }
+    void WriteRow(const ExportRow& row) override { m_sqlite->WriteRow(row); }
+    void Finish(const ExportSummary& summary) override {
+        CEventsExportSource source(m_events->Wait());
+        m_sqlite->AddEvents(source);
+        m_sqlite->Finish(summary);
+    }
+
+private:
+    std::unique_ptr<CSqliteExportSink> m_sqlite;
+    std::unique_ptr<CExportEventsJob> m_events;
 };
 
 void RefuseInsideDataFolder(const std::string& output, const std::string& folder) {
@@ -101,7 +124,14 @@ void Run(const ExportOptions& o) {
         sink = std::make_unique<CTextExportSink>(form, o.out, utcOffset);
     } else if (o.format == "sqlite") {
         ExportMeta meta{o.load.folder, FiltersText(o.load), std::string("vyx ") + VYX_VERSION, utcOffset};
-        sink = std::make_unique<CSqliteExportSink>(o.out, FCUInformationFilePath(o.load.folder), std::move(meta));
+        auto sqlite =
+            std::make_unique<CSqliteExportSink>(o.out, FCUInformationFilePath(o.load.folder), std::move(meta));
+        if (o.noEvents) {
+            sink = std::move(sqlite);
+        } else {
+            sink = std::make_unique<CSqliteWithEvents>(std::move(sqlite),
+                                                       std::make_unique<CExportEventsJob>(o.load, runner));
+        }
     } else {
         sink = std::make_unique<CXlsxExportSink>(o.out, runner.Database().TempFolder(), utcOffset);
     }
@@ -157,6 +187,8 @@ const RegisterCommand registration(45, [](CLI::App& app) {
     cmd->add_option("--utc-offset", options->utcOffset,
                     "The site's offset from UTC, +HH:MM or -HH:MM: adds the true UTC time as time_utc");
     cmd->add_flag("--stats", options->stats, "Print the load and export times on stderr");
+    cmd->add_flag("--no-events", options->noEvents,
+                  "SQLite: leave out the table of the loop's events (found in a second pass over the folder)");
     cmd->callback([options] { Run(*options); });
 });
 

@@ -8,6 +8,7 @@
 #include "decode/FCUDisplay.h"
 #include "decode/FCUParse.h"
 #include "export/FileDigest.h"
+#include "export/SqliteEventsTable.h"
 #include "platform/FileError.h"
 
 namespace vyx {
@@ -124,6 +125,10 @@ void CSqliteExportSink::WriteRow(const ExportRow& row) {
         ++cell;
     }
     if (++m_pending == kBatchRows) InsertPending(m_insert);
+}
+
+void CSqliteExportSink::AddEvents(IExportEventSource& events) {
+    if (const std::string error = CSqliteEventsTable::Write(m_db, events); !error.empty()) Fail("events: " + error);
 }
 
 namespace {

@@ -1,13 +1,15 @@
 #pragma once
 // The SQLite form of the export: table `records` (one row per record, the export's columns), `fcus` (the
 // FCUs of "MISCDATA.TXT"), `meta` (folder, filters, program, export time) and `meta_day_files` (each day file
-// the load read: size, SHA-256, records exported), with indexes on time and FCU. Written under a temporary
-// name beside the chosen one and renamed when complete.
+// the load read: size, SHA-256, records exported), with indexes on time and FCU, and `events` (the loop's
+// events, SqliteEventsTable.h) when given. Written under a temporary name beside the chosen one and renamed
+// when complete.
 
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "export/ExportEvents.h"
 #include "export/ExportMeta.h"
 #include "export/ExportSink.h"
 #include "platform/PendingOutput.h"
@@ -24,6 +26,8 @@ public:
     ~CSqliteExportSink() override;
 
     void WriteRow(const ExportRow& row) override;
+    // Table `events` from the loop's events of the folder; before Finish. Throws CVyxError.
+    void AddEvents(IExportEventSource& events);
     void Finish(const ExportSummary& summary) override;
 
 private:

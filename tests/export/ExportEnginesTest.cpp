@@ -113,6 +113,24 @@ void Export(const std::string& folder, const std::string& arguments) {
     ASSERT_EQ(run.exitCode, 0) << arguments << "\n" << run.err;
 }
 
+// The loop's events of the whole folder as `vyx events` lists them: all of them, and the commands.
+struct EventCounts {
+    long long all = 0;
+    long long commands = 0;
+};
+EventCounts ListedEvents(const std::string& folder) {
+    const auto run = RunCommand(kVyx + " events " + ShellQuote(folder));
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EventCounts counts;
+    const std::vector<std::string> lines = Lines(run.out);
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        ++counts.all;
+        const std::vector<std::string> f = Split(lines[i], ',');
+        if (f.size() > 4 && f[4] == "command") ++counts.commands;
+    }
+    return counts;
+}
+
 std::string Sqlite(const std::string& db, const std::string& sql) {
     const auto run = RunCommand("sqlite3 -batch -tabs " + ShellQuote(db) + " " + ShellQuote(sql));
     EXPECT_EQ(run.exitCode, 0) << sql << "\n" << run.err;
@@ -207,6 +225,20 @@ TEST_F(ExportEngines, SqliteHoldsTheLoadWithItsFcusAndWhereItCameFrom) {
     EXPECT_EQ(sum, expected.at("total\t"));
     EXPECT_EQ(Sqlite(db, "SELECT value FROM meta WHERE key IN ('folder', 'program', 'utc_offset') ORDER BY key"),
               s_north->Path() + "\nvyx 1.65\n+02:00\n");
+
+    // The loop's events: those `vyx events` lists, each at a record of the export, one FCU's story by index.
+    const EventCounts listed = ListedEvents(s_north->Path());
+    ASSERT_GT(listed.commands, 0);
+    EXPECT_EQ(Sqlite(db, "SELECT count(*), count(*) FILTER (WHERE kind = 'command') FROM events"),
+              std::to_string(listed.all) + "\t" + std::to_string(listed.commands) + "\n");
+    EXPECT_EQ(Sqlite(db, "SELECT count(*) FROM events e LEFT JOIN records r USING (day_file, frame_offset) "
+                         "WHERE r.sr_no IS NULL OR r.time_epoch != e.time_epoch OR r.time_local != e.time_local"),
+              "0\n");
+    EXPECT_EQ(Sqlite(db, "SELECT count(*) FROM events WHERE kind = 'command' AND (code_text IS NULL OR source_text IS NULL)"),
+              "0\n");
+    EXPECT_NE(Sqlite(db, "EXPLAIN QUERY PLAN SELECT * FROM events WHERE fcu = 3 AND time_epoch > 0")
+                  .find("events_fcu_time"),
+              std::string::npos);
 }
 
 TEST_F(ExportEngines, DuckDbReadsTheCsvAndJsonLinesExportsAsTheMessageLog) {
@@ -318,6 +350,8 @@ TEST_F(ExportEngines, FiltersAndOrderAreTheLoads) {
               "0\n");
     EXPECT_EQ(Sqlite(db, "SELECT value FROM meta WHERE key = 'filters'"),
               "order=desc channel=B command=--ALL-- fcu=--ALL-- modbus-addr=240\n");
+    // The events are the loop's, of every record: a filter narrows the records, never them.
+    EXPECT_EQ(Sqlite(db, "SELECT count(*) FROM events"), std::to_string(ListedEvents(s_north->Path()).all) + "\n");
 }
 
 TEST_F(ExportEngines, WorkbookCellsAreTypedAndShowTheListsTime) {
