@@ -86,6 +86,11 @@ private:
     std::uint64_t m_limit = UINT64_MAX;
 };
 
+// The record bytes of the frame that starts at `frame` (of which `got` bytes could be read), checked as
+// DecodeFrameAt checks them but not decoded: for readers that look at the head first and decode only some
+// records. On Ok, record and size name the record bytes (the frame without its length field).
+RecordReadStatus FrameRecordAt(const std::uint8_t* frame, std::size_t got, const std::uint8_t*& record, int& size);
+
 // Decodes the frame that starts at `frame`, of which `got` bytes could be read, into target. Anything but Ok
 // leaves the target untouched.
 RecordReadStatus DecodeFrameAt(const std::uint8_t* frame, std::size_t got, const CParse& parse, CRecord& target);
