@@ -9,6 +9,13 @@ CBackgroundFileWriter::~CBackgroundFileWriter() { Stop(); }
 void CBackgroundFileWriter::Open(const std::string& path, std::size_t blockBytes, std::size_t blocks) {
     Stop();
     m_file.Open(path);  // no buffer of its own: the blocks are the buffer
+    Start([this](const char* data, std::size_t count) { m_file.Write(data, count); }, blockBytes, blocks);
+}
+
+void CBackgroundFileWriter::Start(std::function<void(const char*, std::size_t)> write, std::size_t blockBytes,
+                                  std::size_t blocks) {
+    Stop();
+    m_write = std::move(write);
     m_blockBytes = std::max<std::size_t>(blockBytes, 1);
     m_current.assign(m_blockBytes, 0);
     m_used = 0;
@@ -32,7 +39,7 @@ void CBackgroundFileWriter::Run() {
         lock.unlock();
         std::exception_ptr failure;
         try {
-            if (!m_failure) m_file.Write(block.bytes.data(), block.used);
+            if (!m_failure) m_write(block.bytes.data(), block.used);
         } catch (...) {
             failure = std::current_exception();
         }
@@ -76,7 +83,7 @@ void CBackgroundFileWriter::Close() {
     }
     Stop();
     if (m_failure) std::rethrow_exception(m_failure);
-    m_file.Close();
+    if (m_file.IsOpen()) m_file.Close();
 }
 
 void CBackgroundFileWriter::Stop() noexcept {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 #include <exception>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -27,6 +28,9 @@ public:
 
     // Creates (or empties) the file and starts the thread. Throws CFileError.
     void Open(const std::string& path, std::size_t blockBytes = std::size_t{1} << 21, std::size_t blocks = 4);
+    // The same for an output of the caller's: the thread hands each block to write, which throws on failure.
+    void Start(std::function<void(const char*, std::size_t)> write, std::size_t blockBytes = std::size_t{1} << 21,
+               std::size_t blocks = 4);
 
     void Write(const void* data, std::size_t count) {
         if (m_used + count > m_blockBytes) {
@@ -57,6 +61,7 @@ private:
     void Stop() noexcept;
 
     COutputFile m_file;
+    std::function<void(const char*, std::size_t)> m_write;
     std::size_t m_blockBytes = 0;
     std::vector<char> m_current;
     std::size_t m_used = 0;
