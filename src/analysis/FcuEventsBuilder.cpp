@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <limits>
 #include <memory>
@@ -48,9 +49,12 @@ public:
     void Open() {
         m_windows = std::make_unique<Windows>();
         m_windows->index.Attach(m_file.IndexHandle());
-        m_windows->data.Attach(m_file.DataHandle());
+        const std::shared_ptr<const CInputFile> data = m_file.DataHandle();
+        for (CFileWindow& window : m_windows->data) {
+            window.Attach(data);
+            window.SetLimit(m_file.LoadedBytes());
+        }
         m_windows->index.SetLimit(static_cast<std::uint64_t>(m_count) * format::kIndexEntryBytes);
-        m_windows->data.SetLimit(m_file.LoadedBytes());
     }
     void Close() { m_windows.reset(); }
 
@@ -59,7 +63,7 @@ public:
         std::uint64_t offset = 0;
         if (!ReadIndexEntry(m_windows->index, k, offset)) Unreadable(k, RecordReadStatus::NoIndexEntry);
         std::size_t got = 0;
-        const std::uint8_t* frame = m_windows->data.Bytes(offset, format::kMaxDecodedFrameLength, got);
+        const std::uint8_t* frame = DataWindow(offset).Bytes(offset, format::kMaxDecodedFrameLength, got);
         const RecordReadStatus status = FrameRecordAt(frame, got, m_bytes, m_size);
         if (status != RecordReadStatus::Ok) Unreadable(k, status);
         m_head = ParseHead(m_bytes);
@@ -89,10 +93,31 @@ private:
     std::size_t m_fileIndex;
     CParse m_parse;
     std::int64_t m_count = 0;
+    // Where the clock stepped back, the time order takes records from two (or more) stretches of the file
+    // in turn: each stretch keeps a window of its own, so none is read twice.
+    static constexpr std::size_t kDataWindows = 6;
+    CFileWindow& DataWindow(std::uint64_t offset) {
+        Windows& w = *m_windows;
+        std::size_t chosen = 0;
+        for (std::size_t i = 0; i < kDataWindows; ++i) {
+            if (w.data[i].Holds(offset, format::kMaxDecodedFrameLength)) {
+                chosen = i;
+                break;
+            }
+            if (w.lastUse[i] < w.lastUse[chosen]) chosen = i;  // else the one used longest ago
+        }
+        w.lastUse[chosen] = ++w.uses;
+        return w.data[chosen];
+    }
     struct Windows {
         CFileWindow index{std::size_t{1} << 18};
-        CFileWindow data{std::size_t{1} << 20};
+        std::array<CFileWindow, kDataWindows> data{CFileWindow(kDataWindowBytes), CFileWindow(kDataWindowBytes),
+                                                   CFileWindow(kDataWindowBytes), CFileWindow(kDataWindowBytes),
+                                                   CFileWindow(kDataWindowBytes), CFileWindow(kDataWindowBytes)};
+        std::array<std::uint64_t, kDataWindows> lastUse{};
+        std::uint64_t uses = 0;
     };
+    static constexpr std::size_t kDataWindowBytes = std::size_t{1} << 18;
     std::unique_ptr<Windows> m_windows;
     CRecordHead m_head;
     const std::uint8_t* m_bytes = nullptr;

@@ -40,7 +40,7 @@ struct ExportOptions {
     std::string site;
     std::string utcOffset;
     bool stats = false;
-    bool noEvents = false;
+    bool events = false;
 };
 
 // The SQLite export with its `events` table: the rows go to the database as they come, the events (found
@@ -95,6 +95,9 @@ void Run(const ExportOptions& o) {
         throw CommandFailure{kExitUsage, "error: --site names the site of a partitioned export (--partition DIR)"};
     }
     const bool toStandardOutput = o.out == "-";
+    if (o.events && o.format != "sqlite") {
+        throw CommandFailure{kExitUsage, "error: --events adds a table to the sqlite form only"};
+    }
     if (toStandardOutput && !text) {
         throw CommandFailure{kExitUsage, "error: only csv and jsonl can go to standard output; give --out a file"};
     }
@@ -126,7 +129,7 @@ void Run(const ExportOptions& o) {
         ExportMeta meta{o.load.folder, FiltersText(o.load), std::string("vyx ") + VYX_VERSION, utcOffset};
         auto sqlite =
             std::make_unique<CSqliteExportSink>(o.out, FCUInformationFilePath(o.load.folder), std::move(meta));
-        if (o.noEvents) {
+        if (!o.events) {
             sink = std::move(sqlite);
         } else {
             sink = std::make_unique<CSqliteWithEvents>(std::move(sqlite),
@@ -187,8 +190,9 @@ const RegisterCommand registration(45, [](CLI::App& app) {
     cmd->add_option("--utc-offset", options->utcOffset,
                     "The site's offset from UTC, +HH:MM or -HH:MM: adds the true UTC time as time_utc");
     cmd->add_flag("--stats", options->stats, "Print the load and export times on stderr");
-    cmd->add_flag("--no-events", options->noEvents,
-                  "SQLite: leave out the table of the loop's events (found in a second pass over the folder)");
+    cmd->add_flag("--events", options->events,
+                  "SQLite: add table events, the loop's events of the whole folder (a second pass over it; the "
+                  "export takes about three times as long)");
     cmd->callback([options] { Run(*options); });
 });
 

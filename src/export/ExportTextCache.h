@@ -27,6 +27,8 @@ public:
     ExportText FcuWord(const CRecord& record);
 
     static bool IsPlain(std::string_view text);
+    // Where a text formatted on the spot lies (it goes at the next call).
+    std::string_view Scratch() const { return m_scratch; }
 
 private:
     struct Slot {

@@ -12,6 +12,7 @@
 #include "export/ExportEvents.h"
 #include "export/ExportMeta.h"
 #include "export/ExportSink.h"
+#include "export/ExportTextCache.h"
 #include "platform/PendingOutput.h"
 
 struct sqlite3;
@@ -35,8 +36,11 @@ private:
         bool null = false;
         bool text = false;
         std::int64_t number = 0;
+        std::string_view view;  // the text: chars, or a text that outlives the statement (cached, static)
         std::string chars;
     };
+    // The text of a column of the row bound last into cell.
+    void SetText(Cell& cell, ExportColumnId id, const ExportRow& row);
     sqlite3_stmt* PrepareInsert(std::size_t rows);
     void InsertPending(sqlite3_stmt* statement);
     void Execute(const std::string& sql);
@@ -49,6 +53,7 @@ private:
     ExportMeta m_meta;
     std::vector<ExportColumn> m_columns;
     CExportValues m_values;
+    CExportTextCache m_texts;
     sqlite3* m_db = nullptr;
     // Rows go in by kBatchRows per statement: one step for many rows costs far less than a step per row.
     static constexpr std::size_t kBatchRows = 64;

@@ -75,6 +75,10 @@ public:
     // Makes the bytes offset .. offset + count - 1 available and returns a pointer to them; `got` tells how
     // many of them the file has below the limit (fewer at its end). Throws CFileError when the read fails.
     const std::uint8_t* Bytes(std::uint64_t offset, std::size_t count, std::size_t& got);
+    // True when the window holds those bytes already (Bytes reads nothing for them).
+    bool Holds(std::uint64_t offset, std::size_t count) const {
+        return m_windowValid && offset >= m_start && offset + count <= m_start + m_count;
+    }
 
 private:
     std::shared_ptr<const CInputFile> m_file;

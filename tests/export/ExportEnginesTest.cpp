@@ -195,7 +195,7 @@ test::TempDir* ExportEngines::s_south = nullptr;
 TEST_F(ExportEngines, SqliteHoldsTheLoadWithItsFcusAndWhereItCameFrom) {
     const Counts expected = ExpectedCounts(s_north->Path(), m_out);
     const std::string db = m_out.File("north.sqlite");
-    Export(s_north->Path(), "--format sqlite --utc-offset +02:00 --out " + ShellQuote(db));
+    Export(s_north->Path(), "--format sqlite --events --utc-offset +02:00 --out " + ShellQuote(db));
     EXPECT_EQ(EngineCounts(Sqlite(db, kCountQuery)), expected);
 
     // The three times tell the same instant; sr_no runs 1..total in the load's order.
@@ -340,7 +340,7 @@ TEST_F(ExportEngines, DocumentedDuckDbStatementsQueryAPartitionedExportOfTwoSite
 
 TEST_F(ExportEngines, FiltersAndOrderAreTheLoads) {
     const std::string db = m_out.File("b-desc.sqlite");
-    Export(s_north->Path(), "--format sqlite --order desc --channel B --out " + ShellQuote(db));
+    Export(s_north->Path(), "--format sqlite --events --order desc --channel B --out " + ShellQuote(db));
     EXPECT_EQ(std::stoll(Sqlite(db, "SELECT count(*) FROM records")),
               CountOf(s_north->Path(), "--order desc --channel B"));
     EXPECT_EQ(Sqlite(db, "SELECT DISTINCT channel FROM records"), "B\n");
@@ -384,6 +384,7 @@ TEST_F(ExportEngines, RefusalsWriteNothing) {
         {"--format csv --partition " + ShellQuote(s_north->File("p")) + " --site a", s_north->File("p"),
          "data folder"},
         {"--format sqlite --out -", "", "standard output"},
+        {"--format csv --events --out " + ShellQuote(m_out.File("e.csv")), m_out.File("e.csv"), "sqlite form only"},
         {"--format sqlite --partition " + ShellQuote(m_out.File("p")) + " --site a", m_out.File("p"), "csv or jsonl"},
         {"--format csv --partition " + ShellQuote(m_out.File("p")), m_out.File("p"), "--site"},
         {"--format csv --partition " + ShellQuote(m_out.File("p")) + " --site a/b", m_out.File("p"), "site name"},
