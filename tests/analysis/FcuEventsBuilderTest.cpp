@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -13,10 +15,12 @@
 #include <vector>
 
 #include "analysis/FcuEventExtractor.h"
+#include "analysis/FcuEventsBuilder.h"
 #include "analysis/LoopTestSupport.h"
 #include "decode/FCUParse.h"
 #include "logdata/DataFolder.h"
 #include "platform/File.h"
+#include "platform/FileError.h"
 #include "report/ReportRecordReader.h"
 #include "simulator/LoggerSimulator.h"
 
@@ -153,6 +157,36 @@ TEST(FcuEventsBuilder, GivesWhatADecodeOfEveryRecordInTimeOrderGives) {
             ASSERT_TRUE(*state == expected.states[i]) << "checkpoint " << i;
         }
     }
+}
+
+// The events are written on another thread: a full disk there still ends the pass as a file error, and nothing
+// is left of it.
+TEST(FcuEventsBuilder, AFailedWriteOfTheEventsFailsThePassAndLeavesNothing) {
+    TempDir folder;
+    sim::SimulatorOptions options;
+    options.days = 2;
+    options.recordsPerDay = 60000;
+    sim::GenerateDataFolder(folder.Path(), options);
+    LoadedFolder loaded;
+    loaded.Load(folder.Path());
+    ASSERT_GT(loaded.events->EventCount() * sizeof(FcuEvent), std::size_t{8} << 20);  // several write blocks
+    TempDir temp;
+    std::atomic<std::size_t> written{0};
+    SetWriteFaultHook([&](const std::string& path, std::size_t bytes) {
+        if (path.find("fcu-events") == std::string::npos) return 0;
+        return (written += bytes) > (std::size_t{5} << 20) ? ENOSPC : 0;
+    });
+    FcuEventsBuildOptions build;
+    build.tempFolder = temp.Path();
+    try {
+        BuildFcuEvents(loaded.database, CFCUParse().ReadFCUConfigurationList(FCUInformationFilePath(folder.Path())),
+                       build);
+        ADD_FAILURE() << "the pass did not fail";
+    } catch (const CFileError& e) {
+        EXPECT_EQ(e.ErrorNumber(), ENOSPC);
+    }
+    SetWriteFaultHook(nullptr);
+    EXPECT_TRUE(std::filesystem::is_empty(temp.Path()));
 }
 
 }  // namespace
