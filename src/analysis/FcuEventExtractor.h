@@ -44,6 +44,13 @@ public:
 
     void Extract(const CRecord& record, const RecordPlace& place, IFcuEventSink& sink);
 
+    // False for the message modes that give no event (see above), so a pass can leave their records
+    // undecoded.
+    static bool MayGiveEvents(int messageMode) {
+        return messageMode == kModeModbus || messageMode == kModeHalvikCommonProtocol ||
+               messageMode == kModeParameterBlockTransfer;
+    }
+
 private:
     class CBlockTransferSink;
 

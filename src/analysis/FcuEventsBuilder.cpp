@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <limits>
 #include <memory>
@@ -13,6 +14,7 @@
 #include "logdata/DayFileFormat.h"
 #include "logdata/FrameReading.h"
 #include "logdata/RecordDatabase.h"
+#include "platform/BackgroundFileWriter.h"
 #include "platform/FileError.h"
 
 namespace vyx {
@@ -27,7 +29,9 @@ std::string CreateUniqueFile(const std::string& folder, const char* stem) {
     return pattern;
 }
 
-// One day file's records in the order of its index file (time order within the file).
+// One day file's records in the order of its index file (time order within the file). A record is read as
+// far as its head (time, channel, message mode); the rest is decoded only for the records that can give an
+// event.
 class CDayFileCursor {
 public:
     CDayFileCursor(CRecordFile& file, std::size_t fileIndex, std::uint8_t modbusBaseAddress)
@@ -45,41 +49,79 @@ public:
     void Open() {
         m_windows = std::make_unique<Windows>();
         m_windows->index.Attach(m_file.IndexHandle());
-        m_windows->data.Attach(m_file.DataHandle());
+        const std::shared_ptr<const CInputFile> data = m_file.DataHandle();
+        for (CFileWindow& window : m_windows->data) {
+            window.Attach(data);
+            window.SetLimit(m_file.LoadedBytes());
+        }
         m_windows->index.SetLimit(static_cast<std::uint64_t>(m_count) * format::kIndexEntryBytes);
-        m_windows->data.SetLimit(m_file.LoadedBytes());
     }
     void Close() { m_windows.reset(); }
 
-    // Reads record k into the cursor's record.
+    // Reads the head of record k.
     void Read(std::int64_t k) {
-        const SerialNumber serial = m_file.FirstSerial() + k;
         std::uint64_t offset = 0;
-        if (!ReadIndexEntry(m_windows->index, k, offset)) {
-            throw CRecordUnreadable(m_file.Path(), serial, RecordReadStatusText(RecordReadStatus::NoIndexEntry));
-        }
-        const RecordReadStatus status = ReadRecordAt(m_windows->data, offset, m_parse, m_record);
-        if (status != RecordReadStatus::Ok) throw CRecordUnreadable(m_file.Path(), serial, RecordReadStatusText(status));
+        if (!ReadIndexEntry(m_windows->index, k, offset)) Unreadable(k, RecordReadStatus::NoIndexEntry);
+        std::size_t got = 0;
+        const std::uint8_t* frame = DataWindow(offset).Bytes(offset, format::kMaxDecodedFrameLength, got);
+        const RecordReadStatus status = FrameRecordAt(frame, got, m_bytes, m_size);
+        if (status != RecordReadStatus::Ok) Unreadable(k, status);
+        m_head = ParseHead(m_bytes);
         m_position = k;
         m_offset = offset;
+    }
+
+    std::uint32_t Time() const { return m_head.m_nTime; }
+    int MessageMode() const { return m_head.m_nMessageMode; }
+    // The whole record read last; the bytes stay in the window until the next Read.
+    const CRecord& Decode() {
+        m_parse.Parse(m_bytes, m_size, m_record);
+        return m_record;
     }
 
     std::size_t FileIndex() const { return m_fileIndex; }
     std::int64_t Position() const { return m_position; }
     SerialNumber Serial() const { return m_file.FirstSerial() + m_position; }
     std::uint64_t Offset() const { return m_offset; }
-    const CRecord& Record() const { return m_record; }
 
 private:
+    [[noreturn]] void Unreadable(std::int64_t k, RecordReadStatus status) const {
+        throw CRecordUnreadable(m_file.Path(), m_file.FirstSerial() + k, RecordReadStatusText(status));
+    }
+
     CRecordFile& m_file;
     std::size_t m_fileIndex;
     CParse m_parse;
     std::int64_t m_count = 0;
+    // Where the clock stepped back, the time order takes records from two (or more) stretches of the file
+    // in turn: each stretch keeps a window of its own, so none is read twice.
+    static constexpr std::size_t kDataWindows = 6;
+    CFileWindow& DataWindow(std::uint64_t offset) {
+        Windows& w = *m_windows;
+        std::size_t chosen = 0;
+        for (std::size_t i = 0; i < kDataWindows; ++i) {
+            if (w.data[i].Holds(offset, format::kMaxDecodedFrameLength)) {
+                chosen = i;
+                break;
+            }
+            if (w.lastUse[i] < w.lastUse[chosen]) chosen = i;  // else the one used longest ago
+        }
+        w.lastUse[chosen] = ++w.uses;
+        return w.data[chosen];
+    }
     struct Windows {
-        CFileWindow index{std::size_t{16384} * 4};
-        CFileWindow data{std::size_t{1} << 18};
+        CFileWindow index{std::size_t{1} << 18};
+        std::array<CFileWindow, kDataWindows> data{CFileWindow(kDataWindowBytes), CFileWindow(kDataWindowBytes),
+                                                   CFileWindow(kDataWindowBytes), CFileWindow(kDataWindowBytes),
+                                                   CFileWindow(kDataWindowBytes), CFileWindow(kDataWindowBytes)};
+        std::array<std::uint64_t, kDataWindows> lastUse{};
+        std::uint64_t uses = 0;
     };
+    static constexpr std::size_t kDataWindowBytes = std::size_t{1} << 18;
     std::unique_ptr<Windows> m_windows;
+    CRecordHead m_head;
+    const std::uint8_t* m_bytes = nullptr;
+    int m_size = 0;
     CRecord m_record;
     std::int64_t m_position = -1;
     std::uint64_t m_offset = 0;
@@ -87,25 +129,30 @@ private:
 
 }  // namespace
 
-// Appends the events and writes a checkpoint of the state after every interval of them.
+// Appends the events and writes a checkpoint of the state after every interval of them. Both files are
+// written on threads of their own: the events of a large folder are hundreds of megabytes.
 class CFcuEventsWriter final : public IFcuEventSink {
 public:
     CFcuEventsWriter(CFcuEvents& events, const LoopState& state, std::uint64_t interval)
         : m_events(events), m_state(state), m_interval(std::max<std::uint64_t>(interval, 1)) {
-        m_eventFile.Open(events.m_eventsPath, std::size_t{1} << 20);
-        m_checkpointFile.Open(events.m_checkpointsPath, std::size_t{1} << 18);
+        m_eventFile.Open(events.m_eventsPath, std::size_t{1} << 21, 4);
+        m_checkpointFile.Open(events.m_checkpointsPath, sizeof(LoopState) * 4, 3);
         m_events.m_checkpointInterval = m_interval;
+        m_untilCheckpoint = m_interval;
     }
 
     void Add(const FcuEvent& event) override {
         m_eventFile.Write(&event, sizeof event);
-        if (++m_events.m_eventCount % m_interval == 0) {
+        if (--m_untilCheckpoint == 0) {
+            m_untilCheckpoint = m_interval;
             m_checkpointFile.Write(&m_state, sizeof m_state);
-            m_events.m_checkpoints.push_back({m_events.m_eventCount, event.time});
+            m_events.m_checkpoints.push_back({m_count + 1, event.time});
         }
+        ++m_count;
     }
 
     void Close() {
+        m_events.m_eventCount = m_count;
         m_eventFile.Close();
         m_checkpointFile.Close();
     }
@@ -114,8 +161,10 @@ private:
     CFcuEvents& m_events;
     const LoopState& m_state;
     std::uint64_t m_interval;
-    COutputFile m_eventFile;
-    COutputFile m_checkpointFile;
+    std::uint64_t m_untilCheckpoint = 0;
+    std::uint64_t m_count = 0;
+    CBackgroundFileWriter m_eventFile;
+    CBackgroundFileWriter m_checkpointFile;
 };
 
 namespace {
@@ -169,7 +218,7 @@ std::unique_ptr<CFcuEvents> BuildFcuEvents(const CRecordDatabase& database, cons
     for (std::size_t i = 0; i < cursors.size(); ++i) {
         cursors[i]->Open();
         cursors[i]->Read(0);
-        pending.push_back({cursors[i]->Record().m_nTime, i});
+        pending.push_back({cursors[i]->Time(), i});
         cursors[i]->Close();
     }
     // Files come into the merge when the merge reaches their first time, so only files whose times overlap
@@ -182,37 +231,56 @@ std::unique_ptr<CFcuEvents> BuildFcuEvents(const CRecordDatabase& database, cons
         CDayFileCursor& c = *cursors[p.rank];
         c.Open();
         c.Read(0);
-        heads.push({c.Record().m_nTime, p.rank, &c});
+        heads.push({c.Time(), p.rank, &c});
     };
 
     std::int64_t done = 0;
     bool first = true;
+    // The file whose record comes next, out of the heap: within a file the records are in time order and
+    // files overlap only around their day's edges, so it mostly stays next for long runs of records.
+    CDayFileCursor* current = nullptr;
+    std::size_t currentRank = 0;
     while (true) {
-        while (nextPending < pending.size() &&
-               (heads.empty() || pending[nextPending].firstTime <= heads.top().time)) {
-            activate(pending[nextPending++]);
+        if (current == nullptr) {
+            while (nextPending < pending.size() &&
+                   (heads.empty() || pending[nextPending].firstTime <= heads.top().time)) {
+                activate(pending[nextPending++]);
+            }
+            if (heads.empty()) break;
+            const Head head = heads.top();
+            heads.pop();
+            current = head.cursor;
+            currentRank = head.rank;
         }
-        if (heads.empty()) break;
-        const Head head = heads.top();
-        heads.pop();
-        CDayFileCursor& c = *head.cursor;
-        const CRecord& record = c.Record();
+        CDayFileCursor& c = *current;
+        const std::uint32_t time = c.Time();
         if (first) {
-            events->m_firstTime = record.m_nTime;
+            events->m_firstTime = time;
             first = false;
         }
-        events->m_lastTime = std::max(events->m_lastTime, record.m_nTime);
-        const RecordPlace place{static_cast<std::uint16_t>(c.FileIndex()), static_cast<std::uint32_t>(c.Offset()),
-                                c.Serial()};
-        extractor.Extract(record, place, writer);
+        events->m_lastTime = std::max(events->m_lastTime, time);
+        if (CFcuEventExtractor::MayGiveEvents(c.MessageMode())) {
+            const RecordPlace place{static_cast<std::uint16_t>(c.FileIndex()), static_cast<std::uint32_t>(c.Offset()),
+                                    c.Serial()};
+            extractor.Extract(c.Decode(), place, writer);
+        }
         ++done;
         if ((done & 4095) == 0 && options.cancel && options.cancel->load()) return nullptr;
         if ((done & 65535) == 0 && options.progress) options.progress(done, total);
         if (c.Position() + 1 < c.Count()) {
             c.Read(c.Position() + 1);
-            heads.push({c.Record().m_nTime, head.rank, &c});
+            const Head next{c.Time(), currentRank, &c};
+            // It stays next while it comes before every other file's record and before the next file to join
+            // (at an equal time the heap decides, as for any other record).
+            const bool stays = (nextPending == pending.size() || next.time < pending[nextPending].firstTime) &&
+                               (heads.empty() || heads.top() > next);
+            if (!stays) {
+                heads.push(next);
+                current = nullptr;
+            }
         } else {
             c.Close();
+            current = nullptr;
         }
     }
     writer.Close();

@@ -63,6 +63,12 @@ std::string EventCodeText(const FcuEvent& e) {
     }
 }
 
+std::string_view EventCodeName(const FcuEvent& e) {
+    if (e.kind == FcuEventKind::Command) return CommandText(e.code);
+    if (e.code == kNoCode) return {};
+    return CodeText(e.kind, e.code);
+}
+
 std::string EventDetailText(const FcuEvent& e) {
     switch (e.kind) {
         case FcuEventKind::Command: {

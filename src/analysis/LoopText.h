@@ -18,6 +18,9 @@ std::string FcuNumberText(int fcu);
 std::string EventDetailText(const FcuEvent& event);
 // The event's code as a number; empty where it has none.
 std::string EventCodeText(const FcuEvent& event);
+// The name of the event's code: the command, or the status, alarm, system status or loop fault text; empty
+// where it has none.
+std::string_view EventCodeName(const FcuEvent& event);
 
 // "text (since time)" for each code of an alarm mask of one channel view, "; " between them.
 std::string AlarmsText(std::uint32_t mask, const FcuChannelView& view);

@@ -10,11 +10,16 @@
 #include <string>
 
 #include "cli/Command.h"
+#include "cli/EventsExportSource.h"
+#include "cli/ExportEventsJob.h"
 #include "cli/Interruption.h"
 #include "cli/LoadRunner.h"
 #include "cli/StandardOutput.h"
+#include "export/ExportMeta.h"
 #include "export/ExportRequest.h"
 #include "export/RecordExport.h"
+#include "export/SqliteExportSink.h"
+#include "logdata/DataFolder.h"
 #include "platform/FileError.h"
 #include "res/StringTable.h"
 
@@ -33,6 +38,27 @@ struct ExportOptions {
     std::string site;
     std::string utcOffset;
     bool stats = false;
+    bool events = false;
+};
+
+// The SQLite export with its `events` table: the rows go to the database as they come, the events (found
+// meanwhile by the job) join them before the database is completed.
+class CSqliteWithEvents final : public IExportSink {
+public:
+    CSqliteWithEvents(std::unique_ptr<CSqliteExportSink> sqlite, std::unique_ptr<CExportEventsJob> events)
+        : m_sqlite(std::move(sqlite)), m_events(std::move(events)) {}
+
+    void BeginDayFile(const ExportedDayFile& file) override { m_sqlite->BeginDayFile(file); }
+    void WriteRow(const ExportRow& row) override { m_sqlite->WriteRow(row); }
+    void Finish(const ExportSummary& summary) override {
+        CEventsExportSource source(m_events->Wait());
+        m_sqlite->AddEvents(source);
+        m_sqlite->Finish(summary);
+    }
+
+private:
+    std::unique_ptr<CSqliteExportSink> m_sqlite;
+    std::unique_ptr<CExportEventsJob> m_events;
 };
 
 // The load options as words, for the export's own record of how it was made.
@@ -59,6 +85,9 @@ void Run(const ExportOptions& o) {
         throw CommandFailure{kExitUsage, "error: " + why};
     }
     const bool toStandardOutput = o.out == "-";
+    if (o.events && request.form != ExportForm::Sqlite) {
+        throw CommandFailure{kExitUsage, "error: --events adds a table to the sqlite form only"};
+    }
 
     using Clock = std::chrono::steady_clock;
     const auto loadStart = Clock::now();
@@ -67,7 +96,15 @@ void Run(const ExportOptions& o) {
     const auto exportStart = Clock::now();
     if (loaded.total == 0) std::fprintf(stderr, "%s\n", res::LoadString(res::IDS_NO_VALID_RECORD).data());
 
-    std::unique_ptr<IExportSink> sink = OpenExportSink(request, runner.Database().TempFolder());
+    std::unique_ptr<IExportSink> sink;
+    if (o.events) {
+        ExportMeta meta{request.dataFolder, request.filters, request.program, ExportUtcOffset(request)};
+        auto sqlite =
+            std::make_unique<CSqliteExportSink>(o.out, FCUInformationFilePath(o.load.folder), std::move(meta));
+        sink = std::make_unique<CSqliteWithEvents>(std::move(sqlite), std::make_unique<CExportEventsJob>(o.load, runner));
+    } else {
+        sink = OpenExportSink(request, runner.Database().TempFolder());
+    }
 
     const bool showProgress = StderrIsTerminal();
     auto lastShown = Clock::now();
@@ -120,6 +157,9 @@ const RegisterCommand registration(45, [](CLI::App& app) {
     cmd->add_option("--utc-offset", options->utcOffset,
                     "The site's offset from UTC, +HH:MM or -HH:MM: adds the true UTC time as time_utc");
     cmd->add_flag("--stats", options->stats, "Print the load and export times on stderr");
+    cmd->add_flag("--events", options->events,
+                  "SQLite: add table events, the loop's events of the whole folder (a second pass over it; the "
+                  "export takes about three times as long)");
     cmd->callback([options] { Run(*options); });
 });
 

@@ -55,10 +55,13 @@ const std::uint8_t* CRecordRunReader::Entries(std::int64_t k, std::int64_t count
 const std::uint8_t* CRecordRunReader::Frame(std::uint64_t offset, std::int64_t serial, int& length) {
     std::size_t got = 0;
     const std::uint8_t* frame = m_data.Bytes(offset, format::kMaxDecodedFrameLength, got);
-    const RecordReadStatus status = CheckFrameAt(frame, got, length);
+    const std::uint8_t* record = nullptr;
+    int size = 0;
+    const RecordReadStatus status = FrameRecordAt(frame, got, record, size);
     if (status != RecordReadStatus::Ok) {
         throw CRecordUnreadable(m_files[m_current]->Path(), serial, RecordReadStatusText(status));
     }
+    length = size + format::kFrameLengthBytes;
     return frame;
 }
 

@@ -1,8 +1,11 @@
 #include "export/ExportColumns.h"
 
-#include <chrono>
 #include <algorithm>
+#include <array>
 #include <charconv>
+#include <chrono>
+#include <cstring>
+#include <limits>
 
 #include "decode/FormatRecord.h"
 
@@ -80,17 +83,34 @@ std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
     return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0);
 }
 
+}  // namespace
+
+char* PutCompactHex(char* p, std::span<const std::uint8_t> bytes) {
+    // Two characters a byte, from a table of the 256 pairs.
+    static constexpr auto kPairs = [] {
+        constexpr char kDigits[] = "0123456789ABCDEF";
+        std::array<char, 512> pairs{};
+        for (int b = 0; b < 256; ++b) {
+            pairs[static_cast<std::size_t>(2 * b)] = kDigits[b >> 4];
+            pairs[static_cast<std::size_t>(2 * b + 1)] = kDigits[b & 15];
+        }
+        return pairs;
+    }();
+    for (const std::uint8_t b : bytes) {
+        std::memcpy(p, &kPairs[2 * std::size_t{b}], 2);
+        p += 2;
+    }
+    return p;
+}
+
+namespace {
+
 // Message bytes as compact hex: the list's MessageContent pairs without their spaces.
 void AppendCompactHex(std::string& out, std::span<const std::uint8_t> bytes) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
     char text[2 * 512];
     for (std::size_t from = 0; from < bytes.size(); from += 512) {
         const std::size_t n = std::min<std::size_t>(512, bytes.size() - from);
-        for (std::size_t i = 0; i < n; ++i) {
-            text[2 * i] = kDigits[bytes[from + i] >> 4];
-            text[2 * i + 1] = kDigits[bytes[from + i] & 15];
-        }
-        out.append(text, 2 * n);
+        out.append(text, PutCompactHex(text, bytes.subspan(from, n)));
     }
 }
 
@@ -101,18 +121,31 @@ void AppendInteger(std::string& out, std::int64_t value) {
 
 }  // namespace
 
-void AppendIsoDateTime(std::string& out, std::int64_t seconds) {
+char* PutIsoDateTime(char* p, std::int64_t seconds) {
     const std::int64_t days = FloorDiv(seconds, kDay);
     const auto rest = static_cast<unsigned>(seconds - days * kDay);
-    char text[40];
-    char* p = PutDate(text, days);
+    // Rows come in runs of the same day: its date is worked out once per run and thread.
+    thread_local std::int64_t cachedDay = std::numeric_limits<std::int64_t>::min();
+    thread_local char cachedDate[16];
+    thread_local std::size_t cachedLength = 0;
+    if (days != cachedDay) {
+        cachedLength = static_cast<std::size_t>(PutDate(cachedDate, days) - cachedDate);
+        cachedDay = days;
+    }
+    std::memcpy(p, cachedDate, cachedLength);
+    p += cachedLength;
     p[0] = 'T';
     PutTwo(p + 1, rest / 3600);
     p[3] = ':';
     PutTwo(p + 4, rest / 60 % 60);
     p[6] = ':';
     PutTwo(p + 7, rest % 60);
-    out.append(text, static_cast<std::size_t>(p + 9 - text));
+    return p + 9;
+}
+
+void AppendIsoDateTime(std::string& out, std::int64_t seconds) {
+    char text[40];
+    out.append(text, PutIsoDateTime(text, seconds));
 }
 
 std::string IsoDate(std::int64_t seconds) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -80,6 +81,10 @@ private:
 
 // Seconds since 1970 as "YYYY-MM-DDTHH:MM:SS" (no zone), appended to out.
 void AppendIsoDateTime(std::string& out, std::int64_t seconds);
+// The same written at p (room for 32 characters); returns the end.
+char* PutIsoDateTime(char* p, std::int64_t seconds);
+// Bytes as upper-case hex pairs without separators at p (room for two characters a byte); returns the end.
+char* PutCompactHex(char* p, std::span<const std::uint8_t> bytes);
 // A day start as "YYYY-MM-DD".
 std::string IsoDate(std::int64_t seconds);
 

@@ -7,7 +7,9 @@
 
 #include "decode/FCUDisplay.h"
 #include "decode/FCUParse.h"
+#include "decode/FormatRecord.h"
 #include "export/FileDigest.h"
+#include "export/SqliteEventsTable.h"
 #include "platform/FileError.h"
 
 namespace vyx {
@@ -29,8 +31,9 @@ CSqliteExportSink::CSqliteExportSink(const std::string& path, std::string fcuFil
     }
     // One writer, a file no one reads until it has its name: no journal, no syncs until the end, and a page
     // cache of fixed size so memory does not grow with the folder.
-    Execute("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; "
-            "PRAGMA locking_mode = EXCLUSIVE; PRAGMA cache_size = -65536; PRAGMA temp_store = FILE;");
+    Execute("PRAGMA page_size = 16384; PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; "
+            "PRAGMA locking_mode = EXCLUSIVE; PRAGMA cache_size = -65536; PRAGMA temp_store = FILE; "
+            "PRAGMA threads = 2;");
     std::string create = "CREATE TABLE records (";
     for (std::size_t i = 0; i < m_columns.size(); ++i) {
         const ExportColumn& c = m_columns[i];
@@ -65,8 +68,9 @@ void CSqliteExportSink::InsertPending(sqlite3_stmt* statement) {
         if (cell.null) {
             status = sqlite3_bind_null(statement, at);
         } else if (cell.text) {
-            status = sqlite3_bind_text(statement, at, cell.chars.data(), static_cast<int>(cell.chars.size()),
-                                       SQLITE_STATIC);
+            // An empty view may hold no pointer, which SQLite would take for NULL.
+            status = sqlite3_bind_text(statement, at, cell.view.empty() ? "" : cell.view.data(),
+                                       static_cast<int>(cell.view.size()), SQLITE_STATIC);
         } else {
             status = sqlite3_bind_int64(statement, at, cell.number);
         }
@@ -116,14 +120,46 @@ void CSqliteExportSink::WriteRow(const ExportRow& row) {
         cell->text = c.kind != ExportValueKind::Integer;
         if (cell->null) {
         } else if (cell->text) {
-            cell->chars.clear();
-            m_values.AppendText(c.id, cell->chars);
+            SetText(*cell, c.id, row);
         } else {
             cell->number = m_values.Integer(c.id);
         }
         ++cell;
     }
     if (++m_pending == kBatchRows) InsertPending(m_insert);
+}
+
+void CSqliteExportSink::SetText(Cell& cell, ExportColumnId id, const ExportRow& row) {
+    const CRecord& r = *row.record;
+    // The code texts are bound from the cache, the others formatted into the cell: nothing is copied twice.
+    ExportText cached;
+    switch (id) {
+        case ExportColumnId::DayFile: cell.view = row.dayFile; return;
+        case ExportColumnId::CommandText: cell.view = CommandText(r.m_nCommand); return;
+        case ExportColumnId::MessageModeText: cached = m_texts.MessageMode(r); break;
+        case ExportColumnId::SourceText: cached = m_texts.Source(r); break;
+        case ExportColumnId::FcuText:
+            if (!r.m_bFCUValid || r.m_bMultipleFCU) {
+                cached = m_texts.FcuWord(r);
+                break;
+            }
+            [[fallthrough]];
+        default:
+            cell.chars.clear();
+            m_values.AppendText(id, cell.chars);
+            cell.view = cell.chars;
+            return;
+    }
+    if (cached.text.data() == m_texts.Scratch().data()) {
+        cell.chars.assign(cached.text);  // formatted on the spot: gone at the next one
+        cell.view = cell.chars;
+    } else {
+        cell.view = cached.text;
+    }
+}
+
+void CSqliteExportSink::AddEvents(IExportEventSource& events) {
+    if (const std::string error = CSqliteEventsTable::Write(m_db, events); !error.empty()) Fail("events: " + error);
 }
 
 namespace {

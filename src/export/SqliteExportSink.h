@@ -1,15 +1,18 @@
 #pragma once
 // The SQLite form of the export: table `records` (one row per record, the export's columns), `fcus` (the
 // FCUs of "MISCDATA.TXT"), `meta` (folder, filters, program, export time) and `meta_day_files` (each day file
-// the load read: size, SHA-256, records exported), with indexes on time and FCU. Written under a temporary
-// name beside the chosen one and renamed when complete.
+// the load read: size, SHA-256, records exported), with indexes on time and FCU, and `events` (the loop's
+// events, SqliteEventsTable.h) when given. Written under a temporary name beside the chosen one and renamed
+// when complete.
 
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "export/ExportEvents.h"
 #include "export/ExportMeta.h"
 #include "export/ExportSink.h"
+#include "export/ExportTextCache.h"
 #include "platform/PendingOutput.h"
 
 struct sqlite3;
@@ -24,6 +27,8 @@ public:
     ~CSqliteExportSink() override;
 
     void WriteRow(const ExportRow& row) override;
+    // Table `events` from the loop's events of the folder; before Finish. Throws CVyxError.
+    void AddEvents(IExportEventSource& events);
     void Finish(const ExportSummary& summary) override;
 
 private:
@@ -31,8 +36,11 @@ private:
         bool null = false;
         bool text = false;
         std::int64_t number = 0;
+        std::string_view view;  // the text: chars, or a text that outlives the statement (cached, static)
         std::string chars;
     };
+    // The text of a column of the row bound last into cell.
+    void SetText(Cell& cell, ExportColumnId id, const ExportRow& row);
     sqlite3_stmt* PrepareInsert(std::size_t rows);
     void InsertPending(sqlite3_stmt* statement);
     void Execute(const std::string& sql);
@@ -45,6 +53,7 @@ private:
     ExportMeta m_meta;
     std::vector<ExportColumn> m_columns;
     CExportValues m_values;
+    CExportTextCache m_texts;
     sqlite3* m_db = nullptr;
     // Rows go in by kBatchRows per statement: one step for many rows costs far less than a step per row.
     static constexpr std::size_t kBatchRows = 64;

@@ -1,7 +1,11 @@
 #include "export/TextExportSink.h"
 
+#include <charconv>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
+
+#include "decode/FormatRecord.h"
 
 #include "logdata/TimeValue.h"
 #include "platform/FileError.h"
@@ -69,6 +73,7 @@ CTextExportSink::CTextExportSink(TextExportForm form, std::optional<std::int32_t
     : m_form(form), m_columns(ExportColumns(utcOffset.has_value())), m_values(utcOffset) {
     for (std::size_t i = 0; i < m_columns.size(); ++i) {
         m_jsonKeys.push_back((i == 0 ? "{\"" : ",\"") + std::string(m_columns[i].name) + "\":");
+        m_keyBytes += m_jsonKeys.back().size();
     }
 }
 
@@ -112,6 +117,8 @@ void CTextExportSink::Start(const std::string& path) {
     } else {
         m_file.Open(path);
     }
+    // The formatting keeps one core busy; the copy into the file goes on the other.
+    m_file.WriteInBackground();
     m_open = true;
     WriteHeader();
 }
@@ -146,7 +153,106 @@ void CTextExportSink::BeginDayFile(const ExportedDayFile& file) {
     Start(path);
 }
 
+namespace {
+
+char* PutText(char* p, std::string_view text) {
+    std::memcpy(p, text.data(), text.size());
+    return p + text.size();
+}
+
+char* PutInteger(char* p, std::int64_t value) {
+    return std::to_chars(p, p + 24, value).ptr;
+}
+
+}  // namespace
+
+// The usual row: every text plain (nothing to quote or escape), written straight into the output block
+// with the cached texts. Gives the bytes the general path gives; false leaves the row to it.
+bool CTextExportSink::WritePlainRow(const ExportRow& row) {
+    const CRecord& r = *row.record;
+    m_values.Bind(row);
+    const bool json = m_form == TextExportForm::JsonLines;
+    const bool fcuNull = !r.m_bFCUValid || r.m_bMultipleFCU;
+    const ExportText mode = m_texts.MessageMode(r);
+    const ExportText source = m_texts.Source(r);
+    const ExportText fcuWord = fcuNull ? m_texts.FcuWord(r) : ExportText{};
+    const std::string_view command = CommandText(r.m_nCommand);
+    if (row.dayFile.data() != m_plainDayFile.data() || row.dayFile.size() != m_plainDayFile.size()) {
+        m_plainDayFile = row.dayFile;
+        m_dayFileIsPlain = CExportTextCache::IsPlain(row.dayFile);
+    }
+    if (!mode.plain || !source.plain || !fcuWord.plain || !m_dayFileIsPlain || !CExportTextCache::IsPlain(command)) {
+        return false;
+    }
+    const std::span<const std::uint8_t> message = r.MessageBytes();
+    std::string& out = m_file.Text();
+    const std::size_t start = out.size();
+    // Numbers and times take at most 32 characters each, a text its length and two quotes.
+    out.resize(start + m_keyBytes + m_columns.size() * 34 + 2 * message.size() + row.dayFile.size() +
+               mode.text.size() + source.text.size() + fcuWord.text.size() + command.size() + 4);
+    char* p = out.data() + start;
+    const auto quoted = [&](std::string_view text) {
+        if (json) *p++ = '"';
+        p = PutText(p, text);
+        if (json) *p++ = '"';
+    };
+    for (std::size_t i = 0; i < m_columns.size(); ++i) {
+        if (json) {
+            p = PutText(p, m_jsonKeys[i]);
+        } else if (i > 0) {
+            *p++ = ',';
+        }
+        switch (m_columns[i].id) {
+            case ExportColumnId::SrNo: p = PutInteger(p, row.serial + 1); break;
+            case ExportColumnId::DayFile: quoted(row.dayFile); break;
+            case ExportColumnId::FrameOffset: p = PutInteger(p, static_cast<std::int64_t>(row.frameOffset)); break;
+            case ExportColumnId::TimeEpoch: p = PutInteger(p, r.m_nTime); break;
+            case ExportColumnId::TimeLocal:
+                if (json) *p++ = '"';
+                p = PutIsoDateTime(p, r.m_nTime);
+                if (json) *p++ = '"';
+                break;
+            case ExportColumnId::TimeUtc:
+                if (json) *p++ = '"';
+                p = PutIsoDateTime(p, m_values.Integer(ExportColumnId::TimeUtc));
+                *p++ = 'Z';
+                if (json) *p++ = '"';
+                break;
+            case ExportColumnId::Channel:
+                quoted(r.m_nChannel == kChannelA ? "A" : r.m_nChannel == kChannelB ? "B" : "?");
+                break;
+            case ExportColumnId::MessageMode: p = PutInteger(p, r.m_nMessageMode); break;
+            case ExportColumnId::MessageModeText: quoted(mode.text); break;
+            case ExportColumnId::Command: p = PutInteger(p, r.m_nCommand); break;
+            case ExportColumnId::CommandText: quoted(command); break;
+            case ExportColumnId::DatabaseType: p = PutInteger(p, r.m_nDatabaseType); break;
+            case ExportColumnId::Source: p = PutInteger(p, r.m_nSource); break;
+            case ExportColumnId::SourceText: quoted(source.text); break;
+            case ExportColumnId::Fcu:
+                if (!fcuNull) p = PutInteger(p, r.m_nFCU);
+                else if (json) p = PutText(p, "null");
+                break;
+            case ExportColumnId::FcuText:
+                if (json) *p++ = '"';
+                p = fcuNull ? PutText(p, fcuWord.text) : PutInteger(p, r.m_nFCU);
+                if (json) *p++ = '"';
+                break;
+            case ExportColumnId::MessageLength: p = PutInteger(p, static_cast<std::int64_t>(message.size())); break;
+            case ExportColumnId::MessageHex:
+                if (json) *p++ = '"';
+                p = PutCompactHex(p, message);
+                if (json) *p++ = '"';
+                break;
+        }
+    }
+    p = PutText(p, json ? std::string_view("}\n") : std::string_view("\r\n"));
+    out.resize(static_cast<std::size_t>(p - out.data()));
+    m_file.PieceDone();
+    return true;
+}
+
 void CTextExportSink::WriteRow(const ExportRow& row) {
+    if (WritePlainRow(row)) return;
     m_values.Bind(row);
     std::string& out = m_file.Text();
     if (m_form == TextExportForm::Csv) {

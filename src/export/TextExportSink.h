@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "export/ExportSink.h"
+#include "export/ExportTextCache.h"
 #include "report/ReportFile.h"
 
 namespace vyx {
@@ -42,11 +43,16 @@ private:
     void Start(const std::string& path);
     void WriteHeader();
     void CompleteFile();
+    bool WritePlainRow(const ExportRow& row);
 
     TextExportForm m_form;
     std::vector<ExportColumn> m_columns;
     std::vector<std::string> m_jsonKeys;  // "{\"sr_no\":", ",\"day_file\":", ...
+    std::size_t m_keyBytes = 0;
     CExportValues m_values;
+    CExportTextCache m_texts;
+    std::string_view m_plainDayFile;  // the day file name last checked, and whether it is plain
+    bool m_dayFileIsPlain = false;
     CReportFile m_file;
     bool m_open = false;
     std::string m_partitionDir;  // empty for one file

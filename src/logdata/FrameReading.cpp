@@ -83,21 +83,23 @@ RecordReadStatus ReadRecordAt(CFileWindow& window, std::uint64_t offset, const C
     return DecodeFrameAt(head, got, parse, target);
 }
 
-RecordReadStatus CheckFrameAt(const std::uint8_t* head, std::size_t got, int& length) {
+RecordReadStatus FrameRecordAt(const std::uint8_t* head, std::size_t got, const std::uint8_t*& record, int& size) {
     if (got < static_cast<std::size_t>(format::kFrameLengthBytes)) return RecordReadStatus::FileShorter;
-    length = FrameLength(head);
+    const int length = FrameLength(head);
     // The load indexes decodable frames only: any other length means other bytes lie there now.
     if (!IsDecodableLength(length)) return RecordReadStatus::FrameChanged;
     if (got < static_cast<std::size_t>(length)) return RecordReadStatus::FileShorter;
+    record = head + format::kFrameLengthBytes;
+    size = length - format::kFrameLengthBytes;
     return RecordReadStatus::Ok;
 }
 
 RecordReadStatus DecodeFrameAt(const std::uint8_t* head, std::size_t got, const CParse& parse, CRecord& target) {
-    int length = 0;
-    const RecordReadStatus status = CheckFrameAt(head, got, length);
-    if (status != RecordReadStatus::Ok) return status;
-    parse.Parse(head + format::kFrameLengthBytes, length - format::kFrameLengthBytes, target);
-    return RecordReadStatus::Ok;
+    const std::uint8_t* record = nullptr;
+    int size = 0;
+    const RecordReadStatus status = FrameRecordAt(head, got, record, size);
+    if (status == RecordReadStatus::Ok) parse.Parse(record, size, target);
+    return status;
 }
 
 bool ReadIndexEntry(CFileWindow& window, std::int64_t k, std::uint64_t& offset) {

@@ -75,6 +75,10 @@ public:
     // Makes the bytes offset .. offset + count - 1 available and returns a pointer to them; `got` tells how
     // many of them the file has below the limit (fewer at its end). Throws CFileError when the read fails.
     const std::uint8_t* Bytes(std::uint64_t offset, std::size_t count, std::size_t& got);
+    // True when the window holds those bytes already (Bytes reads nothing for them).
+    bool Holds(std::uint64_t offset, std::size_t count) const {
+        return m_windowValid && offset >= m_start && offset + count <= m_start + m_count;
+    }
 
 private:
     std::shared_ptr<const CInputFile> m_file;
@@ -86,9 +90,10 @@ private:
     std::uint64_t m_limit = UINT64_MAX;
 };
 
-// Whether the frame that starts at `frame`, of which `got` bytes could be read, is one the load indexed and
-// is there in full; sets length to its length field. Readers that decode only what they need start here.
-RecordReadStatus CheckFrameAt(const std::uint8_t* frame, std::size_t got, int& length);
+// The record bytes of the frame that starts at `frame` (of which `got` bytes could be read), checked as
+// DecodeFrameAt checks them but not decoded: for readers that look at the head first and decode only some
+// records. On Ok, record and size name the record bytes (the frame without its length field).
+RecordReadStatus FrameRecordAt(const std::uint8_t* frame, std::size_t got, const std::uint8_t*& record, int& size);
 
 // Decodes the frame that starts at `frame`, of which `got` bytes could be read, into target. Anything but Ok
 // leaves the target untouched.

@@ -56,6 +56,12 @@ void CReportFile::OpenStandardOutput() {
     m_text.reserve(kBlockBytes + (kBlockBytes >> 2));
 }
 
+void CReportFile::WriteInBackground() {
+    if (m_fd < 0 || m_background) return;
+    m_background = std::make_unique<CBackgroundFileWriter>();
+    m_background->Start([this](const char* data, std::size_t count) { WriteAll(data, count); }, 2 * kBlockBytes, 3);
+}
+
 void CReportFile::WriteAll(const char* data, std::size_t count) {
     if (const int fault = WriteFaultFor(m_path, count)) throw CFileError(fault, m_path);
     std::size_t done = 0;
@@ -72,11 +78,15 @@ void CReportFile::WriteAll(const char* data, std::size_t count) {
 void CReportFile::WriteText() {
     if (m_text.empty()) return;
     // The formatter's texts are plain ASCII almost always; convert only a block that needs it.
-    if (IsAscii(m_text)) {
-        WriteAll(m_text.data(), m_text.size());
-    } else {
+    const std::string* text = &m_text;
+    if (!IsAscii(m_text)) {
         m_latin1 = ToLatin1(m_text);
-        WriteAll(m_latin1.data(), m_latin1.size());
+        text = &m_latin1;
+    }
+    if (m_background) {
+        m_background->Write(text->data(), text->size());
+    } else {
+        WriteAll(text->data(), text->size());
     }
     m_text.clear();
 }
@@ -85,6 +95,8 @@ void CReportFile::Close() {
     if (m_fd < 0) return;
     try {
         WriteText();
+        if (m_background) m_background->Close();
+        m_background.reset();
     } catch (...) {
         Abandon();
         throw;
@@ -112,6 +124,7 @@ bool CReportFile::KeepPartial() noexcept {
 }
 
 void CReportFile::Abandon() {
+    m_background.reset();  // stops its thread before the descriptor goes
     m_pending.Discard();  // closes the descriptor too
     m_fd = -1;
     m_text.clear();

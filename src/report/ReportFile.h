@@ -5,9 +5,11 @@
 
 #include <cstddef>
 #include <ctime>
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "platform/BackgroundFileWriter.h"
 #include "platform/PendingOutput.h"
 
 namespace vyx {
@@ -24,6 +26,9 @@ public:
     // Writes to the process's standard output, which stays open afterwards.
     void OpenStandardOutput();
     bool IsOpen() const { return m_fd >= 0; }
+    // From here on the blocks are written on a thread of their own while the caller goes on formatting (an
+    // export of gigabytes). A failed write then shows at a later PieceDone or at Close.
+    void WriteInBackground();
     const std::string& Path() const { return m_path; }
 
     // The text not yet written. Writers append whole pieces (a line, a table row) and then call PieceDone,
@@ -58,6 +63,7 @@ private:
     std::string m_path;
     std::string m_text;
     std::string m_latin1;
+    std::unique_ptr<CBackgroundFileWriter> m_background;
 };
 
 // The name of part k of a report: "_" and k inserted before the extension ("log.csv" gives "log_1.csv"). A

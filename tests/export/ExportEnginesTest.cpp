@@ -113,6 +113,24 @@ void Export(const std::string& folder, const std::string& arguments) {
     ASSERT_EQ(run.exitCode, 0) << arguments << "\n" << run.err;
 }
 
+// The loop's events of the whole folder as `vyx events` lists them: all of them, and the commands.
+struct EventCounts {
+    long long all = 0;
+    long long commands = 0;
+};
+EventCounts ListedEvents(const std::string& folder) {
+    const auto run = RunCommand(kVyx + " events " + ShellQuote(folder));
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EventCounts counts;
+    const std::vector<std::string> lines = Lines(run.out);
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        ++counts.all;
+        const std::vector<std::string> f = Split(lines[i], ',');
+        if (f.size() > 4 && f[4] == "command") ++counts.commands;
+    }
+    return counts;
+}
+
 std::string Sqlite(const std::string& db, const std::string& sql) {
     const auto run = RunCommand("sqlite3 -batch -tabs " + ShellQuote(db) + " " + ShellQuote(sql));
     EXPECT_EQ(run.exitCode, 0) << sql << "\n" << run.err;
@@ -177,7 +195,7 @@ test::TempDir* ExportEngines::s_south = nullptr;
 TEST_F(ExportEngines, SqliteHoldsTheLoadWithItsFcusAndWhereItCameFrom) {
     const Counts expected = ExpectedCounts(s_north->Path(), m_out);
     const std::string db = m_out.File("north.sqlite");
-    Export(s_north->Path(), "--format sqlite --utc-offset +02:00 --out " + ShellQuote(db));
+    Export(s_north->Path(), "--format sqlite --events --utc-offset +02:00 --out " + ShellQuote(db));
     EXPECT_EQ(EngineCounts(Sqlite(db, kCountQuery)), expected);
 
     // The three times tell the same instant; sr_no runs 1..total in the load's order.
@@ -207,6 +225,20 @@ TEST_F(ExportEngines, SqliteHoldsTheLoadWithItsFcusAndWhereItCameFrom) {
     EXPECT_EQ(sum, expected.at("total\t"));
     EXPECT_EQ(Sqlite(db, "SELECT value FROM meta WHERE key IN ('folder', 'program', 'utc_offset') ORDER BY key"),
               s_north->Path() + "\nvyx 1.65\n+02:00\n");
+
+    // The loop's events: those `vyx events` lists, each at a record of the export, one FCU's story by index.
+    const EventCounts listed = ListedEvents(s_north->Path());
+    ASSERT_GT(listed.commands, 0);
+    EXPECT_EQ(Sqlite(db, "SELECT count(*), count(*) FILTER (WHERE kind = 'command') FROM events"),
+              std::to_string(listed.all) + "\t" + std::to_string(listed.commands) + "\n");
+    EXPECT_EQ(Sqlite(db, "SELECT count(*) FROM events e LEFT JOIN records r USING (day_file, frame_offset) "
+                         "WHERE r.sr_no IS NULL OR r.time_epoch != e.time_epoch OR r.time_local != e.time_local"),
+              "0\n");
+    EXPECT_EQ(Sqlite(db, "SELECT count(*) FROM events WHERE kind = 'command' AND (code_text IS NULL OR source_text IS NULL)"),
+              "0\n");
+    EXPECT_NE(Sqlite(db, "EXPLAIN QUERY PLAN SELECT * FROM events WHERE fcu = 3 AND time_epoch > 0")
+                  .find("events_fcu_time"),
+              std::string::npos);
 }
 
 TEST_F(ExportEngines, DuckDbReadsTheCsvAndJsonLinesExportsAsTheMessageLog) {
@@ -308,7 +340,7 @@ TEST_F(ExportEngines, DocumentedDuckDbStatementsQueryAPartitionedExportOfTwoSite
 
 TEST_F(ExportEngines, FiltersAndOrderAreTheLoads) {
     const std::string db = m_out.File("b-desc.sqlite");
-    Export(s_north->Path(), "--format sqlite --order desc --channel B --out " + ShellQuote(db));
+    Export(s_north->Path(), "--format sqlite --events --order desc --channel B --out " + ShellQuote(db));
     EXPECT_EQ(std::stoll(Sqlite(db, "SELECT count(*) FROM records")),
               CountOf(s_north->Path(), "--order desc --channel B"));
     EXPECT_EQ(Sqlite(db, "SELECT DISTINCT channel FROM records"), "B\n");
@@ -318,6 +350,8 @@ TEST_F(ExportEngines, FiltersAndOrderAreTheLoads) {
               "0\n");
     EXPECT_EQ(Sqlite(db, "SELECT value FROM meta WHERE key = 'filters'"),
               "order=desc channel=B command=--ALL-- fcu=--ALL-- modbus-addr=240\n");
+    // The events are the loop's, of every record: a filter narrows the records, never them.
+    EXPECT_EQ(Sqlite(db, "SELECT count(*) FROM events"), std::to_string(ListedEvents(s_north->Path()).all) + "\n");
 }
 
 TEST_F(ExportEngines, WorkbookCellsAreTypedAndShowTheListsTime) {
@@ -350,6 +384,7 @@ TEST_F(ExportEngines, RefusalsWriteNothing) {
         {"--format csv --partition " + ShellQuote(s_north->File("p")) + " --site a", s_north->File("p"),
          "data folder"},
         {"--format sqlite --out -", "", "standard output"},
+        {"--format csv --events --out " + ShellQuote(m_out.File("e.csv")), m_out.File("e.csv"), "sqlite form only"},
         {"--format sqlite --partition " + ShellQuote(m_out.File("p")) + " --site a", m_out.File("p"), "csv or jsonl"},
         {"--format csv --partition " + ShellQuote(m_out.File("p")), m_out.File("p"), "--site"},
         {"--format csv --partition " + ShellQuote(m_out.File("p")) + " --site a/b", m_out.File("p"), "site name"},
