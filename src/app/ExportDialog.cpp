@@ -96,15 +96,18 @@ ExportDialog::ExportDialog(QWidget* parent, const CRecordDatabase& database, IMe
     auto* recordColumn = new QVBoxLayout(recordBox);
     m_all = new QRadioButton(QStringLiteral("Every record of the list (%1)").arg(scope.total), recordBox);
     m_all->setObjectName("exportAll");
-    const bool hasSelection = scope.selectionFirst >= 0 && scope.selectionLast >= scope.selectionFirst;
+    const bool hasSelection = !scope.selection.empty();
+    std::int64_t selectedRows = 0;
+    for (const SerialSpan& span : scope.selection) selectedRows += span.count;
     QString selectedText = QStringLiteral("The selected records (none selected)");
-    if (hasSelection && scope.selectionFirst == scope.selectionLast) {
-        selectedText = QStringLiteral("The selected record (Sr.No. %1)").arg(scope.selectionFirst + 1);
+    if (hasSelection && selectedRows == 1) {
+        selectedText = QStringLiteral("The selected record (Sr.No. %1)").arg(scope.selection.front().first + 1);
     } else if (hasSelection) {
-        selectedText = QStringLiteral("The selected records (Sr.No. %1 to %2, %3 records)")
-                           .arg(scope.selectionFirst + 1)
-                           .arg(scope.selectionLast + 1)
-                           .arg(scope.selectionLast - scope.selectionFirst + 1);
+        const SerialSpan& last = scope.selection.back();
+        selectedText = QStringLiteral("The selected records (%1 records from Sr.No. %2 to %3)")
+                           .arg(selectedRows)
+                           .arg(scope.selection.front().first + 1)
+                           .arg(last.first + last.count);
     }
     m_selected = new QRadioButton(selectedText, recordBox);
     m_selected->setObjectName("exportSelected");
@@ -201,7 +204,7 @@ void ExportDialog::UpdateControls() {
     m_site->setEnabled(text && m_partition->isChecked() && !running);
     for (QAbstractButton* button : m_forms->buttons()) button->setEnabled(!running);
     m_all->setEnabled(!running);
-    m_selected->setEnabled(!running && m_scope.selectionFirst >= 0);
+    m_selected->setEnabled(!running && !m_scope.selection.empty());
     m_path->setEnabled(!running);
     m_utcOffset->setEnabled(!running);
     m_export->setEnabled(!running);
@@ -243,12 +246,10 @@ void ExportDialog::OnExport() {
         m_boxes.Show("The export cannot be written: " + text + ".", MessageIcon::Exclamation);
         return;
     }
-    SerialNumber first = 0;
-    SerialNumber count = m_scope.total;
-    if (m_selected->isChecked()) {
-        first = m_scope.selectionFirst;
-        count = m_scope.selectionLast - m_scope.selectionFirst + 1;
-    }
+    std::vector<SerialSpan> spans{SerialSpan{0, m_scope.total}};
+    if (m_selected->isChecked()) spans = m_scope.selection;
+    std::int64_t count = 0;
+    for (const SerialSpan& span : spans) count += span.count;
     AppSettings().setValue(kExportFormKey, static_cast<int>(request.form));
     m_closeWhenEnded = false;
     m_progress->setRange(0, 1000);
@@ -256,7 +257,7 @@ void ExportDialog::OnExport() {
     m_progressText->setText(QStringLiteral("Exporting... 0 of %1 records").arg(count));
     const QueuedDelivery delivery(this);
     // The ticker shows the count; the end is shown as soon as the worker posts it.
-    m_job = std::make_unique<CExportJob>(m_database, request, first, count,
+    m_job = std::make_unique<CExportJob>(m_database, request, std::move(spans),
                                          [this, delivery] { delivery.Post([this] { OnTick(); }); });
     m_ticker->start();
     UpdateControls();

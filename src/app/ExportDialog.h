@@ -6,8 +6,10 @@
 #include <QDialog>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "export/ExportRequest.h"
+#include "export/RecordExport.h"
 #include "logdata/SerialNumber.h"
 
 class QButtonGroup;
@@ -29,8 +31,7 @@ namespace vyx::gui {
 // What may be exported: the whole list, and the selected rows when there are any.
 struct ExportScope {
     SerialNumber total = 0;
-    SerialNumber selectionFirst = -1;  // -1: nothing selected
-    SerialNumber selectionLast = -1;
+    std::vector<SerialSpan> selection;  // ascending, apart; empty when nothing is selected
 };
 
 // Asks for the output: a file (partition false) or a folder; empty means cancelled. Tests replace it.

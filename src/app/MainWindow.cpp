@@ -582,8 +582,10 @@ void MainWindow::ShowExportDialog() {
     }
     ExportScope scope;
     scope.total = m_controller->Total();
-    const std::int64_t selected = SelectedSerial();
-    if (selected >= 0 && selected < scope.total) scope.selectionFirst = scope.selectionLast = selected;
+    for (const SelectedRange& range : m_recordList->Selection().Ranges()) {
+        if (range.first >= scope.total) break;
+        scope.selection.push_back(SerialSpan{range.first, std::min(range.last, scope.total - 1) - range.first + 1});
+    }
     static const char* const kOrders[] = {"stored", "asc", "desc"};
     ExportRequest request;
     request.dataFolder = m_controller->FolderPath();

@@ -6,12 +6,22 @@
 
 namespace vyx {
 
-CExportJob::CExportJob(const CRecordDatabase& database, ExportRequest request, SerialNumber first,
-                       SerialNumber count, std::function<void()> onEnded)
+namespace {
+
+std::int64_t RowsOf(const std::vector<SerialSpan>& spans) {
+    std::int64_t rows = 0;
+    for (const SerialSpan& span : spans) rows += span.count;
+    return rows;
+}
+
+}  // namespace
+
+CExportJob::CExportJob(const CRecordDatabase& database, ExportRequest request, std::vector<SerialSpan> spans,
+                       std::function<void()> onEnded)
     : m_database(database),
       m_request(std::move(request)),
-      m_first(first),
-      m_count(count),
+      m_spans(std::move(spans)),
+      m_count(RowsOf(m_spans)),
       m_onEnded(std::move(onEnded)),
       m_worker([this] { Run(); }) {}
 
@@ -30,7 +40,7 @@ void CExportJob::Run() {
     try {
         // Destroyed before the outcome is told: an unfinished sink removes its partial output first.
         std::unique_ptr<IExportSink> sink = OpenExportSink(m_request, m_database.TempFolder());
-        const bool completed = ExportRecordRange(m_database, m_first, m_count, *sink, [this](std::int64_t written) {
+        const bool completed = ExportRecordSpans(m_database, m_spans, *sink, [this](std::int64_t written) {
             m_written = written;
             return !m_cancel.load();
         });

@@ -9,8 +9,10 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "export/ExportRequest.h"
+#include "export/RecordExport.h"
 #include "logdata/SerialNumber.h"
 
 namespace vyx {
@@ -24,7 +26,7 @@ public:
     // Starts at once. The store must not be stopped, reset or reloaded until the job has ended: the caller
     // refuses a new load while Running. onEnded runs once on the worker's thread when the job ends, however
     // it ends; it must not wait for the caller's thread.
-    CExportJob(const CRecordDatabase& database, ExportRequest request, SerialNumber first, SerialNumber count,
+    CExportJob(const CRecordDatabase& database, ExportRequest request, std::vector<SerialSpan> spans,
                std::function<void()> onEnded);
     // Cancels and waits for the worker: an unfinished export leaves no output under its name.
     ~CExportJob();
@@ -33,7 +35,8 @@ public:
 
     void Cancel() { m_cancel = true; }
     std::int64_t Written() const { return m_written.load(); }
-    SerialNumber Count() const { return m_count; }
+    // The rows asked for.
+    std::int64_t Count() const { return m_count; }
     ExportOutcome Outcome() const { return m_outcome.load(); }
     // Why it failed, once Outcome() is Failed.
     std::string FailureText() const;
@@ -44,8 +47,8 @@ private:
 
     const CRecordDatabase& m_database;
     ExportRequest m_request;
-    SerialNumber m_first;
-    SerialNumber m_count;
+    std::vector<SerialSpan> m_spans;
+    std::int64_t m_count = 0;
     std::function<void()> m_onEnded;
     std::atomic<bool> m_cancel{false};
     std::atomic<std::int64_t> m_written{0};

@@ -9,10 +9,10 @@ namespace vyx {
 
 bool ExportRecords(const CRecordDatabase& database, std::int64_t total, IExportSink& sink,
                    const ExportProgress& progress) {
-    return ExportRecordRange(database, 0, total, sink, progress);
+    return ExportRecordSpans(database, {SerialSpan{0, total}}, sink, progress);
 }
 
-bool ExportRecordRange(const CRecordDatabase& database, SerialNumber first, std::int64_t count, IExportSink& sink,
+bool ExportRecordSpans(const CRecordDatabase& database, const std::vector<SerialSpan>& spans, IExportSink& sink,
                        const ExportProgress& progress) {
     ExportSummary summary;
     // Every day file the load read, records or not: the metadata names them all.
@@ -33,30 +33,35 @@ bool ExportRecordRange(const CRecordDatabase& database, SerialNumber first, std:
     const CRecordFile* current = nullptr;
     ExportedDayFile* entry = nullptr;
     constexpr std::int64_t kProgressStep = 8192;
-    for (SerialNumber serial = first; serial < first + count; ++serial) {
-        if (!reader.GetRecord(serial, record)) {
-            throw CVyxError("Record Sr.No. " + std::to_string(serial + 1) + " is not in the load.");
-        }
-        if (reader.CurrentFile() != current) {
-            current = reader.CurrentFile();
-            entry = nullptr;
-            for (std::size_t i = 0; i < files.size(); ++i) {
-                if (files[i] == current) entry = &summary.dayFiles[i];
+    std::int64_t written = 0;
+    for (const SerialSpan& span : spans) {
+        for (SerialNumber serial = span.first; serial < span.first + span.count; ++serial) {
+            if (!reader.GetRecord(serial, record)) {
+                throw CVyxError("Record Sr.No. " + std::to_string(serial + 1) + " is not in the load.");
             }
-            if (entry == nullptr) throw CVyxError("Record Sr.No. " + std::to_string(serial + 1) + " is not in the load.");
-            row.dayFile = entry->name;
-            sink.BeginDayFile(*entry);
+            if (reader.CurrentFile() != current) {
+                current = reader.CurrentFile();
+                entry = nullptr;
+                for (std::size_t i = 0; i < files.size(); ++i) {
+                    if (files[i] == current) entry = &summary.dayFiles[i];
+                }
+                if (entry == nullptr) {
+                    throw CVyxError("Record Sr.No. " + std::to_string(serial + 1) + " is not in the load.");
+                }
+                row.dayFile = entry->name;
+                sink.BeginDayFile(*entry);
+            }
+            row.serial = serial;
+            row.frameOffset = reader.CurrentOffset();
+            sink.WriteRow(row);
+            ++entry->records;
+            ++written;
+            if (progress && written % kProgressStep == 0 && !progress(written)) return false;
         }
-        row.serial = serial;
-        row.frameOffset = reader.CurrentOffset();
-        sink.WriteRow(row);
-        ++entry->records;
-        const std::int64_t written = serial - first + 1;
-        if (progress && written % kProgressStep == 0 && !progress(written)) return false;
     }
-    summary.records = count;
+    summary.records = written;
     sink.Finish(summary);
-    if (progress) progress(count);
+    if (progress) progress(written);
     return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "export/ExportSink.h"
 #include "logdata/SerialNumber.h"
@@ -21,8 +22,15 @@ using ExportProgress = std::function<bool(std::int64_t written)>;
 bool ExportRecords(const CRecordDatabase& database, std::int64_t total, IExportSink& sink,
                    const ExportProgress& progress = {});
 
-// The same for serials first .. first + count - 1 only (a selection of the list); progress counts from 0.
-bool ExportRecordRange(const CRecordDatabase& database, SerialNumber first, std::int64_t count, IExportSink& sink,
+// Serials first .. first + count - 1 of a load.
+struct SerialSpan {
+    SerialNumber first = 0;
+    std::int64_t count = 0;
+};
+
+// The same for some spans only (a selection of the list), in ascending order and apart; progress counts the
+// rows written from 0.
+bool ExportRecordSpans(const CRecordDatabase& database, const std::vector<SerialSpan>& spans, IExportSink& sink,
                        const ExportProgress& progress = {});
 
 }  // namespace vyx

@@ -124,7 +124,7 @@ private slots:
                  static_cast<int>(ExportForm::Csv));
     }
 
-    // A clicked row is the selection: exported alone, as JSON Lines, with its Sr.No.
+    // A clicked row is the selection: exported alone, as JSON Lines, with its Sr.No.; then two rows apart.
     void exportsTheSelectedRow() {
         QTableView* page = m_window->RecordList()->PageView();
         const QRect third = page->visualRect(page->model()->index(2, 1));
@@ -139,6 +139,22 @@ private slots:
         QCOMPARE(lines.size(), 1);
         QVERIFY2(lines[0].startsWith(QStringLiteral("{\"sr_no\":3,")), qPrintable(lines[0]));
         Close(dialog);
+
+        // Ctrl+click adds a row apart from the first: the two ranges and nothing between them.
+        const QRect sixth = page->visualRect(page->model()->index(5, 1));
+        QTest::mouseClick(page->viewport(), Qt::LeftButton, Qt::ControlModifier, sixth.center());
+        QCOMPARE(m_window->RecordList()->Selection().Count(), 2);
+        dialog = OpenDialog();
+        QVERIFY(dialog);
+        QVERIFY(ClickOnScreen(In<QRadioButton>(dialog, "exportSelected")));
+        const QString two = QString::fromStdString(m_out.File("two.jsonl"));
+        QVERIFY(Export(dialog, "exportForm_jsonl", two));
+        const QStringList both = FileLines(two);
+        QCOMPARE(both.size(), 2);
+        QVERIFY2(both[0].startsWith(QStringLiteral("{\"sr_no\":3,")), qPrintable(both[0]));
+        QVERIFY2(both[1].startsWith(QStringLiteral("{\"sr_no\":6,")), qPrintable(both[1]));
+        Close(dialog);
+        QTest::mouseClick(page->viewport(), Qt::LeftButton, {}, third.center());  // back to one row
     }
 
     // Refused before anything is written: a file inside the data folder, a malformed UTC offset. A form that
