@@ -132,6 +132,7 @@ void MainWindow::BuildController(const std::string& tempFolder) {
         if (m_find) ShowFindUpdate(m_find->StopBeforeReset());
     });
     m_controller->SetRecovery(m_recoverAction->isChecked());
+    m_controller->SetFollow(m_followAction->isChecked());
     m_controller->OnInit();
 }
 
@@ -185,6 +186,19 @@ void MainWindow::BuildMenus() {
     m_editMenu = menuBar()->addMenu(QStringLiteral("&Edit"));
     m_editMenu->setObjectName("editMenu");
 
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    view->setObjectName("viewMenu");
+    // Following the logger's folder as it writes; off by default, remembered.
+    m_followAction = view->addAction(QStringLiteral("&Follow"));
+    m_followAction->setObjectName("followAction");
+    m_followAction->setCheckable(true);
+    m_followAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    m_followAction->setChecked(LoadFollowSetting());
+    connect(m_followAction, &QAction::toggled, this, [this](bool on) {
+        SaveFollowSetting(on);
+        m_controller->SetFollow(on);
+    });
+
     QMenu* report = menuBar()->addMenu(QStringLiteral("Report"));
     m_messagesReport = report->addAction(QStringLiteral("Messages"));
     m_messagesReport->setObjectName("messagesReportAction");
@@ -234,7 +248,19 @@ void MainWindow::BuildLists() {
                                              "border-bottom: 1px solid #d0d0d0; }"));
 }
 
-void MainWindow::BuildStatusBar() { m_status = new StatusPanes(statusBar()); }
+void MainWindow::BuildStatusBar() {
+    m_status = new StatusPanes(statusBar());
+    m_liveMark = new QLabel(this);
+    m_liveMark->setObjectName("liveMark");
+    m_liveMark->setStyleSheet(QStringLiteral("QLabel { color: #0a7d24; font-weight: bold; padding: 0 6px; }"));
+    m_liveMark->hide();
+    statusBar()->addPermanentWidget(m_liveMark);
+}
+
+void MainWindow::SetFollowStatus(const std::string& text) {
+    m_liveMark->setText(QString::fromStdString(text));
+    m_liveMark->setVisible(!text.empty());
+}
 
 // ---- public
 
