@@ -81,6 +81,7 @@ void PrintRecords(const CLoadRunner& runner, std::int64_t first, std::int64_t en
         }
     }
     WriteStandardOutput(out.data(), out.size());
+    CheckStandardOutput();  // each record is out as soon as it is known, also into a file or a pipe
 }
 
 void Run(const TailOptions& o) {
