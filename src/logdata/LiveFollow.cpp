@@ -278,6 +278,8 @@ bool CLiveFollow::AppendToSegment(Followed& file, const Frame& frame) {
         auto segment = std::make_unique<CRecordFile>(file.start.path, file.start.dayStart, m_in.tempFolder,
                                                      *m_in.handles, "_live" + std::to_string(++m_segmentNumber));
         if (!SameFile(IdentityOf(*segment->OpenForLoad()), file.start.identity)) {
+            // The handle just opened is of the other file: it must not serve the records of the loaded one.
+            m_in.handles->Forget(file.start.path);
             return StopFollow("Following stopped: " + FileName(file.start.path) +
                               " was replaced by another file while it was followed; the records read so far stay.");
         }
