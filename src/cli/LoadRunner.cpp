@@ -100,7 +100,8 @@ void CLoadRunner::SetFollow(FollowSettings follow, std::function<void(const Load
 
 void CLoadRunner::Post(LoadNotification n) {
     // After the load's end its results are read by the main thread: a follow's notifications go elsewhere.
-    if (m_workerEnded.load()) {
+    // (A load without a follow still tells its invalid records after its end, before the join.)
+    if (m_following && m_workerEnded.load()) {
         if (m_followHook) m_followHook(n);
         return;
     }
