@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the concurrency tests with ThreadSanitizer and runs them: loads with fetches from two threads,
 # stops during a load and during a merge, loads started and stopped at random moments, report pause, resume,
-# stop and restart, searches over a running load, and a report running while the load under it fails.
+# stop and restart, searches over a running load, a report running while the load under it fails, and a
+# folder followed while it is written (during its load too).
 # Any ThreadSanitizer report (a data race, a lock-order inversion, a thread leak, ...) fails the run.
 #
 #   scripts/tsan.sh                      build in build/tsan (the preset) and run
@@ -37,7 +38,7 @@ run() {
     fi
 }
 
-run test_logdata '*StopMidFile*:LoadConcurrencyTest.*:*FetchWhileLoading*:*WriteFaultTest*:LoadFailureTest.*'
+run test_logdata '*StopMidFile*:LoadConcurrencyTest.*:*FetchWhileLoading*:*WriteFaultTest*:LoadFailureTest.*:LiveFollowTest.*:Follow/*'
 run test_report 'ReportGeneratorControl.*'
 run test_controller 'RecordSearch*'
 run test_reliability '*StopDuringTheMerge*:LoadStress.*:ReportStress.*:*ReportDuringAFailingLoad*:*DayFileChangesDuringTheLoad*'

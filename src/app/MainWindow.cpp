@@ -153,6 +153,7 @@ void MainWindow::BuildController(const std::string& tempFolder) {
         if (m_findAllPane) m_findAllPane->StopBeforeReset();
     });
     m_controller->SetRecovery(m_recoverAction->isChecked());
+    m_controller->SetFollow(m_followAction->isChecked());
     m_controller->OnInit();
     m_controller->SetColourRules(LoadColourRulesSetting());
     m_controller->SetDetailPane(m_detailPaneAction->isChecked());
@@ -224,6 +225,16 @@ void MainWindow::BuildMenus() {
     m_loopAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     m_loopAction->setEnabled(false);
     connect(m_loopAction, &QAction::triggered, this, [this] { OpenLoopWindow(); });
+    // Following the logger's folder as it writes; off by default, remembered.
+    m_followAction = view->addAction(QStringLiteral("&Follow"));
+    m_followAction->setObjectName("followAction");
+    m_followAction->setCheckable(true);
+    m_followAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    m_followAction->setChecked(LoadFollowSetting());
+    connect(m_followAction, &QAction::toggled, this, [this](bool on) {
+        SaveFollowSetting(on);
+        m_controller->SetFollow(on);
+    });
 
     QMenu* report = menuBar()->addMenu(QStringLiteral("Report"));
     m_messagesReport = report->addAction(QStringLiteral("Messages"));
@@ -288,6 +299,11 @@ void MainWindow::BuildLists() {
 void MainWindow::BuildStatusBar() {
     m_status = new StatusPanes(statusBar());
     connect(m_recordList, &CListLargeDataCtrl::selectionChanged, this, &MainWindow::UpdateSelectionStatus);
+    m_liveMark = new QLabel(this);
+    m_liveMark->setObjectName("liveMark");
+    m_liveMark->setStyleSheet(QStringLiteral("QLabel { color: #0a7d24; font-weight: bold; padding: 0 6px; }"));
+    m_liveMark->hide();
+    statusBar()->addPermanentWidget(m_liveMark);
 }
 
 void MainWindow::BuildDocks() {
@@ -361,6 +377,11 @@ void MainWindow::EditColourRules() {
     if (dialog.exec() != QDialog::Accepted) return;
     SaveColourRulesSetting(dialog.Rules());
     m_controller->SetColourRules(dialog.Rules());
+}
+
+void MainWindow::SetFollowStatus(const std::string& text) {
+    m_liveMark->setText(QString::fromStdString(text));
+    m_liveMark->setVisible(!text.empty());
 }
 
 // ---- public

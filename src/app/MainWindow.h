@@ -152,6 +152,8 @@ private:
     void ListSetCount(std::int64_t total) override;
     void ListRedraw() override;
     void ListSelectSerial(std::int64_t serial) override;
+    std::int64_t ListSelectedSerial() override { return SelectedSerial(); }
+    void SetFollowStatus(const std::string& text) override;
     void SetFcuTable(const std::vector<std::array<std::string, 3>>& rows) override;
     void FillBlockTransferDialog(const DetailDialogContent& content) override;
     void ShowBlockTransferDialog() override;
@@ -216,6 +218,8 @@ private:
     QTreeWidget* m_fcuTable = nullptr;
     StatusPanes* m_status = nullptr;
     QAction* m_recoverAction = nullptr;
+    QAction* m_followAction = nullptr;
+    QLabel* m_liveMark = nullptr;
     NoticeBar* m_notice = nullptr;
     QPointer<QDialog> m_lastShownDialog;  // the detail or report dialog shown last
     QAction* m_messagesReport = nullptr;

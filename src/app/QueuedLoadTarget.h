@@ -26,18 +26,22 @@ public:
         : m_delivery(receiver),
           m_isCurrent(std::move(isCurrent)),
           m_handler(std::move(handler)),
-          m_pending(std::make_shared<Pending>()) {}
+          m_pending(std::make_shared<Pending>()),
+          m_followPending(std::make_shared<Pending>()) {}
 
     void Post(LoadNotification notification) override {
-        if (notification.message == UM_LOAD_PROGRESS) {
+        // A follow's counts have a slot of their own, so that none of them overtakes the load's end.
+        if (notification.message == UM_LOAD_PROGRESS || notification.message == UM_FOLLOW_PROGRESS) {
+            const std::shared_ptr<Pending>& slot =
+                notification.message == UM_LOAD_PROGRESS ? m_pending : m_followPending;
             {
-                std::lock_guard lock(m_pending->mutex);
-                const bool queued = m_pending->queued && m_pending->latest.jobId == notification.jobId;
-                m_pending->latest = notification;
+                std::lock_guard lock(slot->mutex);
+                const bool queued = slot->queued && slot->latest.jobId == notification.jobId;
+                slot->latest = notification;
                 if (queued) return;
-                m_pending->queued = true;
+                slot->queued = true;
             }
-            m_delivery.Post([isCurrent = m_isCurrent, handler = m_handler, pending = m_pending] {
+            m_delivery.Post([isCurrent = m_isCurrent, handler = m_handler, pending = slot] {
                 LoadNotification latest;
                 {
                     std::lock_guard lock(pending->mutex);
@@ -63,6 +67,7 @@ private:
     IsCurrent m_isCurrent;
     Handler m_handler;
     std::shared_ptr<Pending> m_pending;
+    std::shared_ptr<Pending> m_followPending;
 };
 
 }  // namespace vyx::gui

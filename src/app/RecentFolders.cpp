@@ -122,4 +122,11 @@ void SaveRecoverySetting(bool recover) {
     settings.setValue(QStringLiteral("Recover"), recover);
 }
 
+bool LoadFollowSetting() { return Settings().value(QStringLiteral("Follow"), false).toBool(); }
+
+void SaveFollowSetting(bool follow) {
+    QSettings settings = Settings();
+    settings.setValue(QStringLiteral("Follow"), follow);
+}
+
 }  // namespace vyx::gui

@@ -56,5 +56,8 @@ void SaveRememberedLayout(const RememberedLayout& layout);
 // Whether damaged day files are read in recovery mode (off unless the user chose it).
 bool LoadRecoverySetting();
 void SaveRecoverySetting(bool recover);
+// View > Follow, remembered; off by default.
+bool LoadFollowSetting();
+void SaveFollowSetting(bool follow);
 
 }  // namespace vyx::gui

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <csignal>
+#include <ctime>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -12,6 +14,7 @@
 #include "cli/Interruption.h"
 #include "logdata/DataFolder.h"
 #include "logdata/TimeValue.h"
+#include "simulator/LiveLogger.h"
 #include "simulator/LoggerSimulator.h"
 
 namespace vyx::cli {
@@ -26,6 +29,12 @@ struct GenOptions {
     bool clockJumps = false;
     bool noFaults = false;
     bool force = false;
+    // --live: a logger writing as it goes
+    bool live = false;
+    double rate = 20;
+    std::string clock;  // "dd/MM/yyyy HH:MM:SS"; empty for now
+    double speed = 1;
+    std::int64_t records = 0;
 };
 
 // Day file names hold a two-digit year: 70..99 read as 1970..1999, 00..69 as 2000..2069.
@@ -86,7 +95,59 @@ void RemoveWritten(const GenOptions& o, const sim::SimulatorSummary& summary, bo
     if (!folderExisted) std::filesystem::remove(o.folder, ec);  // only when empty
 }
 
+void RefuseWrittenFolder(const GenOptions& o) {
+    if (const auto existing = DayFilesIn(o.folder); !existing.empty() && !o.force) {
+        const std::string more = existing.size() > 1 ? " and " + std::to_string(existing.size() - 1) + " more" : "";
+        throw CommandFailure{kExitUsage, "error: " + o.folder + " already holds day files (" + existing.front() + more +
+                                             "); --force writes over them"};
+    }
+}
+
+// The logger's clock now: the wall clock of this machine as it reads here.
+std::uint32_t ClockNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    CivilDateTime t;
+    t.year = local.tm_year + 1900;
+    t.month = local.tm_mon + 1;
+    t.day = local.tm_mday;
+    t.hour = local.tm_hour;
+    t.minute = local.tm_min;
+    t.second = local.tm_sec;
+    return static_cast<std::uint32_t>(SecondsFromCivil(t));
+}
+
+void RunLive(const GenOptions& o) {
+    sim::LiveLoggerOptions options;
+    options.rate = o.rate;
+    options.speed = o.speed;
+    options.seed = SeedOption(o.seed);
+    options.faults = !o.noFaults;
+    options.records = o.records;
+    if (o.clock.empty()) {
+        options.clockStart = ClockNow();
+    } else {
+        const auto clock = ParseDateTimeText(o.clock.c_str());
+        if (!clock) throw CommandFailure{kExitUsage, "error: --clock takes \"dd/MM/yyyy HH:MM:SS\": " + o.clock};
+        CheckNameYears(o.clock, *clock, 1);
+        options.clockStart = static_cast<std::uint32_t>(SecondsFromCivil(*clock));
+    }
+    // A live logger continues its folder: with --force the day files are appended to, never rewritten.
+    RefuseWrittenFolder(o);
+    options.stopRequested = [] { return InterruptSignal() != 0; };
+    const sim::LiveLoggerSummary summary = sim::RunLiveLogger(o.folder, options);
+    std::cout << "Wrote " << summary.records << " records live to " << summary.dayFiles.size() << " day file(s) in "
+              << o.folder << '\n';
+    // Ctrl+C or a TERM is how a live run usually ends; SIGHUP still tells the caller.
+    if (const int signal = InterruptSignal(); signal == SIGINT || signal == SIGTERM) AcceptInterruption();
+}
+
 void Run(const GenOptions& o) {
+    if (o.live) {
+        RunLive(o);
+        return;
+    }
     sim::SimulatorOptions options;
     options.days = o.days;
     options.recordsPerDay = o.recordsPerDay;
@@ -102,11 +163,7 @@ void Run(const GenOptions& o) {
     options.startYear = start->year;
     options.startMonth = start->month;
     options.startDay = start->day;
-    if (const auto existing = DayFilesIn(o.folder); !existing.empty() && !o.force) {
-        const std::string more = existing.size() > 1 ? " and " + std::to_string(existing.size() - 1) + " more" : "";
-        throw CommandFailure{kExitUsage, "error: " + o.folder + " already holds day files (" + existing.front() + more +
-                                             "); --force writes over them"};
-    }
+    RefuseWrittenFolder(o);
     std::error_code ec;
     const bool folderExisted = std::filesystem::exists(o.folder, ec);
     options.stopRequested = [] { return InterruptSignal() != 0; };
@@ -133,7 +190,21 @@ const RegisterCommand registration(10, [](CLI::App& app) {
     cmd->add_flag("--clock-jumps", options->clockJumps, "Let the logger's clock jump back within a day");
     cmd->add_flag("--no-faults", options->noFaults,
                   "Leave out invalid classes, bad frame lengths, truncated frames and the empty day file");
-    cmd->add_flag("--force", options->force, "Write into a folder that already holds day files");
+    cmd->add_flag("--force", options->force,
+                  "Write into a folder that already holds day files (with --live: append to them)");
+    cmd->add_flag("--live", options->live,
+                  "Keep writing the current day file frame by frame, like a running logger, until Ctrl+C");
+    cmd->add_option("--rate", options->rate, "With --live: records per second")
+        ->check(CLI::Range(0.01, 1000000.0))
+        ->capture_default_str();
+    cmd->add_option("--clock", options->clock,
+                    "With --live: the logger's clock at the start, \"dd/MM/yyyy HH:MM:SS\" (default: now)");
+    cmd->add_option("--speed", options->speed, "With --live: logger seconds per real second")
+        ->check(CLI::Range(0.001, 1000000.0))
+        ->capture_default_str();
+    cmd->add_option("--records", options->records, "With --live: stop after this many records (0: no end)")
+        ->check(CLI::Range(std::int64_t{0}, std::int64_t{1} << 40))
+        ->capture_default_str();
     cmd->callback([options] { Run(*options); });
 });
 

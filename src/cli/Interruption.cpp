@@ -13,6 +13,7 @@ namespace vyx::cli {
 namespace {
 
 std::atomic<int> g_signal{0};
+std::atomic<bool> g_accepted{false};
 
 void TakeSignals(sigset_t watched) {
     for (;;) {
@@ -49,7 +50,10 @@ int InterruptSignal() {
     return g_signal.load();
 }
 
+void AcceptInterruption() { g_accepted.store(true); }
+
 void ThrowIfInterrupted() {
+    if (g_accepted.load()) return;
     if (const int signal = InterruptSignal()) throw CommandFailure{128 + signal, ""};
 }
 

@@ -16,7 +16,11 @@ void WatchForInterrupts();
 // 0 until one of the signals has come; then its number. A second signal ends the program at once.
 int InterruptSignal();
 
-// Throws CommandFailure (no message, exit 128 + signal) once a signal has come.
+// For commands that run until interrupted (tail, a live gen): the signal that came is their normal end, and
+// the run exits 0 from here on.
+void AcceptInterruption();
+
+// Throws CommandFailure (no message, exit 128 + signal) once a signal has come, unless it was accepted.
 void ThrowIfInterrupted();
 
 // Waits until done() holds, looking every few milliseconds. When a signal comes first, calls stop(), which

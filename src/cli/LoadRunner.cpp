@@ -91,7 +91,20 @@ CLoadRunner::~CLoadRunner() {
     m_database.StopLoad();
 }
 
+void CLoadRunner::SetFollow(FollowSettings follow, std::function<void(const LoadNotification&)> hook) {
+    follow.folder = m_options.folder;
+    m_database.SetFollow(std::move(follow));
+    m_following = true;
+    m_followHook = std::move(hook);
+}
+
 void CLoadRunner::Post(LoadNotification n) {
+    // After the load's end its results are read by the main thread: a follow's notifications go elsewhere.
+    // (A load without a follow still tells its invalid records after its end, before the join.)
+    if (m_following && m_workerEnded.load()) {
+        if (m_followHook) m_followHook(n);
+        return;
+    }
     switch (n.message) {
         case UM_LOAD_PROGRESS: ShowProgress("records found", n.count); break;
         case UM_SCAN_PROGRESS: ShowProgress("records read", n.count); break;
@@ -169,7 +182,8 @@ LoadResult CLoadRunner::Run() {
                               m_database.StopLoad();
                               ClearProgress();
                           });
-    m_database.WaitForLoad();
+    // A follow goes on after the load's end; it is stopped with the runner.
+    if (!m_following) m_database.WaitForLoad();
     ClearProgress();
     if (m_failed) throw CommandFailure{kExitNoData, m_failure};
     if (!m_finished) throw CommandFailure{kExitNoData, "error: the load ended without a result"};

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -60,6 +61,11 @@ public:
 
     void Post(LoadNotification notification) override;
 
+    // Before Run: the load goes on following the folder; Run then returns once the load has finished while the
+    // follow runs on (until this runner is destroyed), and every notification after the load's end goes to
+    // `hook`, on the worker's thread.
+    void SetFollow(FollowSettings follow, std::function<void(const LoadNotification&)> hook);
+
 private:
     FilterBarSelection Selection() const;
     void ShowProgress(const char* what, std::int64_t count);
@@ -74,6 +80,8 @@ private:
     bool m_progressShown = false;
     std::chrono::steady_clock::time_point m_lastProgress;
     std::atomic<bool> m_workerEnded{false};  // finished or failed: only the join is left
+    bool m_following = false;
+    std::function<void(const LoadNotification&)> m_followHook;
     // Written by the worker, read after it has been joined.
     std::int64_t m_total = 0;
     bool m_finished = false;

@@ -275,6 +275,9 @@ bool CMainWindowController::RunMessageFilter(bool newFolder) {
     if (inputs.selection.selectDateTime) range = DateTimeRange{inputs.selection.from, inputs.selection.to};
     if (!m_filterConverter) m_filterConverter = std::make_unique<CTextToFilterCriteriaConverter>(m_fcuInfo);
     m_database->SetRecovery(m_recover);
+    m_database->SetFollow(m_follow.SettingsFor(m_folderPath));
+    m_follow.Reset();
+    m_view.SetFollowStatus({});
     PrepareAndStartLoad(*m_database, m_filterList,
                         BuildFilterList(inputs.selection, m_fcuInfo, *m_filterConverter, loadAddress), range,
                         loadAddress, m_sortState);
@@ -442,7 +445,43 @@ void CMainWindowController::OnLoadNotification(const LoadNotification& n) {
     case UM_DAMAGED_FILES:
         if (m_viewMode == ViewMode::Messages) m_view.ShowNotice(n.text);
         break;
+    case UM_FOLLOW_STARTED:
+    case UM_FOLLOW_PROGRESS:
+    case UM_FOLLOW_NOTICE:
+    case UM_FOLLOW_STOPPED:
+        HandleFollow(n);
+        break;
     }
+}
+
+void CMainWindowController::HandleFollow(const LoadNotification& n) {
+    if (m_viewMode != ViewMode::Messages) return;
+    const CFollowController::Update update = m_follow.OnNotification(n, m_total);
+    if (update.total > m_total) {
+        const std::int64_t before = m_total;
+        const std::int64_t follow = CFollowController::SerialToFollow(m_view.ListSelectedSerial(), before, update.total);
+        m_total = update.total;
+        m_view.ListSetCount(m_total);
+        m_view.ReportRecordsChanged(m_total);
+        m_view.SetStatusText(0, TotalText(m_total));
+        if (follow >= 0) m_view.ListSelectSerial(follow);
+    }
+    if (!update.notice.empty()) m_view.ShowNotice(update.notice);
+    if (update.statusChanged) m_view.SetFollowStatus(m_follow.StatusText());
+}
+
+void CMainWindowController::SetFollow(bool on) {
+    if (on == m_follow.Enabled()) return;
+    m_follow.SetEnabled(on);
+    if (m_viewMode != ViewMode::Messages || m_folderPath.empty()) return;
+    if (on || !LoadEnded()) {
+        // The watch starts before the load reads the folder, so the folder is loaded again.
+        OnMessageFilter();
+        return;
+    }
+    m_database->StopLoad();
+    m_follow.Reset();
+    m_view.SetFollowStatus({});
 }
 
 void CMainWindowController::HandleLoadFinished(std::int64_t count, std::uint32_t jobId) {

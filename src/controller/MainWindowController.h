@@ -13,6 +13,7 @@
 
 #include "controller/AppSettings.h"
 #include "controller/DetailSelection.h"
+#include "controller/FollowController.h"
 #include "controller/RecordPage.h"
 #include "controller/RowColourRules.h"
 #include "controller/ListPagingListener.h"
@@ -63,6 +64,12 @@ public:
     // Recovery of damaged day files for the loads from now on (the next "Filter !").
     void SetRecovery(bool recover) { m_recover = recover; }
     bool Recovery() const { return m_recover; }
+    // View > Follow: the loads from now on go on reading what the logger appends. Switched on with a folder
+    // shown, the folder is loaded again (the watch must start before the load); switched off, the follow
+    // stops and the list keeps what it has.
+    void SetFollow(bool on);
+    bool Following() const { return m_follow.Enabled(); }
+    const CFollowController& Follow() const { return m_follow; }
 
     // False for a notification of a load that was stopped or replaced since it was posted: such a one is
     // dropped, or a stale count would make the list ask for records the new load has not published.
@@ -125,6 +132,7 @@ private:
     bool ReadRecordQuietly(std::int64_t serial, CRecord& record);
     std::string TotalText(std::int64_t count) const;
     void SelectKeptRecord();
+    void HandleFollow(const LoadNotification& notification);
 
     IMainWindowView& m_view;
     IMessageBoxes& m_boxes;
@@ -157,6 +165,7 @@ private:
     CRowColourRules m_colours;  // before the page, whose tint reads it
     CRecordPage m_page;
     CDetailSelection m_details;
+    CFollowController m_follow;
 };
 
 }  // namespace vyx

@@ -80,6 +80,10 @@ public:
     virtual void ListRedraw() = 0;
     // Selects the row of a serial number and scrolls it into view, as a click on it would.
     virtual void ListSelectSerial(std::int64_t serial) = 0;
+    // The serial of the selected row, -1 for none.
+    virtual std::int64_t ListSelectedSerial() { return -1; }
+    // The follow's mark in the status bar ("Live, last ..."); empty hides it.
+    virtual void SetFollowStatus(const std::string& text) { (void)text; }
 
     // FCU table.
     virtual void SetFcuTable(const std::vector<std::array<std::string, 3>>& rows) = 0;

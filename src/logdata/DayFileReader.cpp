@@ -38,14 +38,14 @@ void CDayFileReader::Open(const std::string& path, DayFileReadOptions options) {
     Open(std::make_shared<CInputFile>(path), options);
 }
 
-void CDayFileReader::Open(std::shared_ptr<const CInputFile> file, DayFileReadOptions options) {
+void CDayFileReader::Open(std::shared_ptr<const CInputFile> file, DayFileReadOptions options, std::uint64_t start) {
     m_file = std::move(file);
     m_options = options;
     m_head = m_tail = 0;
-    m_readOffset = 0;
+    m_readOffset = start;
     m_eof = false;
     m_synchronised = false;
-    m_offset = 0;
+    m_offset = start;
     m_end = FrameEnd::None;
     m_damage.clear();
     // Frames beyond 4 GiB could not be indexed: such a file is refused whole rather than cut somewhere.

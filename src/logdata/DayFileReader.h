@@ -44,8 +44,9 @@ public:
     explicit CDayFileReader(std::size_t blockSize = 1 << 20);
 
     void Open(const std::string& path, DayFileReadOptions options = {});  // throws CFileError
-    // Reads the open file from its start with positioned reads; the handle may be shared with others.
-    void Open(std::shared_ptr<const CInputFile> file, DayFileReadOptions options = {});
+    // Reads the open file from `start` (a frame's first byte) with positioned reads; the handle may be shared
+    // with others. A follow starts where the last walk of the file stopped.
+    void Open(std::shared_ptr<const CInputFile> file, DayFileReadOptions options = {}, std::uint64_t start = 0);
     void Close();
     // The next whole frame: without recovery decodable or not, with recovery only the ones taken as
     // records. False when reading has ended (see EndReason). Throws CFileError when a read fails.

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "logdata/DayFileFormat.h"
+#include "logdata/FollowSettings.h"
 #include "logdata/Parse.h"
 
 namespace vyx {
@@ -46,6 +47,7 @@ struct LoadSettings {
     DateWindow window;
     std::uint8_t modbusBaseAddress = kDefaultModbusBaseAddress;
     bool recover = false;  // resynchronise in damaged day files instead of stopping or jumping
+    FollowSettings follow;
 };
 
 }  // namespace vyx

@@ -84,7 +84,14 @@ void CLoadWorker::Run() {
             const std::string notice = m_damageLog.NoticeText();
             if (!notice.empty()) Post(UM_DAMAGED_FILES, static_cast<std::int64_t>(m_damageLog.NoticeBytes()), notice);
         }
+        if (Following() && !Stopping()) {
+            // The invalid records of the load are told before its end, as a follow adds to the same log.
+            m_log.Flush();
+            if (m_log.Count() > 0) Post(UM_INVALID_RECORDS, m_log.Count(), m_log.Path());
+            m_invalidPosted = true;
+        }
         Post(UM_LOAD_FINISHED, m_lastSerial + 1);
+        if (Following() && !Stopping()) Follow();
     } catch (const CFileError& e) {
         Fail(e.IsDiskFull() ? DiskFullMessage(m_job.tempFolder) : e.what());
     } catch (const std::exception& e) {
@@ -96,7 +103,7 @@ void CLoadWorker::Run() {
     m_log.Close();
     m_damageLog.Close();
     // Not after a stop or a failure: the user has moved on, and the window should not be held up by it.
-    if (!Stopping() && m_log.Count() > 0) {
+    if (!m_invalidPosted && !Stopping() && m_log.Count() > 0) {
         Post(UM_INVALID_RECORDS, m_log.Count(), m_log.Path());
     }
 }
@@ -118,7 +125,9 @@ void CLoadWorker::Fail(const std::string& message) noexcept {
 }
 
 void CLoadWorker::LoadDayFile(CRecordFile& file) {
-    m_reader.Open(file.OpenForLoad(), {m_job.settings.recover, file.DayStart()});
+    const std::shared_ptr<const CInputFile> handle = file.OpenForLoad();
+    const FileIdentity identity = IdentityOf(*handle);
+    m_reader.Open(handle, {m_job.settings.recover, file.DayStart()});
     m_index.Open(file.IndexPath());
     m_indexBatchBytes = 0;
     Post(UM_LOAD_FILE, 0, file.Path());
@@ -160,8 +169,10 @@ void CLoadWorker::LoadDayFile(CRecordFile& file) {
     }
     FlushIndexBatch();
     m_log.Flush();
-    if (!m_reader.Damage().empty()) {
-        m_damageLog.Write(file.Path(), m_reader.Damage());
+    std::vector<DayFileDamage> damage = m_reader.Damage();
+    if (Following() && !Stopping()) NoteFollowStart(file, identity, damage);
+    if (!damage.empty()) {
+        m_damageLog.Write(file.Path(), damage);
         m_damageLog.Flush();
     }
     m_index.Close();
@@ -222,6 +233,7 @@ void CLoadWorker::AcceptInFileOrder(CRecordFile& file, std::uint32_t offset) {
 }
 
 void CLoadWorker::AcceptInTimeOrder(std::uint32_t time, std::uint32_t offset) {
+    m_latestTime = std::max(m_latestTime, time);
     m_runBuffer.push_back({time, offset});
     if (m_runBuffer.size() == format::kRunEntries) WriteRun();
 }
@@ -253,6 +265,61 @@ void CLoadWorker::MergeRuns(CRecordFile& file) {
     DeleteRunFiles(m_job.tempFolder, runs);
     m_runNumber = 1;
     if (m_lastSerial >= 0) FinishRange(file);
+}
+
+void CLoadWorker::NoteFollowStart(const CRecordFile& file, const FileIdentity& identity,
+                                  std::vector<DayFileDamage>& damage) {
+    FollowStart start;
+    start.path = file.Path();
+    start.dayStart = file.DayStart();
+    start.identity = identity;
+    start.resume = m_reader.Offset();
+    if (!damage.empty() && damage.back().kind == DamageKind::IncompleteLastFrame) {
+        // The logger may be writing that frame right now: the follow waits for the rest before judging it.
+        start.incomplete = true;
+        start.resume = damage.back().offset;
+        damage.pop_back();
+    }
+    const FrameEnd end = m_reader.EndReason();
+    start.ended = end == FrameEnd::BadLength || end == FrameEnd::OffsetLimit;
+    m_followStarts.push_back(std::move(start));
+}
+
+FrameVerdict CLoadWorker::JudgeLive(const Frame& frame, SerialNumber next, std::uint32_t& time) {
+    const std::uint8_t* bytes = frame.bytes;
+    const ClassVerdict verdict = m_classVerdict[bytes[kClassByte]];
+    if (verdict == ClassVerdict::Invalid) {
+        m_parse.Parse(bytes, frame.RecordSize(), m_record);
+        m_log.Write(m_record, next);
+        return FrameVerdict::Invalid;
+    }
+    const CRecordHead head = ParseHead(bytes);
+    time = head.m_nTime;
+    const bool accepted = verdict != ClassVerdict::Drop && Accepts(verdict, head, bytes, frame.RecordSize());
+    return accepted ? FrameVerdict::Keep : FrameVerdict::Drop;
+}
+
+void CLoadWorker::Follow() {
+    LiveFollowInputs inputs;
+    inputs.jobId = m_job.jobId;
+    inputs.settings = m_job.settings;
+    inputs.tempFolder = m_job.tempFolder;
+    inputs.stop = &m_stop;
+    inputs.target = m_target;
+    inputs.watch = m_job.watch;
+    inputs.segments = m_job.segments;
+    inputs.handles = m_job.handles;
+    inputs.listener = m_job.listener;
+    inputs.log = &m_log;
+    inputs.damageLog = &m_damageLog;
+    inputs.judge = [this](const Frame& frame, SerialNumber next, std::uint32_t& time) {
+        return JudgeLive(frame, next, time);
+    };
+    inputs.lastSerial = m_lastSerial;
+    inputs.lastTime = m_latestTime;
+    inputs.files = std::move(m_followStarts);
+    CLiveFollow follow(std::move(inputs));
+    follow.Run();
 }
 
 }  // namespace vyx

@@ -13,6 +13,7 @@
 #include "logdata/DayFileFormat.h"
 #include "logdata/DayFileReader.h"
 #include "logdata/InvalidRecordLog.h"
+#include "logdata/LiveFollow.h"
 #include "logdata/LoadSettings.h"
 #include "logdata/RecordFile.h"
 #include "logdata/RunFiles.h"
@@ -29,6 +30,12 @@ struct LoadJob {
     std::vector<const CFilterCriteria*> filters;
     LoadSettings settings;
     std::string tempFolder;
+    // Following after the load (settings.follow.enabled): the folder's watch, started before the load read
+    // anything, where the new records go, and who else is told of them. Owned by the store.
+    CFolderWatch* watch = nullptr;
+    CLiveSegments* segments = nullptr;
+    CFileHandleCache* handles = nullptr;
+    ILiveRecordListener* listener = nullptr;
 };
 
 // The message for a full disk, naming the temporary folder where the files could not be written.
@@ -61,6 +68,11 @@ private:
     void PublishSoFar(CRecordFile& file);
     void FinishRange(CRecordFile& file);
     void Fail(const std::string& message) noexcept;
+    bool Following() const { return m_job.settings.follow.enabled && m_job.watch != nullptr; }
+    // Where the load left a day file, for the follow; a frame cut short at its end is left to the follow.
+    void NoteFollowStart(const CRecordFile& file, const FileIdentity& identity, std::vector<DayFileDamage>& damage);
+    void Follow();
+    FrameVerdict JudgeLive(const Frame& frame, SerialNumber next, std::uint32_t& time);
     bool Stopping() const { return m_stop.load(std::memory_order_relaxed); }
     void Post(LoadMessage message, std::int64_t count = 0, std::string text = {}, MessageIcon icon = MessageIcon::None);
 
@@ -84,6 +96,9 @@ private:
     SerialNumber m_lastSerial = -1;
     SerialNumber m_nextFirstSerial = 0;
     std::int64_t m_counted = 0;
+    std::uint32_t m_latestTime = 0;  // the latest time stamp taken in the time orders
+    std::vector<FollowStart> m_followStarts;
+    bool m_invalidPosted = false;
 };
 
 }  // namespace vyx

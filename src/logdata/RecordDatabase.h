@@ -13,11 +13,17 @@
 
 #include "filter/FilterCriteria.h"
 #include "logdata/FileHandleCache.h"
+#include "logdata/LiveSegments.h"
 #include "logdata/LoadSettings.h"
 #include "logdata/Record.h"
 #include "logdata/RecordFile.h"
 #include "logdata/RecordLookup.h"
 #include "platform/LoadNotification.h"
+
+namespace vyx {
+class CFolderWatch;
+class ILiveRecordListener;
+}  // namespace vyx
 
 namespace vyx {
 
@@ -54,13 +60,15 @@ public:
     void Reset();
 
     // Sets the stop flag and returns once no worker runs, including one that was started but has not yet
-    // begun to work.
+    // begun to work. A follow is woken from its wait at once.
     void StopLoad();
     // Starts a load of every registered file with the current settings and returns at once. A running load
-    // is stopped first. The filters must stay alive and unchanged until the load has been stopped or has
+    // is stopped first. With following set, the folder's watch starts before the load reads anything and the
+    // worker goes on after UM_LOAD_FINISHED, adding what the logger appends (UM_FOLLOW_*), until stopped. The filters must stay alive and unchanged until the load has been stopped or has
     // ended.
     void StartLoad(const FilterList& filters);
-    // Waits for the worker to end by itself (no stop). For callers without an event loop.
+    // Waits for the worker to end by itself (no stop). For callers without an event loop; never while a
+    // follow runs, which ends only when stopped.
     void WaitForLoad();
 
     // Fills target with the record of that serial number and returns true; returns false and leaves the
@@ -80,6 +88,9 @@ public:
     void SetDateWindow(DateWindow window) { m_settings.window = window; }
     void SetModbusBaseAddress(std::uint8_t address) { m_settings.modbusBaseAddress = address; }
     void SetRecovery(bool recover) { m_settings.recover = recover; }
+    void SetFollow(FollowSettings follow) { m_settings.follow = std::move(follow); }
+    // Told of every record a follow reads; must outlive the load. Set only while no load runs.
+    void SetLiveListener(ILiveRecordListener* listener) { m_listener = listener; }
     const LoadSettings& Settings() const { return m_settings; }
 
     // Set while no load may run: at start, after a stop, and after a load failed.
@@ -88,12 +99,17 @@ public:
     std::uint32_t JobId() const { return m_jobId; }
     const std::string& TempFolder() const { return m_tempFolder; }
     const std::vector<std::unique_ptr<CRecordFile>>& Files() const { return m_files; }
+    // The registered files and, after them, the parts of day files a follow has added so far.
+    std::vector<CRecordFile*> AllFiles() const;
 
 private:
     std::string m_tempFolder;
     ILoadNotificationTarget* m_target;
     CFileHandleCache m_handles;  // before the files, which use it until they are gone
     std::vector<std::unique_ptr<CRecordFile>> m_files;
+    CLiveSegments m_liveParts;  // written by a follow only; emptied only after the worker is gone
+    std::unique_ptr<CFolderWatch> m_watch;
+    ILiveRecordListener* m_listener = nullptr;
     mutable CRecordLookup m_lookup;
     LoadSettings m_settings;
     std::atomic<bool> m_stop{true};

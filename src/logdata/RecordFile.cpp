@@ -9,10 +9,11 @@
 namespace vyx {
 
 CRecordFile::CRecordFile(std::string path, std::uint32_t dayStart, const std::string& tempFolder,
-                         CFileHandleCache& handles)
+                         CFileHandleCache& handles, const std::string& indexTag)
     : m_nDayStart(dayStart),
       m_strPath(std::move(path)),
-      m_strIndexPath(tempFolder + "/" + m_strPath.substr(m_strPath.find_last_of('/') + 1) + format::kIndexSuffix),
+      m_strIndexPath(tempFolder + "/" + m_strPath.substr(m_strPath.find_last_of('/') + 1) + format::kIndexSuffix +
+                     indexTag),
       m_handles(handles) {}
 
 CRecordFile::~CRecordFile() {

@@ -20,8 +20,10 @@ namespace vyx {
 class CRecordFile {
 public:
     // Forms the index path (temp folder + day file name + "_filter"); creates nothing on disk. The files
-    // are opened through `handles`, which must outlive this object.
-    CRecordFile(std::string path, std::uint32_t dayStart, const std::string& tempFolder, CFileHandleCache& handles);
+    // are opened through `handles`, which must outlive this object. A part of a day file that a follow adds
+    // has an index of its own: `indexTag` is appended to the index file's name.
+    CRecordFile(std::string path, std::uint32_t dayStart, const std::string& tempFolder, CFileHandleCache& handles,
+                const std::string& indexTag = {});
     // Drops the cached handles and deletes the index file.
     virtual ~CRecordFile();
     CRecordFile(const CRecordFile&) = delete;

@@ -20,6 +20,11 @@ enum LoadMessage : std::uint32_t {
     UM_SCAN_PROGRESS = 0x41A,    // count = records read and counted (a pulse per 1000)
     UM_LOAD_FAILED = 0x421,      // text = the message to show, icon = Stop; the load has ended
     UM_DAMAGED_FILES = 0x422,    // count = bytes of day files not read as records, text = the notice
+    // Following a live folder, after UM_LOAD_FINISHED of the same job:
+    UM_FOLLOW_STARTED = 0x430,   // count = records so far; text = "events" or "polling"
+    UM_FOLLOW_PROGRESS = 0x431,  // count = records that can be fetched now; time = the last one's time stamp
+    UM_FOLLOW_NOTICE = 0x432,    // count = records concerned, text = what they need ("press Filter ! ...")
+    UM_FOLLOW_STOPPED = 0x433,   // text = why, icon = Exclamation; the records so far stay
 };
 
 struct LoadNotification {
@@ -28,6 +33,7 @@ struct LoadNotification {
     std::int64_t count = 0;
     std::string text;  // a copy: the receiver may keep it as long as it likes
     MessageIcon icon = MessageIcon::None;
+    std::uint32_t time = 0;  // a record's time stamp (UM_FOLLOW_PROGRESS)
 };
 
 class ILoadNotificationTarget {

@@ -6,8 +6,8 @@ namespace vyx {
 
 CReportRecordReader::CReportRecordReader(const CRecordDatabase& database)
     : m_window(database.Settings().window), m_parse(database.Settings().modbusBaseAddress) {
-    m_files.reserve(database.Files().size());
-    for (const auto& file : database.Files()) m_files.push_back(file.get());
+    // With the parts a follow has added so far: a report may cover records that came after the load.
+    m_files = database.AllFiles();
 }
 
 bool CReportRecordReader::SelectFile(SerialNumber serial, std::int64_t& local) {

@@ -178,6 +178,11 @@ public:
             {{"--site", "NAME"}, {"plant1"}},
             {{"--utc-offset", "+HH:MM"}, {"+01:00", "-05:30"}},
             {{"--timeout", "N"}, {"30"}},
+            // A live logger of a few records, across its midnight.
+            {{"--records", "N"}, {"6"}},
+            {{"--rate", "N"}, {"300"}},
+            {{"--clock", "\"dd/MM/yyyy HH:MM:SS\""}, {"05/01/2009 23:59:59"}},
+            {{"--speed", "K"}, {"60"}},
         };
         if (const auto it = kTable.find({option, word}); it != kTable.end()) return it->second;
         if (word.size() > 1 && word.front() == '"') return {word.substr(1, word.size() - 2)};

@@ -57,6 +57,8 @@ public:
     DayWriter(Random& rng, const SimulatorOptions& options) : m_rng(rng), m_options(options) {}
 
     Bytes MakeDay(std::uint32_t dayStart, int dayIndex, SimulatorSummary& summary);
+    // One record of the mix at that time (and now and then, with faults, a frame the reader must skip).
+    void AppendRecord(Bytes& out, std::uint32_t time, SimulatorSummary& summary);
 
 private:
     RecordSpec NewSpec(std::uint32_t time, int classCode);
@@ -310,6 +312,51 @@ void DayWriter::ParameterBlockTransfer(RecordSpec& spec) {
     spec.payload.insert(spec.payload.end(), packets.begin(), packets.end());
 }
 
+void DayWriter::AppendRecord(Bytes& out, std::uint32_t time, SimulatorSummary& summary) {
+    const int roll = m_rng.Below(1000);
+    RecordSpec spec;
+    if (roll < 250) {
+        spec = NewSpec(time, kClassHalvik);
+        Halvik(spec, false);
+    } else if (roll < 350) {
+        spec = NewSpec(time, kClassM7Idle);
+        Halvik(spec, true);
+    } else if (roll < 660) {
+        spec = NewSpec(time, kClassModbus);
+        Modbus(spec);
+    } else if (roll < 940) {
+        spec = NewSpec(time, kClassParameterBlockTransfer);
+        ParameterBlockTransfer(spec);
+    } else if (roll < 970) {
+        spec = NewSpec(time, kClassSetTime);
+        for (int k = 0; k < 6; ++k) spec.payload.push_back(m_rng.Byte());
+    } else {
+        spec = NewSpec(time, kClassStartupSequence);
+        const int len = m_rng.Between(0, 8);
+        for (int k = 0; k < len; ++k) spec.payload.push_back(m_rng.Byte());
+    }
+    if (m_options.faults && m_rng.Below(2000) == 0) {
+        static constexpr int kBadClasses[] = {0, 2, 3, 6, 17, 63};
+        spec.classCode = m_rng.Pick(kBadClasses);
+        ++summary.invalidRecords;
+    } else {
+        ++summary.records;
+    }
+    AppendFrame(out, BuildRecordBytes(spec));
+
+    if (m_options.faults && m_rng.Below(5000) == 0) {
+        // frames the reader must skip: too short to decode, or longer than a record can be
+        if (m_rng.Chance(50)) {
+            AppendRawFrame(out, 5, {0x01, 0x02, 0x03});
+        } else {
+            Bytes body(301);
+            for (auto& b : body) b = m_rng.Byte();
+            AppendRawFrame(out, 303, body);
+        }
+        ++summary.skippedFrames;
+    }
+}
+
 Bytes DayWriter::MakeDay(std::uint32_t dayStart, int dayIndex, SimulatorSummary& summary) {
     const int n = m_options.recordsPerDay;
     // Time offsets within the day: sorted random seconds, so several records often share one second.
@@ -332,51 +379,7 @@ Bytes DayWriter::MakeDay(std::uint32_t dayStart, int dayIndex, SimulatorSummary&
 
     Bytes out;
     out.reserve(static_cast<std::size_t>(n) * 40);
-    for (int i = 0; i < n; ++i) {
-        const std::uint32_t time = dayStart + offsets[static_cast<std::size_t>(i)];
-        const int roll = m_rng.Below(1000);
-        RecordSpec spec;
-        if (roll < 250) {
-            spec = NewSpec(time, kClassHalvik);
-            Halvik(spec, false);
-        } else if (roll < 350) {
-            spec = NewSpec(time, kClassM7Idle);
-            Halvik(spec, true);
-        } else if (roll < 660) {
-            spec = NewSpec(time, kClassModbus);
-            Modbus(spec);
-        } else if (roll < 940) {
-            spec = NewSpec(time, kClassParameterBlockTransfer);
-            ParameterBlockTransfer(spec);
-        } else if (roll < 970) {
-            spec = NewSpec(time, kClassSetTime);
-            for (int k = 0; k < 6; ++k) spec.payload.push_back(m_rng.Byte());
-        } else {
-            spec = NewSpec(time, kClassStartupSequence);
-            const int len = m_rng.Between(0, 8);
-            for (int k = 0; k < len; ++k) spec.payload.push_back(m_rng.Byte());
-        }
-        if (m_options.faults && m_rng.Below(2000) == 0) {
-            static constexpr int kBadClasses[] = {0, 2, 3, 6, 17, 63};
-            spec.classCode = m_rng.Pick(kBadClasses);
-            ++summary.invalidRecords;
-        } else {
-            ++summary.records;
-        }
-        AppendFrame(out, BuildRecordBytes(spec));
-
-        if (m_options.faults && m_rng.Below(5000) == 0) {
-            // frames the reader must skip: too short to decode, or longer than a record can be
-            if (m_rng.Chance(50)) {
-                AppendRawFrame(out, 5, {0x01, 0x02, 0x03});
-            } else {
-                Bytes body(301);
-                for (auto& b : body) b = m_rng.Byte();
-                AppendRawFrame(out, 303, body);
-            }
-            ++summary.skippedFrames;
-        }
-    }
+    for (int i = 0; i < n; ++i) AppendRecord(out, dayStart + offsets[static_cast<std::size_t>(i)], summary);
     if (m_options.faults && dayIndex % 2 == 1) {
         // the logger was switched off while writing: the last frame is cut short
         RecordSpec spec = NewSpec(dayStart + 86399, kClassHalvik);
@@ -420,6 +423,24 @@ std::vector<std::uint8_t> BuildFcuInformationFile() {
     }
     return file;
 }
+
+struct CRecordStream::State {
+    explicit State(const SimulatorOptions& o) : options(o), rng(o.seed), writer(rng, options) {}
+    SimulatorOptions options;
+    Random rng;
+    DayWriter writer;
+    SimulatorSummary summary;
+};
+
+CRecordStream::CRecordStream(const SimulatorOptions& options) : m_state(std::make_unique<State>(options)) {}
+
+CRecordStream::~CRecordStream() = default;
+
+void CRecordStream::Append(std::vector<std::uint8_t>& out, std::uint32_t time) {
+    m_state->writer.AppendRecord(out, time, m_state->summary);
+}
+
+const SimulatorSummary& CRecordStream::Summary() const { return m_state->summary; }
 
 SimulatorSummary GenerateDataFolder(const std::string& folder, const SimulatorOptions& options) {
     std::error_code ec;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,24 @@ struct SimulatorSummary {
 
 // Writes the folder (created if missing). Throws CFileError on write failures.
 SimulatorSummary GenerateDataFolder(const std::string& folder, const SimulatorOptions& options);
+
+// Record frames one at a time with the day files' mix of messages, for a logger that writes as it goes.
+class CRecordStream {
+public:
+    explicit CRecordStream(const SimulatorOptions& options);
+    ~CRecordStream();
+    CRecordStream(const CRecordStream&) = delete;
+    CRecordStream& operator=(const CRecordStream&) = delete;
+
+    // Appends the frame of the next record, stamped with `time`, to out (with faults, now and then an invalid
+    // class or a frame the reader must skip after it).
+    void Append(std::vector<std::uint8_t>& out, std::uint32_t time);
+    const SimulatorSummary& Summary() const;
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
+};
 
 // The FCU information file the simulator writes: present, configured and empty slots on both channels,
 // with every FCU type code, including unidentified ones.

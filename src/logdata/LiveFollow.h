@@ -1,0 +1,132 @@
+#pragma once
+// Following a data folder after its load: records the logger appends to a day file, and day files of later
+// days, are read frame by frame, judged by the load's filters and added to the store with the next serial
+// numbers, while the load's thread sleeps on the folder's watch in between.
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "logdata/DamageLog.h"
+#include "logdata/DayFileReader.h"
+#include "logdata/FileHandleCache.h"
+#include "logdata/InvalidRecordLog.h"
+#include "logdata/LoadSettings.h"
+#include "logdata/Parse.h"
+#include "logdata/Record.h"
+#include "logdata/RecordFile.h"
+#include "platform/File.h"
+#include "platform/LoadNotification.h"
+
+namespace vyx {
+
+class CFolderWatch;
+class CLiveSegments;
+class ILiveRecordListener;
+
+// Where the load left a day file.
+struct FollowStart {
+    std::string path;
+    std::uint32_t dayStart = 0;
+    FileIdentity identity;     // device and inode of the file the load read
+    std::uint64_t resume = 0;  // the first byte the load did not take as frames
+    bool incomplete = false;   // from resume on lies a frame cut short, not judged yet
+    bool ended = false;        // the walk stopped for good there (a bad length, the offset limit)
+};
+
+enum class FrameVerdict { Invalid, Drop, Keep };
+
+struct LiveFollowInputs {
+    std::uint32_t jobId = 0;
+    LoadSettings settings;
+    std::string tempFolder;
+    std::atomic<bool>* stop = nullptr;
+    ILoadNotificationTarget* target = nullptr;
+    CFolderWatch* watch = nullptr;
+    CLiveSegments* segments = nullptr;
+    CFileHandleCache* handles = nullptr;
+    ILiveRecordListener* listener = nullptr;
+    CInvalidRecordLog* log = nullptr;
+    CDamageLog* damageLog = nullptr;
+    // The load's filters on one frame (an invalid one is logged under the given serial as its line).
+    std::function<FrameVerdict(const Frame& frame, SerialNumber next, std::uint32_t& time)> judge;
+    SerialNumber lastSerial = -1;  // the load's last
+    std::uint32_t lastTime = 0;    // the latest time stamp the load took (ascending order)
+    std::vector<FollowStart> files;
+};
+
+// The notices of a follow, as the user sees them.
+std::string OutOfOrderNotice(std::int64_t count);
+std::string NewRecordsNotShownNotice(std::int64_t count);
+
+class CLiveFollow {
+public:
+    explicit CLiveFollow(LiveFollowInputs inputs);
+    ~CLiveFollow();
+    CLiveFollow(const CLiveFollow&) = delete;
+    CLiveFollow& operator=(const CLiveFollow&) = delete;
+
+    // Runs until the stop flag is set, or until the follow cannot go on (a day file shrank or was replaced,
+    // a file error), which it posts as UM_FOLLOW_STOPPED. Never throws.
+    void Run();
+
+private:
+    using Clock = std::chrono::steady_clock;
+    struct Followed {
+        FollowStart start;
+        std::uint64_t seen = 0;  // the size at the last look
+        Clock::time_point grewAt;
+        bool judged = false;  // the incomplete frame at its end was judged after the quiet time
+        std::shared_ptr<const CInputFile> handle;
+    };
+
+    void Loop();
+    // False once the follow has to stop (m_stopText says why).
+    bool Check(Followed& file, Clock::time_point now);
+    bool ReadNew(Followed& file);
+    bool Take(Followed& file, const Frame& frame);
+    bool AppendToSegment(Followed& file, const Frame& frame);
+    void PublishTail();
+    void CloseTail();
+    bool FindNewDayFiles(Clock::time_point now);
+    void PostIfDue(Clock::time_point now, bool force);
+    std::chrono::milliseconds NextTimeout(Clock::time_point now) const;
+    bool Stopping() const { return m_in.stop->load(std::memory_order_relaxed); }
+    bool StopFollow(std::string text);
+    void Post(LoadMessage message, std::int64_t count, std::string text = {}, MessageIcon icon = MessageIcon::None,
+              std::uint32_t time = 0);
+
+    LiveFollowInputs m_in;
+    CParse m_parse;
+    CRecord m_record;
+    CDayFileReader m_reader;
+    std::vector<Followed> m_files;
+    std::size_t m_newest = 0;  // the followed file of the latest day: the logger's current one
+    std::string m_stopText;
+
+    // The segment that takes the records now.
+    CRecordFile* m_tail = nullptr;
+    COutputFile m_tailIndex;
+    std::vector<std::uint8_t> m_batch;  // index entries not yet written
+    SerialNumber m_tailFirst = 0;
+    std::uint64_t m_tailBytes = 0;  // the end of the last frame the tail holds
+    int m_segmentNumber = 0;
+
+    SerialNumber m_lastSerial;
+    std::uint32_t m_lastTime;
+    std::uint32_t m_lastReceived = 0;
+    std::int64_t m_outOfOrder = 0;
+    std::int64_t m_notShown = 0;
+    std::int64_t m_postedOutOfOrder = 0;
+    std::int64_t m_postedNotShown = 0;
+    SerialNumber m_postedSerial = -1;
+    bool m_damageChanged = false;
+    Clock::time_point m_lastPost;
+    Clock::time_point m_nextFullCheck;
+};
+
+}  // namespace vyx

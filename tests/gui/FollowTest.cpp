@@ -1,0 +1,143 @@
+// View > Follow driven as a user drives it, offscreen, while the logger simulator writes into the folder:
+// the "Live" mark, the list that keeps to the newest rows when the last row is selected and stays where
+// the user is otherwise, and Follow switched off again.
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTest>
+
+#include <thread>
+
+#include "app/MainWindow.h"
+#include "app/RecentFolders.h"
+#include "platform/TempFolder.h"
+#include "simulator/LiveLogger.h"
+#include "simulator/LoggerSimulator.h"
+#include "support/RecordingBoxes.h"
+#include "support/TempDir.h"
+#include "views/ListLargeDataCtrl.h"
+
+using namespace vyx;
+
+class FollowTest : public QObject {
+    Q_OBJECT
+
+private:
+    test::TempDir m_data;
+    std::unique_ptr<CScopedTempFolder> m_temp;
+    std::unique_ptr<gui::MainWindow> m_window;
+    test::RecordingBoxes m_boxes;
+    std::uint64_t m_seed = 5;
+
+    bool WaitForLoad() {
+        QElapsedTimer timer;
+        timer.start();
+        QTest::qWait(50);
+        while (!m_window->Controller().LoadEnded() || m_window->Controller().Database().JobId() == 0) {
+            if (timer.elapsed() > 60000) return false;
+            QTest::qWait(20);
+        }
+        QTest::qWait(100);
+        return true;
+    }
+    QTableView* Page() { return m_window->RecordList()->PageView(); }
+    QLabel* LiveMark() { return m_window->findChild<QLabel*>(QStringLiteral("liveMark")); }
+    std::int64_t SelectedSerial() { return m_window->RecordList()->Paging().SelectedSerial(); }
+    // The largest Sr.No. on screen.
+    qint64 LastSrNoInView() {
+        qint64 last = 0;
+        for (int row = 0; row < Page()->model()->rowCount(); ++row) {
+            last = std::max(last, Page()->model()->index(row, 0).data().toLongLong());
+        }
+        return last;
+    }
+
+    // The logger writes `count` records at 200 a second on the day of the folder, as a running logger does.
+    void Write(int count) {
+        sim::LiveLoggerOptions options;
+        options.rate = 200;
+        options.clockStart = 1231156800;  // 05-01-2009 12:00:00
+        options.seed = ++m_seed;
+        options.records = count;
+        sim::RunLiveLogger(m_data.Path(), options);
+    }
+
+    void PressFollow() {
+        // Ctrl+T, typed into the window where the list has the focus.
+        Page()->setFocus();
+        QTest::keyClick(Page(), Qt::Key_T, Qt::ControlModifier);
+    }
+
+private slots:
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);
+        gui::SaveFollowSetting(false);  // as on a first start, whatever an earlier run left
+        sim::SimulatorOptions options;
+        options.days = 1;
+        options.recordsPerDay = 400;
+        options.faults = false;
+        sim::GenerateDataFolder(m_data.Path(), options);
+        m_temp = std::make_unique<CScopedTempFolder>();
+        m_window = std::make_unique<gui::MainWindow>(m_temp->Path());
+        m_window->SetMessageBoxes(&m_boxes);
+        m_window->resize(1200, 700);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    }
+
+    void followKeepsTheNewestRowsInViewOnlyFromTheLastRow() {
+        QAction* follow = m_window->findChild<QAction*>(QStringLiteral("followAction"));
+        QVERIFY(follow != nullptr);
+        QVERIFY(!follow->isChecked());  // off by default
+        m_window->OpenFolder(QString::fromStdString(m_data.Path()), true);
+        QVERIFY(WaitForLoad());
+        QCOMPARE(m_window->Controller().Total(), std::int64_t{400});
+        QVERIFY(!LiveMark()->isVisible());
+
+        PressFollow();
+        QVERIFY(follow->isChecked());
+        QVERIFY(WaitForLoad());
+        QTRY_VERIFY(LiveMark()->isVisible());
+        QVERIFY(LiveMark()->text().startsWith(QStringLiteral("Live")));
+
+        // The first row selected: records come, the view stays where the user is.
+        QTest::mouseClick(Page()->viewport(), Qt::LeftButton, {}, Page()->visualRect(Page()->model()->index(0, 1)).center());
+        QCOMPARE(SelectedSerial(), std::int64_t{0});
+        std::thread first([this] { Write(30); });
+        QTRY_COMPARE_WITH_TIMEOUT(m_window->Controller().Total(), std::int64_t{430}, 10000);
+        first.join();
+        QCOMPARE(SelectedSerial(), std::int64_t{0});
+        QCOMPARE(Page()->model()->index(0, 0).data().toLongLong(), qint64{1});
+        QVERIFY(LiveMark()->text().startsWith(QStringLiteral("Live, last 05-01-2009 12:00")));
+
+        // The last row selected (End): the list keeps showing the newest rows as they come.
+        QTest::keyClick(Page(), Qt::Key_End);
+        QCOMPARE(SelectedSerial(), std::int64_t{429});
+        std::thread second([this] { Write(40); });
+        QTRY_COMPARE_WITH_TIMEOUT(m_window->Controller().Total(), std::int64_t{470}, 10000);
+        second.join();
+        QTRY_COMPARE(SelectedSerial(), std::int64_t{469});
+        QTRY_COMPARE(LastSrNoInView(), qint64{470});
+
+        // Follow off: the mark goes and what the logger writes is not added.
+        PressFollow();
+        QVERIFY(!follow->isChecked());
+        QVERIFY(!LiveMark()->isVisible());
+        Write(10);
+        QTest::qWait(1500);
+        QCOMPARE(m_window->Controller().Total(), std::int64_t{470});
+        QVERIFY(m_boxes.shown.empty());
+    }
+
+    void cleanupTestCase() {
+        m_window.reset();
+        m_temp.reset();
+    }
+};
+
+QTEST_MAIN(FollowTest)
+#include "FollowTest.moc"

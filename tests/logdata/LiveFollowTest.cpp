@@ -1,0 +1,323 @@
+// Following a folder after its load: a folder written while it is followed, and while it is being loaded.
+// Whatever the logger writes, the store ends as a fresh load of the finished folder would be.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <thread>
+
+#include "logdata/DataFolder.h"
+#include "logdata/LiveFollow.h"
+#include "logdata/LiveRecordListener.h"
+#include "logdata/RecordDatabase.h"
+#include "logdata/LoadTestSupport.h"
+#include "support/FileText.h"
+
+namespace vyx::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Appends bytes the way a logger does: to the end, through a descriptor of its own.
+void Append(const std::string& path, const std::vector<std::uint8_t>& bytes, std::size_t from = 0,
+            std::size_t to = SIZE_MAX) {
+    to = std::min(to, bytes.size());
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, bytes.data() + from, to - from), static_cast<ssize_t>(to - from));
+    ::close(fd);
+}
+
+std::vector<std::uint8_t> Frames(int count, std::uint32_t firstTime, std::uint32_t firstTag, int step = 1) {
+    DayFileBytes bytes;
+    for (int i = 0; i < count; ++i) {
+        bytes.Record(firstTime + static_cast<std::uint32_t>(i * step), firstTag + static_cast<std::uint32_t>(i));
+    }
+    return bytes.Bytes();
+}
+
+class LiveFollowTest : public ::testing::Test, public LoadFixture {
+protected:
+    ~LiveFollowTest() override { database.StopLoad(); }
+
+    void Follow(LoadOrder order, const FilterList& filters = {}, DateWindow window = {}, bool events = true) {
+        ScanDataFolder(data.Path(), database);
+        database.SetLoadOrder(order);
+        database.SetDateWindow(window);
+        FollowSettings follow;
+        follow.enabled = true;
+        follow.folder = data.Path();
+        follow.quietTime = 400ms;
+        follow.checkInterval = events ? 1000ms : 150ms;
+        follow.events = events;
+        database.SetFollow(follow);
+        database.StartLoad(filters);
+        ASSERT_TRUE(WaitFor([&] { return !target.Counts(UM_FOLLOW_STARTED).empty(); }));
+    }
+
+    template <typename Condition>
+    bool WaitFor(Condition condition, std::chrono::milliseconds limit = 10s) {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        while (!condition()) {
+            if (std::chrono::steady_clock::now() > end) return false;
+            std::this_thread::sleep_for(5ms);
+        }
+        return true;
+    }
+
+    // The records the window can show now: the load's, then what the follow announced.
+    std::int64_t Shown() const {
+        std::int64_t shown = 0;
+        for (const LoadNotification& n : target.All()) {
+            if (n.message == UM_LOAD_FINISHED || n.message == UM_FOLLOW_PROGRESS) shown = n.count;
+        }
+        return shown;
+    }
+
+    bool WaitForShown(std::int64_t count) { return WaitFor([&] { return Shown() == count; }); }
+
+    std::vector<std::string> Notices() const { return target.Texts(UM_FOLLOW_NOTICE); }
+
+    // The tags a fresh load of the folder as it is now gives, in its order.
+    std::vector<std::uint32_t> FreshLoad(LoadOrder order, const FilterList& filters = {}, DateWindow window = {}) {
+        TempDir freshTemp;
+        RecordingTarget freshTarget;
+        CRecordDatabase fresh(freshTemp.Path(), &freshTarget);
+        ScanDataFolder(data.Path(), fresh);
+        fresh.SetLoadOrder(order);
+        fresh.SetDateWindow(window);
+        fresh.StartLoad(filters);
+        fresh.WaitForLoad();
+        const auto counts = freshTarget.Counts(UM_LOAD_FINISHED);
+        std::vector<std::uint32_t> tags;
+        CRecord record;
+        for (std::int64_t s = 0; !counts.empty() && s < counts.back(); ++s) {
+            tags.push_back(fresh.GetRecord(s, record) ? TagOf(record) : 0xFFFFFFFEu);
+        }
+        return tags;
+    }
+};
+
+// Records appended in pieces and a new day file reach the store with the next serial numbers, through
+// inotify events and through the check alone, and a filter drops the same new records as a load would.
+struct AppendCase {
+    const char* name;
+    LoadOrder order;
+    bool events;
+};
+
+class AppendedRecords : public LiveFollowTest, public ::testing::WithParamInterface<AppendCase> {};
+
+TEST_P(AppendedRecords, ArriveInPiecesAndMatchAFreshLoad) {
+    const AppendCase c = GetParam();
+    DayFileBytes().Records(40, Day(0) + 100).WriteTo(DayFile(0));
+    const FilterList filters = Filters([](const CRecord& r) { return TagOf(r) % 3 != 1; });
+    Follow(c.order, filters, {}, c.events);
+    const std::int64_t loaded = Shown();
+    EXPECT_EQ(loaded, 27);
+
+    // Frames cut anywhere, their rest written after a while: nothing is taken before it is whole.
+    const auto more = Frames(12, Day(0) + 500, 100);
+    for (std::size_t at = 0; at < more.size(); at += 13) {
+        Append(DayFile(0), more, at, at + 13);
+        std::this_thread::sleep_for(3ms);
+    }
+    Append(DayFile(1), Frames(6, Day(1) + 10, 200));
+    EXPECT_TRUE(WaitForShown(27 + 8 + 4));
+    std::this_thread::sleep_for(300ms);  // nothing more comes, nothing is doubled
+    EXPECT_EQ(Shown(), 39);
+
+    EXPECT_EQ(FetchTags(Shown()), FreshLoad(c.order, filters));
+    EXPECT_TRUE(Notices().empty());
+    EXPECT_TRUE(target.Counts(UM_FOLLOW_STOPPED).empty());
+    EXPECT_TRUE(target.Counts(UM_LOAD_FAILED).empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Follow, AppendedRecords,
+                         ::testing::Values(AppendCase{"StoredByEvents", LoadOrder::Stored, true},
+                                           AppendCase{"AscendingByEvents", LoadOrder::Ascending, true},
+                                           AppendCase{"StoredByPolling", LoadOrder::Stored, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The logger writes all the while the load reads: every record is there once, none lost, none twice.
+TEST_F(LiveFollowTest, AFolderWrittenDuringTheLoadIsNeitherLostNorReadTwice) {
+    DayFileBytes().Records(150000, Day(0)).WriteTo(DayFile(0));
+    std::atomic<bool> done{false};
+    std::thread logger([&] {
+        for (std::uint32_t i = 0; i < 400; ++i) {
+            const auto frame = Frames(1, Day(0) + 80000 + i, 1000000 + i);
+            Append(DayFile(0), frame, 0, 5);
+            Append(DayFile(0), frame, 5);
+            if (i % 8 == 0) std::this_thread::sleep_for(1ms);
+        }
+        done = true;
+    });
+    ScanDataFolder(data.Path(), database);
+    FollowSettings follow;
+    follow.enabled = true;
+    follow.folder = data.Path();
+    database.SetFollow(follow);
+    database.StartLoad({});
+    // Fetches while records are added: a reader never sees a serial whose record is not there.
+    std::thread reader([&] {
+        CRecord record;
+        while (!done) {
+            const std::int64_t shown = Shown();
+            if (shown > 0) {
+                EXPECT_TRUE(database.GetRecord(shown - 1, record));
+            }
+            std::this_thread::sleep_for(1ms);
+        }
+    });
+    logger.join();
+    reader.join();
+    EXPECT_TRUE(WaitForShown(150400));
+    const auto tags = FetchTags(150400);
+    EXPECT_EQ(tags, FreshLoad(LoadOrder::Stored));
+}
+
+// A frame cut short at the end waits for its rest; only after the quiet time is it judged as a load judges
+// it, and then the damage log says so.
+TEST_F(LiveFollowTest, AnIncompleteLastFrameIsJudgedOnlyAfterTheQuietTime) {
+    const auto head = Frames(10, Day(0), 0);
+    const auto tail = Frames(2, Day(0) + 50, 10);
+    const std::size_t half = tail.size() / 4;
+    std::vector<std::uint8_t> start = head;
+    start.insert(start.end(), tail.begin(), tail.begin() + static_cast<long>(half));
+    DayFileBytes().WriteTo(DayFile(0));
+    Append(DayFile(0), start);
+    Follow(LoadOrder::Stored);
+    EXPECT_EQ(Shown(), 10);
+    const std::string damageLog = temp.File("DamageLogFile.csv");
+
+    std::this_thread::sleep_for(200ms);  // within the quiet time
+    Append(DayFile(0), tail, half, tail.size() / 2 + 3);
+    EXPECT_TRUE(WaitForShown(11));
+    EXPECT_FALSE(std::filesystem::exists(damageLog));
+
+    // Now the logger stops in the middle of the second frame for good.
+    EXPECT_TRUE(WaitFor([&] { return std::filesystem::exists(damageLog); }, 3s));
+    EXPECT_NE(ReadFileText(damageLog).find("incomplete last frame"), std::string::npos);
+    EXPECT_EQ(Shown(), 11);
+    EXPECT_EQ(FreshLoad(LoadOrder::Stored).size(), 11u);
+}
+
+// A clock step back in ascending order is appended and counted; in descending order new records are counted
+// and not inserted. The date window's end keeps later records and day files out in both.
+struct OrderCase {
+    const char* name;
+    LoadOrder order;
+    std::int64_t shownAfter;
+    const char* notice;
+};
+
+class OrderNotices : public LiveFollowTest, public ::testing::WithParamInterface<OrderCase> {};
+
+TEST_P(OrderNotices, NewRecordsKeepTheOrderOrAreCounted) {
+    const OrderCase c = GetParam();
+    DayFileBytes().Records(30, Day(0) + 1000).WriteTo(DayFile(0));
+    DayFileBytes().Records(5, Day(1) + 1000, 50).WriteTo(DayFile(1));
+    // The range ends within day 1: its window reaches day 2, not day 3.
+    const std::uint32_t end = Day(1) + 5000;
+    const DateWindow window{Day(0) - 86400, Day(2)};
+    const FilterList filters = Filters([end](const CRecord& r) { return r.m_nTime <= end; });
+    Follow(c.order, filters, window);
+    EXPECT_EQ(Shown(), 35);
+
+    Append(DayFile(1), Frames(4, Day(1) + 100, 300));     // the logger's clock stepped back
+    Append(DayFile(1), Frames(3, Day(1) + 4000, 310));    // in time order again
+    Append(DayFile(1), Frames(2, Day(1) + 6000, 320));    // after the range's end
+    Append(DayFile(3), Frames(5, Day(3) + 10, 400));      // outside the window
+    EXPECT_TRUE(WaitFor([&] { return !Notices().empty() && Notices().back() == c.notice; }));
+    std::this_thread::sleep_for(1200ms);  // a whole check of every file and of the folder
+    EXPECT_EQ(Shown(), c.shownAfter);
+    EXPECT_EQ(Notices().back(), c.notice);
+    if (c.order == LoadOrder::Ascending) {
+        const auto tags = FetchTags(Shown());
+        EXPECT_EQ(std::vector<std::uint32_t>(tags.begin() + 35, tags.end()),
+                  (std::vector<std::uint32_t>{300, 301, 302, 303, 310, 311, 312}));
+    }
+    EXPECT_EQ(FreshLoad(c.order, filters, window).size(), 42u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Follow, OrderNotices,
+    ::testing::Values(OrderCase{"Ascending", LoadOrder::Ascending, 42,
+                                "4 records arrived out of time order; press Filter ! to re-sort"},
+                      OrderCase{"Descending", LoadOrder::Descending, 35, "7 new records: press Filter ! to show them"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A day file that shrinks or is replaced (same name, another inode) stops the follow with a notice; the
+// records so far stay, and nothing of the other bytes is ever taken.
+struct ChangeCase {
+    const char* name;
+    void (*change)(const std::string& path, const std::string& folder);
+    const char* says;
+};
+
+void Shrink(const std::string& path, const std::string&) { std::filesystem::resize_file(path, 40); }
+
+void Replace(const std::string& path, const std::string& folder) {
+    const std::string other = folder + "/new.tmp";
+    DayFileBytes().Records(30, LoadFixture::Day(0) + 7, 900).WriteTo(other);
+    std::filesystem::rename(other, path);
+}
+
+class ChangedFile : public LiveFollowTest, public ::testing::WithParamInterface<ChangeCase> {};
+
+TEST_P(ChangedFile, StopsTheFollowAndNeverMixesBytes) {
+    const ChangeCase c = GetParam();
+    DayFileBytes().Records(20, Day(0)).WriteTo(DayFile(0));
+    Follow(LoadOrder::Stored);
+    Append(DayFile(0), Frames(2, Day(0) + 100, 100));
+    EXPECT_TRUE(WaitForShown(22));
+    c.change(DayFile(0), data.Path());
+    EXPECT_TRUE(WaitFor([&] { return !target.Texts(UM_FOLLOW_STOPPED).empty(); }));
+    const std::string text = target.Texts(UM_FOLLOW_STOPPED).front();
+    EXPECT_NE(text.find(c.says), std::string::npos) << text;
+    EXPECT_NE(text.find("LG050109.txt"), std::string::npos) << text;
+    Append(DayFile(0), Frames(5, Day(0) + 200, 500));
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(Shown(), 22);
+    EXPECT_TRUE(target.Counts(UM_LOAD_FAILED).empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Follow, ChangedFile,
+                         ::testing::Values(ChangeCase{"Shrunk", Shrink, "became shorter"},
+                                           ChangeCase{"Replaced", Replace, "was replaced"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Other consumers (the loop window, the analysis) are told of every new record, unfiltered, once.
+class CountingListener : public ILiveRecordListener {
+public:
+    void OnLiveRecord(const LiveRecord& record) override {
+        seen.push_back(TagOf(record.record));
+        if (record.serial >= 0) ++inStore;
+    }
+    void OnLiveRecordsPublished(std::int64_t total) override { published = total; }
+    std::vector<std::uint32_t> seen;
+    std::int64_t inStore = 0;
+    std::atomic<std::int64_t> published{0};
+};
+
+TEST_F(LiveFollowTest, AListenerIsToldOfEveryNewRecordOnce) {
+    DayFileBytes().Records(10, Day(0)).WriteTo(DayFile(0));
+    CountingListener listener;
+    database.SetLiveListener(&listener);
+    const FilterList filters = Filters([](const CRecord& r) { return TagOf(r) % 2 == 0; });
+    Follow(LoadOrder::Stored, filters);
+    Append(DayFile(0), Frames(6, Day(0) + 100, 20));
+    EXPECT_TRUE(WaitFor([&] { return listener.published == 8; }));
+    database.StopLoad();
+    EXPECT_EQ(listener.seen, (std::vector<std::uint32_t>{20, 21, 22, 23, 24, 25}));
+    EXPECT_EQ(listener.inStore, 3);
+}
+
+}  // namespace
+}  // namespace vyx::test
