@@ -234,4 +234,17 @@ void AnalysisWindow::RowActivated(const AnalysisTableModel* model, int row) {
     m_goTo(m_result->dayFiles[place->dayFile], place->offset, place->serial);
 }
 
+void AnalysisWindow::NoteFolderGrew(std::uint32_t newestTime) {
+    if (!m_result || Running()) return;
+    m_status->setText(QStringLiteral("%1 alarm activations, %2 commands checked. New records have come since (the "
+                                     "newest at %3): the figures after %4 may be stale. Choose Report > Alarm "
+                                     "Analysis... again to include them.")
+                          .arg(m_result->alarms.activations)
+                          .arg(m_result->responses->CheckCount())
+                          .arg(QString::fromStdString(FormatTimeValue(newestTime)),
+                               QString::fromStdString(FormatTimeValue(m_result->alarms.to))));
+}
+
+QString AnalysisWindow::StatusText() const { return m_status->text(); }
+
 }  // namespace vyx::gui

@@ -50,6 +50,9 @@ public:
     bool Running() const { return m_worker.joinable() && !m_done; }
     bool HasResult() const { return m_result != nullptr; }
     const LoopAnalysis* Result() const { return m_result.get(); }
+    // The followed folder has new records (the newest at newestTime): the figures shown lack them.
+    void NoteFolderGrew(std::uint32_t newestTime);
+    QString StatusText() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -279,10 +279,11 @@ void LoopWindow::OnBuilt(std::shared_ptr<Built> built) {
     m_progress->hide();
     m_cancel->hide();
     m_retry->hide();
-    m_statusText->setText(QStringLiteral("%1 records, %2 events from %3 to %4")
-                              .arg(m_events->RecordCount())
-                              .arg(m_events->EventCount())
-                              .arg(TimeAxis::TimeText(m_events->FirstTime()), TimeAxis::TimeText(m_events->LastTime())));
+    m_builtText = QStringLiteral("%1 records, %2 events from %3 to %4")
+                      .arg(m_events->RecordCount())
+                      .arg(m_events->EventCount())
+                      .arg(TimeAxis::TimeText(m_events->FirstTime()), TimeAxis::TimeText(m_events->LastTime()));
+    m_statusText->setText(m_builtText);
     const int span = static_cast<int>(std::min<std::uint64_t>(m_events->LastTime() - m_events->FirstTime(), INT32_MAX));
     m_syncing = true;
     for (int which = 0; which < 2; ++which) {
@@ -418,5 +419,16 @@ void LoopWindow::OpenTimeline(int fcu) {
     }
     m_timeline->Show(m_events, m_host.modbusBaseAddress, fcu, from, to);
 }
+
+void LoopWindow::NoteFolderGrew(std::uint32_t newestTime) {
+    if (!m_events || Computing()) return;
+    m_statusText->setText(m_builtText +
+                          QStringLiteral(". New records have come since (the newest at %1): the state after %2 may be "
+                                         "stale. Compute again to include them.")
+                              .arg(TimeAxis::TimeText(newestTime), TimeAxis::TimeText(m_events->LastTime())));
+    m_retry->show();
+}
+
+QString LoopWindow::StatusText() const { return m_statusText->text(); }
 
 }  // namespace vyx::gui

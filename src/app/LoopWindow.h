@@ -66,6 +66,9 @@ public:
     void Start(LoopWindowHost host);
     bool Ready() const { return m_events != nullptr; }
     bool Computing() const { return m_worker.joinable(); }
+    // The followed folder has new records (the newest at newestTime): the events shown lack them.
+    void NoteFolderGrew(std::uint32_t newestTime);
+    QString StatusText() const;
 
     // For tests and screenshots.
     FcuTileGrid* Tiles() const { return m_tiles; }
@@ -103,6 +106,7 @@ private:
     QueuedDelivery m_delivery;
 
     QLabel* m_statusText = nullptr;
+    QString m_builtText;  // what the status says of the events shown
     QProgressBar* m_progress = nullptr;
     QPushButton* m_cancel = nullptr;
     QPushButton* m_retry = nullptr;

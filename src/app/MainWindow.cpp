@@ -379,6 +379,11 @@ void MainWindow::EditColourRules() {
     m_controller->SetColourRules(dialog.Rules());
 }
 
+void MainWindow::FolderGrew(std::uint32_t newestTime) {
+    if (m_loopWindow) m_loopWindow->NoteFolderGrew(newestTime);
+    if (m_analysisWindow) m_analysisWindow->NoteFolderGrew(newestTime);
+}
+
 void MainWindow::SetFollowStatus(const std::string& text) {
     m_liveMark->setText(QString::fromStdString(text));
     m_liveMark->setVisible(!text.empty());

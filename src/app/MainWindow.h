@@ -154,6 +154,7 @@ private:
     void ListSelectSerial(std::int64_t serial) override;
     std::int64_t ListSelectedSerial() override { return SelectedSerial(); }
     void SetFollowStatus(const std::string& text) override;
+    void FolderGrew(std::uint32_t newestTime) override;
     void SetFcuTable(const std::vector<std::array<std::string, 3>>& rows) override;
     void FillBlockTransferDialog(const DetailDialogContent& content) override;
     void ShowBlockTransferDialog() override;

@@ -23,6 +23,8 @@ CFollowController::Update CFollowController::OnNotification(const LoadNotificati
             break;
         case UM_FOLLOW_PROGRESS:
             if (n.count > shownTotal) update.total = n.count;
+            // Records the list does not insert (descending order) still move the newest time on.
+            update.arrived = n.count > shownTotal || (n.time != 0 && n.time != m_lastTime);
             if (n.time != 0 && n.time != m_lastTime) {
                 m_lastTime = n.time;
                 update.statusChanged = true;

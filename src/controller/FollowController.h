@@ -24,6 +24,7 @@ public:
         std::int64_t total = -1;  // the new record count, or -1 when it did not change
         std::string notice;       // a notice for the notice bar, or empty
         bool statusChanged = false;
+        bool arrived = false;  // the folder gained records, shown or not
     };
     Update OnNotification(const LoadNotification& n, std::int64_t shownTotal);
     // A new load, or the follow was switched off: no "Live" mark until the next follow starts.
@@ -33,6 +34,8 @@ public:
     // "Live" while following, with the time stamp of the last record received: "Live, last 05-01-2009
     // 10:20:31"; empty when not following.
     std::string StatusText() const;
+    // The logger's time of the newest record received; 0 before the first.
+    std::uint32_t LastTime() const { return m_lastTime; }
 
     // The row to select after the count went from oldTotal to newTotal, or -1 to leave the selection alone.
     static std::int64_t SerialToFollow(std::int64_t selected, std::int64_t oldTotal, std::int64_t newTotal);

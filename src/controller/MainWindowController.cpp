@@ -457,6 +457,7 @@ void CMainWindowController::OnLoadNotification(const LoadNotification& n) {
 void CMainWindowController::HandleFollow(const LoadNotification& n) {
     if (m_viewMode != ViewMode::Messages) return;
     const CFollowController::Update update = m_follow.OnNotification(n, m_total);
+    if (update.arrived) m_view.FolderGrew(m_follow.LastTime());
     if (update.total > m_total) {
         const std::int64_t before = m_total;
         const std::int64_t follow = CFollowController::SerialToFollow(m_view.ListSelectedSerial(), before, update.total);

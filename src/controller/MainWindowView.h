@@ -84,6 +84,9 @@ public:
     virtual std::int64_t ListSelectedSerial() { return -1; }
     // The follow's mark in the status bar ("Live, last ..."); empty hides it.
     virtual void SetFollowStatus(const std::string& text) { (void)text; }
+    // The follow read new records of the folder (the newest one's time): views built from the folder as it
+    // was, such as the loop's state and the alarm figures, may be stale from then until computed again.
+    virtual void FolderGrew(std::uint32_t newestTime) { (void)newestTime; }
 
     // FCU table.
     virtual void SetFcuTable(const std::vector<std::array<std::string, 3>>& rows) = 0;

@@ -1,6 +1,6 @@
 // View > Follow driven as a user drives it, offscreen, while the logger simulator writes into the folder:
 // the "Live" mark, the list that keeps to the newest rows when the last row is selected and stays where
-// the user is otherwise, and Follow switched off again.
+// the user is otherwise, the Loop window told that the folder has grown, and Follow switched off again.
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -12,6 +12,7 @@
 
 #include <thread>
 
+#include "app/LoopWindow.h"
 #include "app/MainWindow.h"
 #include "app/RecentFolders.h"
 #include "platform/TempFolder.h"
@@ -114,6 +115,13 @@ private slots:
         QCOMPARE(Page()->model()->index(0, 0).data().toLongLong(), qint64{1});
         QVERIFY(LiveMark()->text().startsWith(QStringLiteral("Live, last 05-01-2009 12:00")));
 
+        // The Loop window, computed from the folder as it is now, says when newer records have come.
+        QTest::keyClick(Page(), Qt::Key_L, Qt::ControlModifier);
+        QTRY_VERIFY_WITH_TIMEOUT(m_window->GetLoopWindow() && m_window->GetLoopWindow()->Ready(), 30000);
+        QVERIFY(!m_window->GetLoopWindow()->StatusText().contains(QStringLiteral("New records have come")));
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+
         // The last row selected (End): the list keeps showing the newest rows as they come.
         QTest::keyClick(Page(), Qt::Key_End);
         QCOMPARE(SelectedSerial(), std::int64_t{429});
@@ -122,6 +130,8 @@ private slots:
         second.join();
         QTRY_COMPARE(SelectedSerial(), std::int64_t{469});
         QTRY_COMPARE(LastSrNoInView(), qint64{470});
+        QTRY_VERIFY(m_window->GetLoopWindow()->StatusText().contains(
+            QStringLiteral("New records have come since (the newest at 05-01-2009 - 12:00")));
 
         // Follow off: the mark goes and what the logger writes is not added.
         PressFollow();
