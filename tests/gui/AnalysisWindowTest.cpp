@@ -17,6 +17,7 @@
 #include "app/AnalysisWindow.h"
 #include "app/FigureCard.h"
 #include "app/MainWindow.h"
+#include "gui/ViewerInput.h"
 #include "platform/TempFolder.h"
 #include "simulator/LoggerSimulator.h"
 #include "support/RecordingBoxes.h"
@@ -34,17 +35,7 @@ private:
     std::unique_ptr<gui::MainWindow> m_window;
     test::RecordingBoxes m_boxes;
 
-    bool WaitForLoad() {
-        QElapsedTimer timer;
-        timer.start();
-        QTest::qWait(50);
-        while (!m_window->Controller().LoadEnded() || m_window->Controller().Database().JobId() == 0) {
-            if (timer.elapsed() > 60000) return false;
-            QTest::qWait(20);
-        }
-        QTest::qWait(100);
-        return true;
-    }
+    bool WaitForLoad() { return test::WaitForLoad(*m_window); }
 
     // Report > Alarm Analysis..., by clicks on the menu bar and the menu.
     gui::AnalysisWindow* OpenFromMenu() {

@@ -14,6 +14,7 @@
 
 #include "app/ExportDialog.h"
 #include "app/MainWindow.h"
+#include "gui/ViewerInput.h"
 #include "platform/TempFolder.h"
 #include "simulator/LoggerSimulator.h"
 #include "support/RecordingBoxes.h"
@@ -48,15 +49,7 @@ private:
     static T* In(QWidget* parent, const char* name) {
         return parent->findChild<T*>(QString::fromLatin1(name));
     }
-    // A click where the user clicks: the widget must be the one on screen there.
-    static bool ClickOnScreen(QWidget* widget) {
-        // A radio button takes clicks on its circle and text only, which stop short of its width.
-        const QPoint centre = qobject_cast<QRadioButton*>(widget) ? QPoint(8, widget->height() / 2)
-                                                                  : widget->rect().center();
-        if (QApplication::widgetAt(widget->mapToGlobal(centre)) != widget) return false;
-        QTest::mouseClick(widget, Qt::LeftButton, {}, centre);
-        return true;
-    }
+    static bool ClickOnScreen(QWidget* widget) { return test::ClickOnScreen(widget); }
     // Opens the dialog with its shortcut.
     gui::ExportDialog* OpenDialog() {
         m_window->activateWindow();

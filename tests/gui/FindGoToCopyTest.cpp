@@ -26,6 +26,7 @@
 #include "app/FindBar.h"
 #include "app/GoToDialogs.h"
 #include "app/MainWindow.h"
+#include "gui/ViewerInput.h"
 #include "controller/RecordMatcher.h"
 #include "decode/FormatRecord.h"
 #include "decode/RecordTextLine.h"
@@ -39,22 +40,7 @@ using namespace vyx;
 
 namespace {
 
-// Runs fn on the modal dialog of type Dialog once it is up (exec() blocks the caller until fn closes it).
-template <typename Dialog>
-void OnModal(std::function<void(Dialog*)> fn) {
-    auto* timer = new QTimer;
-    auto* elapsed = new QElapsedTimer;
-    elapsed->start();
-    QObject::connect(timer, &QTimer::timeout, [timer, elapsed, fn] {
-        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-        if (!dialog && elapsed->elapsed() < 10000) return;
-        timer->stop();
-        timer->deleteLater();
-        delete elapsed;
-        if (dialog) fn(dialog);
-    });
-    timer->start(10);
-}
+using test::OnModal;
 
 QString DateTimeText(std::uint32_t time) {
     const CivilDateTime t = BreakDown(time);
@@ -75,8 +61,7 @@ private:
     std::vector<CRecord> m_records;
 
     static bool WaitForLoad(gui::MainWindow& window, int timeoutMs = 60000) {
-        return QTest::qWaitFor(
-            [&] { return window.Controller().Database().JobId() != 0 && window.Controller().LoadEnded(); }, timeoutMs);
+        return test::WaitForLoad(window, timeoutMs);
     }
     bool WaitForSearch() {
         return QTest::qWaitFor([this] { return !Bar()->IsSearching(); }, 60000);

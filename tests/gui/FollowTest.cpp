@@ -14,6 +14,7 @@
 
 #include "app/LoopWindow.h"
 #include "app/MainWindow.h"
+#include "gui/ViewerInput.h"
 #include "app/RecentFolders.h"
 #include "platform/TempFolder.h"
 #include "simulator/LiveLogger.h"
@@ -34,17 +35,7 @@ private:
     test::RecordingBoxes m_boxes;
     std::uint64_t m_seed = 5;
 
-    bool WaitForLoad() {
-        QElapsedTimer timer;
-        timer.start();
-        QTest::qWait(50);
-        while (!m_window->Controller().LoadEnded() || m_window->Controller().Database().JobId() == 0) {
-            if (timer.elapsed() > 60000) return false;
-            QTest::qWait(20);
-        }
-        QTest::qWait(100);
-        return true;
-    }
+    bool WaitForLoad() { return test::WaitForLoad(*m_window); }
     QTableView* Page() { return m_window->RecordList()->PageView(); }
     QLabel* LiveMark() { return m_window->findChild<QLabel*>(QStringLiteral("liveMark")); }
     std::int64_t SelectedSerial() { return m_window->RecordList()->Paging().SelectedSerial(); }

@@ -17,6 +17,7 @@
 #include <QToolButton>
 
 #include "app/HelpWindow.h"
+#include "gui/ViewerInput.h"
 #include "app/MainWindow.h"
 #include "platform/TempFolder.h"
 #include "support/TempDir.h"
@@ -37,12 +38,7 @@ void WritePdf(const QString& path, const QStringList& pages) {
     }
 }
 
-bool ClickOnScreen(QWidget* widget, QPoint at = QPoint(-1, -1)) {
-    if (at == QPoint(-1, -1)) at = widget->rect().center();
-    if (QApplication::widgetAt(widget->mapToGlobal(at)) != widget) return false;
-    QTest::mouseClick(widget, Qt::LeftButton, {}, at);
-    return true;
-}
+using test::ClickOnScreen;
 
 }  // namespace
 

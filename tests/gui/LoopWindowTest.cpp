@@ -19,6 +19,7 @@
 #include "app/FcuTimelineWindow.h"
 #include "app/LoopWindow.h"
 #include "app/MainWindow.h"
+#include "gui/ViewerInput.h"
 #include "platform/TempFolder.h"
 #include "simulator/LoggerSimulator.h"
 #include "support/RecordingBoxes.h"
@@ -39,11 +40,7 @@ private:
     std::unique_ptr<gui::MainWindow> m_window;
     test::RecordingBoxes m_boxes;
 
-    bool WaitForLoad() {
-        return QTest::qWaitFor(
-            [this] { return m_window->Controller().Database().JobId() != 0 && m_window->Controller().LoadEnded(); },
-            60000);
-    }
+    bool WaitForLoad() { return test::WaitForLoad(*m_window); }
     gui::LoopWindow* Loop() { return m_window->GetLoopWindow(); }
     std::int64_t Selected() { return m_window->RecordList()->Paging().SelectedSerial(); }
     std::optional<RecordLocation> SelectedPlace() {

@@ -28,6 +28,7 @@
 
 #include "app/DetailDialogs.h"
 #include "app/MainWindow.h"
+#include "gui/ViewerInput.h"
 #include "app/NoticeBar.h"
 #include "app/QtMessageBoxes.h"
 #include "app/RecentFolders.h"
@@ -55,17 +56,7 @@ private:
     test::RecordingBoxes m_boxes;
     std::int64_t m_records = 0;
 
-    bool WaitForLoad() {
-        QElapsedTimer timer;
-        timer.start();
-        QTest::qWait(50);
-        while (!m_window->Controller().LoadEnded() || m_window->Controller().Database().JobId() == 0) {
-            if (timer.elapsed() > 60000) return false;
-            QTest::qWait(20);
-        }
-        QTest::qWait(100);
-        return true;
-    }
+    bool WaitForLoad() { return test::WaitForLoad(*m_window); }
     QTableView* Page() { return m_window->RecordList()->PageView(); }
     QString Cell(int row, int column) { return Page()->model()->index(row, column).data().toString(); }
     template <typename T>

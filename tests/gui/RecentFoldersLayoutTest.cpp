@@ -12,6 +12,7 @@
 #include <QTreeWidget>
 
 #include "app/MainWindow.h"
+#include "gui/ViewerInput.h"
 #include "platform/TempFolder.h"
 #include "simulator/LoggerSimulator.h"
 #include "support/RecordingBoxes.h"
@@ -37,10 +38,7 @@ private:
         window->SetMessageBoxes(&m_boxes);
         return window;
     }
-    static bool WaitForLoad(gui::MainWindow& window) {
-        return QTest::qWaitFor(
-            [&] { return window.Controller().Database().JobId() != 0 && window.Controller().LoadEnded(); }, 60000);
-    }
+    static bool WaitForLoad(gui::MainWindow& window) { return test::WaitForLoad(window); }
     static QStringList RecentTexts(gui::MainWindow& window) {
         QStringList texts;
         for (QAction* action : window.GetRecentFolders()->Actions()) texts << action->text();

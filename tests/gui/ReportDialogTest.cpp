@@ -21,6 +21,7 @@
 #include <deque>
 
 #include "app/MainWindow.h"
+#include "gui/ViewerInput.h"
 #include "app/ReportDialogs.h"
 #include "platform/File.h"
 #include "platform/TempFolder.h"
@@ -87,13 +88,7 @@ private:
         In<QLineEdit>(m_dialog, "toRecord")->setText(to);
     }
     std::string LastShown() const { return m_boxes.shown.empty() ? std::string() : m_boxes.shown.back().first; }
-    // A click where the user clicks: the widget must be the one on screen there.
-    bool ClickOnScreen(QWidget* widget) {
-        const QPoint centre = widget->rect().center();
-        if (QApplication::widgetAt(widget->mapToGlobal(centre)) != widget) return false;
-        QTest::mouseClick(widget, Qt::LeftButton, {}, centre);
-        return true;
-    }
+    static bool ClickOnScreen(QWidget* widget) { return test::ClickOnScreen(widget); }
     void TypeInto(const char* name, const QString& text) {
         auto* edit = In<QLineEdit>(m_dialog, name);
         QVERIFY(ClickOnScreen(edit));

@@ -31,6 +31,7 @@
 #include "app/GoToDialogs.h"
 #include "app/ReportDialogs.h"
 #include "app/MainWindow.h"
+#include "gui/ViewerInput.h"
 #include "app/SelectionCopyRunner.h"
 #include "app/StatusPanes.h"
 #include "controller/BookmarkFile.h"
@@ -49,22 +50,7 @@ using namespace vyx;
 
 namespace {
 
-// Runs fn on the modal dialog of type Dialog once it is up (exec() blocks the caller until fn closes it).
-template <typename Dialog>
-void OnModal(std::function<void(Dialog*)> fn) {
-    auto* timer = new QTimer;
-    auto* elapsed = new QElapsedTimer;
-    elapsed->start();
-    QObject::connect(timer, &QTimer::timeout, [timer, elapsed, fn] {
-        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-        if (!dialog && elapsed->elapsed() < 10000) return;
-        timer->stop();
-        timer->deleteLater();
-        delete elapsed;
-        if (dialog) fn(dialog);
-    });
-    timer->start(10);
-}
+using test::OnModal;
 
 }  // namespace
 
@@ -77,12 +63,7 @@ private:
     std::unique_ptr<gui::MainWindow> m_window;
     test::RecordingBoxes m_boxes;
 
-    bool WaitForLoad(int timeoutMs = 60000) {
-        QTest::qWait(50);
-        return QTest::qWaitFor(
-            [&] { return m_window->Controller().Database().JobId() != 0 && m_window->Controller().LoadEnded(); },
-            timeoutMs);
-    }
+    bool WaitForLoad(int timeoutMs = 60000) { return test::WaitForLoad(*m_window, timeoutMs); }
     CListLargeDataCtrl* List() { return m_window->RecordList(); }
     QTableView* Page() { return List()->PageView(); }
     QPoint RowCentre(int row) { return QPoint(100, Page()->rowViewportPosition(row) + Page()->rowHeight(row) / 2); }
