@@ -60,7 +60,7 @@ LoopStateAnswer CLoopStateWorker::Answer(const LoopStateRequest& request) {
             answer.differences = CompareLoopStates(ordered ? *answer.first : *answer.second,
                                                    ordered ? *answer.second : *answer.first);
         }
-    } catch (const CVyxError& e) {
+    } catch (const std::exception& e) {
         answer = LoopStateAnswer{};
         answer.request = request;
         answer.failure = e.what();

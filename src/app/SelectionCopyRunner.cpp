@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QProgressDialog>
+#include <new>
 
 #include "app/QueuedDelivery.h"
 #include "controller/MessageBoxes.h"
@@ -80,6 +81,9 @@ void SelectionCopyRunner::Copy(const CRecordDatabase& store, const CRowSelection
             }
         } catch (const CVyxError& e) {
             error = e.what();
+        } catch (const std::bad_alloc&) {
+            // A copy of a million long rows needs gigabytes; the program goes on without it.
+            error = "There is not enough memory to copy so many rows. Report > Messages writes them to a file.";
         }
         delivery.PostForJob(isCurrent, [this, generation, ok, text, error] {
             Finish(generation, ok, text, error);

@@ -23,13 +23,17 @@ constexpr double kFormatVersion = 1;
 Bookmark BookmarkFrom(const CJsonValue& value) {
     const CJsonValue* dayFile = value.Find("dayFile");
     const CJsonValue* offset = value.Find("offset");
-    if (!dayFile || !dayFile->IsString() || !offset || !offset->IsNumber() || offset->AsNumber() < 0) {
+    // Offsets and times are 32-bit in day files: anything else was not written here.
+    constexpr double kLargest = 4294967295.0;
+    if (!dayFile || !dayFile->IsString() || !offset || !offset->IsNumber() || offset->AsNumber() < 0 ||
+        offset->AsNumber() > kLargest) {
         throw CVyxError("a bookmark without its day file or offset");
     }
     Bookmark bookmark;
     bookmark.dayFile = dayFile->AsString();
     bookmark.offset = static_cast<std::uint64_t>(offset->AsNumber());
-    if (const CJsonValue* time = value.Find("time"); time && time->IsNumber() && time->AsNumber() >= 0)
+    if (const CJsonValue* time = value.Find("time");
+        time && time->IsNumber() && time->AsNumber() >= 0 && time->AsNumber() <= kLargest)
         bookmark.time = static_cast<std::uint32_t>(time->AsNumber());
     if (const CJsonValue* note = value.Find("note"); note && note->IsString()) bookmark.note = note->AsString();
     return bookmark;

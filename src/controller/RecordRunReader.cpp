@@ -5,8 +5,8 @@
 namespace vyx {
 
 CRecordRunReader::CRecordRunReader(const CRecordDatabase& store) : m_window(store.Settings().window) {
-    m_files.reserve(store.Files().size());
-    for (const auto& file : store.Files()) m_files.push_back(file.get());
+    // The followed parts too: a find must see the records a follow has added.
+    m_files = store.AllFiles();
 }
 
 bool CRecordRunReader::SelectFile(std::int64_t serial, std::int64_t& first, std::int64_t& last) {

@@ -49,6 +49,9 @@ void CExportJob::Run() {
     } catch (const std::exception& e) {
         std::lock_guard lock(m_mutex);
         m_failure = e.what();
+    } catch (...) {
+        std::lock_guard lock(m_mutex);
+        m_failure = "an unexpected error";
     }
     m_outcome = outcome;
     if (m_onEnded) m_onEnded();

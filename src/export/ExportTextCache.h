@@ -27,8 +27,12 @@ public:
     ExportText FcuWord(const CRecord& record);
 
     static bool IsPlain(std::string_view text);
-    // Where a text formatted on the spot lies (it goes at the next call).
-    std::string_view Scratch() const { return m_scratch; }
+    // Whether a text was formatted on the spot (it goes at the next call for the same column).
+    bool IsScratch(std::string_view text) const {
+        for (const std::string& scratch : m_scratch)
+            if (!text.empty() && text.data() == scratch.data()) return true;
+        return false;
+    }
 
 private:
     struct Slot {
@@ -37,7 +41,8 @@ private:
         std::string text;
     };
     ExportText Fill(Slot& slot, const CRecord& record, void (*format)(const CRecord&, std::string&));
-    ExportText Once(const CRecord& record, void (*format)(const CRecord&, std::string&));
+    // One buffer per column, so that the texts of two columns formatted on the spot for one row both hold.
+    ExportText Once(const CRecord& record, void (*format)(const CRecord&, std::string&), std::string& scratch);
 
     // AppendMessageMode reads the message mode (0..7) and the command (0..19).
     std::array<Slot, 8 * 20> m_modes{};
@@ -47,7 +52,7 @@ private:
     // AppendFCU, for a record without one FCU number, reads validity, several FCUs, whether the mode is
     // Modbus and the command.
     std::array<Slot, 2 * 2 * 2 * 20> m_fcuWords{};
-    std::string m_scratch;
+    std::array<std::string, 3> m_scratch;  // MessageMode, Source, FCU
 };
 
 }  // namespace vyx

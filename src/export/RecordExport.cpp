@@ -42,8 +42,9 @@ bool ExportRecordSpans(const CRecordDatabase& database, const std::vector<Serial
             if (reader.CurrentFile() != current) {
                 current = reader.CurrentFile();
                 entry = nullptr;
+                // A part a follow added is read from its day file: it counts there.
                 for (std::size_t i = 0; i < files.size(); ++i) {
-                    if (files[i] == current) entry = &summary.dayFiles[i];
+                    if (files[i] == current || files[i]->Path() == current->Path()) entry = &summary.dayFiles[i];
                 }
                 if (entry == nullptr) {
                     throw CVyxError("Record Sr.No. " + std::to_string(serial + 1) + " is not in the load.");

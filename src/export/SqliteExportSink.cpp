@@ -150,7 +150,7 @@ void CSqliteExportSink::SetText(Cell& cell, ExportColumnId id, const ExportRow& 
             cell.view = cell.chars;
             return;
     }
-    if (cached.text.data() == m_texts.Scratch().data()) {
+    if (m_texts.IsScratch(cached.text)) {
         cell.chars.assign(cached.text);  // formatted on the spot: gone at the next one
         cell.view = cell.chars;
     } else {

@@ -138,7 +138,8 @@ TEST(BookmarkFile, KeepsEveryFolderAndSetsADamagedFileAside) {
         EXPECT_EQ(entry.path().filename(), "bookmarks.json");
 
     for (const std::string damage : {"{\"version\":1,\"folders\":{\"/x\":[{\"dayFile\":1}]}}", "{\"version\":1,",
-                                     "[]", "{\"version\":2,\"folders\":{}}", "\xFF\xFE garbage"}) {
+                                     "[]", "{\"version\":2,\"folders\":{}}", "\xFF\xFE garbage",
+                                     "{\"version\":1,\"folders\":{\"/x\":[{\"dayFile\":\"LG050109.txt\",\"offset\":1e300}]}}"}) {
         SCOPED_TRACE(damage);
         { std::ofstream(file.Path(), std::ios::binary | std::ios::trunc) << damage; }
         EXPECT_THROW(file.Load(), CVyxError);
