@@ -15,16 +15,23 @@ bool ExportRecords(const CRecordDatabase& database, std::int64_t total, IExportS
 bool ExportRecordSpans(const CRecordDatabase& database, const std::vector<SerialSpan>& spans, IExportSink& sink,
                        const ExportProgress& progress) {
     ExportSummary summary;
-    // Every day file the load read, records or not: the metadata names them all.
+    // Every day file the load read, records or not: the metadata names them all. A part a follow added is
+    // read from its day file and counts there; a day file the follow found later comes after the others.
     std::vector<const CRecordFile*> files;
-    for (const auto& file : database.Files()) {
+    std::vector<std::size_t> entryOf;
+    for (const CRecordFile* file : database.AllFiles()) {
         if (database.Settings().window.Excludes(file->DayStart())) continue;
-        files.push_back(file.get());
-        ExportedDayFile entry;
-        entry.path = file->Path();
-        entry.name = std::filesystem::path(file->Path()).filename().string();
-        entry.dayStart = file->DayStart();
-        summary.dayFiles.push_back(std::move(entry));
+        std::size_t at = 0;
+        while (at < summary.dayFiles.size() && summary.dayFiles[at].path != file->Path()) ++at;
+        if (at == summary.dayFiles.size()) {
+            ExportedDayFile entry;
+            entry.path = file->Path();
+            entry.name = std::filesystem::path(file->Path()).filename().string();
+            entry.dayStart = file->DayStart();
+            summary.dayFiles.push_back(std::move(entry));
+        }
+        files.push_back(file);
+        entryOf.push_back(at);
     }
     CReportRecordReader reader(database);
     CRecord record;
@@ -32,6 +39,7 @@ bool ExportRecordSpans(const CRecordDatabase& database, const std::vector<Serial
     row.record = &record;
     const CRecordFile* current = nullptr;
     ExportedDayFile* entry = nullptr;
+    ExportedDayFile* begun = nullptr;
     constexpr std::int64_t kProgressStep = 8192;
     std::int64_t written = 0;
     for (const SerialSpan& span : spans) {
@@ -42,15 +50,16 @@ bool ExportRecordSpans(const CRecordDatabase& database, const std::vector<Serial
             if (reader.CurrentFile() != current) {
                 current = reader.CurrentFile();
                 entry = nullptr;
-                // A part a follow added is read from its day file: it counts there.
                 for (std::size_t i = 0; i < files.size(); ++i) {
-                    if (files[i] == current || files[i]->Path() == current->Path()) entry = &summary.dayFiles[i];
+                    if (files[i] == current) entry = &summary.dayFiles[entryOf[i]];
                 }
                 if (entry == nullptr) {
                     throw CVyxError("Record Sr.No. " + std::to_string(serial + 1) + " is not in the load.");
                 }
                 row.dayFile = entry->name;
-                sink.BeginDayFile(*entry);
+                // A day file's followed part right after the day file goes on with it.
+                if (entry != begun) sink.BeginDayFile(*entry);
+                begun = entry;
             }
             row.serial = serial;
             row.frameOffset = reader.CurrentOffset();

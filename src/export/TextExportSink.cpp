@@ -144,6 +144,13 @@ void CTextExportSink::BeginDayFile(const ExportedDayFile& file) {
     if (m_partitionDir.empty()) return;
     CompleteFile();
     const std::string path = PartitionFile(m_form, m_partitionDir, m_site, file);
+    // A followed folder whose logger wrote to an older day file again: its partition file is complete and
+    // would be written over.
+    if (!m_partitionsWritten.insert(path).second) {
+        throw CVyxError("the records of " + file.name +
+                        " come again after those of other day files (the logger wrote to it again while the "
+                        "folder was followed); load the folder again before a partitioned export");
+    }
     std::error_code error;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
     if (error) throw CFileError(error.value(), std::filesystem::path(path).parent_path().string());

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,7 @@ private:
     bool m_open = false;
     std::string m_partitionDir;  // empty for one file
     std::string m_site;
+    std::set<std::string> m_partitionsWritten;
     std::string m_dataFolder;
     std::string m_field;  // one field's text, for quoting
 };

@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <thread>
 
+#include "controller/RecordRunReader.h"
+#include "export/RecordExport.h"
 #include "logdata/DataFolder.h"
 #include "logdata/LiveFollow.h"
 #include "logdata/LiveRecordListener.h"
@@ -104,6 +106,13 @@ protected:
     }
 };
 
+// Counts the rows an export hands over.
+struct RowCountingSink final : IExportSink {
+    void WriteRow(const ExportRow&) override { ++rows; }
+    void Finish(const ExportSummary&) override {}
+    std::int64_t rows = 0;
+};
+
 // Records appended in pieces and a new day file reach the store with the next serial numbers, through
 // inotify events and through the check alone, and a filter drops the same new records as a load would.
 struct AppendCase {
@@ -134,6 +143,16 @@ TEST_P(AppendedRecords, ArriveInPiecesAndMatchAFreshLoad) {
     EXPECT_EQ(Shown(), 39);
 
     EXPECT_EQ(FetchTags(Shown()), FreshLoad(c.order, filters));
+    // The block reader of a find and the export see the followed records too.
+    std::int64_t read = 0;
+    CRecordRunReader(database).ReadRun(0, Shown() - 1, [&](std::int64_t, const std::uint8_t*, int) {
+        ++read;
+        return true;
+    });
+    EXPECT_EQ(read, Shown());
+    RowCountingSink sink;
+    EXPECT_TRUE(ExportRecords(database, Shown(), sink));
+    EXPECT_EQ(sink.rows, Shown());
     EXPECT_TRUE(Notices().empty());
     EXPECT_TRUE(target.Counts(UM_FOLLOW_STOPPED).empty());
     EXPECT_TRUE(target.Counts(UM_LOAD_FAILED).empty());
