@@ -163,6 +163,7 @@ void CTextExportSink::BeginDayFile(const ExportedDayFile& file) {
 namespace {
 
 char* PutText(char* p, std::string_view text) {
+    if (text.empty()) return p;  // an empty view may hold no pointer at all, which memcpy must not get
     std::memcpy(p, text.data(), text.size());
     return p + text.size();
 }
