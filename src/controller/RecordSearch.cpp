@@ -129,30 +129,24 @@ private:
     std::string m_scratch;
 };
 
-}  // namespace
-
-SearchNotification RunReferenceSearch(const CRecordDatabase& store, const SearchRequest& request,
-                                      const std::atomic<bool>& cancel,
-                                      const std::function<void(std::int64_t examined, std::int64_t total)>& progress) {
-    SearchNotification result;
-    result.kind = SearchNotification::Kind::Finished;
-    result.total = std::max<std::int64_t>(request.count, 0);
-    const std::int64_t count = result.total;
-    if (count == 0) return result;
-
-    SearchWalk walk(store, request, cancel, progress);
+// From the record after request.from to the end (forward) or from the start to the one before it
+// (backward), then, with wrap, the other part; leg(lo, hi) gives the match or -1. Errors end the search
+// without a match, and so does a cancel.
+template <typename Leg, typename Cancelled>
+void SearchBothLegs(const SearchRequest& request, std::int64_t count, Leg leg, Cancelled cancelled,
+                    SearchNotification& result) {
     const bool hasFrom = request.from >= 0 && request.from < count;
     try {
         if (request.direction == SearchDirection::Forward) {
-            result.found = walk.Scan(hasFrom ? request.from + 1 : 0, count - 1, SearchDirection::Forward);
-            if (result.found < 0 && hasFrom && request.wrap && !walk.Cancelled()) {
-                result.found = walk.Scan(0, request.from, SearchDirection::Forward);
+            result.found = leg(hasFrom ? request.from + 1 : 0, count - 1);
+            if (result.found < 0 && hasFrom && request.wrap && !cancelled()) {
+                result.found = leg(0, request.from);
                 result.wrapped = result.found >= 0;
             }
         } else {
-            result.found = walk.Scan(0, hasFrom ? request.from - 1 : count - 1, SearchDirection::Backward);
-            if (result.found < 0 && hasFrom && request.wrap && !walk.Cancelled()) {
-                result.found = walk.Scan(request.from, count - 1, SearchDirection::Backward);
+            result.found = leg(0, hasFrom ? request.from - 1 : count - 1);
+            if (result.found < 0 && hasFrom && request.wrap && !cancelled()) {
+                result.found = leg(request.from, count - 1);
                 result.wrapped = result.found >= 0;
             }
         }
@@ -165,10 +159,27 @@ SearchNotification RunReferenceSearch(const CRecordDatabase& store, const Search
         result.wrapped = false;
         result.error = "The search ended on an unexpected error.";
     }
-    if (walk.Cancelled()) {
+    if (cancelled()) {
         result.found = -1;
         result.wrapped = false;
     }
+}
+
+}  // namespace
+
+SearchNotification RunReferenceSearch(const CRecordDatabase& store, const SearchRequest& request,
+                                      const std::atomic<bool>& cancel,
+                                      const std::function<void(std::int64_t examined, std::int64_t total)>& progress) {
+    SearchNotification result;
+    result.kind = SearchNotification::Kind::Finished;
+    result.total = std::max<std::int64_t>(request.count, 0);
+    const std::int64_t count = result.total;
+    if (count == 0) return result;
+
+    SearchWalk walk(store, request, cancel, progress);
+    SearchBothLegs(
+        request, count, [&](std::int64_t lo, std::int64_t hi) { return walk.Scan(lo, hi, request.direction); },
+        [&] { return walk.Cancelled(); }, result);
     result.examined = walk.Examined();
     return result;
 }
@@ -198,40 +209,13 @@ SearchNotification RunSearch(const CRecordDatabase& store, const SearchRequest& 
             progress(result.examined, count);
         }
     };
-    const bool hasFrom = request.from >= 0 && request.from < count;
     const bool forward = request.direction == SearchDirection::Forward;
     const auto leg = [&](std::int64_t lo, std::int64_t hi) {
         before = result.examined;
         const auto match = forward ? find.First(lo, hi, cancel, report) : find.Last(lo, hi, cancel, report);
-        return match ? match->serial : -1;
+        return match ? match->serial : std::int64_t{-1};
     };
-    try {
-        if (forward) {
-            result.found = leg(hasFrom ? request.from + 1 : 0, count - 1);
-            if (result.found < 0 && hasFrom && request.wrap && !cancel.load()) {
-                result.found = leg(0, request.from);
-                result.wrapped = result.found >= 0;
-            }
-        } else {
-            result.found = leg(0, hasFrom ? request.from - 1 : count - 1);
-            if (result.found < 0 && hasFrom && request.wrap && !cancel.load()) {
-                result.found = leg(request.from, count - 1);
-                result.wrapped = result.found >= 0;
-            }
-        }
-    } catch (const std::exception& e) {
-        result.found = -1;
-        result.wrapped = false;
-        result.error = e.what();
-    } catch (...) {
-        result.found = -1;
-        result.wrapped = false;
-        result.error = "The search ended on an unexpected error.";
-    }
-    if (cancel.load()) {
-        result.found = -1;
-        result.wrapped = false;
-    }
+    SearchBothLegs(request, count, leg, [&] { return cancel.load(); }, result);
     return result;
 }
 
