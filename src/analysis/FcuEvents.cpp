@@ -8,35 +8,11 @@
 
 namespace vyx {
 
-CFcuEvents::~CFcuEvents() {
-    RemoveFiles();
-}
+CFcuEvents::CFcuEvents() : m_files(std::make_shared<Files>()) {}
 
-CFcuEvents::CFcuEvents(CFcuEvents&& other) noexcept {
-    *this = std::move(other);
-}
-
-CFcuEvents& CFcuEvents::operator=(CFcuEvents&& other) noexcept {
-    if (this == &other) return *this;
-    RemoveFiles();
-    m_eventsPath = std::exchange(other.m_eventsPath, {});
-    m_checkpointsPath = std::exchange(other.m_checkpointsPath, {});
-    m_eventCount = other.m_eventCount;
-    m_recordCount = other.m_recordCount;
-    m_firstTime = other.m_firstTime;
-    m_lastTime = other.m_lastTime;
-    m_dayFiles = std::move(other.m_dayFiles);
-    m_checkpoints = std::move(other.m_checkpoints);
-    m_checkpointInterval = other.m_checkpointInterval;
-    m_listings = other.m_listings;
-    return *this;
-}
-
-void CFcuEvents::RemoveFiles() noexcept {
-    if (!m_eventsPath.empty()) DeleteFile(m_eventsPath);
-    if (!m_checkpointsPath.empty()) DeleteFile(m_checkpointsPath);
-    m_eventsPath.clear();
-    m_checkpointsPath.clear();
+CFcuEvents::Files::~Files() {
+    if (!events.empty()) DeleteFile(events);
+    if (!checkpoints.empty()) DeleteFile(checkpoints);
 }
 
 namespace {

@@ -34,48 +34,70 @@ struct FcuListing {
 
 struct FcuCheckpoint {
     std::uint64_t events = 0;    // the state after this many events
-    std::uint32_t lastTime = 0;  // the time of the last of them
+    std::uint32_t lastTime = 0;  // the latest time among them (that of the last, while they are in time order)
 };
 
 class CFcuEvents {
 public:
-    CFcuEvents() = default;
-    ~CFcuEvents();  // deletes both files
-    CFcuEvents(CFcuEvents&&) noexcept;
-    CFcuEvents& operator=(CFcuEvents&&) noexcept;
-    CFcuEvents(const CFcuEvents&) = delete;
-    CFcuEvents& operator=(const CFcuEvents&) = delete;
+    CFcuEvents();
+    // A copy shares the two files, which go with the last copy: it is a snapshot of events that may grow
+    // later (a followed folder), and reads only what it counts.
+    CFcuEvents(const CFcuEvents&) = default;
+    CFcuEvents& operator=(const CFcuEvents&) = default;
+    CFcuEvents(CFcuEvents&&) noexcept = default;
+    CFcuEvents& operator=(CFcuEvents&&) noexcept = default;
+    ~CFcuEvents() = default;
 
     std::uint64_t EventCount() const { return m_eventCount; }
     std::int64_t RecordCount() const { return m_recordCount; }
     // The span of the records' times; both 0 for a folder without records.
     std::uint32_t FirstTime() const { return m_firstTime; }
     std::uint32_t LastTime() const { return m_lastTime; }
-    const std::string& EventsPath() const { return m_eventsPath; }
-    const std::string& CheckpointsPath() const { return m_checkpointsPath; }
+    const std::string& EventsPath() const { return m_files->events; }
+    const std::string& CheckpointsPath() const { return m_files->checkpoints; }
     // Day file paths, by the index an event names.
     const std::vector<std::string>& DayFiles() const { return m_dayFiles; }
+    // By the same index: how far into each day file the records were read (every record starting before
+    // this offset is in the events).
+    const std::vector<std::uint64_t>& DayFileEnds() const { return m_dayFileEnds; }
     const std::vector<FcuCheckpoint>& Checkpoints() const { return m_checkpoints; }
     std::uint64_t CheckpointInterval() const { return m_checkpointInterval; }
     // By FCU number (0 unused).
     const std::array<FcuListing, kMaxFcuNumber + 1>& Listings() const { return m_listings; }
 
+    // Records added after the events were built whose time lies before that of a record already in them (a
+    // clock step back): their events are at the end, out of time order, so states from the earliest of
+    // their times on may be stale until the events are built again. 0 and 0 when there are none.
+    std::uint64_t OutOfOrderRecords() const { return m_outOfOrder; }
+    std::uint32_t StaleFrom() const { return m_staleFrom; }
+
 private:
     friend class CFcuEventsWriter;
+    friend class CFcuEventsAppender;
     friend std::unique_ptr<CFcuEvents> BuildFcuEvents(const CRecordDatabase&, const FCUConfigurationList&,
                                                       const FcuEventsBuildOptions&);
-    void RemoveFiles() noexcept;
+    // The two temporary files, deleted when the last snapshot goes.
+    struct Files {
+        std::string events;
+        std::string checkpoints;
+        Files() = default;
+        Files(const Files&) = delete;
+        Files& operator=(const Files&) = delete;
+        ~Files();
+    };
 
-    std::string m_eventsPath;
-    std::string m_checkpointsPath;
+    std::shared_ptr<Files> m_files;
     std::uint64_t m_eventCount = 0;
     std::int64_t m_recordCount = 0;
     std::uint32_t m_firstTime = 0;
     std::uint32_t m_lastTime = 0;
     std::vector<std::string> m_dayFiles;
+    std::vector<std::uint64_t> m_dayFileEnds;
     std::vector<FcuCheckpoint> m_checkpoints;
     std::uint64_t m_checkpointInterval = kDefaultCheckpointInterval;
     std::array<FcuListing, kMaxFcuNumber + 1> m_listings{};
+    std::uint64_t m_outOfOrder = 0;
+    std::uint32_t m_staleFrom = 0;
 };
 
 // Reads events by index through a block buffer; one per thread.

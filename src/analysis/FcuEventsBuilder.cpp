@@ -135,8 +135,8 @@ class CFcuEventsWriter final : public IFcuEventSink {
 public:
     CFcuEventsWriter(CFcuEvents& events, const LoopState& state, std::uint64_t interval)
         : m_events(events), m_state(state), m_interval(std::max<std::uint64_t>(interval, 1)) {
-        m_eventFile.Open(events.m_eventsPath, std::size_t{1} << 21, 4);
-        m_checkpointFile.Open(events.m_checkpointsPath, sizeof(LoopState) * 4, 3);
+        m_eventFile.Open(events.EventsPath(), std::size_t{1} << 21, 4);
+        m_checkpointFile.Open(events.CheckpointsPath(), sizeof(LoopState) * 4, 3);
         m_events.m_checkpointInterval = m_interval;
         m_untilCheckpoint = m_interval;
     }
@@ -184,8 +184,8 @@ std::unique_ptr<CFcuEvents> BuildFcuEvents(const CRecordDatabase& database, cons
                                            const FcuEventsBuildOptions& options) {
     auto events = std::make_unique<CFcuEvents>();
     events->m_listings = ListingsOf(configuration);
-    events->m_eventsPath = CreateUniqueFile(options.tempFolder, "fcu-events");
-    events->m_checkpointsPath = CreateUniqueFile(options.tempFolder, "fcu-checkpoints");
+    events->m_files->events = CreateUniqueFile(options.tempFolder, "fcu-events");
+    events->m_files->checkpoints = CreateUniqueFile(options.tempFolder, "fcu-checkpoints");
 
     const std::uint8_t base = database.Settings().modbusBaseAddress;
     const CRecordToParameterXferConverter converter(configuration);
@@ -199,6 +199,7 @@ std::unique_ptr<CFcuEvents> BuildFcuEvents(const CRecordDatabase& database, cons
     for (const auto& file : database.Files()) {
         if (database.Settings().window.Excludes(file->DayStart())) continue;
         events->m_dayFiles.push_back(file->Path());
+        events->m_dayFileEnds.push_back(file->LoadedBytes());
         auto cursor = std::make_unique<CDayFileCursor>(*file, events->m_dayFiles.size() - 1, base);
         if (cursor->Empty()) continue;
         total += cursor->Count();

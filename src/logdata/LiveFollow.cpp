@@ -267,7 +267,7 @@ bool CLiveFollow::Take(Followed& file, const Frame& frame) {
     }
     if (m_in.listener != nullptr) {
         m_parse.Parse(frame.bytes, frame.RecordSize(), m_record);
-        m_in.listener->OnLiveRecord({m_record, file.start.path, frame.offset, serial});
+        m_in.listener->OnLiveRecord({m_record, file.start.path, frame.offset, serial, frame.length});
     }
     return true;
 }

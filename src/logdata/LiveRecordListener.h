@@ -17,6 +17,7 @@ struct LiveRecord {
     // Its serial number in the store, or -1 when the filters dropped it or the order does not insert it
     // (descending time). Not fetchable before OnLiveRecordsPublished.
     SerialNumber serial;
+    int frameLength = 0;  // the frame's bytes in the day file, its length field included
 };
 
 class ILiveRecordListener {

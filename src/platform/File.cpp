@@ -155,6 +155,17 @@ void COutputFile::Open(const std::string& path, std::size_t bufferSize) {
     m_written = 0;
 }
 
+void COutputFile::OpenForAppend(const std::string& path, std::size_t bufferSize) {
+    if (m_fd >= 0) Close();
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) throw CFileError(errno, path);
+    m_fd = fd;
+    m_path = path;
+    m_buffer.assign(bufferSize, 0);
+    m_used = 0;
+    m_written = 0;
+}
+
 void COutputFile::WriteThrough(const void* data, std::size_t count) {
     if (const int fault = WriteFaultFor(m_path, count)) throw CFileError(fault, m_path);
     const char* in = static_cast<const char*>(data);

@@ -61,6 +61,8 @@ public:
     ~COutputFile();  // closes quietly; call Close() to see errors
 
     void Open(const std::string& path, std::size_t bufferSize = 0);  // throws CFileError
+    // Opens an existing file to write at its end, keeping what it holds. Throws CFileError.
+    void OpenForAppend(const std::string& path, std::size_t bufferSize = 0);
     bool IsOpen() const { return m_fd >= 0; }
     void Write(const void* data, std::size_t count);  // throws CFileError
     void Write(const std::string& text) { Write(text.data(), text.size()); }
