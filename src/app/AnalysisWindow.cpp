@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "analysis/AlarmTables.h"
@@ -65,6 +66,12 @@ AnalysisWindow::AnalysisWindow(AnalysisSource source, GoTo goTo, QWidget* parent
 AnalysisWindow::~AnalysisWindow() {
     if (m_cancel) m_cancel->store(true);
     Join();
+    StopLive();
+}
+
+void AnalysisWindow::StopLive() {
+    if (m_live && m_source.liveRecords) m_source.liveRecords->Remove(m_live.get());
+    m_live.reset();
 }
 
 QTableView* AnalysisWindow::AddTable(const QString& name, const char* objectName) {
@@ -92,35 +99,62 @@ void AnalysisWindow::Join() {
 void AnalysisWindow::Start() {
     if (m_cancel) m_cancel->store(true);
     Join();
-    m_cancel = std::make_shared<std::atomic<bool>>(false);
-    m_done = false;
-    const std::uint64_t generation = ++m_generation;
+    StopLive();
+    m_events.reset();
+    m_grown.reset();
+    m_liveFailure.clear();
+    // Listening before the events' load reads the folder: what the follow reads meanwhile is not missed.
+    if (m_source.liveRecords) {
+        m_live = std::make_unique<CLiveFcuEvents>(m_source.folder, m_source.modbusBaseAddress, m_source.recover);
+        m_source.liveRecords->Add(m_live.get());
+    }
     m_heading->setText(QStringLiteral("Folder: %1").arg(QString::fromStdString(m_source.folder)));
     m_status->setText(QStringLiteral("Finding the loop's events..."));
     m_progress->setRange(0, 0);
     m_progress->show();
     m_cancelButton->setEnabled(true);
+    Run(nullptr);
+}
+
+void AnalysisWindow::Run(std::shared_ptr<const CFcuEvents> given) {
+    Join();
+    m_cancel = std::make_shared<std::atomic<bool>>(false);
+    m_done = false;
+    m_updating = given != nullptr;
+    m_runStarted = std::chrono::steady_clock::now();
+    const std::uint64_t generation = ++m_generation;
     const QueuedDelivery delivery(this);
     const AnalysisSource source = m_source;
     const auto cancel = m_cancel;
-    m_worker = std::thread([this, delivery, source, cancel, generation] {
+    m_worker = std::thread([this, delivery, source, cancel, generation, given, live = m_live.get()] {
         std::shared_ptr<LoopAnalysis> result;
+        std::shared_ptr<const CFcuEvents> events = given;
         QString failure;
         try {
-            FolderEventsRequest request;
-            request.folder = source.folder;
-            request.modbusBaseAddress = source.modbusBaseAddress;
-            request.recover = source.recover;
-            request.build.tempFolder = source.tempFolder;
-            request.build.cancel = cancel.get();
-            // Posted to the window: it runs on the UI thread, and not at all once the window has gone.
-            request.build.progress = [this, delivery, generation](std::int64_t done, std::int64_t total) {
-                delivery.Post([this, generation, done, total] {
-                    Progress(generation, QStringLiteral("Finding the loop's events..."), static_cast<std::uint64_t>(done),
-                             static_cast<std::uint64_t>(total));
-                });
-            };
-            const auto events = BuildFolderFcuEvents(request);
+            if (!events) {
+                FolderEventsRequest request;
+                request.folder = source.folder;
+                request.modbusBaseAddress = source.modbusBaseAddress;
+                request.recover = source.recover;
+                request.build.tempFolder = source.tempFolder;
+                request.build.cancel = cancel.get();
+                // Posted to the window: it runs on the UI thread, and not at all once the window has gone.
+                request.build.progress = [this, delivery, generation](std::int64_t done, std::int64_t total) {
+                    delivery.Post([this, generation, done, total] {
+                        Progress(generation, QStringLiteral("Finding the loop's events..."),
+                                 static_cast<std::uint64_t>(done), static_cast<std::uint64_t>(total));
+                    });
+                };
+                std::unique_ptr<CFcuEvents> computed = BuildFolderFcuEvents(request);
+                if (computed && live && !cancel->load()) {
+                    events = live->Attach(*computed, [this, delivery](std::shared_ptr<const CFcuEvents> grown,
+                                                                      const std::string& text) {
+                        delivery.Post([this, grown, t = QString::fromStdString(text)] { OnGrown(grown, t); });
+                    });
+                } else {
+                    events = std::move(computed);
+                }
+            }
             if (events && !cancel->load()) {
                 LoopAnalysisOptions options;
                 options.tempFolder = source.tempFolder;
@@ -138,8 +172,38 @@ void AnalysisWindow::Start() {
             failure = QString::fromStdString(e.what());
         }
         m_done = true;
-        delivery.Post([this, generation, result, failure] { Finished(generation, result, failure); });
+        delivery.Post([this, generation, events, result, failure] { Finished(generation, events, result, failure); });
     });
+}
+
+void AnalysisWindow::OnGrown(std::shared_ptr<const CFcuEvents> events, const QString& failure) {
+    if (!failure.isEmpty()) {
+        m_liveFailure = failure;
+        if (m_result) Show();
+        return;
+    }
+    if (!events) return;
+    m_grown = std::move(events);
+    UpdateForGrowth();
+}
+
+void AnalysisWindow::UpdateForGrowth() {
+    // Once the first figures are shown and no run is under way; at most every few seconds, and never for
+    // more than a fifth of the time.
+    if (!m_grown || !m_result || Running() || (m_events && m_grown->RecordCount() <= m_events->RecordCount())) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now < m_updateDue) {
+        if (!m_updateTimer) {
+            m_updateTimer = true;
+            const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(m_updateDue - now);
+            QTimer::singleShot(wait + std::chrono::milliseconds(1), this, [this] {
+                m_updateTimer = false;
+                UpdateForGrowth();
+            });
+        }
+        return;
+    }
+    Run(std::exchange(m_grown, nullptr));
 }
 
 void AnalysisWindow::Cancel() {
@@ -154,8 +218,8 @@ void AnalysisWindow::closeEvent(QCloseEvent* event) {
 }
 
 void AnalysisWindow::Progress(std::uint64_t generation, const QString& text, std::uint64_t done, std::uint64_t total) {
-    // A run started again drops what the one before it still posted.
-    if (m_done || generation != m_generation) return;
+    // A run started again drops what the one before it still posted; figures computed again run quietly.
+    if (m_done || generation != m_generation || m_updating) return;
     m_status->setText(total ? QStringLiteral("%1 %2 of %3").arg(text).arg(done).arg(total)
                             : QStringLiteral("%1 %2").arg(text).arg(done));
     if (total > 0) {
@@ -166,9 +230,27 @@ void AnalysisWindow::Progress(std::uint64_t generation, const QString& text, std
     }
 }
 
-void AnalysisWindow::Finished(std::uint64_t generation, std::shared_ptr<LoopAnalysis> result, const QString& failure) {
+void AnalysisWindow::Finished(std::uint64_t generation, std::shared_ptr<const CFcuEvents> events,
+                              std::shared_ptr<LoopAnalysis> result, const QString& failure) {
     if (generation != m_generation) return;
     Join();
+    const auto took = std::chrono::steady_clock::now() - m_runStarted;
+    m_updateDue = std::chrono::steady_clock::now() +
+                  std::max<std::chrono::steady_clock::duration>(std::chrono::seconds(5), took * 4);
+    if (m_updating) {
+        m_updating = false;
+        if (failure.isEmpty() && result) {
+            m_result = std::move(result);
+            m_events = std::move(events);
+            ++m_updates;
+            Show();
+        } else if (!failure.isEmpty()) {
+            m_liveFailure = failure;
+            Show();
+        }
+        UpdateForGrowth();
+        return;
+    }
     m_cancelButton->setEnabled(false);
     m_progress->hide();
     if (!failure.isEmpty()) {
@@ -180,14 +262,29 @@ void AnalysisWindow::Finished(std::uint64_t generation, std::shared_ptr<LoopAnal
         return;
     }
     m_result = std::move(result);
+    m_events = std::move(events);
     Show();
+    UpdateForGrowth();  // the follow may have added records during the run
 }
 
 void AnalysisWindow::Show() {
     const AlarmFigures& f = m_result->alarms;
-    m_status->setText(QStringLiteral("%1 alarm activations, %2 commands checked.")
-                          .arg(f.activations)
-                          .arg(m_result->responses->CheckCount()));
+    QString status = QStringLiteral("%1 alarm activations, %2 commands checked.")
+                         .arg(f.activations)
+                         .arg(m_result->responses->CheckCount());
+    if (m_updates > 0) status += QStringLiteral(" Growing with the followed folder.");
+    if (m_events && m_events->OutOfOrderRecords() > 0) {
+        status += QStringLiteral(" %1 records came out of time order (a clock step back): the figures from %2 on may "
+                                 "be off. Choose Report > Alarm Analysis... again to put them in order.")
+                      .arg(m_events->OutOfOrderRecords())
+                      .arg(QString::fromStdString(FormatTimeValue(m_events->StaleFrom())));
+    }
+    if (!m_liveFailure.isEmpty()) {
+        status += QStringLiteral(" The figures stopped growing with the folder (%1): choose Report > Alarm Analysis... "
+                                 "again to include the newer records.")
+                      .arg(m_liveFailure);
+    }
+    m_status->setText(status);
     m_heading->setText(QStringLiteral("Folder: %1\nSpan: %2 to %3%4")
                            .arg(QString::fromStdString(m_source.folder),
                                 QString::fromStdString(FormatTimeValue(f.from)),
@@ -232,17 +329,6 @@ void AnalysisWindow::RowActivated(const AnalysisTableModel* model, int row) {
     const auto place = model->PlaceOf(row);
     if (!place || place->dayFile >= m_result->dayFiles.size()) return;
     m_goTo(m_result->dayFiles[place->dayFile], place->offset, place->serial);
-}
-
-void AnalysisWindow::NoteFolderGrew(std::uint32_t newestTime) {
-    if (!m_result || Running()) return;
-    m_status->setText(QStringLiteral("%1 alarm activations, %2 commands checked. New records have come since (the "
-                                     "newest at %3): the figures after %4 may be stale. Choose Report > Alarm "
-                                     "Analysis... again to include them.")
-                          .arg(m_result->alarms.activations)
-                          .arg(m_result->responses->CheckCount())
-                          .arg(QString::fromStdString(FormatTimeValue(newestTime)),
-                               QString::fromStdString(FormatTimeValue(m_result->alarms.to))));
 }
 
 QString AnalysisWindow::StatusText() const { return m_status->text(); }

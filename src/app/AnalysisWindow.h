@@ -14,7 +14,12 @@
 #include <thread>
 #include <vector>
 
+#include <chrono>
+
+#include "analysis/FcuEvents.h"
+#include "analysis/LiveFcuEvents.h"
 #include "analysis/LoopAnalysis.h"
+#include "logdata/LiveRecordFanOut.h"
 
 class QLabel;
 class QProgressBar;
@@ -34,6 +39,8 @@ struct AnalysisSource {
     std::uint8_t modbusBaseAddress = 0;
     bool recover = false;
     std::string tempFolder;
+    // The records the list's follow reads: the figures are computed again as the events grow with them.
+    CLiveRecordFanOut* liveRecords = nullptr;
 };
 
 class AnalysisWindow : public QWidget {
@@ -50,16 +57,22 @@ public:
     bool Running() const { return m_worker.joinable() && !m_done; }
     bool HasResult() const { return m_result != nullptr; }
     const LoopAnalysis* Result() const { return m_result.get(); }
-    // The followed folder has new records (the newest at newestTime): the figures shown lack them.
-    void NoteFolderGrew(std::uint32_t newestTime);
     QString StatusText() const;
+    // How many times the figures were computed again for records the follow read.
+    std::uint64_t Updates() const { return m_updates; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Events null: computes the folder's events first, then the figures; else the figures of those events.
+    void Run(std::shared_ptr<const CFcuEvents> events);
+    void OnGrown(std::shared_ptr<const CFcuEvents> events, const QString& failure);
+    void UpdateForGrowth();
+    void StopLive();
     void Progress(std::uint64_t generation, const QString& text, std::uint64_t done, std::uint64_t total);
-    void Finished(std::uint64_t generation, std::shared_ptr<LoopAnalysis> result, const QString& failure);
+    void Finished(std::uint64_t generation, std::shared_ptr<const CFcuEvents> events, std::shared_ptr<LoopAnalysis> result,
+                  const QString& failure);
     void Show();
     void Join();
     QTableView* AddTable(const QString& name, const char* objectName);
@@ -72,6 +85,15 @@ private:
     std::atomic<bool> m_done{false};
     std::uint64_t m_generation = 0;  // of the run whose notifications count
     std::shared_ptr<LoopAnalysis> m_result;
+    std::shared_ptr<const CFcuEvents> m_events;  // those of the figures shown
+    std::shared_ptr<const CFcuEvents> m_grown;   // newer ones, waiting for the figures to be computed again
+    std::unique_ptr<CLiveFcuEvents> m_live;
+    QString m_liveFailure;
+    bool m_updating = false;  // the run under way computes the figures again for grown events
+    std::uint64_t m_updates = 0;
+    std::chrono::steady_clock::time_point m_runStarted{};
+    std::chrono::steady_clock::time_point m_updateDue{};
+    bool m_updateTimer = false;
 
     QLabel* m_heading = nullptr;
     QLabel* m_status = nullptr;

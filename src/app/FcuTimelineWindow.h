@@ -16,6 +16,7 @@
 #include "app/QueuedDelivery.h"
 
 class QLabel;
+class QTimer;
 
 namespace vyx {
 class FcuTimelineView;
@@ -33,6 +34,10 @@ public:
     void Show(std::shared_ptr<const CFcuEvents> events, std::uint8_t modbusBaseAddress, int fcu, std::uint32_t from,
               std::uint32_t to);
 
+    // The events grew: a timeline that reaches the end of the events it shows is read again up to the new
+    // end, at most once a second, and the view keeps its place (or, showing all, shows all).
+    void Extend(std::shared_ptr<const CFcuEvents> events);
+
     FcuTimelineView* View() const { return m_view; }
     bool Ready() const { return m_shown != nullptr; }
     int Fcu() const { return m_fcu; }
@@ -40,7 +45,8 @@ public:
 
 private:
     void StopWorker();
-    void OnCollected(std::shared_ptr<const FcuTimeline> timeline);
+    void Collect(std::shared_ptr<const CFcuEvents> events, bool keepView);
+    void OnCollected(std::shared_ptr<const FcuTimeline> timeline, bool keepView);
     QString MarkText(const FcuEvent& event);
 
     std::function<void(const RecordLocation&)> m_showRecord;
@@ -53,6 +59,11 @@ private:
     std::unique_ptr<CEventRecordReader> m_records;
     std::shared_ptr<const FcuTimeline> m_shown;
     int m_fcu = 0;
+    std::uint8_t m_modbusBaseAddress = 0;
+    std::uint32_t m_from = 0;
+    std::uint32_t m_to = 0;
+    std::shared_ptr<const CFcuEvents> m_grown;  // waits for the next read again
+    QTimer* m_extendTimer = nullptr;
     std::uint64_t m_job = 0;
     std::atomic<bool> m_cancel{false};
     std::thread m_worker;

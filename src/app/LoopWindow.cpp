@@ -11,6 +11,7 @@
 #include <QScrollArea>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <filesystem>
@@ -25,6 +26,8 @@
 
 namespace vyx::gui {
 namespace {
+
+using namespace std::chrono_literals;
 
 // Fine enough for any window width; a folder of years still walks its events once.
 constexpr int kHistogramBuckets = 2048;
@@ -68,6 +71,7 @@ LoopWindow::LoopWindow(QWidget* parent, LoopWindowHost host) : QWidget(parent, Q
 
 LoopWindow::~LoopWindow() {
     StopWorker();
+    StopLive();
     m_stateWorker.reset();
 }
 
@@ -183,12 +187,25 @@ void LoopWindow::BuildControls() {
 void LoopWindow::StopWorker() {
     m_cancelFlag = true;
     if (m_worker.joinable()) m_worker.join();
+    m_histogramCancel = true;
+    if (m_histogramWorker.joinable()) m_histogramWorker.join();
+    m_histogramBusy = false;
+}
+
+void LoopWindow::StopLive() {
+    // Once removed, the follow calls it no more: then it can go.
+    if (m_live && m_host.liveRecords) m_host.liveRecords->Remove(m_live.get());
+    m_live.reset();
 }
 
 void LoopWindow::Start(LoopWindowHost host) {
     StopWorker();
+    StopLive();
     m_stateWorker.reset();
     m_events.reset();
+    m_grownEarly.reset();
+    m_histogramOf.reset();
+    m_liveFailure.clear();
     m_answer.reset();
     m_shownTime.reset();
     m_tileFcus.clear();
@@ -207,6 +224,11 @@ void LoopWindow::Start(LoopWindowHost host) {
     m_retry->hide();
     m_summary->clear();
     m_cancelFlag = false;
+    // Listening before the events' load reads the folder: what the follow reads meanwhile is not missed.
+    if (m_host.liveRecords) {
+        m_live = std::make_unique<CLiveFcuEvents>(m_host.folder, m_host.modbusBaseAddress, m_host.recover);
+        m_host.liveRecords->Add(m_live.get());
+    }
 
     FolderEventsRequest request;
     request.folder = m_host.folder;
@@ -228,9 +250,18 @@ void LoopWindow::Start(LoopWindowHost host) {
     request.build.progress = [this, delivery](std::int64_t done, std::int64_t total) {
         delivery.Post([this, done, total] { OnProgress(done, total); });
     };
-    m_worker = std::thread([this, delivery, request = std::move(request)] {
+    m_worker = std::thread([this, delivery, live = m_live.get(), request = std::move(request)] {
         try {
-            std::shared_ptr<const CFcuEvents> events = BuildFolderFcuEvents(request);
+            std::unique_ptr<CFcuEvents> computed = BuildFolderFcuEvents(request);
+            std::shared_ptr<const CFcuEvents> events;
+            if (computed && live && !m_cancelFlag) {
+                events = live->Attach(*computed, [this, delivery](std::shared_ptr<const CFcuEvents> grown,
+                                                                  const std::string& failure) {
+                    delivery.Post([this, grown, text = QString::fromStdString(failure)] { OnGrown(grown, text); });
+                });
+            } else {
+                events = std::move(computed);
+            }
             auto built = std::make_shared<Built>();
             if (events && !m_cancelFlag) built->histogram = RecordsByKind(*events, kHistogramBuckets, &m_cancelFlag);
             if (!events || m_cancelFlag) {
@@ -275,14 +306,71 @@ void LoopWindow::OnFailed(const QString& text) {
 void LoopWindow::OnBuilt(std::shared_ptr<Built> built) {
     if (m_worker.joinable()) m_worker.join();
     m_events = built->events;
+    m_histogramOf = built->events;
     m_tileFcus = std::move(built->fcus);
     m_progress->hide();
     m_cancel->hide();
     m_retry->hide();
+    ShowEvents({});
+    m_histogram->SetHistogram(built->histogram, RecordKindColours(), RecordKindNames());
+    if (m_host.histogramReady) m_host.histogramReady(m_host.folder, built->histogram);
+    StartStateWorker();
+    AskState();
+    // The follow may have added records while the tiles were prepared.
+    if (m_grownEarly) OnGrown(std::exchange(m_grownEarly, nullptr), {});
+}
+
+void LoopWindow::OnGrown(std::shared_ptr<const CFcuEvents> events, const QString& failure) {
+    if (!failure.isEmpty()) {
+        m_liveFailure = failure;
+        if (m_events) ShowEvents(std::array<SliderPlace, 2>{PlaceOf(0), PlaceOf(1)});
+        m_retry->show();
+        return;
+    }
+    if (!events) return;
+    if (!m_events) {
+        m_grownEarly = std::move(events);
+        return;
+    }
+    if (events->RecordCount() <= m_events->RecordCount()) return;
+    const std::array<SliderPlace, 2> places{PlaceOf(0), PlaceOf(1)};
+    m_events = std::move(events);
+    ++m_growths;
+    try {
+        CLoopStateQuery query(*m_events);
+        m_tileFcus = TileFcus(*m_events, query.StateAt(m_events->LastTime()));
+    } catch (const CVyxError& e) {
+        m_summary->setText(QString::fromStdString(e.what()));
+    }
+    ShowEvents(places);
+    StartStateWorker();
+    AskState();
+    RefreshHistogram();
+    if (m_timeline) m_timeline->Extend(m_events);
+}
+
+LoopWindow::SliderPlace LoopWindow::PlaceOf(int which) const {
+    return {SliderTime(which), m_slider[which]->value() >= m_slider[which]->maximum()};
+}
+
+void LoopWindow::ShowEvents(std::optional<std::array<SliderPlace, 2>> places) {
     m_builtText = QStringLiteral("%1 records, %2 events from %3 to %4")
                       .arg(m_events->RecordCount())
                       .arg(m_events->EventCount())
                       .arg(TimeAxis::TimeText(m_events->FirstTime()), TimeAxis::TimeText(m_events->LastTime()));
+    if (m_growths > 0) m_builtText += QStringLiteral(", growing with the followed folder");
+    if (m_events->OutOfOrderRecords() > 0) {
+        m_builtText += QStringLiteral(". %1 records came out of time order (a clock step back): the state from %2 "
+                                      "on may be stale. Compute again to put them in order.")
+                           .arg(m_events->OutOfOrderRecords())
+                           .arg(TimeAxis::TimeText(m_events->StaleFrom()));
+        m_retry->show();
+    }
+    if (!m_liveFailure.isEmpty()) {
+        m_builtText += QStringLiteral(". The events stopped growing with the folder (%1): the state after %2 may be "
+                                      "stale. Compute again to include the newer records.")
+                           .arg(m_liveFailure, TimeAxis::TimeText(m_events->LastTime()));
+    }
     m_statusText->setText(m_builtText);
     const int span = static_cast<int>(std::min<std::uint64_t>(m_events->LastTime() - m_events->FirstTime(), INT32_MAX));
     m_syncing = true;
@@ -290,7 +378,14 @@ void LoopWindow::OnBuilt(std::shared_ptr<Built> built) {
         m_slider[which]->setRange(0, span);
         m_slider[which]->setSingleStep(std::max(1, span / 1000));
         m_slider[which]->setPageStep(std::max(1, span / 20));
-        m_slider[which]->setValue(which == 0 ? span / 2 : span);
+        if (!places) {
+            m_slider[which]->setValue(which == 0 ? span / 2 : span);
+        } else {
+            // A moment at the end stays at the end, following the newest records; any other stays where it was.
+            const SliderPlace& place = (*places)[static_cast<std::size_t>(which)];
+            const std::uint32_t t = std::clamp(place.time, m_events->FirstTime(), m_events->LastTime());
+            m_slider[which]->setValue(place.atEnd ? span : static_cast<int>(t - m_events->FirstTime()));
+        }
         m_timeEdit[which]->setDateTimeRange(AsDateTime(m_events->FirstTime()), AsDateTime(m_events->LastTime()));
         m_timeEdit[which]->setDateTime(AsDateTime(SliderTime(which)));
         m_slider[which]->setEnabled(which == 0 || m_compare->isChecked());
@@ -298,13 +393,58 @@ void LoopWindow::OnBuilt(std::shared_ptr<Built> built) {
     }
     m_syncing = false;
     AlignHistogram();
-    m_histogram->SetHistogram(built->histogram, RecordKindColours(), RecordKindNames());
-    if (m_host.histogramReady) m_host.histogramReady(m_host.folder, built->histogram);
+}
+
+void LoopWindow::StartStateWorker() {
+    m_stateWorker.reset();
     const QueuedDelivery delivery = m_delivery;
     m_stateWorker = std::make_unique<CLoopStateWorker>(m_events, [this, delivery](LoopStateAnswer answer) {
         delivery.Post([this, answer = std::move(answer)] { ShowAnswer(answer); });
     });
-    AskState();
+}
+
+void LoopWindow::RefreshHistogram() {
+    if (m_histogramBusy || !m_events || m_histogramOf == m_events) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now < m_histogramDue) {
+        if (!m_histogramTimer) {
+            m_histogramTimer = true;
+            const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(m_histogramDue - now) + 1ms;
+            QTimer::singleShot(wait, this, [this] {
+                m_histogramTimer = false;
+                RefreshHistogram();
+            });
+        }
+        return;
+    }
+    if (m_histogramWorker.joinable()) m_histogramWorker.join();
+    m_histogramBusy = true;
+    m_histogramCancel = false;
+    const std::uint64_t job = m_job;
+    const QueuedDelivery delivery = m_delivery;
+    m_histogramWorker = std::thread([this, job, delivery, events = m_events] {
+        const auto started = std::chrono::steady_clock::now();
+        auto histogram = std::make_shared<TimeHistogram>();
+        bool done = true;
+        try {
+            *histogram = RecordsByKind(*events, kHistogramBuckets, &m_histogramCancel);
+        } catch (const CVyxError&) {
+            done = false;
+        }
+        const auto took = std::chrono::steady_clock::now() - started;
+        delivery.PostForJob([this, job] { return m_job == job; }, [this, events, histogram, took, done] {
+            m_histogramBusy = false;
+            // Recomputed at most every few seconds, and never for more than a fifth of the time.
+            m_histogramDue = std::chrono::steady_clock::now() +
+                             std::max<std::chrono::steady_clock::duration>(std::chrono::seconds(2), took * 4);
+            if (done && !m_histogramCancel) {
+                m_histogramOf = events;
+                m_histogram->SetHistogram(*histogram, RecordKindColours(), RecordKindNames());
+                if (m_host.histogramReady) m_host.histogramReady(m_host.folder, *histogram);
+            }
+            RefreshHistogram();
+        });
+    });
 }
 
 void LoopWindow::resizeEvent(QResizeEvent* event) {
@@ -418,15 +558,6 @@ void LoopWindow::OpenTimeline(int fcu) {
         });
     }
     m_timeline->Show(m_events, m_host.modbusBaseAddress, fcu, from, to);
-}
-
-void LoopWindow::NoteFolderGrew(std::uint32_t newestTime) {
-    if (!m_events || Computing()) return;
-    m_statusText->setText(m_builtText +
-                          QStringLiteral(". New records have come since (the newest at %1): the state after %2 may be "
-                                         "stale. Compute again to include them.")
-                              .arg(TimeAxis::TimeText(newestTime), TimeAxis::TimeText(m_events->LastTime())));
-    m_retry->show();
 }
 
 QString LoopWindow::StatusText() const { return m_statusText->text(); }

@@ -7,7 +7,9 @@
 #include <QColor>
 #include <QStringList>
 #include <QWidget>
+#include <array>
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -16,10 +18,12 @@
 #include <vector>
 
 #include "analysis/FcuEvents.h"
+#include "analysis/LiveFcuEvents.h"
 #include "analysis/LoopStateWorker.h"
 #include "analysis/LoopTiles.h"
 #include "analysis/TimeHistogram.h"
 #include "app/QueuedDelivery.h"
+#include "logdata/LiveRecordFanOut.h"
 #include "logdata/RecordLookup.h"
 
 class QCheckBox;
@@ -53,6 +57,8 @@ struct LoopWindowHost {
     std::function<void(const RecordLocation&)> showRecord;
     // The records over time, once the events have been computed (for the overview bar).
     std::function<void(const std::string& folder, const TimeHistogram&)> histogramReady;
+    // The records the list's follow reads, which the events take as they come; outlives the window.
+    CLiveRecordFanOut* liveRecords = nullptr;
 };
 
 class LoopWindow : public QWidget {
@@ -66,9 +72,9 @@ public:
     void Start(LoopWindowHost host);
     bool Ready() const { return m_events != nullptr; }
     bool Computing() const { return m_worker.joinable(); }
-    // The followed folder has new records (the newest at newestTime): the events shown lack them.
-    void NoteFolderGrew(std::uint32_t newestTime);
     QString StatusText() const;
+    // How many times the events shown grew with records the follow read.
+    std::uint64_t Growths() const { return m_growths; }
 
     // For tests and screenshots.
     FcuTileGrid* Tiles() const { return m_tiles; }
@@ -93,6 +99,18 @@ private:
     void StopWorker();
     void OnProgress(std::int64_t done, std::int64_t total);
     void OnBuilt(std::shared_ptr<Built> built);
+    void OnGrown(std::shared_ptr<const CFcuEvents> events, const QString& failure);
+    // Where a slider stands: its moment, and whether it is at the end of the span.
+    struct SliderPlace {
+        std::uint32_t time = 0;
+        bool atEnd = false;
+    };
+    SliderPlace PlaceOf(int which) const;
+    // Shows the span and counts of m_events; sliders go to their places, or to their first places.
+    void ShowEvents(std::optional<std::array<SliderPlace, 2>> places);
+    void StartStateWorker();
+    void RefreshHistogram();
+    void StopLive();
     void OnFailed(const QString& text);
     void AskState();
     void ShowAnswer(const LoopStateAnswer& answer);
@@ -131,6 +149,19 @@ private:
 
     std::atomic<bool> m_cancelFlag{false};
     std::thread m_worker;
+
+    // Growth with the follow's records: the listener lives from the start of a computation to the next.
+    std::unique_ptr<CLiveFcuEvents> m_live;
+    std::shared_ptr<const CFcuEvents> m_grownEarly;  // grown before the first events were shown
+    QString m_liveFailure;
+    std::uint64_t m_growths = 0;
+    // The histogram is recomputed on a thread of its own, at most every few seconds as the events grow.
+    std::thread m_histogramWorker;
+    std::atomic<bool> m_histogramCancel{false};
+    bool m_histogramBusy = false;
+    std::shared_ptr<const CFcuEvents> m_histogramOf;  // the events the histogram shows
+    std::chrono::steady_clock::time_point m_histogramDue{};
+    bool m_histogramTimer = false;
 };
 
 }  // namespace vyx::gui

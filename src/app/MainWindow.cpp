@@ -144,6 +144,7 @@ void MainWindow::BuildController(const std::string& tempFolder) {
     m_controller.reset();
     m_controller = std::make_unique<CMainWindowController>(static_cast<IMainWindowView&>(*this), *m_activeBoxes,
                                                            *m_settings, tempFolder, m_loadTarget.get());
+    m_controller->Database().SetLiveListener(&m_liveRecords);
     m_reportDialog = new ReportCriteriaDlg(this, m_controller->Database(), *m_activeBoxes,
                                            [this] { return m_controller ? m_controller->FolderPath() : std::string(); });
     // A new load or a closing window resets the store: a search over it ends first.
@@ -165,6 +166,11 @@ MainWindow::~MainWindow() {
     delete m_reportDialog;
     m_reportDialog = nullptr;
     delete m_exportDialog;  // its worker reads the store: stopped before the store goes
+    // They listen to the follow's records: gone before the follow and its listener.
+    delete m_loopWindow;
+    m_loopWindow = nullptr;
+    delete m_analysisWindow;
+    m_analysisWindow = nullptr;
     m_controller.reset();
 }
 
@@ -377,11 +383,6 @@ void MainWindow::EditColourRules() {
     if (dialog.exec() != QDialog::Accepted) return;
     SaveColourRulesSetting(dialog.Rules());
     m_controller->SetColourRules(dialog.Rules());
-}
-
-void MainWindow::FolderGrew(std::uint32_t newestTime) {
-    if (m_loopWindow) m_loopWindow->NoteFolderGrew(newestTime);
-    if (m_analysisWindow) m_analysisWindow->NoteFolderGrew(newestTime);
 }
 
 void MainWindow::SetFollowStatus(const std::string& text) {
@@ -771,7 +772,8 @@ void MainWindow::ShowAlarmAnalysis() {
     // The Modbus base address of the filter bar, as the list decodes with it; the default when it is not valid.
     std::uint8_t address = kDefaultModbusBaseAddress;
     if (!CheckModbusAddressText(ReadFilterBar().modbusAddressText, address).empty()) address = kDefaultModbusBaseAddress;
-    AnalysisSource source{folder, address, m_controller->Recovery(), m_controller->Database().TempFolder()};
+    AnalysisSource source{folder, address, m_controller->Recovery(), m_controller->Database().TempFolder(),
+                          &m_liveRecords};
     // A row's record, by its place, in the current load; the list may be filtered or in another order.
     m_analysisWindow = new AnalysisWindow(std::move(source), [this](const std::string& dayFile, std::uint32_t offset,
                                                                     std::int64_t folderSerial) {
@@ -854,6 +856,7 @@ void MainWindow::OpenLoopWindow() {
     host.modbusBaseAddress = m_controller->Database().Settings().modbusBaseAddress;
     host.recover = m_controller->Recovery();
     host.tempFolder = m_controller->Database().TempFolder();
+    host.liveRecords = &m_liveRecords;
     host.showRecord = [this](const RecordLocation& location) { ShowRecordAt(location); };
     host.histogramReady = [this](const std::string& folder, const TimeHistogram& histogram) {
         if (folder != m_controller->FolderPath()) return;

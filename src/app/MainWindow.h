@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 
+#include "logdata/LiveRecordFanOut.h"
 #include "app/ExportDialog.h"
 #include "app/RecentFolders.h"
 #include "controller/ListPagingListener.h"
@@ -154,7 +155,6 @@ private:
     void ListSelectSerial(std::int64_t serial) override;
     std::int64_t ListSelectedSerial() override { return SelectedSerial(); }
     void SetFollowStatus(const std::string& text) override;
-    void FolderGrew(std::uint32_t newestTime) override;
     void SetFcuTable(const std::vector<std::array<std::string, 3>>& rows) override;
     void FillBlockTransferDialog(const DetailDialogContent& content) override;
     void ShowBlockTransferDialog() override;
@@ -251,6 +251,8 @@ private:
     SelectionCopyRunner* m_copyRunner = nullptr;
 
     // Last member: its destructor stops the loading worker before anything it reports to goes away.
+    // The follow's records for the loop and analysis windows; the store of every controller reports to it.
+    CLiveRecordFanOut m_liveRecords;
     std::unique_ptr<CMainWindowController> m_controller;
 };
 

@@ -1,10 +1,14 @@
 // View > Follow driven as a user drives it, offscreen, while the logger simulator writes into the folder:
 // the "Live" mark, the list that keeps to the newest rows when the last row is selected and stays where
-// the user is otherwise, the Loop window told that the folder has grown, and Follow switched off again.
+// the user is otherwise, the Loop window and the alarm analysis that grow with the new records, and Follow
+// switched off again.
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSlider>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTableView>
@@ -12,6 +16,7 @@
 
 #include <thread>
 
+#include "app/AnalysisWindow.h"
 #include "app/LoopWindow.h"
 #include "app/MainWindow.h"
 #include "gui/ViewerInput.h"
@@ -56,6 +61,22 @@ private:
         options.seed = ++m_seed;
         options.records = count;
         sim::RunLiveLogger(m_data.Path(), options);
+    }
+
+    // Report > Alarm Analysis..., by clicks on the menu bar and the menu.
+    gui::AnalysisWindow* OpenAnalysis() {
+        QMenuBar* bar = m_window->menuBar();
+        QAction* reportMenu = nullptr;
+        for (QAction* action : bar->actions()) {
+            if (action->text() == QStringLiteral("Report")) reportMenu = action;
+        }
+        if (!reportMenu) return nullptr;
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(reportMenu).center());
+        QMenu* menu = reportMenu->menu();
+        if (!QTest::qWaitFor([&] { return menu->isVisible(); })) return nullptr;
+        auto* action = m_window->findChild<QAction*>("alarmAnalysisAction");
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+        return m_window->AlarmAnalysisWindow();
     }
 
     void PressFollow() {
@@ -106,23 +127,45 @@ private slots:
         QCOMPARE(Page()->model()->index(0, 0).data().toLongLong(), qint64{1});
         QVERIFY(LiveMark()->text().startsWith(QStringLiteral("Live, last 05-01-2009 12:00")));
 
-        // The Loop window, computed from the folder as it is now, says when newer records have come.
+        // The Loop window and the alarm analysis, computed from the folder as it is now, grow with it.
         QTest::keyClick(Page(), Qt::Key_L, Qt::ControlModifier);
         QTRY_VERIFY_WITH_TIMEOUT(m_window->GetLoopWindow() && m_window->GetLoopWindow()->Ready(), 30000);
-        QVERIFY(!m_window->GetLoopWindow()->StatusText().contains(QStringLiteral("New records have come")));
+        gui::LoopWindow* loop = m_window->GetLoopWindow();
+        QCOMPARE(loop->Events()->RecordCount(), std::int64_t{430});
+        // The moment of the tiles to the end of the span, where it stays as the span grows.
+        QSlider* slider = loop->FirstSlider();
+        QVERIFY(test::ClickOnScreen(slider));
+        QTest::keyClick(slider, Qt::Key_End);
+        QCOMPARE(slider->value(), slider->maximum());
+        gui::AnalysisWindow* analysis = OpenAnalysis();
+        QVERIFY(analysis != nullptr);
+        QTRY_VERIFY_WITH_TIMEOUT(analysis->HasResult(), 30000);
+        const auto activations = analysis->Result()->alarms.activations;
         m_window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
 
         // The last row selected (End): the list keeps showing the newest rows as they come.
         QTest::keyClick(Page(), Qt::Key_End);
         QCOMPARE(SelectedSerial(), std::int64_t{429});
+        const std::uint32_t before = loop->Events()->LastTime();
         std::thread second([this] { Write(40); });
         QTRY_COMPARE_WITH_TIMEOUT(m_window->Controller().Total(), std::int64_t{470}, 10000);
         second.join();
         QTRY_COMPARE(SelectedSerial(), std::int64_t{469});
         QTRY_COMPARE(LastSrNoInView(), qint64{470});
-        QTRY_VERIFY(m_window->GetLoopWindow()->StatusText().contains(
-            QStringLiteral("New records have come since (the newest at 05-01-2009 - 12:00")));
+        QTRY_COMPARE_WITH_TIMEOUT(loop->Events()->RecordCount(), std::int64_t{470}, 10000);
+        QVERIFY(loop->Growths() > 0);
+        QVERIFY(loop->StatusText().contains(QStringLiteral("470 records")));
+        // The folder's day runs to midnight and the logger's clock said noon: behind the last record, so the
+        // new records are flagged, not placed among the others.
+        QCOMPARE(loop->Events()->LastTime(), before);
+        QVERIFY(loop->StatusText().contains(QStringLiteral("40 records came out of time order")));
+        QCOMPARE(slider->value(), slider->maximum());
+        QTRY_COMPARE_WITH_TIMEOUT(loop->ShownTime().value_or(0), loop->Events()->LastTime(), 10000);
+        // The analysis computes its figures again from the grown events, within its few seconds.
+        QTRY_VERIFY_WITH_TIMEOUT(analysis->Updates() > 0, 20000);
+        QVERIFY(analysis->Result()->alarms.activations >= activations);
+        QVERIFY(analysis->StatusText().contains(QStringLiteral("Growing with the followed folder")));
 
         // Follow off: the mark goes and what the logger writes is not added.
         PressFollow();
