@@ -2,7 +2,7 @@
 # Builds the concurrency tests with ThreadSanitizer and runs them: loads with fetches from two threads,
 # stops during a load and during a merge, loads started and stopped at random moments, report pause, resume,
 # stop and restart, searches over a running load, a report running while the load under it fails, and a
-# folder followed while it is written (during its load too).
+# folder followed while it is written (during its load too), and the loop events that grow with it.
 # Any ThreadSanitizer report (a data race, a lock-order inversion, a thread leak, ...) fails the run.
 #
 #   scripts/tsan.sh                      build in build/tsan (the preset) and run
@@ -15,7 +15,7 @@ build="${VYX_TSAN_BUILD_DIR:-build/tsan}"
 jobs="${VYX_JOBS:-2}"
 
 cmake --preset tsan -B "$build" >/dev/null
-cmake --build "$build" -j"$jobs" --target test_logdata test_report test_reliability test_controller
+cmake --build "$build" -j"$jobs" --target test_logdata test_report test_reliability test_controller test_analysis
 
 export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 exitcode=66 ${TSAN_OPTIONS:-}"
 export VYX_STRESS_CYCLES="${VYX_STRESS_CYCLES:-300}"
@@ -40,6 +40,7 @@ run() {
 
 run test_logdata '*StopMidFile*:LoadConcurrencyTest.*:*FetchWhileLoading*:*WriteFaultTest*:LoadFailureTest.*:LiveFollowTest.*:Follow/*'
 run test_report 'ReportGeneratorControl.*'
+run test_analysis 'LiveFcuEvents.*'
 run test_controller 'RecordSearch*'
 run test_reliability '*StopDuringTheMerge*:LoadStress.*:ReportStress.*:*ReportDuringAFailingLoad*:*DayFileChangesDuringTheLoad*'
 

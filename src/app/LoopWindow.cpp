@@ -81,6 +81,7 @@ void LoopWindow::BuildControls() {
     auto* progressRow = new QHBoxLayout;
     m_statusText = new QLabel(this);
     m_statusText->setObjectName("loopStatus");
+    m_statusText->setWordWrap(true);
     m_progress = new QProgressBar(this);
     m_progress->setObjectName("loopProgress");
     m_progress->setRange(0, 0);
