@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "app/AnalysisWindow.h"
+#include "app/FcuTimelineWindow.h"
 #include "app/LoopWindow.h"
 #include "app/MainWindow.h"
 #include "gui/ViewerInput.h"
@@ -26,6 +27,7 @@
 #include "simulator/LoggerSimulator.h"
 #include "support/RecordingBoxes.h"
 #include "support/TempDir.h"
+#include "views/FcuTileGrid.h"
 #include "views/ListLargeDataCtrl.h"
 
 using namespace vyx;
@@ -137,6 +139,10 @@ private slots:
         QVERIFY(test::ClickOnScreen(slider));
         QTest::keyClick(slider, Qt::Key_End);
         QCOMPARE(slider->value(), slider->maximum());
+        // The loop's own timeline, by a click on its tile.
+        QTest::mouseClick(loop->Tiles(), Qt::LeftButton, {}, loop->Tiles()->TileRect(kLoopFcu).center());
+        QTRY_VERIFY_WITH_TIMEOUT(loop->Timeline() && loop->Timeline()->Ready(), 30000);
+        const FcuTimeline* timelineBefore = loop->Timeline()->Shown();
         gui::AnalysisWindow* analysis = OpenAnalysis();
         QVERIFY(analysis != nullptr);
         QTRY_VERIFY_WITH_TIMEOUT(analysis->HasResult(), 30000);
@@ -162,6 +168,8 @@ private slots:
         QVERIFY(loop->StatusText().contains(QStringLiteral("40 records came out of time order")));
         QCOMPARE(slider->value(), slider->maximum());
         QTRY_COMPARE_WITH_TIMEOUT(loop->ShownTime().value_or(0), loop->Events()->LastTime(), 10000);
+        // The timeline, which reached the end of the span, is read again from the grown events.
+        QTRY_VERIFY_WITH_TIMEOUT(loop->Timeline()->Shown() != timelineBefore, 10000);
         // The analysis computes its figures again from the grown events, within its few seconds.
         QTRY_VERIFY_WITH_TIMEOUT(analysis->Updates() > 0, 20000);
         QVERIFY(analysis->Result()->alarms.activations >= activations);
