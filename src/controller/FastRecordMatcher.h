@@ -17,6 +17,8 @@
 
 namespace vyx {
 
+struct DetailCellVocabulary;
+
 // Match: a column of the record, or a cell of its detail rows.
 inline constexpr int kNoMatch = -1;
 inline constexpr int kDetailRowsMatch = 7;
@@ -49,6 +51,8 @@ private:
     bool VocabularyHolds(const CRecord& record, int& column);
     bool UndecodedVocabularyHolds(const std::uint8_t* record, int n, int mode, int& column) const;
     bool DetailHolds(const CRecord& record);
+    void PlanDetail();
+    bool CellsMayHold(const DetailCellVocabulary& vocabulary) const;
 
     CRecordMatcher::Kind m_kind = CRecordMatcher::Kind::Text;
     std::string m_text;  // folded unless m_matchCase
@@ -82,8 +86,11 @@ private:
     // what is sought, the columns come from the frame's bytes without decoding the record.
     std::array<bool, 8> m_decodeForMode{};
 
-    // Detail rows: the verdict per distinct decoded content, since block transfers repeat.
+    // Detail rows: null when no cell can hold what is sought; which kinds of record can; the verdict per
+    // distinct decoded content, since block transfers repeat.
     const DetailDecoders* m_decoders = nullptr;
+    bool m_detailBlockTransfer = false;
+    bool m_detailModbus = false;
     struct DetailVerdict {
         std::vector<std::uint8_t> key;
         bool holds = false;

@@ -12,29 +12,8 @@
 namespace vyx {
 namespace {
 
-constexpr std::string_view kNotApplicable = "NA";
-constexpr std::string_view kNoFCU = "-NA-";
-
 bool IsFCUPacket(int type) {
     return type == kPacketTypeFCUParameterList || type == kPacketTypeFCURegisterRun;
-}
-
-std::string_view InformationName(int packetType, int block, int parameter) {
-    if (IsFCUPacket(packetType) && parameter == 0) {
-        switch (block) {
-            case 0: return "FCU Type Data";
-            case 2: return "Status Data";
-            case 3: return "Alarm Data";
-            case 4: return "Valve Position";
-            default: return {};
-        }
-    }
-    if (packetType == kPacketTypeMasterStation) {
-        if (block == 0 && parameter == 0) return "System Status and Alarm";
-        if (block == 0 && parameter == 4) return "Loop Fault Information";
-        if (block == 31 && parameter == 4) return "FCU Loop Back Data";
-    }
-    return {};
 }
 
 template <typename Item>
@@ -78,15 +57,41 @@ void SetDetail(std::string& text, int packetType, int block, int parameter, cons
         } else if (block == 31 && parameter == 4) {
             if (const auto* loopBack = As<CParameterBlockXferFCULoopBackData>(item)) {
                 const unsigned word = loopBack->GetValue();
-                text = "FCU Addr:- " + std::to_string(word >> 8) + "," + std::to_string(word & 0xFF);
+                text = LoopBackDetailText(word);
                 return;
             }
         }
     }
-    text.assign(detail.empty() ? kNotApplicable : detail);
+    text.assign(detail.empty() ? kNoDetail : detail);
 }
 
 }  // namespace
+
+std::string_view InformationText(int packetType, int block, int parameter) {
+    if (IsFCUPacket(packetType) && parameter == 0) {
+        switch (block) {
+            case 0: return "FCU Type Data";
+            case 2: return "Status Data";
+            case 3: return "Alarm Data";
+            case 4: return "Valve Position";
+            default: return {};
+        }
+    }
+    if (packetType == kPacketTypeMasterStation) {
+        if (block == 0 && parameter == 0) return "System Status and Alarm";
+        if (block == 0 && parameter == 4) return "Loop Fault Information";
+        if (block == 31 && parameter == 4) return "FCU Loop Back Data";
+    }
+    return {};
+}
+
+std::string BlockParameterText(int block, int parameter) {
+    return "Block " + std::to_string(block) + " Parameter " + std::to_string(parameter);
+}
+
+std::string LoopBackDetailText(unsigned word) {
+    return "FCU Addr:- " + std::to_string(word >> 8) + "," + std::to_string(word & 0xFF);
+}
 
 std::string FormatValvePosition(std::int32_t rawValue) {
     // The logger's arithmetic: an unsigned 32-bit product, an extended-precision quotient, a float result.
@@ -172,16 +177,15 @@ void CParameterBlockXferFormatObjIterator::FillRow() {
     if (const auto* withFCU = AsPacketWithFCU(packet)) {
         SetNumber(row.GetTextRef(kColumnFCU), withFCU->m_nFCUAddress);
     } else {
-        row.GetTextRef(kColumnFCU).assign(kNoFCU);
+        row.GetTextRef(kColumnFCU).assign(kNoFCUText);
     }
 
     // The block's first row names the block.
     const int blockNumber = block->GetBlockNumber();
     const int parameterNumber = block->GetParameterNumber();
     if (m_nItem == 0) {
-        row.GetTextRef(kColumnBlockParameter) =
-            "Block " + std::to_string(blockNumber) + " Parameter " + std::to_string(parameterNumber);
-        row.GetTextRef(kColumnInformation).assign(InformationName(type, blockNumber, parameterNumber));
+        row.GetTextRef(kColumnBlockParameter) = BlockParameterText(blockNumber, parameterNumber);
+        row.GetTextRef(kColumnInformation).assign(InformationText(type, blockNumber, parameterNumber));
     } else {
         row.GetTextRef(kColumnBlockParameter).clear();
         row.GetTextRef(kColumnInformation).clear();
