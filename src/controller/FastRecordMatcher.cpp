@@ -192,26 +192,35 @@ void CFastRecordMatcher::PlanDetail() {
     const auto& modbus = *m_decoders->modbus;
     const bool known = typeid(blockTransfer) == typeid(CRecordToParameterXferConverter) &&
                        typeid(modbus) == typeid(CRecordToModbusMultipleConverter);
-    m_detailBlockTransfer = !known || CellsMayHold(BlockTransferCellVocabulary());
-    m_detailModbus = !known || CellsMayHold(ModbusMultipleCellVocabulary());
+    if (!known) {
+        m_detailBlockTransfer = m_detailModbus = true;
+        return;
+    }
+    const DetailCellWanted blockTransferCells = CellsMayHold(BlockTransferCellVocabulary());
+    m_detailBlockTransfer = blockTransferCells.Any();
+    m_detailModbus = CellsMayHold(ModbusMultipleCellVocabulary()).Any();
     // No record needs decoding for its detail rows.
-    if (!m_detailBlockTransfer && !m_detailModbus) m_decoders = nullptr;
+    if (!m_detailBlockTransfer && !m_detailModbus) {
+        m_decoders = nullptr;
+        return;
+    }
+    m_blockTransferCells.emplace(static_cast<const CRecordToParameterXferConverter&>(blockTransfer), blockTransferCells);
 }
 
-bool CFastRecordMatcher::CellsMayHold(const DetailCellVocabulary& vocabulary) const {
-    for (const std::string& text : vocabulary.texts) {
-        if (CellHolds(text, m_text, m_matchCase)) return true;
-    }
-    for (const auto& alphabet : vocabulary.alphabets) {
-        const bool all = std::all_of(m_text.begin(), m_text.end(), [&](char c) {
+DetailCellWanted CFastRecordMatcher::CellsMayHold(const DetailCellVocabulary& vocabulary) const {
+    DetailCellWanted wanted;
+    wanted.tables = std::any_of(vocabulary.texts.begin(), vocabulary.texts.end(),
+                                [&](const std::string& text) { return CellHolds(text, m_text, m_matchCase); });
+    for (std::size_t family = 0; family < vocabulary.alphabets.size() && family < wanted.families.size(); ++family) {
+        const auto& alphabet = vocabulary.alphabets[family];
+        wanted.families[family] = std::all_of(m_text.begin(), m_text.end(), [&](char c) {
             const auto byte = static_cast<unsigned char>(c);
             // Without case a folded letter also stands for its capital.
             const bool capital = !m_matchCase && c >= 'a' && c <= 'z' && alphabet.test(byte - 'a' + 'A');
             return alphabet.test(byte) || capital;
         });
-        if (all) return true;
     }
-    return false;
+    return wanted;
 }
 
 bool CFastRecordMatcher::UndecodedVocabularyHolds(const std::uint8_t* record, int n, int mode, int& column) const {
@@ -398,10 +407,14 @@ bool CFastRecordMatcher::DetailHolds(const CRecord& r) {
     DetailVerdict& slot = m_detailCache[KeyHash(m_keyScratch) % kDetailCacheSlots];
     if (!slot.key.empty() && slot.key == m_keyScratch) return slot.holds;
     bool holds = false;
-    VisitDetailCells(r, *m_decoders->blockTransfer, *m_decoders->modbus, [&](std::size_t, const std::string& cell) {
-        holds = TextHolds(cell);
-        return !holds;
-    });
+    if (m_blockTransferCells && r.m_nMessageMode == kModeParameterBlockTransfer) {
+        holds = m_blockTransferCells->AnyCell(message, [this](std::string_view cell) { return TextHolds(cell); });
+    } else {
+        VisitDetailCells(r, *m_decoders->blockTransfer, *m_decoders->modbus, [&](std::size_t, const std::string& cell) {
+            holds = TextHolds(cell);
+            return !holds;
+        });
+    }
     slot.key = m_keyScratch;
     slot.holds = holds;
     return holds;

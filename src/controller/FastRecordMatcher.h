@@ -8,16 +8,17 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "controller/RecordMatcher.h"
+#include "decode/BlockTransferCellSearch.h"
+#include "decode/DetailCellVocabulary.h"
 #include "logdata/Parse.h"
 #include "logdata/Record.h"
 
 namespace vyx {
-
-struct DetailCellVocabulary;
 
 // Match: a column of the record, or a cell of its detail rows.
 inline constexpr int kNoMatch = -1;
@@ -52,7 +53,7 @@ private:
     bool UndecodedVocabularyHolds(const std::uint8_t* record, int n, int mode, int& column) const;
     bool DetailHolds(const CRecord& record);
     void PlanDetail();
-    bool CellsMayHold(const DetailCellVocabulary& vocabulary) const;
+    DetailCellWanted CellsMayHold(const DetailCellVocabulary& vocabulary) const;
 
     CRecordMatcher::Kind m_kind = CRecordMatcher::Kind::Text;
     std::string m_text;  // folded unless m_matchCase
@@ -91,6 +92,8 @@ private:
     const DetailDecoders* m_decoders = nullptr;
     bool m_detailBlockTransfer = false;
     bool m_detailModbus = false;
+    // Block transfers of the dialogs' converter are walked without building their rows.
+    std::optional<CBlockTransferCellSearch> m_blockTransferCells;
     struct DetailVerdict {
         std::vector<std::uint8_t> key;
         bool holds = false;

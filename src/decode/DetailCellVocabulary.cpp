@@ -71,14 +71,18 @@ DetailCellVocabulary MakeBlockTransfer() {
     std::bitset<256> blockNames;
     for (int block = 0; block < kBlocks; ++block) {
         for (int parameter = 0; parameter < kParameters; ++parameter) {
-            collect.Chars(blockNames, BlockParameterText(block, parameter));
+            std::string name;
+            AppendBlockParameterText(name, block, parameter);
+            collect.Chars(blockNames, name);
         }
     }
     std::bitset<256> positions;
     std::bitset<256> loopBacks;
     for (int word = 0; word < kWords; ++word) {
         collect.Chars(positions, FormatValvePosition(word));
-        collect.Chars(loopBacks, LoopBackDetailText(static_cast<unsigned>(word)));
+        std::string loopBack;
+        AppendLoopBackDetailText(loopBack, static_cast<unsigned>(word));
+        collect.Chars(loopBacks, loopBack);
     }
     return collect.Done({DecimalDigits(collect), hex, blockNames, positions, loopBacks});
 }

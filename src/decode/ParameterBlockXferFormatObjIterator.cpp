@@ -27,42 +27,44 @@ void SetNumber(std::string& text, long long value) {
     text.assign(buffer, result.ptr);
 }
 
-// Column 4: the item's meaning when its block and class have a row in the table, else "NA". An empty text
-// from a catalogue (a value outside its codes) also leaves "NA".
-void SetDetail(std::string& text, int packetType, int block, int parameter, const IParameterBlockXferCustomData* item) {
-    std::string_view detail;
-    if (IsFCUPacket(packetType) && parameter == 0) {
-        if (block == 0) {
-            if (const auto* type = As<CParameterBlockXferFCUTypeData>(item))
-                detail = FCUTypeDetailText(type->GetValue());
-        } else if (block == 2) {
-            if (const auto* status = As<CParameterBlockXferStatusData>(item))
-                detail = StatusDetailText(status->GetValue());
-        } else if (block == 3) {
-            if (const auto* alarm = As<CParameterBlockXferAlarmData>(item)) detail = AlarmDetailText(alarm->GetValue());
-        } else if (block == 4) {
-            if (const auto* position = As<CParameterBlockXferPositionData>(item)) {
-                text = FormatValvePosition(position->GetValue());
-                return;
-            }
-        }
-    } else if (packetType == kPacketTypeMasterStation) {
-        if (block == 0 && parameter == 0) {
-            if (const auto* status = As<CParameterBlockXferSysemStatusAlarmData>(item)) {
-                detail = SystemStatusDetailText(status->GetValue());
-            }
-        } else if (block == 0 && parameter == 4) {
-            if (const auto* fault = As<CParameterBlockXferLoopFaultData>(item))
-                detail = LoopFaultDetailText(fault->GetValue());
-        } else if (block == 31 && parameter == 4) {
-            if (const auto* loopBack = As<CParameterBlockXferFCULoopBackData>(item)) {
-                const unsigned word = loopBack->GetValue();
-                text = LoopBackDetailText(word);
-                return;
-            }
-        }
+// The item's kind and value, from its class.
+bool KindOf(const IParameterBlockXferCustomData* item, ParameterXferItemKind& kind, int& value) {
+    if (const auto* status = As<CParameterBlockXferStatusData>(item)) {
+        kind = ParameterXferItemKind::Status;
+        value = status->GetValue();
+    } else if (const auto* alarm = As<CParameterBlockXferAlarmData>(item)) {
+        kind = ParameterXferItemKind::Alarm;
+        value = alarm->GetValue();
+    } else if (const auto* position = As<CParameterBlockXferPositionData>(item)) {
+        kind = ParameterXferItemKind::Position;
+        value = position->GetValue();
+    } else if (const auto* type = As<CParameterBlockXferFCUTypeData>(item)) {
+        kind = ParameterXferItemKind::FCUType;
+        value = type->GetValue();
+    } else if (const auto* system = As<CParameterBlockXferSysemStatusAlarmData>(item)) {
+        kind = ParameterXferItemKind::SystemStatus;
+        value = system->GetValue();
+    } else if (const auto* fault = As<CParameterBlockXferLoopFaultData>(item)) {
+        kind = ParameterXferItemKind::LoopFault;
+        value = fault->GetValue();
+    } else if (const auto* loopBack = As<CParameterBlockXferFCULoopBackData>(item)) {
+        kind = ParameterXferItemKind::LoopBack;
+        value = loopBack->GetValue();
+    } else {
+        return false;
     }
-    text.assign(detail.empty() ? kNoDetail : detail);
+    return true;
+}
+
+void SetDetail(std::string& text, int packetType, int block, int parameter, const IParameterBlockXferCustomData* item) {
+    ParameterXferItemKind kind{};
+    int value = 0;
+    text.clear();
+    if (KindOf(item, kind, value)) {
+        AppendDetailText(text, packetType, block, parameter, kind, value);
+    } else {
+        text.assign(kNoDetail);
+    }
 }
 
 }  // namespace
@@ -85,12 +87,48 @@ std::string_view InformationText(int packetType, int block, int parameter) {
     return {};
 }
 
-std::string BlockParameterText(int block, int parameter) {
-    return "Block " + std::to_string(block) + " Parameter " + std::to_string(parameter);
+void AppendBlockParameterText(std::string& out, int block, int parameter) {
+    out += "Block ";
+    out += std::to_string(block);
+    out += " Parameter ";
+    out += std::to_string(parameter);
 }
 
-std::string LoopBackDetailText(unsigned word) {
-    return "FCU Addr:- " + std::to_string(word >> 8) + "," + std::to_string(word & 0xFF);
+void AppendLoopBackDetailText(std::string& out, unsigned word) {
+    out += "FCU Addr:- ";
+    out += std::to_string(word >> 8);
+    out += ',';
+    out += std::to_string(word & 0xFF);
+}
+
+// Column 4: the item's meaning when its block and kind have a row in the table, else "NA". An empty text
+// from a catalogue (a value outside its codes) also leaves "NA".
+void AppendDetailText(std::string& out, int packetType, int block, int parameter, ParameterXferItemKind kind,
+                      int value) {
+    using Kind = ParameterXferItemKind;
+    std::string_view detail;
+    if (IsFCUPacket(packetType) && parameter == 0) {
+        if (block == 0 && kind == Kind::FCUType) {
+            detail = FCUTypeDetailText(value);
+        } else if (block == 2 && kind == Kind::Status) {
+            detail = StatusDetailText(value);
+        } else if (block == 3 && kind == Kind::Alarm) {
+            detail = AlarmDetailText(value);
+        } else if (block == 4 && kind == Kind::Position) {
+            out += FormatValvePosition(value);
+            return;
+        }
+    } else if (packetType == kPacketTypeMasterStation) {
+        if (block == 0 && parameter == 0 && kind == Kind::SystemStatus) {
+            detail = SystemStatusDetailText(value);
+        } else if (block == 0 && parameter == 4 && kind == Kind::LoopFault) {
+            detail = LoopFaultDetailText(value);
+        } else if (block == 31 && parameter == 4 && kind == Kind::LoopBack) {
+            AppendLoopBackDetailText(out, static_cast<unsigned>(value));
+            return;
+        }
+    }
+    out += detail.empty() ? kNoDetail : detail;
 }
 
 std::string FormatValvePosition(std::int32_t rawValue) {
@@ -184,7 +222,9 @@ void CParameterBlockXferFormatObjIterator::FillRow() {
     const int blockNumber = block->GetBlockNumber();
     const int parameterNumber = block->GetParameterNumber();
     if (m_nItem == 0) {
-        row.GetTextRef(kColumnBlockParameter) = BlockParameterText(blockNumber, parameterNumber);
+        std::string& name = row.GetTextRef(kColumnBlockParameter);
+        name.clear();
+        AppendBlockParameterText(name, blockNumber, parameterNumber);
         row.GetTextRef(kColumnInformation).assign(InformationText(type, blockNumber, parameterNumber));
     } else {
         row.GetTextRef(kColumnBlockParameter).clear();

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "decode/ParameterBlockXferFormatObj.h"
+#include "decode/ParameterXferItemSink.h"
 
 namespace vyx {
 
@@ -52,10 +53,14 @@ inline constexpr std::string_view kNoFCUText = "-NA-";  // "FCU" of a master sta
 std::string_view InformationText(int packetType, int block, int parameter);
 
 // "Block and Parameter Info" of a block's first row.
-std::string BlockParameterText(int block, int parameter);
+void AppendBlockParameterText(std::string& out, int block, int parameter);
 
 // "Detail Information" of an FCU loop-back word: "FCU Addr:- " and its two bytes in decimal.
-std::string LoopBackDetailText(unsigned word);
+void AppendLoopBackDetailText(std::string& out, unsigned word);
+
+// "Detail Information" of an item of this kind and value in a block of a packet of this type.
+void AppendDetailText(std::string& out, int packetType, int block, int parameter, ParameterXferItemKind kind,
+                      int value);
 
 // The "Detail Information" text of a valve position word: value * 100 / 255 as a percentage, "%.2f".
 std::string FormatValvePosition(std::int32_t rawValue);

@@ -1,15 +1,18 @@
 // Every cell the detail rows show is one of the vocabulary's texts or made only of the characters of one of its
 // families: a find skips decoding for a text that fits neither, so a cell outside would be missed. Checked on
 // block transfers of every packet kind and item index, for every FCU type, and on Modbus multiple writes
-// through every register map.
+// through every register map. The walk that searches block transfers without building rows must meet exactly
+// the rows' cells.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
 #include <random>
+#include <set>
 
 #include "DecodeTestRecords.h"
+#include "decode/BlockTransferCellSearch.h"
 #include "decode/DetailCellVocabulary.h"
 #include "decode/DetailRows.h"
 #include "decode/RecordToModbusMultipleConverter.h"
@@ -96,6 +99,42 @@ TEST(DetailCellVocabulary, CoversEveryCell) {
     // Both kinds made rows, so the check saw cells of every column.
     EXPECT_GT(cells[0], 10000u);
     EXPECT_GT(cells[1], 10000u);
+}
+
+TEST(BlockTransferCellSearch, MeetsTheCellsOfTheRows) {
+    FCUConfigurationList configuration;
+    for (int type = 0; type <= 15; ++type) configuration.emplace_back(0, type, static_cast<std::int16_t>(type + 1), 1);
+    const CRecordToParameterXferConverter converter(configuration);
+    const CRecordToModbusMultipleConverter modbus;
+    DetailCellWanted all;
+    all.tables = true;
+    all.families.fill(true);
+    CBlockTransferCellSearch search(converter, all);
+    std::mt19937 random(13);
+    for (int i = 0; i < 3000; ++i) {
+        const CRecord record = test::BlockTransferPackets(RandomPackets(random));
+        std::set<std::string> want;
+        for (const auto& row : BuildDetailRows(record, converter, modbus).rows) {
+            for (const std::string& cell : row) {
+                if (!cell.empty()) want.insert(cell);
+            }
+        }
+        std::set<std::string> met;
+        EXPECT_FALSE(search.AnyCell(record.MessageBytes(), [&](std::string_view cell) {
+            if (!cell.empty()) met.emplace(cell);
+            return false;
+        }));
+        ASSERT_EQ(met, want) << "record " << i;
+        // A test that passes ends the walk at the first cell.
+        if (!want.empty()) {
+            bool passed = false;
+            EXPECT_TRUE(search.AnyCell(record.MessageBytes(), [&](std::string_view cell) {
+                EXPECT_FALSE(passed) << "record " << i;
+                passed = !cell.empty();
+                return passed;
+            }));
+        }
+    }
 }
 
 TEST(DetailCellVocabulary, LeavesWordsOut) {
