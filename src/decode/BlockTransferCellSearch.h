@@ -3,7 +3,6 @@
 // building the rows: the cells are those the detail rows show, each formatted only when its family (see
 // DetailCellVocabulary) is wanted, into buffers kept between records. For a search through millions of records.
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -20,7 +19,7 @@ class CBlockTransferCellSearch {
 public:
     using Test = std::function<bool(std::string_view cell)>;
 
-    // wanted: per DetailCellFamily, then the table texts last, whether cells of that family are tested at all.
+    // wanted: which families of cells (and whether the table texts) are tested at all; the others are skipped.
     CBlockTransferCellSearch(const CRecordToParameterXferConverter& converter, const DetailCellWanted& wanted)
         : m_converter(converter), m_wanted(wanted) {}
 
