@@ -4,10 +4,14 @@
 #include <cstring>
 #include <functional>
 #include <string_view>
+#include <typeinfo>
 
+#include "decode/DetailCellVocabulary.h"
 #include "decode/DetailRows.h"
 #include "decode/FormatRecord.h"
 #include "decode/RecordColumns.h"
+#include "decode/RecordToModbusMultipleConverter.h"
+#include "decode/RecordToParameterXferConverter.h"
 #include "logdata/DayFileFormat.h"
 
 namespace vyx {
@@ -78,6 +82,7 @@ void CFastRecordMatcher::PlanText(const CRecordMatcher& reference) {
         return;
     }
     m_decoders = m_reference.Decoders();
+    PlanDetail();
 
     m_digits = m_text.size() <= 19 &&
                m_text.find_first_not_of("0123456789") == std::string::npos;
@@ -177,6 +182,45 @@ void CFastRecordMatcher::PlanText(const CRecordMatcher& reference) {
     m_decodeForMode[kModeHalvikCommonProtocol] =
         any(m_mode[kModeHalvikCommonProtocol]) || any(m_fcuNotValid[0]) || numbers || m_fcuMultiple;
     m_decodeForMode[kModeModbus] = any(m_mode[kModeModbus]) || any(m_fcuNotValid[1]) || numbers || m_fcuMultiple;
+}
+
+void CFastRecordMatcher::PlanDetail() {
+    if (m_decoders == nullptr) return;
+    // What the cells can be made of is known for the converters of the detail dialogs; others may make
+    // anything, so their records are always decoded.
+    const auto& blockTransfer = *m_decoders->blockTransfer;
+    const auto& modbus = *m_decoders->modbus;
+    const bool known = typeid(blockTransfer) == typeid(CRecordToParameterXferConverter) &&
+                       typeid(modbus) == typeid(CRecordToModbusMultipleConverter);
+    if (!known) {
+        m_detailBlockTransfer = m_detailModbus = true;
+        return;
+    }
+    const DetailCellWanted blockTransferCells = CellsMayHold(BlockTransferCellVocabulary());
+    m_detailBlockTransfer = blockTransferCells.Any();
+    m_detailModbus = CellsMayHold(ModbusMultipleCellVocabulary()).Any();
+    // No record needs decoding for its detail rows.
+    if (!m_detailBlockTransfer && !m_detailModbus) {
+        m_decoders = nullptr;
+        return;
+    }
+    m_blockTransferCells.emplace(static_cast<const CRecordToParameterXferConverter&>(blockTransfer), blockTransferCells);
+}
+
+DetailCellWanted CFastRecordMatcher::CellsMayHold(const DetailCellVocabulary& vocabulary) const {
+    DetailCellWanted wanted;
+    wanted.tables = std::any_of(vocabulary.texts.begin(), vocabulary.texts.end(),
+                                [&](const std::string& text) { return CellHolds(text, m_text, m_matchCase); });
+    for (std::size_t family = 0; family < vocabulary.alphabets.size() && family < wanted.families.size(); ++family) {
+        const auto& alphabet = vocabulary.alphabets[family];
+        wanted.families[family] = std::all_of(m_text.begin(), m_text.end(), [&](char c) {
+            const auto byte = static_cast<unsigned char>(c);
+            // Without case a folded letter also stands for its capital.
+            const bool capital = !m_matchCase && c >= 'a' && c <= 'z' && alphabet.test(byte - 'a' + 'A');
+            return alphabet.test(byte) || capital;
+        });
+    }
+    return wanted;
 }
 
 bool CFastRecordMatcher::UndecodedVocabularyHolds(const std::uint8_t* record, int n, int mode, int& column) const {
@@ -350,8 +394,8 @@ bool CFastRecordMatcher::VocabularyHolds(const CRecord& r, int& column) {
 }
 
 bool CFastRecordMatcher::DetailHolds(const CRecord& r) {
-    const bool decodable = r.m_nMessageMode == kModeParameterBlockTransfer ||
-                           (r.m_nMessageMode == kModeModbus && r.m_bMultipleFCU);
+    const bool decodable = (r.m_nMessageMode == kModeParameterBlockTransfer && m_detailBlockTransfer) ||
+                           (r.m_nMessageMode == kModeModbus && r.m_bMultipleFCU && m_detailModbus);
     if (!decodable) return false;
     // What the decoding reads: the mode, the database type and the message bytes.
     m_keyScratch.clear();
@@ -363,10 +407,14 @@ bool CFastRecordMatcher::DetailHolds(const CRecord& r) {
     DetailVerdict& slot = m_detailCache[KeyHash(m_keyScratch) % kDetailCacheSlots];
     if (!slot.key.empty() && slot.key == m_keyScratch) return slot.holds;
     bool holds = false;
-    VisitDetailCells(r, *m_decoders->blockTransfer, *m_decoders->modbus, [&](std::size_t, const std::string& cell) {
-        holds = TextHolds(cell);
-        return !holds;
-    });
+    if (m_blockTransferCells && r.m_nMessageMode == kModeParameterBlockTransfer) {
+        holds = m_blockTransferCells->AnyCell(message, [this](std::string_view cell) { return TextHolds(cell); });
+    } else {
+        VisitDetailCells(r, *m_decoders->blockTransfer, *m_decoders->modbus, [&](std::size_t, const std::string& cell) {
+            holds = TextHolds(cell);
+            return !holds;
+        });
+    }
     slot.key = m_keyScratch;
     slot.holds = holds;
     return holds;

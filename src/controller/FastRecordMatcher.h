@@ -8,10 +8,13 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "controller/RecordMatcher.h"
+#include "decode/BlockTransferCellSearch.h"
+#include "decode/DetailCellVocabulary.h"
 #include "logdata/Parse.h"
 #include "logdata/Record.h"
 
@@ -49,6 +52,8 @@ private:
     bool VocabularyHolds(const CRecord& record, int& column);
     bool UndecodedVocabularyHolds(const std::uint8_t* record, int n, int mode, int& column) const;
     bool DetailHolds(const CRecord& record);
+    void PlanDetail();
+    DetailCellWanted CellsMayHold(const DetailCellVocabulary& vocabulary) const;
 
     CRecordMatcher::Kind m_kind = CRecordMatcher::Kind::Text;
     std::string m_text;  // folded unless m_matchCase
@@ -82,8 +87,13 @@ private:
     // what is sought, the columns come from the frame's bytes without decoding the record.
     std::array<bool, 8> m_decodeForMode{};
 
-    // Detail rows: the verdict per distinct decoded content, since block transfers repeat.
+    // Detail rows: null when no cell can hold what is sought; which kinds of record can; the verdict per
+    // distinct decoded content, since block transfers repeat.
     const DetailDecoders* m_decoders = nullptr;
+    bool m_detailBlockTransfer = false;
+    bool m_detailModbus = false;
+    // Block transfers of the dialogs' converter are walked without building their rows.
+    std::optional<CBlockTransferCellSearch> m_blockTransferCells;
     struct DetailVerdict {
         std::vector<std::uint8_t> key;
         bool holds = false;

@@ -12,14 +12,64 @@
 namespace vyx {
 namespace {
 
-constexpr std::string_view kNotApplicable = "NA";
-constexpr std::string_view kNoFCU = "-NA-";
-
 bool IsFCUPacket(int type) {
     return type == kPacketTypeFCUParameterList || type == kPacketTypeFCURegisterRun;
 }
 
-std::string_view InformationName(int packetType, int block, int parameter) {
+template <typename Item>
+const Item* As(const IParameterBlockXferCustomData* item) {
+    return dynamic_cast<const Item*>(item);
+}
+
+void SetNumber(std::string& text, long long value) {
+    char buffer[24];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    text.assign(buffer, result.ptr);
+}
+
+// The item's kind and value, from its class.
+bool KindOf(const IParameterBlockXferCustomData* item, ParameterXferItemKind& kind, int& value) {
+    if (const auto* status = As<CParameterBlockXferStatusData>(item)) {
+        kind = ParameterXferItemKind::Status;
+        value = status->GetValue();
+    } else if (const auto* alarm = As<CParameterBlockXferAlarmData>(item)) {
+        kind = ParameterXferItemKind::Alarm;
+        value = alarm->GetValue();
+    } else if (const auto* position = As<CParameterBlockXferPositionData>(item)) {
+        kind = ParameterXferItemKind::Position;
+        value = position->GetValue();
+    } else if (const auto* type = As<CParameterBlockXferFCUTypeData>(item)) {
+        kind = ParameterXferItemKind::FCUType;
+        value = type->GetValue();
+    } else if (const auto* system = As<CParameterBlockXferSysemStatusAlarmData>(item)) {
+        kind = ParameterXferItemKind::SystemStatus;
+        value = system->GetValue();
+    } else if (const auto* fault = As<CParameterBlockXferLoopFaultData>(item)) {
+        kind = ParameterXferItemKind::LoopFault;
+        value = fault->GetValue();
+    } else if (const auto* loopBack = As<CParameterBlockXferFCULoopBackData>(item)) {
+        kind = ParameterXferItemKind::LoopBack;
+        value = loopBack->GetValue();
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void SetDetail(std::string& text, int packetType, int block, int parameter, const IParameterBlockXferCustomData* item) {
+    ParameterXferItemKind kind{};
+    int value = 0;
+    text.clear();
+    if (KindOf(item, kind, value)) {
+        AppendDetailText(text, packetType, block, parameter, kind, value);
+    } else {
+        text.assign(kNoDetail);
+    }
+}
+
+}  // namespace
+
+std::string_view InformationText(int packetType, int block, int parameter) {
     if (IsFCUPacket(packetType) && parameter == 0) {
         switch (block) {
             case 0: return "FCU Type Data";
@@ -37,56 +87,49 @@ std::string_view InformationName(int packetType, int block, int parameter) {
     return {};
 }
 
-template <typename Item>
-const Item* As(const IParameterBlockXferCustomData* item) {
-    return dynamic_cast<const Item*>(item);
+void AppendBlockParameterText(std::string& out, int block, int parameter) {
+    out += "Block ";
+    out += std::to_string(block);
+    out += " Parameter ";
+    out += std::to_string(parameter);
 }
 
-void SetNumber(std::string& text, long long value) {
-    char buffer[24];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    text.assign(buffer, result.ptr);
+void AppendLoopBackDetailText(std::string& out, unsigned word) {
+    out += "FCU Addr:- ";
+    out += std::to_string(word >> 8);
+    out += ',';
+    out += std::to_string(word & 0xFF);
 }
 
-// Column 4: the item's meaning when its block and class have a row in the table, else "NA". An empty text
+// Column 4: the item's meaning when its block and kind have a row in the table, else "NA". An empty text
 // from a catalogue (a value outside its codes) also leaves "NA".
-void SetDetail(std::string& text, int packetType, int block, int parameter, const IParameterBlockXferCustomData* item) {
+void AppendDetailText(std::string& out, int packetType, int block, int parameter, ParameterXferItemKind kind,
+                      int value) {
+    using Kind = ParameterXferItemKind;
     std::string_view detail;
     if (IsFCUPacket(packetType) && parameter == 0) {
-        if (block == 0) {
-            if (const auto* type = As<CParameterBlockXferFCUTypeData>(item))
-                detail = FCUTypeDetailText(type->GetValue());
-        } else if (block == 2) {
-            if (const auto* status = As<CParameterBlockXferStatusData>(item))
-                detail = StatusDetailText(status->GetValue());
-        } else if (block == 3) {
-            if (const auto* alarm = As<CParameterBlockXferAlarmData>(item)) detail = AlarmDetailText(alarm->GetValue());
-        } else if (block == 4) {
-            if (const auto* position = As<CParameterBlockXferPositionData>(item)) {
-                text = FormatValvePosition(position->GetValue());
-                return;
-            }
+        if (block == 0 && kind == Kind::FCUType) {
+            detail = FCUTypeDetailText(value);
+        } else if (block == 2 && kind == Kind::Status) {
+            detail = StatusDetailText(value);
+        } else if (block == 3 && kind == Kind::Alarm) {
+            detail = AlarmDetailText(value);
+        } else if (block == 4 && kind == Kind::Position) {
+            out += FormatValvePosition(value);
+            return;
         }
     } else if (packetType == kPacketTypeMasterStation) {
-        if (block == 0 && parameter == 0) {
-            if (const auto* status = As<CParameterBlockXferSysemStatusAlarmData>(item)) {
-                detail = SystemStatusDetailText(status->GetValue());
-            }
-        } else if (block == 0 && parameter == 4) {
-            if (const auto* fault = As<CParameterBlockXferLoopFaultData>(item))
-                detail = LoopFaultDetailText(fault->GetValue());
-        } else if (block == 31 && parameter == 4) {
-            if (const auto* loopBack = As<CParameterBlockXferFCULoopBackData>(item)) {
-                const unsigned word = loopBack->GetValue();
-                text = "FCU Addr:- " + std::to_string(word >> 8) + "," + std::to_string(word & 0xFF);
-                return;
-            }
+        if (block == 0 && parameter == 0 && kind == Kind::SystemStatus) {
+            detail = SystemStatusDetailText(value);
+        } else if (block == 0 && parameter == 4 && kind == Kind::LoopFault) {
+            detail = LoopFaultDetailText(value);
+        } else if (block == 31 && parameter == 4 && kind == Kind::LoopBack) {
+            AppendLoopBackDetailText(out, static_cast<unsigned>(value));
+            return;
         }
     }
-    text.assign(detail.empty() ? kNotApplicable : detail);
+    out += detail.empty() ? kNoDetail : detail;
 }
-
-}  // namespace
 
 std::string FormatValvePosition(std::int32_t rawValue) {
     // The logger's arithmetic: an unsigned 32-bit product, an extended-precision quotient, a float result.
@@ -172,16 +215,17 @@ void CParameterBlockXferFormatObjIterator::FillRow() {
     if (const auto* withFCU = AsPacketWithFCU(packet)) {
         SetNumber(row.GetTextRef(kColumnFCU), withFCU->m_nFCUAddress);
     } else {
-        row.GetTextRef(kColumnFCU).assign(kNoFCU);
+        row.GetTextRef(kColumnFCU).assign(kNoFCUText);
     }
 
     // The block's first row names the block.
     const int blockNumber = block->GetBlockNumber();
     const int parameterNumber = block->GetParameterNumber();
     if (m_nItem == 0) {
-        row.GetTextRef(kColumnBlockParameter) =
-            "Block " + std::to_string(blockNumber) + " Parameter " + std::to_string(parameterNumber);
-        row.GetTextRef(kColumnInformation).assign(InformationName(type, blockNumber, parameterNumber));
+        std::string& name = row.GetTextRef(kColumnBlockParameter);
+        name.clear();
+        AppendBlockParameterText(name, blockNumber, parameterNumber);
+        row.GetTextRef(kColumnInformation).assign(InformationText(type, blockNumber, parameterNumber));
     } else {
         row.GetTextRef(kColumnBlockParameter).clear();
         row.GetTextRef(kColumnInformation).clear();

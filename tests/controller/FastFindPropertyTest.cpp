@@ -99,7 +99,23 @@ std::vector<std::pair<std::string, bool>> Queries(const Load& load, const Detail
     std::vector<std::pair<std::string, bool>> queries = {
         {"0", false}, {" ", false}, {"-", false}, {"no such text", false}, {"AM", true}, {"am", true},
         {"ms_b", false}, {"MS_B", true}, {"N/A", false}, {"multiple", false}, {"1", true}, {"00", false},
-        {"A ", false}, {" 0", false}, {"F 0", false}, {"0 1", false}, {"DB", false}, {"db", true}, {"Valve", false}};
+        {"A ", false}, {" 0", false}, {"F 0", false}, {"0 1", false}, {"DB", false}, {"db", true}, {"Valve", false},
+        // One of each kind of detail cell, which the fast find rules in or out before decoding.
+        {"-na-", false}, {"Block 2 Par", true}, {"addr:- ", false}, {"Invalid", true}, {"unidentified c", false},
+        {".00", false}, {"Status Data", true}, {"NA", true}, {"7 0", false}};
+    const auto cut = [&](const std::string& text) {
+        const std::size_t at = random() % text.size();
+        const std::size_t length = 1 + random() % std::min<std::size_t>(14, text.size() - at);
+        std::string piece = text.substr(at, length);
+        const bool matchCase = random() % 2 == 0;
+        if (random() % 3 == 0) {
+            for (char& c : piece) {
+                if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+                else if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+            }
+        }
+        queries.emplace_back(piece, matchCase);
+    };
     std::uniform_int_distribution<std::int64_t> pick(0, load.count - 1);
     for (int i = 0; i < 42; ++i) {
         const std::int64_t serial = pick(random);
@@ -113,18 +129,18 @@ std::vector<std::pair<std::string, bool>> Queries(const Load& load, const Detail
         } else {
             text = RecordColumnText(CFormatRecord(&record), kAllRecordColumns[static_cast<std::size_t>(i % 7)], serial + 1);
         }
+        if (!text.empty()) cut(text);
+    }
+    // A cut out of every column of the detail rows in turn.
+    for (std::size_t found = 0, tries = 0; found < 12 && tries < 20000; ++tries) {
+        const CRecord& record = load.records[static_cast<std::size_t>(pick(random))];
+        const DetailRows rows = BuildDetailRows(record, *decoders.blockTransfer, *decoders.modbus);
+        if (rows.rows.empty()) continue;
+        const auto& row = rows.rows[random() % rows.rows.size()];
+        const std::string& text = row[found % row.size()];
         if (text.empty()) continue;
-        const std::size_t at = random() % text.size();
-        const std::size_t length = 1 + random() % std::min<std::size_t>(14, text.size() - at);
-        std::string cut = text.substr(at, length);
-        const bool matchCase = random() % 2 == 0;
-        if (random() % 3 == 0) {
-            for (char& c : cut) {
-                if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-                else if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-            }
-        }
-        queries.emplace_back(cut, matchCase);
+        cut(text);
+        ++found;
     }
     return queries;
 }
