@@ -121,6 +121,43 @@ TEST_F(BookmarksOverLoads, FindTheirRecordsAfterARestartInEveryOrderAndFilter) {
     }
 }
 
+// The folder opened through a link, a detour or with a trailing separator is the folder the bookmarks were
+// kept for: they have their rows, and Next and Previous reach them.
+TEST_F(BookmarksOverLoads, AreFoundHoweverTheFolderWasNamed) {
+    test::TempDir links;
+    const std::string link = links.File("data");
+    std::filesystem::create_directory_symlink(data->Path(), link);
+    const std::string base = data->Path().substr(data->Path().rfind('/') + 1);
+    const std::string key = CBookmarkFile::FolderKey(data->Path());
+    FolderBookmarks kept;
+    {
+        Load stored(data->Path(), LoadOrder::Stored, -1);
+        CBookmarks bookmarks;
+        bookmarks.Open(key, {});
+        ASSERT_TRUE(bookmarks.Toggle(stored.store, 7));
+        ASSERT_TRUE(bookmarks.Toggle(stored.store, stored.count - 3));
+        kept = bookmarks.List();
+    }
+    for (const std::string& named : {link, link + "/", data->Path() + "/../" + base, data->Path() + "//"}) {
+        SCOPED_TRACE(named);
+        EXPECT_EQ(CBookmarkFile::FolderKey(named), key);
+        Load load(named, LoadOrder::Stored, -1);
+        CBookmarks bookmarks;
+        bookmarks.Open(CBookmarkFile::FolderKey(named), kept);
+        EXPECT_EQ(bookmarks.SerialOf(load.store, 0), 7);
+        EXPECT_TRUE(bookmarks.IsMarked(load.store, load.count - 3));
+        EXPECT_EQ(bookmarks.Next(load.store, 7), load.count - 3);
+        EXPECT_EQ(bookmarks.Previous(load.store, 7), load.count - 3);
+    }
+    // Another folder's load gives the bookmarks no rows.
+    test::GeneratedFolder other(test::FolderOptions(2, 1500, 11, true));
+    Load load(other.Path(), LoadOrder::Stored, -1);
+    CBookmarks bookmarks;
+    bookmarks.Open(key, kept);
+    EXPECT_FALSE(bookmarks.SerialOf(load.store, 0));
+    EXPECT_FALSE(bookmarks.Next(load.store, -1));
+}
+
 TEST(BookmarkFile, KeepsEveryFolderAndSetsADamagedFileAside) {
     test::TempDir home;
     const CBookmarkFile file(home.File("deep/er/bookmarks.json"));

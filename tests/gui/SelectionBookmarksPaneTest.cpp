@@ -214,6 +214,25 @@ private slots:
         QVERIFY(rows.contains(QString::number(Current() + 1)));
     }
 
+    // The folder opened through a link is the folder its bookmarks were kept for: the dock gives them rows
+    // and F2 reaches them.
+    void bookmarksAreVisitedWhenTheFolderIsOpenedThroughALink() {
+        test::TempDir links;
+        const std::string link = links.File("data");
+        std::filesystem::create_directory_symlink(m_data.Path(), link);
+        m_window->OpenFolder(QString::fromStdString(link + "/"), true);
+        QVERIFY(WaitForLoad());
+        QCOMPARE(m_window->Bookmarks()->Table()->rowCount(), 2);
+        for (int r = 0; r < 2; ++r) QVERIFY(m_window->Bookmarks()->Table()->item(r, 0)->text() != QStringLiteral("-"));
+        Page()->setFocus();
+        QTest::keyClick(Page(), Qt::Key_Home);
+        QTest::keyClick(Page(), Qt::Key_F2);
+        QVERIFY(Current() > 0);
+        QVERIFY(m_window->Bookmarks()->Bookmarks().IsMarked(m_window->Controller().Database(), Current()));
+        m_window->OpenFolder(QString::fromStdString(m_data.Path()), true);
+        QVERIFY(WaitForLoad());
+    }
+
     void detailPaneFollowsTheCurrentRowAndHighlightsBytes() {
         QVERIFY(Activate());
         QVERIFY(!m_window->DetailPane()->isVisible());
