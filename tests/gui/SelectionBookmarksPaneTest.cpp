@@ -31,6 +31,8 @@
 #include "app/GoToDialogs.h"
 #include "app/ReportDialogs.h"
 #include "app/MainWindow.h"
+#include "app/NoticeBar.h"
+#include <QLabel>
 #include "gui/ViewerInput.h"
 #include "app/SelectionCopyRunner.h"
 #include "app/StatusPanes.h"
@@ -231,6 +233,30 @@ private slots:
         QVERIFY(m_window->Bookmarks()->Bookmarks().IsMarked(m_window->Controller().Database(), Current()));
         m_window->OpenFolder(QString::fromStdString(m_data.Path()), true);
         QVERIFY(WaitForLoad());
+    }
+
+    // A bookmarks file that cannot be read is told, and neither set aside nor written over by a new bookmark.
+    void anUnreadableBookmarksFileIsToldAndLeftAsItIs() {
+        test::TempDir home;
+        const std::string inItsPlace = home.File("bookmarks.json");
+        std::filesystem::create_directory(inItsPlace);
+        m_window->Bookmarks()->SetFile(CBookmarkFile(inItsPlace));
+        m_window->OpenFolder(QString::fromStdString(m_data.Path()), true);
+        QVERIFY2(m_window->Notice()->Text().contains(QStringLiteral("cannot be read")), qPrintable(m_window->Notice()->Text()));
+        QVERIFY(WaitForLoad());
+        Page()->setFocus();
+        Click(4);
+        QTest::keyClick(Page(), Qt::Key_F2, Qt::ControlModifier);
+        // The dock, shown by the new bookmark, says it is not kept, whatever notice came since.
+        QVERIFY(m_window->Bookmarks()->Problem()->isVisible());
+        QVERIFY(m_window->Bookmarks()->Problem()->text().contains(QStringLiteral("Is a directory")));
+        QVERIFY(std::filesystem::is_directory(inItsPlace));
+        QVERIFY(std::filesystem::is_empty(inItsPlace));
+        QCOMPARE(std::distance(std::filesystem::directory_iterator(home.Path()), std::filesystem::directory_iterator()), 1);
+        m_window->Bookmarks()->SetFile(CBookmarkFile());
+        m_window->OpenFolder(QString::fromStdString(m_data.Path()), true);
+        QVERIFY(WaitForLoad());
+        QVERIFY(m_window->Bookmarks()->Problem()->isHidden());
     }
 
     void detailPaneFollowsTheCurrentRowAndHighlightsBytes() {
