@@ -45,7 +45,19 @@ PathState StatPath(const std::string& path) {
 
 bool SameFile(const FileIdentity& a, const FileIdentity& b) { return a.device == b.device && a.inode == b.inode; }
 
+std::string ReplacedText(const std::string& path) {
+    return "Following stopped: " + FileName(path) +
+           " was replaced by another file while it was followed; the records read so far stay.";
+}
+
 }  // namespace
+
+std::vector<std::uint8_t> TakenTail(const CInputFile& file, std::uint64_t end) {
+    const std::uint64_t from = end > kTakenTailBytes ? end - kTakenTailBytes : 0;
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(end - from));
+    bytes.resize(file.ReadAt(from, bytes.data(), bytes.size()));
+    return bytes;
+}
 
 std::string OutOfOrderNotice(std::int64_t count) {
     return std::to_string(count) + " records arrived out of time order; press Filter ! to re-sort";
@@ -185,10 +197,7 @@ bool CLiveFollow::Check(Followed& file, Clock::time_point now) {
         return StopFollow("Following stopped: " + name +
                           " was removed while it was followed; the records read so far stay.");
     }
-    if (!SameFile(state.identity, file.start.identity)) {
-        return StopFollow("Following stopped: " + name +
-                          " was replaced by another file while it was followed; the records read so far stay.");
-    }
+    if (!SameFile(state.identity, file.start.identity)) return StopFollow(ReplacedText(file.start.path));
     if (state.identity.size < file.seen) {
         return StopFollow("Following stopped: " + name +
                           " became shorter while it was followed; the records read so far stay.");
@@ -212,12 +221,11 @@ bool CLiveFollow::Check(Followed& file, Clock::time_point now) {
 bool CLiveFollow::ReadNew(Followed& file) {
     if (!file.handle) {
         auto handle = std::make_shared<CInputFile>(file.start.path);
-        if (!SameFile(IdentityOf(*handle), file.start.identity)) {
-            return StopFollow("Following stopped: " + FileName(file.start.path) +
-                              " was replaced by another file while it was followed; the records read so far stay.");
-        }
+        if (!SameFile(IdentityOf(*handle), file.start.identity)) return StopFollow(ReplacedText(file.start.path));
         file.handle = std::move(handle);
     }
+    // Cut short and written again past its old size between two looks: the bytes already taken differ.
+    if (TakenTail(*file.handle, file.start.resume) != file.start.tail) return StopFollow(ReplacedText(file.start.path));
     // Only the logger's current file keeps its descriptor between looks; a folder of years has many files.
     m_reader.Open(file.handle, {m_in.settings.recover, file.start.dayStart}, file.start.resume);
     Frame frame;
@@ -238,6 +246,7 @@ bool CLiveFollow::ReadNew(Followed& file) {
     const FrameEnd end = m_reader.EndReason();
     if (end == FrameEnd::BadLength || end == FrameEnd::OffsetLimit) file.start.ended = true;
     m_reader.Close();
+    file.start.tail = TakenTail(*file.handle, file.start.resume);
     if (&file != &m_files[m_newest] || file.start.ended) file.handle.reset();
     if (!damage.empty()) {
         m_in.damageLog->Write(file.start.path, damage);
@@ -280,8 +289,7 @@ bool CLiveFollow::AppendToSegment(Followed& file, const Frame& frame) {
         if (!SameFile(IdentityOf(*segment->OpenForLoad()), file.start.identity)) {
             // The handle just opened is of the other file: it must not serve the records of the loaded one.
             m_in.handles->Forget(file.start.path);
-            return StopFollow("Following stopped: " + FileName(file.start.path) +
-                              " was replaced by another file while it was followed; the records read so far stay.");
+            return StopFollow(ReplacedText(file.start.path));
         }
         m_tailIndex.Open(segment->IndexPath());
         CRecordFile* added = segment.get();

@@ -36,7 +36,14 @@ struct FollowStart {
     std::uint64_t resume = 0;  // the first byte the load did not take as frames
     bool incomplete = false;   // from resume on lies a frame cut short, not judged yet
     bool ended = false;        // the walk stopped for good there (a bad length, the offset limit)
+    // The last bytes before resume as they were read: a file cut short and written again past its old size
+    // keeps its inode and grows, and only its bytes tell that it is another file now.
+    std::vector<std::uint8_t> tail;
 };
+
+// The bytes kept for that comparison: up to kTakenTailBytes before `end` (fewer at the file's start).
+constexpr std::size_t kTakenTailBytes = 64;
+std::vector<std::uint8_t> TakenTail(const CInputFile& file, std::uint64_t end);
 
 enum class FrameVerdict { Invalid, Drop, Keep };
 
