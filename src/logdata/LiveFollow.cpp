@@ -19,6 +19,18 @@ constexpr std::chrono::milliseconds kPostInterval{100};
 // After a change, writes are let gather this long before the files are looked at again: a logger writing
 // frame by frame would otherwise wake the follow for every few bytes.
 constexpr std::chrono::milliseconds kGatherTime{20};
+// A file that grew this lately is looked at in every check, though no longer the newest: the logger may
+// still finish the last frames of the day it just left.
+constexpr std::chrono::minutes kActiveTime{2};
+// The files that do not grow are looked at this many per check, in turn (a removed or replaced one is told).
+constexpr std::size_t kQuietLooksPerCheck = 32;
+// Folder times may be this coarse: a listing made within it after the folder's time may have missed a name.
+constexpr std::int64_t kCoarseFolderTimeNs = 2'000'000'000;
+
+std::int64_t WallNanoseconds() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
 
 std::string FileName(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
 
@@ -150,15 +162,18 @@ void CLiveFollow::Loop() {
         const auto result = m_in.watch->Wait(NextTimeout(Clock::now()));
         if (Stopping()) break;
         const auto now = Clock::now();
-        const bool full = now >= m_nextFullCheck || result == CFolderWatch::WaitResult::Named;
-        if (full) {
+        Count(&FollowCounters::wakes);
+        const bool named = result == CFolderWatch::WaitResult::Named;
+        if (now >= m_nextFullCheck || named) {
             m_nextFullCheck = now + m_in.settings.follow.checkInterval;
+            if (!CheckActiveAndSome(now) || Stopping()) return;
+            if (!FindNewDayFiles(now, named)) return;
+        } else {
+            // The logger's file, and any whose quiet time has just passed (it is judged now, not spun on).
             for (Followed& file : m_files) {
-                if (!Check(file, now) || Stopping()) return;
+                const bool due = AwaitsJudgement(file) && now - file.grewAt >= m_in.settings.follow.quietTime;
+                if ((&file == &m_files[m_newest] || due) && !Check(file, now)) return;
             }
-            if (!FindNewDayFiles(now)) return;
-        } else if (!m_files.empty() && !Check(m_files[m_newest], now)) {
-            return;
         }
         PublishTail();
         m_in.log->Flush();
@@ -175,13 +190,42 @@ void CLiveFollow::Loop() {
     }
 }
 
+void CLiveFollow::Count(std::atomic<std::int64_t> FollowCounters::*counter) const {
+    if (m_in.settings.follow.counters) (m_in.settings.follow.counters.get()->*counter).fetch_add(1, std::memory_order_relaxed);
+}
+
+bool CLiveFollow::AwaitsJudgement(const Followed& file) const {
+    return file.start.incomplete && !file.judged && !file.start.ended;
+}
+
+bool CLiveFollow::Active(const Followed& file, Clock::time_point now) const {
+    return &file == &m_files[m_newest] || AwaitsJudgement(file) || (file.grew && now - file.grewAt < kActiveTime);
+}
+
+bool CLiveFollow::CheckActiveAndSome(Clock::time_point now) {
+    // A folder of years has thousands of day files; only the few that may grow are looked at every time.
+    std::vector<bool> active(m_files.size());
+    for (std::size_t i = 0; i < m_files.size(); ++i) {
+        active[i] = Active(m_files[i], now);
+        if (active[i] && !Check(m_files[i], now)) return false;
+    }
+    std::size_t looked = 0;
+    for (std::size_t n = 0; n < m_files.size() && looked < kQuietLooksPerCheck; ++n) {
+        const std::size_t i = m_sweep++ % m_files.size();
+        if (active[i] || m_files[i].start.ended) continue;
+        ++looked;
+        if (!Check(m_files[i], now)) return false;
+    }
+    return true;
+}
+
 std::chrono::milliseconds CLiveFollow::NextTimeout(Clock::time_point now) const {
     auto next = m_nextFullCheck;
     const bool unposted = m_lastSerial != m_postedSerial || m_outOfOrder != m_postedOutOfOrder ||
                           m_notShown != m_postedNotShown;
     if (unposted) next = std::min(next, m_lastPost + kPostInterval);
     for (const Followed& file : m_files) {
-        if (file.start.incomplete && !file.judged && !file.start.ended) {
+        if (AwaitsJudgement(file)) {
             next = std::min(next, file.grewAt + m_in.settings.follow.quietTime);
         }
     }
@@ -191,6 +235,7 @@ std::chrono::milliseconds CLiveFollow::NextTimeout(Clock::time_point now) const 
 
 bool CLiveFollow::Check(Followed& file, Clock::time_point now) {
     if (file.start.ended) return true;
+    Count(&FollowCounters::looks);
     const PathState state = StatPath(file.start.path);
     const std::string name = FileName(file.start.path);
     if (!state.exists) {
@@ -205,6 +250,7 @@ bool CLiveFollow::Check(Followed& file, Clock::time_point now) {
     if (state.identity.size > file.seen) {
         file.seen = state.identity.size;
         file.grewAt = now;
+        file.grew = true;
         file.judged = false;
         return ReadNew(file);
     }
@@ -330,7 +376,27 @@ void CLiveFollow::CloseTail() {
     m_tail = nullptr;
 }
 
-bool CLiveFollow::FindNewDayFiles(Clock::time_point now) {
+bool CLiveFollow::FolderChanged(bool named) {
+    const std::int64_t wallNow = WallNanoseconds();
+    struct stat st {};
+    // A folder that cannot be looked at is listed, and the listing finds what it can.
+    if (::stat(m_in.settings.follow.folder.c_str(), &st) != 0) return true;
+    const auto inode = static_cast<std::uint64_t>(st.st_ino);
+    const std::int64_t modified = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    const bool same = m_listed && inode == m_folderInode && modified == m_folderModified &&
+                      m_listedAt - m_folderModified > kCoarseFolderTimeNs;
+    if (same && !named) return false;
+    m_listed = true;
+    m_folderInode = inode;
+    m_folderModified = modified;
+    m_listedAt = wallNow;  // taken before the listing: a name that comes during it is listed next time
+    return true;
+}
+
+bool CLiveFollow::FindNewDayFiles(Clock::time_point now, bool named) {
+    // New day files come with a new name, which changes the folder's time.
+    if (!FolderChanged(named)) return true;
+    Count(&FollowCounters::listings);
     const DataFolderListing listing = ListDayFiles(m_in.settings.follow.folder);
     const std::uint32_t newestDay = m_files.empty() ? 0 : m_files[m_newest].start.dayStart;
     for (const auto& [name, dayStart] : listing.dayFiles) {
