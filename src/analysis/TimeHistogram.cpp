@@ -110,7 +110,7 @@ TimeHistogram RecordsByKind(const CFcuEvents& events, int buckets, const std::at
     return h;
 }
 
-TimeHistogram DayFileBytes(const DataFolderListing& listing) {
+TimeHistogram DayFileBytes(const DataFolderListing& listing, const std::atomic<bool>* cancel) {
     TimeHistogram h;
     if (listing.dayFiles.empty()) return h;
     std::uint32_t first = UINT32_MAX;
@@ -123,6 +123,7 @@ TimeHistogram DayFileBytes(const DataFolderListing& listing) {
     h.bucketSeconds = format::kSecondsPerDay;
     h.counts.assign((last - first) / format::kSecondsPerDay + 1, 0);
     for (const auto& [name, day] : listing.dayFiles) {
+        if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) return {};
         std::error_code error;
         const auto bytes = std::filesystem::file_size(listing.folder + "/" + name, error);
         if (!error) h.counts[(day - first) / format::kSecondsPerDay] += bytes;

@@ -44,7 +44,7 @@ std::string_view RecordKindText(RecordKind kind);  // "alarm", "command", "statu
 TimeHistogram RecordsByKind(const CFcuEvents& events, int buckets, const std::atomic<bool>* cancel = nullptr);
 
 // The size of each day file in bytes, one bucket per day from the first day to the last: the folder's shape
-// before anything has been loaded. Files that cannot be read count 0.
-TimeHistogram DayFileBytes(const DataFolderListing& listing);
+// before anything has been loaded. Files that cannot be read count 0. Empty when cancelled.
+TimeHistogram DayFileBytes(const DataFolderListing& listing, const std::atomic<bool>* cancel = nullptr);
 
 }  // namespace vyx

@@ -1,7 +1,9 @@
 #include "app/BookmarksDock.h"
 
 #include <QHeaderView>
+#include <QLabel>
 #include <QTableWidget>
+#include <QVBoxLayout>
 
 #include "decode/FormatRecord.h"
 #include "logdata/RecordDatabase.h"
@@ -31,7 +33,16 @@ BookmarksDock::BookmarksDock(QWidget* parent, std::function<void(const QString&)
     m_table->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                              QAbstractItemView::AnyKeyPressed);
     m_table->horizontalHeader()->setStretchLastSection(true);
-    setWidget(m_table);
+    m_problem = new QLabel(this);
+    m_problem->setObjectName("bookmarksProblem");
+    m_problem->setWordWrap(true);
+    m_problem->hide();
+    auto* body = new QWidget(this);
+    auto* layout = new QVBoxLayout(body);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_problem);
+    layout->addWidget(m_table);
+    setWidget(body);
     setMinimumWidth(420);  // room for Sr.No., time, day file and offset beside a short note
     connect(m_table, &QTableWidget::cellDoubleClicked, this, [this](int row, int column) {
         if (column == kNote) return;  // that edits the note
@@ -53,7 +64,7 @@ void BookmarksDock::OpenFolder(const std::string& folder) {
     m_fileUsable = true;
     try {
         list = m_file.LoadFolder(key);
-    } catch (const CVyxError& e) {
+    } catch (const CBookmarkFileDamaged& e) {
         // Kept for the user to look at; the bookmarks start afresh beside it.
         QString text = QString::fromStdString(e.what());
         try {
@@ -63,8 +74,16 @@ void BookmarksDock::OpenFolder(const std::string& folder) {
             text += QStringLiteral(" ") + QString::fromStdString(aside.what()) +
                     QStringLiteral(" Bookmarks are not kept until it is fixed.");
         }
+        if (!m_fileUsable) m_problem->setText(text);
         m_notice(text);
+    } catch (const CVyxError& e) {
+        // Not read is not damaged: the file may hold every bookmark, so it is left as it is and not written.
+        m_fileUsable = false;
+        m_problem->setText(QString::fromStdString(e.what()) +
+                           QStringLiteral(" Bookmarks are not kept until it can be read; it was left as it is."));
+        m_notice(m_problem->text());
     }
+    m_problem->setVisible(!m_fileUsable);
     m_bookmarks.Open(key, std::move(list));
     Fill(nullptr);
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The bookmarks of the folder shown: toggled on the current row (Ctrl+F2), visited in turn (F2, Shift+F2) and
 // listed in a dock with their row in the current load and a note the user can edit. They are kept in the
-// user's bookmarks file at every change; a damaged file is set aside and reported, never written over.
+// user's bookmarks file at every change; a damaged file is set aside and reported, never written over, and
+// one that cannot be read is reported and left as it is.
 
 #include <QDockWidget>
 #include <functional>
@@ -15,6 +16,8 @@ class QTableWidget;
 namespace vyx {
 class CRecordDatabase;
 }
+
+class QLabel;
 
 namespace vyx::gui {
 
@@ -36,6 +39,9 @@ public:
     std::optional<std::int64_t> Previous(const CRecordDatabase& store, std::int64_t from) const;
     const CBookmarks& Bookmarks() const { return m_bookmarks; }
     QTableWidget* Table() const { return m_table; }
+    // Why the bookmarks are not kept, shown above the list while the file cannot be used (a notice in the
+    // window gives way to the next one).
+    QLabel* Problem() const { return m_problem; }
 
 signals:
     // A bookmark's row was double-clicked: select it.
@@ -48,9 +54,10 @@ private:
     std::function<void(const QString&)> m_notice;
     CBookmarkFile m_file;
     CBookmarks m_bookmarks;
-    bool m_fileUsable = true;  // false when it could not be read and could not be set aside either
+    bool m_fileUsable = true;  // false when it could not be read, or was damaged and could not be set aside
     bool m_filling = false;
     QTableWidget* m_table = nullptr;
+    QLabel* m_problem = nullptr;
 };
 
 }  // namespace vyx::gui

@@ -26,6 +26,7 @@
 #include "app/Artwork.h"
 #include "app/BannerWidget.h"
 #include "app/BookmarksDock.h"
+#include "app/DayFileBytesWorker.h"
 #include "app/ColourRulesDialog.h"
 #include "app/DetailPaneDock.h"
 #include "app/SelectionCopyRunner.h"
@@ -284,6 +285,7 @@ void MainWindow::BuildLists() {
     m_recordList->SetListener(this);
 
     m_overview = new TimeHistogramView(this);
+    m_overviewBytes = std::make_unique<DayFileBytesWorker>(this);
     m_overview->setObjectName("overviewBar");
     m_overview->setFixedHeight(44);
     m_overview->SetTimeLabels(true);
@@ -845,8 +847,11 @@ void MainWindow::GoToTimeAt(std::int64_t seconds) {
 void MainWindow::ShowOverview(const std::string& folder) {
     if (folder == m_overviewFolder) return;
     m_overviewFolder = folder;
-    // Until the loop's events say more, the day files' sizes give the shape of the folder.
-    m_overview->SetHistogram(DayFileBytes(ListDayFiles(folder)), {QColor(120, 140, 170)}, {QStringLiteral("bytes")});
+    // Until the loop's events say more, the day files' sizes give the shape of the folder; sized on a worker.
+    m_overview->SetHistogram({}, {QColor(120, 140, 170)}, {QStringLiteral("bytes")});
+    m_overviewBytes->Start(folder, [this](const TimeHistogram& bytes) {
+        m_overview->SetHistogram(bytes, {QColor(120, 140, 170)}, {QStringLiteral("bytes")});
+    });
 }
 
 void MainWindow::OpenLoopWindow() {
@@ -861,6 +866,7 @@ void MainWindow::OpenLoopWindow() {
     host.histogramReady = [this](const std::string& folder, const TimeHistogram& histogram) {
         if (folder != m_controller->FolderPath()) return;
         m_overviewFolder = folder;
+        m_overviewBytes->Drop();  // the records' figures say more than the bytes still being sized
         m_overview->SetHistogram(histogram, RecordKindColours(), RecordKindNames());
     };
     if (!m_loopWindow) {

@@ -45,6 +45,7 @@ class QueuedLoadTarget;
 class StartPanel;
 class BlockTransferDialog;
 class BookmarksDock;
+class DayFileBytesWorker;
 class DetailPaneDock;
 class SelectionCopyRunner;
 class ModbusMultipleDialog;
@@ -244,6 +245,7 @@ private:
     LoopWindow* m_loopWindow = nullptr;
     TimeHistogramView* m_overview = nullptr;
     std::string m_overviewFolder;  // the folder the overview bar shows
+    std::unique_ptr<DayFileBytesWorker> m_overviewBytes;
     void ShowOverview(const std::string& folder);
     BookmarksDock* m_bookmarksDock = nullptr;
     DetailPaneDock* m_detailPane = nullptr;

@@ -8,8 +8,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "controller/JsonValue.h"
 #include "platform/FileError.h"
@@ -72,15 +70,29 @@ std::string CBookmarkFile::FolderKey(const std::string& folder) {
 
 std::map<std::string, FolderBookmarks> CBookmarkFile::Load() const {
     std::map<std::string, FolderBookmarks> folders;
-    std::ifstream in(m_path, std::ios::binary);
-    if (!in) {
-        if (errno == ENOENT || !std::filesystem::exists(m_path)) return folders;
-        throw CVyxError("The bookmarks file " + m_path + " cannot be read: " + std::strerror(errno));
+    const int fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        if (error == ENOENT) return folders;
+        throw CVyxError("The bookmarks file " + m_path + " cannot be read: " + SystemErrorText(error) + ".");
     }
-    std::ostringstream text;
-    text << in.rdbuf();
+    // Read to its end through every error: a file read in part is not a damaged one.
+    std::string text;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            const int error = errno;
+            ::close(fd);
+            throw CVyxError("The bookmarks file " + m_path + " cannot be read: " + SystemErrorText(error) + ".");
+        }
+        if (n == 0) break;
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
     try {
-        const CJsonValue document = CJsonValue::Parse(text.str());
+        const CJsonValue document = CJsonValue::Parse(text);
         const CJsonValue* version = document.Find("version");
         const CJsonValue* list = document.Find("folders");
         if (!version || !version->IsNumber() || version->AsNumber() != kFormatVersion || !list || !list->IsObject())
@@ -91,7 +103,7 @@ std::map<std::string, FolderBookmarks> CBookmarkFile::Load() const {
             for (const CJsonValue& entry : entries.AsArray()) bookmarks.push_back(BookmarkFrom(entry));
         }
     } catch (const CVyxError& e) {
-        throw CVyxError("The bookmarks file " + m_path + " is damaged (" + e.what() + ").");
+        throw CBookmarkFileDamaged("The bookmarks file " + m_path + " is damaged (" + e.what() + ").");
     }
     return folders;
 }
@@ -103,7 +115,7 @@ FolderBookmarks CBookmarkFile::LoadFolder(const std::string& folder) const {
 }
 
 void CBookmarkFile::SaveFolder(const std::string& folder, const FolderBookmarks& bookmarks) const {
-    auto folders = Load();  // a damaged file throws here and is not written over
+    auto folders = Load();  // a damaged or unreadable file throws here and is not written over
     if (bookmarks.empty()) {
         folders.erase(folder);
     } else {

@@ -2,12 +2,16 @@
 // The bookmarks of every data folder, kept across runs in one JSON file under the user's data folder
 // ($XDG_DATA_HOME/vyx/bookmarks.json, by default ~/.local/share/vyx). A bookmark names its record by the day
 // file and the offset in it, which no other order or filter changes. The file is replaced as a whole, never
-// written in place; one that cannot be read is reported, and set aside before anything is written over it.
+// written in place. One that was read but is no bookmarks file is damaged: it is reported and set aside before
+// anything is written over it. One that cannot be read at all (no permission, a read error, a folder in its
+// place) is only reported: it may be whole, so it is neither renamed nor written over.
 
 #include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
+
+#include "platform/FileError.h"
 
 namespace vyx {
 
@@ -20,6 +24,12 @@ struct Bookmark {
 };
 
 using FolderBookmarks = std::vector<Bookmark>;
+
+// The bookmarks file was read whole but is no bookmarks file of this version.
+class CBookmarkFileDamaged : public CVyxError {
+public:
+    using CVyxError::CVyxError;
+};
 
 class CBookmarkFile {
 public:
@@ -36,12 +46,13 @@ public:
     static std::string FolderKey(const std::string& folder);
 
     // Every folder's bookmarks (folder paths without a trailing separator). A missing file has none. Throws
-    // CVyxError naming the file when it cannot be read or is no bookmarks file.
+    // CBookmarkFileDamaged naming the file when it is no bookmarks file, CVyxError when it cannot be read.
     std::map<std::string, FolderBookmarks> Load() const;
     // One folder's bookmarks.
     FolderBookmarks LoadFolder(const std::string& folder) const;
     // Replaces one folder's bookmarks (none removes the folder) and writes the file anew, atomically,
-    // creating its folder. Throws CVyxError on a damaged file (set it aside first) or a failed write.
+    // creating its folder. Throws as Load does (a damaged file is set aside first; an unreadable one is left
+    // as it is) and CVyxError on a failed write.
     void SaveFolder(const std::string& folder, const FolderBookmarks& bookmarks) const;
     // Renames a damaged file to "<file>.broken-<seconds since 1970>" so that it is kept; returns the new path.
     std::string SetAside() const;

@@ -17,9 +17,23 @@ std::string FileName(const std::string& path) {
 void CBookmarks::Open(std::string folder, FolderBookmarks bookmarks) {
     m_folder = std::move(folder);
     m_bookmarks = std::move(bookmarks);
+    m_storeFolderKnown = false;
 }
 
-std::string CBookmarks::PathOf(const Bookmark& bookmark) const { return m_folder + "/" + bookmark.dayFile; }
+std::string CBookmarks::PathOf(const CRecordDatabase& store, const Bookmark& bookmark) const {
+    const auto& files = store.Files();
+    if (files.empty()) return {};
+    // Every day file of a load lies in the one folder the load was given, named as it was given.
+    const std::string& path = files.front()->Path();
+    const auto slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);  // "" is the root
+    if (!m_storeFolderKnown || folder != m_storeFolder) {
+        m_storeFolder = folder;
+        m_storeFolderIsOurs = CBookmarkFile::FolderKey(folder.empty() ? "/" : folder) == m_folder;
+        m_storeFolderKnown = true;
+    }
+    return m_storeFolderIsOurs ? folder + "/" + bookmark.dayFile : std::string();
+}
 
 bool CBookmarks::Toggle(const CRecordDatabase& store, SerialNumber serial) {
     const std::optional<RecordLocation> place = store.LocationOf(serial);
@@ -45,8 +59,10 @@ bool CBookmarks::Toggle(const CRecordDatabase& store, SerialNumber serial) {
 std::optional<SerialNumber> CBookmarks::SerialOf(const CRecordDatabase& store, std::size_t index) const {
     if (index >= m_bookmarks.size()) return std::nullopt;
     const Bookmark& bookmark = m_bookmarks[index];
+    const std::string path = PathOf(store, bookmark);
+    if (path.empty()) return std::nullopt;
     try {
-        return store.SerialAt({PathOf(bookmark), bookmark.offset});
+        return store.SerialAt({path, bookmark.offset});
     } catch (const CVyxError&) {
         return std::nullopt;  // its day file cannot be read now: the bookmark has no row
     }

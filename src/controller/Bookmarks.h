@@ -15,7 +15,8 @@ namespace vyx {
 
 class CBookmarks {
 public:
-    // The folder's bookmarks as the file holds them (none when the folder has none).
+    // The folder's bookmarks as the file holds them (none when the folder has none), under the folder's key
+    // (CBookmarkFile::FolderKey); the store may name the same folder otherwise.
     void Open(std::string folder, FolderBookmarks bookmarks);
     const std::string& Folder() const { return m_folder; }
     const FolderBookmarks& List() const { return m_bookmarks; }
@@ -35,11 +36,17 @@ public:
     void Remove(std::size_t index);
 
 private:
-    std::string PathOf(const Bookmark& bookmark) const;
+    // The bookmark's day file as the store names it; empty when the store holds another folder.
+    std::string PathOf(const CRecordDatabase& store, const Bookmark& bookmark) const;
     std::vector<SerialNumber> Rows(const CRecordDatabase& store) const;  // rows of the bookmarks, sorted
 
     std::string m_folder;
     FolderBookmarks m_bookmarks;
+    // The folder of the store's day files as it was opened (a link, "..", relative) and whether its key is
+    // m_folder: resolved once per folder name, not for every bookmark.
+    mutable std::string m_storeFolder;
+    mutable bool m_storeFolderIsOurs = false;
+    mutable bool m_storeFolderKnown = false;
 };
 
 }  // namespace vyx

@@ -19,6 +19,18 @@ constexpr std::chrono::milliseconds kPostInterval{100};
 // After a change, writes are let gather this long before the files are looked at again: a logger writing
 // frame by frame would otherwise wake the follow for every few bytes.
 constexpr std::chrono::milliseconds kGatherTime{20};
+// A file that grew this lately is looked at in every check, though no longer the newest: the logger may
+// still finish the last frames of the day it just left.
+constexpr std::chrono::minutes kActiveTime{2};
+// The files that do not grow are looked at this many per check, in turn (a removed or replaced one is told).
+constexpr std::size_t kQuietLooksPerCheck = 32;
+// Folder times may be this coarse: a listing made within it after the folder's time may have missed a name.
+constexpr std::int64_t kCoarseFolderTimeNs = 2'000'000'000;
+
+std::int64_t WallNanoseconds() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
 
 std::string FileName(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
 
@@ -45,7 +57,19 @@ PathState StatPath(const std::string& path) {
 
 bool SameFile(const FileIdentity& a, const FileIdentity& b) { return a.device == b.device && a.inode == b.inode; }
 
+std::string ReplacedText(const std::string& path) {
+    return "Following stopped: " + FileName(path) +
+           " was replaced by another file while it was followed; the records read so far stay.";
+}
+
 }  // namespace
+
+std::vector<std::uint8_t> TakenTail(const CInputFile& file, std::uint64_t end) {
+    const std::uint64_t from = end > kTakenTailBytes ? end - kTakenTailBytes : 0;
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(end - from));
+    bytes.resize(file.ReadAt(from, bytes.data(), bytes.size()));
+    return bytes;
+}
 
 std::string OutOfOrderNotice(std::int64_t count) {
     return std::to_string(count) + " records arrived out of time order; press Filter ! to re-sort";
@@ -138,15 +162,18 @@ void CLiveFollow::Loop() {
         const auto result = m_in.watch->Wait(NextTimeout(Clock::now()));
         if (Stopping()) break;
         const auto now = Clock::now();
-        const bool full = now >= m_nextFullCheck || result == CFolderWatch::WaitResult::Named;
-        if (full) {
+        Count(&FollowCounters::wakes);
+        const bool named = result == CFolderWatch::WaitResult::Named;
+        if (now >= m_nextFullCheck || named) {
             m_nextFullCheck = now + m_in.settings.follow.checkInterval;
+            if (!CheckActiveAndSome(now) || Stopping()) return;
+            if (!FindNewDayFiles(now, named)) return;
+        } else {
+            // The logger's file, and any whose quiet time has just passed (it is judged now, not spun on).
             for (Followed& file : m_files) {
-                if (!Check(file, now) || Stopping()) return;
+                const bool due = AwaitsJudgement(file) && now - file.grewAt >= m_in.settings.follow.quietTime;
+                if ((&file == &m_files[m_newest] || due) && !Check(file, now)) return;
             }
-            if (!FindNewDayFiles(now)) return;
-        } else if (!m_files.empty() && !Check(m_files[m_newest], now)) {
-            return;
         }
         PublishTail();
         m_in.log->Flush();
@@ -163,13 +190,42 @@ void CLiveFollow::Loop() {
     }
 }
 
+void CLiveFollow::Count(std::atomic<std::int64_t> FollowCounters::*counter) const {
+    if (m_in.settings.follow.counters) (m_in.settings.follow.counters.get()->*counter).fetch_add(1, std::memory_order_relaxed);
+}
+
+bool CLiveFollow::AwaitsJudgement(const Followed& file) const {
+    return file.start.incomplete && !file.judged && !file.start.ended;
+}
+
+bool CLiveFollow::Active(const Followed& file, Clock::time_point now) const {
+    return &file == &m_files[m_newest] || AwaitsJudgement(file) || (file.grew && now - file.grewAt < kActiveTime);
+}
+
+bool CLiveFollow::CheckActiveAndSome(Clock::time_point now) {
+    // A folder of years has thousands of day files; only the few that may grow are looked at every time.
+    std::vector<bool> active(m_files.size());
+    for (std::size_t i = 0; i < m_files.size(); ++i) {
+        active[i] = Active(m_files[i], now);
+        if (active[i] && !Check(m_files[i], now)) return false;
+    }
+    std::size_t looked = 0;
+    for (std::size_t n = 0; n < m_files.size() && looked < kQuietLooksPerCheck; ++n) {
+        const std::size_t i = m_sweep++ % m_files.size();
+        if (active[i] || m_files[i].start.ended) continue;
+        ++looked;
+        if (!Check(m_files[i], now)) return false;
+    }
+    return true;
+}
+
 std::chrono::milliseconds CLiveFollow::NextTimeout(Clock::time_point now) const {
     auto next = m_nextFullCheck;
     const bool unposted = m_lastSerial != m_postedSerial || m_outOfOrder != m_postedOutOfOrder ||
                           m_notShown != m_postedNotShown;
     if (unposted) next = std::min(next, m_lastPost + kPostInterval);
     for (const Followed& file : m_files) {
-        if (file.start.incomplete && !file.judged && !file.start.ended) {
+        if (AwaitsJudgement(file)) {
             next = std::min(next, file.grewAt + m_in.settings.follow.quietTime);
         }
     }
@@ -179,16 +235,14 @@ std::chrono::milliseconds CLiveFollow::NextTimeout(Clock::time_point now) const 
 
 bool CLiveFollow::Check(Followed& file, Clock::time_point now) {
     if (file.start.ended) return true;
+    Count(&FollowCounters::looks);
     const PathState state = StatPath(file.start.path);
     const std::string name = FileName(file.start.path);
     if (!state.exists) {
         return StopFollow("Following stopped: " + name +
                           " was removed while it was followed; the records read so far stay.");
     }
-    if (!SameFile(state.identity, file.start.identity)) {
-        return StopFollow("Following stopped: " + name +
-                          " was replaced by another file while it was followed; the records read so far stay.");
-    }
+    if (!SameFile(state.identity, file.start.identity)) return StopFollow(ReplacedText(file.start.path));
     if (state.identity.size < file.seen) {
         return StopFollow("Following stopped: " + name +
                           " became shorter while it was followed; the records read so far stay.");
@@ -196,6 +250,7 @@ bool CLiveFollow::Check(Followed& file, Clock::time_point now) {
     if (state.identity.size > file.seen) {
         file.seen = state.identity.size;
         file.grewAt = now;
+        file.grew = true;
         file.judged = false;
         return ReadNew(file);
     }
@@ -212,12 +267,11 @@ bool CLiveFollow::Check(Followed& file, Clock::time_point now) {
 bool CLiveFollow::ReadNew(Followed& file) {
     if (!file.handle) {
         auto handle = std::make_shared<CInputFile>(file.start.path);
-        if (!SameFile(IdentityOf(*handle), file.start.identity)) {
-            return StopFollow("Following stopped: " + FileName(file.start.path) +
-                              " was replaced by another file while it was followed; the records read so far stay.");
-        }
+        if (!SameFile(IdentityOf(*handle), file.start.identity)) return StopFollow(ReplacedText(file.start.path));
         file.handle = std::move(handle);
     }
+    // Cut short and written again past its old size between two looks: the bytes already taken differ.
+    if (TakenTail(*file.handle, file.start.resume) != file.start.tail) return StopFollow(ReplacedText(file.start.path));
     // Only the logger's current file keeps its descriptor between looks; a folder of years has many files.
     m_reader.Open(file.handle, {m_in.settings.recover, file.start.dayStart}, file.start.resume);
     Frame frame;
@@ -238,6 +292,7 @@ bool CLiveFollow::ReadNew(Followed& file) {
     const FrameEnd end = m_reader.EndReason();
     if (end == FrameEnd::BadLength || end == FrameEnd::OffsetLimit) file.start.ended = true;
     m_reader.Close();
+    file.start.tail = TakenTail(*file.handle, file.start.resume);
     if (&file != &m_files[m_newest] || file.start.ended) file.handle.reset();
     if (!damage.empty()) {
         m_in.damageLog->Write(file.start.path, damage);
@@ -280,8 +335,7 @@ bool CLiveFollow::AppendToSegment(Followed& file, const Frame& frame) {
         if (!SameFile(IdentityOf(*segment->OpenForLoad()), file.start.identity)) {
             // The handle just opened is of the other file: it must not serve the records of the loaded one.
             m_in.handles->Forget(file.start.path);
-            return StopFollow("Following stopped: " + FileName(file.start.path) +
-                              " was replaced by another file while it was followed; the records read so far stay.");
+            return StopFollow(ReplacedText(file.start.path));
         }
         m_tailIndex.Open(segment->IndexPath());
         CRecordFile* added = segment.get();
@@ -322,7 +376,27 @@ void CLiveFollow::CloseTail() {
     m_tail = nullptr;
 }
 
-bool CLiveFollow::FindNewDayFiles(Clock::time_point now) {
+bool CLiveFollow::FolderChanged(bool named) {
+    const std::int64_t wallNow = WallNanoseconds();
+    struct stat st {};
+    // A folder that cannot be looked at is listed, and the listing finds what it can.
+    if (::stat(m_in.settings.follow.folder.c_str(), &st) != 0) return true;
+    const auto inode = static_cast<std::uint64_t>(st.st_ino);
+    const std::int64_t modified = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    const bool same = m_listed && inode == m_folderInode && modified == m_folderModified &&
+                      m_listedAt - m_folderModified > kCoarseFolderTimeNs;
+    if (same && !named) return false;
+    m_listed = true;
+    m_folderInode = inode;
+    m_folderModified = modified;
+    m_listedAt = wallNow;  // taken before the listing: a name that comes during it is listed next time
+    return true;
+}
+
+bool CLiveFollow::FindNewDayFiles(Clock::time_point now, bool named) {
+    // New day files come with a new name, which changes the folder's time.
+    if (!FolderChanged(named)) return true;
+    Count(&FollowCounters::listings);
     const DataFolderListing listing = ListDayFiles(m_in.settings.follow.folder);
     const std::uint32_t newestDay = m_files.empty() ? 0 : m_files[m_newest].start.dayStart;
     for (const auto& [name, dayStart] : listing.dayFiles) {

@@ -36,7 +36,14 @@ struct FollowStart {
     std::uint64_t resume = 0;  // the first byte the load did not take as frames
     bool incomplete = false;   // from resume on lies a frame cut short, not judged yet
     bool ended = false;        // the walk stopped for good there (a bad length, the offset limit)
+    // The last bytes before resume as they were read: a file cut short and written again past its old size
+    // keeps its inode and grows, and only its bytes tell that it is another file now.
+    std::vector<std::uint8_t> tail;
 };
+
+// The bytes kept for that comparison: up to kTakenTailBytes before `end` (fewer at the file's start).
+constexpr std::size_t kTakenTailBytes = 64;
+std::vector<std::uint8_t> TakenTail(const CInputFile& file, std::uint64_t end);
 
 enum class FrameVerdict { Invalid, Drop, Keep };
 
@@ -81,6 +88,7 @@ private:
         std::uint64_t seen = 0;  // the size at the last look
         Clock::time_point grewAt;
         bool judged = false;  // the incomplete frame at its end was judged after the quiet time
+        bool grew = false;    // it grew while followed, last at grewAt
         std::shared_ptr<const CInputFile> handle;
     };
 
@@ -92,7 +100,13 @@ private:
     bool AppendToSegment(Followed& file, const Frame& frame);
     void PublishTail();
     void CloseTail();
-    bool FindNewDayFiles(Clock::time_point now);
+    bool AwaitsJudgement(const Followed& file) const;
+    // Whether the file is looked at in every check: it may be growing.
+    bool Active(const Followed& file, Clock::time_point now) const;
+    bool CheckActiveAndSome(Clock::time_point now);
+    bool FolderChanged(bool named);
+    bool FindNewDayFiles(Clock::time_point now, bool named);
+    void Count(std::atomic<std::int64_t> FollowCounters::*counter) const;
     void PostIfDue(Clock::time_point now, bool force);
     std::chrono::milliseconds NextTimeout(Clock::time_point now) const;
     bool Stopping() const { return m_in.stop->load(std::memory_order_relaxed); }
@@ -127,6 +141,13 @@ private:
     bool m_damageChanged = false;
     Clock::time_point m_lastPost;
     Clock::time_point m_nextFullCheck;
+    std::size_t m_sweep = 0;  // where the look at the quiet files goes on at the next check
+    // The folder as it was when it was listed last, and when (wall clock, nanoseconds): unchanged, it is not
+    // listed again.
+    bool m_listed = false;
+    std::uint64_t m_folderInode = 0;
+    std::int64_t m_folderModified = 0;
+    std::int64_t m_listedAt = 0;
 };
 
 }  // namespace vyx

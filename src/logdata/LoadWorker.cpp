@@ -170,7 +170,7 @@ void CLoadWorker::LoadDayFile(CRecordFile& file) {
     FlushIndexBatch();
     m_log.Flush();
     std::vector<DayFileDamage> damage = m_reader.Damage();
-    if (Following() && !Stopping()) NoteFollowStart(file, identity, damage);
+    if (Following() && !Stopping()) NoteFollowStart(file, *handle, identity, damage);
     if (!damage.empty()) {
         m_damageLog.Write(file.Path(), damage);
         m_damageLog.Flush();
@@ -267,7 +267,7 @@ void CLoadWorker::MergeRuns(CRecordFile& file) {
     if (m_lastSerial >= 0) FinishRange(file);
 }
 
-void CLoadWorker::NoteFollowStart(const CRecordFile& file, const FileIdentity& identity,
+void CLoadWorker::NoteFollowStart(const CRecordFile& file, const CInputFile& handle, const FileIdentity& identity,
                                   std::vector<DayFileDamage>& damage) {
     FollowStart start;
     start.path = file.Path();
@@ -282,6 +282,7 @@ void CLoadWorker::NoteFollowStart(const CRecordFile& file, const FileIdentity& i
     }
     const FrameEnd end = m_reader.EndReason();
     start.ended = end == FrameEnd::BadLength || end == FrameEnd::OffsetLimit;
+    start.tail = TakenTail(handle, start.resume);
     m_followStarts.push_back(std::move(start));
 }
 

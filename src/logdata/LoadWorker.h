@@ -70,7 +70,8 @@ private:
     void Fail(const std::string& message) noexcept;
     bool Following() const { return m_job.settings.follow.enabled && m_job.watch != nullptr; }
     // Where the load left a day file, for the follow; a frame cut short at its end is left to the follow.
-    void NoteFollowStart(const CRecordFile& file, const FileIdentity& identity, std::vector<DayFileDamage>& damage);
+    void NoteFollowStart(const CRecordFile& file, const CInputFile& handle, const FileIdentity& identity,
+                         std::vector<DayFileDamage>& damage);
     void Follow();
     FrameVerdict JudgeLive(const Frame& frame, SerialNumber next, std::uint32_t& time);
     bool Stopping() const { return m_stop.load(std::memory_order_relaxed); }

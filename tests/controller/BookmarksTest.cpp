@@ -8,6 +8,8 @@
 #include <fstream>
 #include <set>
 
+#include <unistd.h>
+
 #include "controller/BookmarkFile.h"
 #include "controller/Bookmarks.h"
 #include "logdata/LoadPipeline.h"
@@ -121,6 +123,43 @@ TEST_F(BookmarksOverLoads, FindTheirRecordsAfterARestartInEveryOrderAndFilter) {
     }
 }
 
+// The folder opened through a link, a detour or with a trailing separator is the folder the bookmarks were
+// kept for: they have their rows, and Next and Previous reach them.
+TEST_F(BookmarksOverLoads, AreFoundHoweverTheFolderWasNamed) {
+    test::TempDir links;
+    const std::string link = links.File("data");
+    std::filesystem::create_directory_symlink(data->Path(), link);
+    const std::string base = data->Path().substr(data->Path().rfind('/') + 1);
+    const std::string key = CBookmarkFile::FolderKey(data->Path());
+    FolderBookmarks kept;
+    {
+        Load stored(data->Path(), LoadOrder::Stored, -1);
+        CBookmarks bookmarks;
+        bookmarks.Open(key, {});
+        ASSERT_TRUE(bookmarks.Toggle(stored.store, 7));
+        ASSERT_TRUE(bookmarks.Toggle(stored.store, stored.count - 3));
+        kept = bookmarks.List();
+    }
+    for (const std::string& named : {link, link + "/", data->Path() + "/../" + base, data->Path() + "//"}) {
+        SCOPED_TRACE(named);
+        EXPECT_EQ(CBookmarkFile::FolderKey(named), key);
+        Load load(named, LoadOrder::Stored, -1);
+        CBookmarks bookmarks;
+        bookmarks.Open(CBookmarkFile::FolderKey(named), kept);
+        EXPECT_EQ(bookmarks.SerialOf(load.store, 0), 7);
+        EXPECT_TRUE(bookmarks.IsMarked(load.store, load.count - 3));
+        EXPECT_EQ(bookmarks.Next(load.store, 7), load.count - 3);
+        EXPECT_EQ(bookmarks.Previous(load.store, 7), load.count - 3);
+    }
+    // Another folder's load gives the bookmarks no rows.
+    test::GeneratedFolder other(test::FolderOptions(2, 1500, 11, true));
+    Load load(other.Path(), LoadOrder::Stored, -1);
+    CBookmarks bookmarks;
+    bookmarks.Open(key, kept);
+    EXPECT_FALSE(bookmarks.SerialOf(load.store, 0));
+    EXPECT_FALSE(bookmarks.Next(load.store, -1));
+}
+
 TEST(BookmarkFile, KeepsEveryFolderAndSetsADamagedFileAside) {
     test::TempDir home;
     const CBookmarkFile file(home.File("deep/er/bookmarks.json"));
@@ -142,8 +181,8 @@ TEST(BookmarkFile, KeepsEveryFolderAndSetsADamagedFileAside) {
                                      "{\"version\":1,\"folders\":{\"/x\":[{\"dayFile\":\"LG050109.txt\",\"offset\":1e300}]}}"}) {
         SCOPED_TRACE(damage);
         { std::ofstream(file.Path(), std::ios::binary | std::ios::trunc) << damage; }
-        EXPECT_THROW(file.Load(), CVyxError);
-        EXPECT_THROW(file.SaveFolder("/data/b", b), CVyxError);  // never written over
+        EXPECT_THROW(file.Load(), CBookmarkFileDamaged);
+        EXPECT_THROW(file.SaveFolder("/data/b", b), CBookmarkFileDamaged);  // never written over
         EXPECT_EQ(test::ReadFileText(file.Path()), damage);
         const std::string aside = file.SetAside();
         EXPECT_EQ(test::ReadFileText(aside), damage);
@@ -151,6 +190,41 @@ TEST(BookmarkFile, KeepsEveryFolderAndSetsADamagedFileAside) {
         file.SaveFolder("/data/b", b);
         EXPECT_EQ(file.LoadFolder("/data/b"), b);
     }
+}
+
+// A file that cannot be read may hold every bookmark: it is reported as unreadable, not as damaged (which
+// would set it aside), and nothing is written over it.
+TEST(BookmarkFile, AFileThatCannotBeReadIsNotDamaged) {
+    test::TempDir home;
+    struct Case {
+        std::string path;
+        const char* says;
+        bool needsUser;  // root reads past permissions
+    };
+    const std::string folder = home.File("in-its-place");
+    std::filesystem::create_directory(folder);
+    const std::string locked = home.File("locked.json");
+    { std::ofstream(locked) << "{\"version\":1,\"folders\":{}}"; }
+    std::filesystem::permissions(locked, std::filesystem::perms::none);
+    for (const Case& c : {Case{folder, "Is a directory", false}, Case{"/proc/self/mem", "Input/output error", false},
+                          Case{locked, "Permission denied", true}}) {
+        SCOPED_TRACE(c.path);
+        if (c.needsUser && ::geteuid() == 0) continue;
+        const CBookmarkFile file(c.path);
+        try {
+            file.Load();
+            ADD_FAILURE() << "read";
+        } catch (const CBookmarkFileDamaged& e) {
+            ADD_FAILURE() << e.what();
+        } catch (const CVyxError& e) {
+            EXPECT_NE(std::string(e.what()).find("cannot be read: " + std::string(c.says)), std::string::npos) << e.what();
+        }
+        EXPECT_THROW(file.SaveFolder("/data/a", {{"LG010109.txt", 0, 0, ""}}), CVyxError);
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+    EXPECT_TRUE(std::filesystem::is_empty(folder));
+    std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
+    EXPECT_EQ(test::ReadFileText(locked), "{\"version\":1,\"folders\":{}}");
 }
 
 TEST(BookmarkFile, LivesUnderTheUsersDataFolder) {

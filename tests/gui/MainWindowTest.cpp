@@ -39,6 +39,7 @@
 #include "support/RecordingBoxes.h"
 #include "support/TempDir.h"
 #include "views/ListLargeDataCtrl.h"
+#include "views/TimeHistogramView.h"
 
 using namespace vyx;
 
@@ -152,6 +153,11 @@ private slots:
             QString::fromStdString(RecordTextLine(first, 1)).chopped(2).split(QLatin1Char(','));
         QCOMPARE(expected.size(), 7);
         for (int c = 0; c < 7; ++c) QCOMPARE(Cell(0, c), expected[c]);
+        // The overview bar gets the day files' bytes, sized off the user-interface thread.
+        const TimeHistogram bytes = DayFileBytes(ListDayFiles(m_data.Path()));
+        QVERIFY(bytes.Total() > 0);
+        QVERIFY(QTest::qWaitFor([&] { return m_window->Overview()->Histogram().counts == bytes.counts; }, 10000));
+        QCOMPARE(m_window->Overview()->Histogram().from, bytes.from);
         // The invalid records of the folder were reported.
         QVERIFY(!m_boxes.shown.empty());
         QVERIFY(QString::fromStdString(m_boxes.shown.back().text).contains("Invalid Records are found"));

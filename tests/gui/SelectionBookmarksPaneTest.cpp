@@ -31,6 +31,8 @@
 #include "app/GoToDialogs.h"
 #include "app/ReportDialogs.h"
 #include "app/MainWindow.h"
+#include "app/NoticeBar.h"
+#include <QLabel>
 #include "gui/ViewerInput.h"
 #include "app/SelectionCopyRunner.h"
 #include "app/StatusPanes.h"
@@ -212,6 +214,49 @@ private slots:
         QStringList rows;
         for (int r = 0; r < 2; ++r) rows << m_window->Bookmarks()->Table()->item(r, 0)->text();
         QVERIFY(rows.contains(QString::number(Current() + 1)));
+    }
+
+    // The folder opened through a link is the folder its bookmarks were kept for: the dock gives them rows
+    // and F2 reaches them.
+    void bookmarksAreVisitedWhenTheFolderIsOpenedThroughALink() {
+        test::TempDir links;
+        const std::string link = links.File("data");
+        std::filesystem::create_directory_symlink(m_data.Path(), link);
+        m_window->OpenFolder(QString::fromStdString(link + "/"), true);
+        QVERIFY(WaitForLoad());
+        QCOMPARE(m_window->Bookmarks()->Table()->rowCount(), 2);
+        for (int r = 0; r < 2; ++r) QVERIFY(m_window->Bookmarks()->Table()->item(r, 0)->text() != QStringLiteral("-"));
+        Page()->setFocus();
+        QTest::keyClick(Page(), Qt::Key_Home);
+        QTest::keyClick(Page(), Qt::Key_F2);
+        QVERIFY(Current() > 0);
+        QVERIFY(m_window->Bookmarks()->Bookmarks().IsMarked(m_window->Controller().Database(), Current()));
+        m_window->OpenFolder(QString::fromStdString(m_data.Path()), true);
+        QVERIFY(WaitForLoad());
+    }
+
+    // A bookmarks file that cannot be read is told, and neither set aside nor written over by a new bookmark.
+    void anUnreadableBookmarksFileIsToldAndLeftAsItIs() {
+        test::TempDir home;
+        const std::string inItsPlace = home.File("bookmarks.json");
+        std::filesystem::create_directory(inItsPlace);
+        m_window->Bookmarks()->SetFile(CBookmarkFile(inItsPlace));
+        m_window->OpenFolder(QString::fromStdString(m_data.Path()), true);
+        QVERIFY2(m_window->Notice()->Text().contains(QStringLiteral("cannot be read")), qPrintable(m_window->Notice()->Text()));
+        QVERIFY(WaitForLoad());
+        Page()->setFocus();
+        Click(4);
+        QTest::keyClick(Page(), Qt::Key_F2, Qt::ControlModifier);
+        // The dock, shown by the new bookmark, says it is not kept, whatever notice came since.
+        QVERIFY(m_window->Bookmarks()->Problem()->isVisible());
+        QVERIFY(m_window->Bookmarks()->Problem()->text().contains(QStringLiteral("Is a directory")));
+        QVERIFY(std::filesystem::is_directory(inItsPlace));
+        QVERIFY(std::filesystem::is_empty(inItsPlace));
+        QCOMPARE(std::distance(std::filesystem::directory_iterator(home.Path()), std::filesystem::directory_iterator()), 1);
+        m_window->Bookmarks()->SetFile(CBookmarkFile());
+        m_window->OpenFolder(QString::fromStdString(m_data.Path()), true);
+        QVERIFY(WaitForLoad());
+        QVERIFY(m_window->Bookmarks()->Problem()->isHidden());
     }
 
     void detailPaneFollowsTheCurrentRowAndHighlightsBytes() {

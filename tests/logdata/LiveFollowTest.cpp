@@ -58,6 +58,7 @@ protected:
         follow.quietTime = 400ms;
         follow.checkInterval = events ? 1000ms : 150ms;
         follow.events = events;
+        follow.counters = counters;
         database.SetFollow(follow);
         database.StartLoad(filters);
         ASSERT_TRUE(WaitFor([&] { return !target.Counts(UM_FOLLOW_STARTED).empty(); }));
@@ -85,6 +86,8 @@ protected:
     bool WaitForShown(std::int64_t count) { return WaitFor([&] { return Shown() == count; }); }
 
     std::vector<std::string> Notices() const { return target.Texts(UM_FOLLOW_NOTICE); }
+
+    std::shared_ptr<FollowCounters> counters;  // handed to the follow when set
 
     // The tags a fresh load of the folder as it is now gives, in its order.
     std::vector<std::uint32_t> FreshLoad(LoadOrder order, const FilterList& filters = {}, DateWindow window = {}) {
@@ -227,6 +230,34 @@ TEST_F(LiveFollowTest, AnIncompleteLastFrameIsJudgedOnlyAfterTheQuietTime) {
     EXPECT_EQ(FreshLoad(LoadOrder::Stored).size(), 11u);
 }
 
+// A quiet folder of many day files costs a few looks a second: the follow wakes about once a second, looks at
+// the file that may grow and a few others, and lists the folder only when it changed. The quiet time of a
+// frame cut short at an older file's end passing is no reason to spin.
+TEST_F(LiveFollowTest, AQuietFolderOfManyDayFilesCostsFewLooks) {
+    constexpr int kDays = 200;
+    for (int d = 1; d < kDays; ++d) DayFileBytes().Records(2, Day(d) + 60, static_cast<std::uint32_t>(d * 10)).WriteTo(DayFile(d));
+    const auto whole = Frames(3, Day(0) + 60, 5000);
+    const std::vector<std::uint8_t> cut(whole.begin(), whole.end() - 4);  // the last frame lacks its end
+    DayFileBytes().WriteTo(DayFile(0));
+    Append(DayFile(0), cut);
+    counters = std::make_shared<FollowCounters>();
+    Follow(LoadOrder::Stored);
+    EXPECT_EQ(Shown(), 2 * (kDays - 1) + 2);
+    std::this_thread::sleep_for(2500ms);  // the quiet time (400 ms) passes; the folder's time grows old
+    EXPECT_NE(ReadFileText(temp.File("DamageLogFile.csv")).find("incomplete last frame"), std::string::npos);
+    EXPECT_LE(counters->wakes.load(), 6);
+    const std::int64_t looks = counters->looks.load();
+    const std::int64_t listings = counters->listings.load();
+    std::this_thread::sleep_for(2000ms);
+    EXPECT_LE(counters->wakes.load(), 9);
+    EXPECT_LE(counters->looks.load() - looks, kDays / 2);  // two checks, each far from every file
+    EXPECT_LE(counters->listings.load() - listings, 0);
+
+    // A new day still comes at once.
+    Append(DayFile(kDays), Frames(3, Day(kDays) + 5, 9000));
+    EXPECT_TRUE(WaitForShown(2 * (kDays - 1) + 5));
+}
+
 // A clock step back in ascending order is appended and counted; in descending order new records are counted
 // and not inserted. The date window's end keeps later records and day files out in both.
 struct OrderCase {
@@ -278,6 +309,7 @@ struct ChangeCase {
     const char* name;
     void (*change)(const std::string& path, const std::string& folder);
     const char* says;
+    bool events = true;  // false: polled, so that a change of two steps falls between two looks
 };
 
 void Shrink(const std::string& path, const std::string&) { std::filesystem::resize_file(path, 40); }
@@ -288,16 +320,36 @@ void Replace(const std::string& path, const std::string& folder) {
     std::filesystem::rename(other, path);
 }
 
+// The same inode written again, longer than before: cut to nothing and rewritten in one go, or overwritten
+// in place and grown. Its size alone would say it only grew.
+std::vector<std::uint8_t> OtherContent() { return DayFileBytes().Records(30, LoadFixture::Day(0) + 7, 900).Bytes(); }
+
+void Rewrite(const std::string& path, const std::string&) {
+    const auto bytes = OtherContent();
+    const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    ::close(fd);
+}
+
+void Overwrite(const std::string& path, const std::string&) {
+    const auto bytes = OtherContent();
+    const int fd = ::open(path.c_str(), O_WRONLY);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::pwrite(fd, bytes.data(), bytes.size(), 0), static_cast<ssize_t>(bytes.size()));
+    ::close(fd);
+}
+
 class ChangedFile : public LiveFollowTest, public ::testing::WithParamInterface<ChangeCase> {};
 
 TEST_P(ChangedFile, StopsTheFollowAndNeverMixesBytes) {
     const ChangeCase c = GetParam();
     DayFileBytes().Records(20, Day(0)).WriteTo(DayFile(0));
-    Follow(LoadOrder::Stored);
+    Follow(LoadOrder::Stored, {}, {}, c.events);
     Append(DayFile(0), Frames(2, Day(0) + 100, 100));
     EXPECT_TRUE(WaitForShown(22));
     c.change(DayFile(0), data.Path());
-    EXPECT_TRUE(WaitFor([&] { return !target.Texts(UM_FOLLOW_STOPPED).empty(); }));
+    ASSERT_TRUE(WaitFor([&] { return !target.Texts(UM_FOLLOW_STOPPED).empty(); }));
     const std::string text = target.Texts(UM_FOLLOW_STOPPED).front();
     EXPECT_NE(text.find(c.says), std::string::npos) << text;
     EXPECT_NE(text.find("LG050109.txt"), std::string::npos) << text;
@@ -309,7 +361,9 @@ TEST_P(ChangedFile, StopsTheFollowAndNeverMixesBytes) {
 
 INSTANTIATE_TEST_SUITE_P(Follow, ChangedFile,
                          ::testing::Values(ChangeCase{"Shrunk", Shrink, "became shorter"},
-                                           ChangeCase{"Replaced", Replace, "was replaced"}),
+                                           ChangeCase{"Replaced", Replace, "was replaced"},
+                                           ChangeCase{"CutAndRewrittenLonger", Rewrite, "was replaced", false},
+                                           ChangeCase{"OverwrittenAndGrown", Overwrite, "was replaced"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Other consumers (the loop window, the analysis) are told of every new record, unfiltered, once.
