@@ -6,13 +6,19 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <condition_variable>
+#include <deque>
+#include <exception>
 #include <limits>
 #include <memory>
+#include <mutex>
 #include <queue>
+#include <thread>
 
 #include "analysis/FcuEventExtractor.h"
 #include "logdata/DayFileFormat.h"
 #include "logdata/FrameReading.h"
+#include "logdata/RecordBytes.h"
 #include "logdata/RecordDatabase.h"
 #include "platform/BackgroundFileWriter.h"
 #include "platform/FileError.h"
@@ -72,7 +78,11 @@ public:
     }
 
     std::uint32_t Time() const { return m_head.m_nTime; }
+    int Channel() const { return m_head.m_nChannel; }
     int MessageMode() const { return m_head.m_nMessageMode; }
+    // The record bytes read last (valid until the next Read).
+    const std::uint8_t* Bytes() const { return m_bytes; }
+    int Size() const { return m_size; }
     // The whole record read last; the bytes stay in the window until the next Read.
     const CRecord& Decode() {
         m_parse.Parse(m_bytes, m_size, m_record);
@@ -169,6 +179,70 @@ private:
 
 namespace {
 
+// Lists of reports handed from the pass's decoding thread to the thread that turns them into events, a few
+// at a time, so memory stays the same whatever the folder's size.
+class CReportPipe {
+public:
+    explicit CReportPipe(std::size_t lists) {
+        for (std::size_t i = 0; i < lists; ++i) m_free.push_back(std::make_unique<CFcuReportList>());
+    }
+
+    // Decoding side: an empty list to fill; null once the pipe is stopped.
+    std::unique_ptr<CFcuReportList> Empty() {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] { return m_stopped || !m_free.empty(); });
+        if (m_stopped) return nullptr;
+        auto list = std::move(m_free.back());
+        m_free.pop_back();
+        return list;
+    }
+    void Send(std::unique_ptr<CFcuReportList> list) {
+        std::lock_guard lock(m_mutex);
+        m_full.push_back(std::move(list));
+        m_changed.notify_all();
+    }
+    void Finish() {
+        std::lock_guard lock(m_mutex);
+        m_finished = true;
+        m_changed.notify_all();
+    }
+
+    // Events side: the next full list; null after the last one, or once the pipe is stopped.
+    std::unique_ptr<CFcuReportList> Next() {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] { return m_stopped || !m_full.empty() || m_finished; });
+        if (m_stopped || m_full.empty()) return nullptr;
+        auto list = std::move(m_full.front());
+        m_full.pop_front();
+        return list;
+    }
+    void Recycle(std::unique_ptr<CFcuReportList> list) {
+        list->Clear();
+        std::lock_guard lock(m_mutex);
+        m_free.push_back(std::move(list));
+        m_changed.notify_all();
+    }
+
+    // Either side gives up (a failure, a cancel): neither waits for the other any more.
+    void Stop() {
+        std::lock_guard lock(m_mutex);
+        m_stopped = true;
+        m_changed.notify_all();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::vector<std::unique_ptr<CFcuReportList>> m_free;
+    std::deque<std::unique_ptr<CFcuReportList>> m_full;
+    bool m_finished = false;
+    bool m_stopped = false;
+};
+
+// Reports per list: a few hundred kilobytes, large enough that handing one over costs next to nothing.
+constexpr std::size_t kReportsPerList = 16384;
+constexpr std::size_t kReportLists = 4;
+
 struct Head {
     std::uint32_t time;
     std::size_t rank;  // the file's place by day start: equal times keep the load's order of files
@@ -192,6 +266,31 @@ std::unique_ptr<CFcuEvents> BuildFcuEvents(const CRecordDatabase& database, cons
     auto state = std::make_unique<LoopState>();
     CFcuEventExtractor extractor(converter, base, *state);
     CFcuEventsWriter writer(*events, *state, options.checkpointInterval);
+
+    // This thread merges and decodes; the events thread compares the reports with the state and writes the
+    // events. It is stopped and joined before anything it uses goes.
+    CReportPipe pipe(kReportLists);
+    std::exception_ptr eventsFailure;
+    std::thread eventsThread([&] {
+        try {
+            while (auto list = pipe.Next()) {
+                extractor.Extract(*list, writer);
+                pipe.Recycle(std::move(list));
+            }
+        } catch (...) {
+            eventsFailure = std::current_exception();
+            pipe.Stop();
+        }
+    });
+    struct Joiner {
+        CReportPipe& pipe;
+        std::thread& thread;
+        ~Joiner() {
+            pipe.Stop();
+            if (thread.joinable()) thread.join();
+        }
+    } joiner{pipe, eventsThread};
+    std::unique_ptr<CFcuReportList> reports = pipe.Empty();
 
     // Cursors in the load's order of files (by day start), each with the time of its first record.
     std::vector<std::unique_ptr<CDayFileCursor>> cursors;
@@ -260,9 +359,21 @@ std::unique_ptr<CFcuEvents> BuildFcuEvents(const CRecordDatabase& database, cons
         }
         events->m_lastTime = std::max(events->m_lastTime, time);
         if (CFcuEventExtractor::MayGiveEvents(c.MessageMode())) {
+            if (!reports) break;  // the events thread failed
             const RecordPlace place{static_cast<std::uint16_t>(c.FileIndex()), static_cast<std::uint32_t>(c.Offset()),
                                     c.Serial()};
-            extractor.Extract(c.Decode(), place, writer);
+            if (c.MessageMode() == kModeParameterBlockTransfer) {
+                // The most common record and the only one whose reports need nothing but the message bytes.
+                reports->BeginRecord(place, time, c.Channel(), SourceOf(c.Bytes(), c.Size()));
+                extractor.ReportBlockTransfer(
+                    {c.Bytes() + kMessageFirstByte, static_cast<std::size_t>(MessageLengthOf(c.Size()))}, *reports);
+            } else {
+                extractor.Report(c.Decode(), place, *reports);
+            }
+            if (reports->ReportCount() >= kReportsPerList) {
+                pipe.Send(std::move(reports));
+                reports = pipe.Empty();
+            }
         }
         ++done;
         if ((done & 4095) == 0 && options.cancel && options.cancel->load()) return nullptr;
@@ -283,6 +394,12 @@ std::unique_ptr<CFcuEvents> BuildFcuEvents(const CRecordDatabase& database, cons
             current = nullptr;
         }
     }
+    if (reports) {
+        pipe.Send(std::move(reports));
+        pipe.Finish();
+    }
+    eventsThread.join();
+    if (eventsFailure) std::rethrow_exception(eventsFailure);
     writer.Close();
     events->m_recordCount = done;
     if (options.progress) options.progress(done, total);
