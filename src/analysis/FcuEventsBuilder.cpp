@@ -152,7 +152,8 @@ public:
     }
 
     void Add(const FcuEvent& event) override {
-        m_eventFile.Write(&event, sizeof event);
+        m_pending[m_pendingCount++] = event;
+        if (m_pendingCount == kEventBlockEvents) WriteBlock();
         if (--m_untilCheckpoint == 0) {
             m_untilCheckpoint = m_interval;
             m_checkpointFile.Write(&m_state, sizeof m_state);
@@ -163,12 +164,32 @@ public:
 
     void Close() {
         m_events.m_eventCount = m_count;
+        // The events after the last whole block are stored whole, where later ones may follow them.
+        m_events.m_tailOffset = m_written;
+        m_eventFile.Write(m_pending.data(), m_pendingCount * sizeof(FcuEvent));
         m_eventFile.Close();
         m_checkpointFile.Close();
     }
 
 private:
+    void WriteBlock() {
+        FcuEventBlock block;
+        block.fileOffset = m_written;
+        void* room = m_eventFile.Reserve(kEventBlockEvents * kPackedEventBytes);
+        if (PackEventBlock(m_pending.data(), block, static_cast<std::uint8_t*>(room))) {
+            m_eventFile.Commit(block.Bytes());
+        } else {
+            m_eventFile.Write(m_pending.data(), block.Bytes());
+        }
+        m_written += block.Bytes();
+        m_events.m_blocks.push_back(block);
+        m_pendingCount = 0;
+    }
+
     CFcuEvents& m_events;
+    std::vector<FcuEvent> m_pending = std::vector<FcuEvent>(kEventBlockEvents);
+    std::size_t m_pendingCount = 0;
+    std::uint64_t m_written = 0;  // bytes of the events file
     const LoopState& m_state;
     std::uint64_t m_interval;
     std::uint64_t m_untilCheckpoint = 0;
