@@ -28,22 +28,34 @@ constexpr bool Fits(std::uint64_t value, int bits) {
 }  // namespace
 
 bool PackEventBlock(const FcuEvent* events, FcuEventBlock& block, std::uint8_t* out) {
+    // One look at every event: the least and greatest of the fields packed against the block's bases, and
+    // all bits the other narrow fields use.
     std::int64_t serial = events[0].Serial();
+    std::int64_t lastSerial = serial;
     std::uint32_t time = events[0].time;
+    std::uint32_t lastTime = time;
     std::uint16_t dayFile = events[0].dayFile;
-    for (std::size_t i = 1; i < kEventBlockEvents; ++i) {
-        serial = std::min(serial, events[i].Serial());
-        time = std::min(time, events[i].time);
-        dayFile = std::min(dayFile, events[i].dayFile);
-    }
+    std::uint16_t lastDayFile = dayFile;
+    std::uint32_t kinds = 0, channels = 0, fcus = 0, edges = 0, sources = 0;
     for (std::size_t i = 0; i < kEventBlockEvents; ++i) {
         const FcuEvent& e = events[i];
-        if (!Fits(e.time - time, kTimeBits) || !Fits(static_cast<std::uint64_t>(e.Serial() - serial), kSerialBits) ||
-            !Fits(static_cast<std::uint64_t>(e.dayFile - dayFile), kDayFileBits) || !Fits(static_cast<std::uint64_t>(e.kind), kKindBits) ||
-            !Fits(e.channel, kChannelBits) || !Fits(e.fcu, kFcuBits) ||
-            !Fits(static_cast<std::uint64_t>(e.edge), kEdgeBits) || !Fits(e.source, kSourceBits)) {
-            return false;
-        }
+        serial = std::min(serial, e.Serial());
+        lastSerial = std::max(lastSerial, e.Serial());
+        time = std::min(time, e.time);
+        lastTime = std::max(lastTime, e.time);
+        dayFile = std::min(dayFile, e.dayFile);
+        lastDayFile = std::max(lastDayFile, e.dayFile);
+        kinds |= static_cast<std::uint8_t>(e.kind);
+        channels |= e.channel;
+        fcus |= e.fcu;
+        edges |= static_cast<std::uint8_t>(e.edge);
+        sources |= e.source;
+    }
+    if (!Fits(lastTime - time, kTimeBits) || !Fits(static_cast<std::uint64_t>(lastSerial - serial), kSerialBits) ||
+        !Fits(static_cast<std::uint64_t>(lastDayFile - dayFile), kDayFileBits) || !Fits(kinds, kKindBits) ||
+        !Fits(channels, kChannelBits) || !Fits(fcus, kFcuBits) || !Fits(edges, kEdgeBits) ||
+        !Fits(sources, kSourceBits)) {
+        return false;
     }
     for (std::size_t i = 0; i < kEventBlockEvents; ++i) {
         const FcuEvent& e = events[i];

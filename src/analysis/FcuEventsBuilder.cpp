@@ -21,6 +21,7 @@
 #include "logdata/RecordBytes.h"
 #include "logdata/RecordDatabase.h"
 #include "platform/BackgroundFileWriter.h"
+#include "platform/DirectOutputFile.h"
 #include "platform/FileError.h"
 
 namespace vyx {
@@ -35,13 +36,48 @@ std::string CreateUniqueFile(const std::string& folder, const char* stem) {
     return pattern;
 }
 
+// The read buffers of a day file in the merge: the index file's window and, where the clock stepped back and
+// the time order takes records from two (or more) stretches of the file in turn, a window for each stretch,
+// so none is read twice.
+struct CursorWindows {
+    static constexpr std::size_t kData = 6;
+    static constexpr std::size_t kDataBytes = std::size_t{1} << 18;
+    CFileWindow index{std::size_t{1} << 18};
+    std::array<CFileWindow, kData> data{CFileWindow(kDataBytes), CFileWindow(kDataBytes), CFileWindow(kDataBytes),
+                                        CFileWindow(kDataBytes), CFileWindow(kDataBytes), CFileWindow(kDataBytes)};
+    std::array<std::uint64_t, kData> lastUse{};
+    std::uint64_t uses = 0;
+};
+
+// Buffers of the files that left the merge, for those that join it: a folder of years has thousands of day
+// files, of which only those whose times overlap are open at once, and fresh memory is dear.
+class CWindowPool {
+public:
+    std::unique_ptr<CursorWindows> Take() {
+        if (m_free.empty()) return std::make_unique<CursorWindows>();
+        auto windows = std::move(m_free.back());
+        m_free.pop_back();
+        return windows;
+    }
+    void Give(std::unique_ptr<CursorWindows> windows) {
+        windows->index.Detach();
+        for (CFileWindow& window : windows->data) window.Detach();
+        windows->lastUse = {};
+        windows->uses = 0;
+        m_free.push_back(std::move(windows));
+    }
+
+private:
+    std::vector<std::unique_ptr<CursorWindows>> m_free;
+};
+
 // One day file's records in the order of its index file (time order within the file). A record is read as
 // far as its head (time, channel, message mode); the rest is decoded only for the records that can give an
 // event.
 class CDayFileCursor {
 public:
-    CDayFileCursor(CRecordFile& file, std::size_t fileIndex, std::uint8_t modbusBaseAddress)
-        : m_file(file), m_fileIndex(fileIndex), m_parse(modbusBaseAddress) {
+    CDayFileCursor(CRecordFile& file, std::size_t fileIndex, std::uint8_t modbusBaseAddress, CWindowPool& pool)
+        : m_file(file), m_fileIndex(fileIndex), m_parse(modbusBaseAddress), m_pool(pool) {
         // A file without accepted records keeps first and last serial -1.
         m_count = file.FirstSerial() < 0 ? 0 : file.LastSerial() - file.FirstSerial() + 1;
     }
@@ -50,10 +86,9 @@ public:
     SerialNumber FirstSerial() const { return m_file.FirstSerial(); }
     bool Empty() const { return m_count <= 0; }
 
-    // The read buffers exist only while the file takes part in the merge: a folder of years has thousands
-    // of day files, of which only those whose times overlap are open at once.
+    // The read buffers are the file's only while it takes part in the merge.
     void Open() {
-        m_windows = std::make_unique<Windows>();
+        m_windows = m_pool.Take();
         m_windows->index.Attach(m_file.IndexHandle());
         const std::shared_ptr<const CInputFile> data = m_file.DataHandle();
         for (CFileWindow& window : m_windows->data) {
@@ -62,7 +97,7 @@ public:
         }
         m_windows->index.SetLimit(static_cast<std::uint64_t>(m_count) * format::kIndexEntryBytes);
     }
-    void Close() { m_windows.reset(); }
+    void Close() { m_pool.Give(std::move(m_windows)); }
 
     // Reads the head of record k.
     void Read(std::int64_t k) {
@@ -103,13 +138,10 @@ private:
     std::size_t m_fileIndex;
     CParse m_parse;
     std::int64_t m_count = 0;
-    // Where the clock stepped back, the time order takes records from two (or more) stretches of the file
-    // in turn: each stretch keeps a window of its own, so none is read twice.
-    static constexpr std::size_t kDataWindows = 6;
     CFileWindow& DataWindow(std::uint64_t offset) {
-        Windows& w = *m_windows;
+        CursorWindows& w = *m_windows;
         std::size_t chosen = 0;
-        for (std::size_t i = 0; i < kDataWindows; ++i) {
+        for (std::size_t i = 0; i < CursorWindows::kData; ++i) {
             if (w.data[i].Holds(offset, format::kMaxDecodedFrameLength)) {
                 chosen = i;
                 break;
@@ -119,16 +151,8 @@ private:
         w.lastUse[chosen] = ++w.uses;
         return w.data[chosen];
     }
-    struct Windows {
-        CFileWindow index{std::size_t{1} << 18};
-        std::array<CFileWindow, kDataWindows> data{CFileWindow(kDataWindowBytes), CFileWindow(kDataWindowBytes),
-                                                   CFileWindow(kDataWindowBytes), CFileWindow(kDataWindowBytes),
-                                                   CFileWindow(kDataWindowBytes), CFileWindow(kDataWindowBytes)};
-        std::array<std::uint64_t, kDataWindows> lastUse{};
-        std::uint64_t uses = 0;
-    };
-    static constexpr std::size_t kDataWindowBytes = std::size_t{1} << 18;
-    std::unique_ptr<Windows> m_windows;
+    CWindowPool& m_pool;
+    std::unique_ptr<CursorWindows> m_windows;
     CRecordHead m_head;
     const std::uint8_t* m_bytes = nullptr;
     int m_size = 0;
@@ -145,8 +169,13 @@ class CFcuEventsWriter final : public IFcuEventSink {
 public:
     CFcuEventsWriter(CFcuEvents& events, const LoopState& state, std::uint64_t interval)
         : m_events(events), m_state(state), m_interval(std::max<std::uint64_t>(interval, 1)) {
-        m_eventFile.Open(events.m_eventsPath, std::size_t{1} << 21, 4);
-        m_checkpointFile.Open(events.m_checkpointsPath, sizeof(LoopState) * 4, 3);
+        // Around the page cache: the file is read back a few blocks at a time, by queries.
+        m_eventOutput.Open(events.m_eventsPath);
+        m_eventFile.Start([this](const char* data, std::size_t count) { m_eventOutput.Write(data, count); },
+                          std::size_t{1} << 21, 4);
+        m_checkpointOutput.Open(events.m_checkpointsPath);
+        m_checkpointFile.Start([this](const char* data, std::size_t count) { m_checkpointOutput.Write(data, count); },
+                               sizeof(LoopState) * 4, 3);
         m_events.m_checkpointInterval = m_interval;
         m_untilCheckpoint = m_interval;
     }
@@ -168,7 +197,9 @@ public:
         m_events.m_tailOffset = m_written;
         m_eventFile.Write(m_pending.data(), m_pendingCount * sizeof(FcuEvent));
         m_eventFile.Close();
+        m_eventOutput.Close();
         m_checkpointFile.Close();
+        m_checkpointOutput.Close();
     }
 
 private:
@@ -194,6 +225,9 @@ private:
     std::uint64_t m_interval;
     std::uint64_t m_untilCheckpoint = 0;
     std::uint64_t m_count = 0;
+    // The outputs outlive the threads that write them.
+    CDirectOutputFile m_eventOutput;
+    CDirectOutputFile m_checkpointOutput;
     CBackgroundFileWriter m_eventFile;
     CBackgroundFileWriter m_checkpointFile;
 };
@@ -314,12 +348,13 @@ std::unique_ptr<CFcuEvents> BuildFcuEvents(const CRecordDatabase& database, cons
     std::unique_ptr<CFcuReportList> reports = pipe.Empty();
 
     // Cursors in the load's order of files (by day start), each with the time of its first record.
+    CWindowPool pool;
     std::vector<std::unique_ptr<CDayFileCursor>> cursors;
     std::int64_t total = 0;
     for (const auto& file : database.Files()) {
         if (database.Settings().window.Excludes(file->DayStart())) continue;
         events->m_dayFiles.push_back(file->Path());
-        auto cursor = std::make_unique<CDayFileCursor>(*file, events->m_dayFiles.size() - 1, base);
+        auto cursor = std::make_unique<CDayFileCursor>(*file, events->m_dayFiles.size() - 1, base, pool);
         if (cursor->Empty()) continue;
         total += cursor->Count();
         cursors.push_back(std::move(cursor));
