@@ -68,6 +68,7 @@ public:
 
 private:
     friend class CFcuEventsWriter;
+    friend class CFcuEventsPass;
     friend std::unique_ptr<CFcuEvents> BuildFcuEvents(const CRecordDatabase&, const FCUConfigurationList&,
                                                       const FcuEventsBuildOptions&);
     void RemoveFiles() noexcept;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <exception>
@@ -77,13 +78,17 @@ private:
 class CDayFileCursor {
 public:
     CDayFileCursor(CRecordFile& file, std::size_t fileIndex, std::uint8_t modbusBaseAddress, CWindowPool& pool)
-        : m_file(file), m_fileIndex(fileIndex), m_parse(modbusBaseAddress), m_pool(pool) {
+        : m_file(file), m_fileIndex(fileIndex), m_parse(modbusBaseAddress), m_pool(pool) {}
+
+    // Once the load has finished the file: how many records it has.
+    void Take() {
         // A file without accepted records keeps first and last serial -1.
-        m_count = file.FirstSerial() < 0 ? 0 : file.LastSerial() - file.FirstSerial() + 1;
+        m_count = m_file.FirstSerial() < 0 ? 0 : m_file.LastSerial() - m_file.FirstSerial() + 1;
     }
 
     std::int64_t Count() const { return m_count; }
     SerialNumber FirstSerial() const { return m_file.FirstSerial(); }
+    std::uint32_t DayStart() const { return m_file.DayStart(); }
     bool Empty() const { return m_count <= 0; }
 
     // The read buffers are the file's only while it takes part in the merge.
@@ -309,8 +314,19 @@ struct Head {
 
 }  // namespace
 
-std::unique_ptr<CFcuEvents> BuildFcuEvents(const CRecordDatabase& database, const FCUConfigurationList& configuration,
-                                           const FcuEventsBuildOptions& options) {
+// One pass; with `follow`, beside a load that may still run (see FcuEventsBuildOptions::loadEnded). Null when
+// cancelled, or with misordered set when a day file the load finished later has records before those the
+// pass has passed.
+class CFcuEventsPass {
+public:
+    static std::unique_ptr<CFcuEvents> Run(const CRecordDatabase& database, const FCUConfigurationList& configuration,
+                                           const FcuEventsBuildOptions& options, bool follow, bool& misordered);
+};
+
+std::unique_ptr<CFcuEvents> CFcuEventsPass::Run(const CRecordDatabase& database,
+                                                const FCUConfigurationList& configuration,
+                                                const FcuEventsBuildOptions& options, bool follow, bool& misordered) {
+    misordered = false;
     auto events = std::make_unique<CFcuEvents>();
     events->m_listings = ListingsOf(configuration);
     events->m_eventsPath = CreateUniqueFile(options.tempFolder, "fcu-events");
@@ -347,40 +363,58 @@ std::unique_ptr<CFcuEvents> BuildFcuEvents(const CRecordDatabase& database, cons
     } joiner{pipe, eventsThread};
     std::unique_ptr<CFcuReportList> reports = pipe.Empty();
 
-    // Cursors in the load's order of files (by day start), each with the time of its first record.
+    // Cursors in the load's order of files (by day start), which is the order of their serial numbers; the
+    // rank of a file is its place there.
     CWindowPool pool;
     std::vector<std::unique_ptr<CDayFileCursor>> cursors;
-    std::int64_t total = 0;
     for (const auto& file : database.Files()) {
         if (database.Settings().window.Excludes(file->DayStart())) continue;
         events->m_dayFiles.push_back(file->Path());
-        auto cursor = std::make_unique<CDayFileCursor>(*file, events->m_dayFiles.size() - 1, base, pool);
-        if (cursor->Empty()) continue;
-        total += cursor->Count();
-        cursors.push_back(std::move(cursor));
+        cursors.push_back(std::make_unique<CDayFileCursor>(*file, events->m_dayFiles.size() - 1, base, pool));
     }
     if (events->m_dayFiles.size() > std::numeric_limits<std::uint16_t>::max()) {
         throw CVyxError("more day files than the events can name");
     }
-    // Serial order is the load's order of files.
     std::stable_sort(cursors.begin(), cursors.end(),
-                     [](const auto& a, const auto& b) { return a->FirstSerial() < b->FirstSerial(); });
+                     [](const auto& a, const auto& b) { return a->DayStart() < b->DayStart(); });
     struct Pending {
         std::uint32_t firstTime;
         std::size_t rank;
     };
-    std::vector<Pending> pending;
-    for (std::size_t i = 0; i < cursors.size(); ++i) {
-        cursors[i]->Open();
-        cursors[i]->Read(0);
-        pending.push_back({cursors[i]->Time(), i});
-        cursors[i]->Close();
-    }
     // Files come into the merge when the merge reaches their first time, so only files whose times overlap
-    // are open at once.
-    std::stable_sort(pending.begin(), pending.end(),
-                     [](const Pending& a, const Pending& b) { return a.firstTime < b.firstTime; });
+    // are open at once; equal first times keep the order of ranks.
+    std::vector<Pending> pending;
     std::size_t nextPending = 0;
+    std::size_t taken = 0;  // cursors taken into the merge (the load has finished their files)
+    std::size_t finishedBelow = 0;
+    std::int64_t total = 0;
+    bool first = true;
+    // Takes the files the load has finished since; false when one of them comes too late for the order.
+    const auto takeFinished = [&] {
+        if (!follow || options.loadEnded->load()) {
+            finishedBelow = cursors.size();
+        } else {
+            // The load works through the files in this order: once one has records, those before are done.
+            for (std::size_t k = finishedBelow; k < cursors.size(); ++k) {
+                if (cursors[k]->FirstSerial() >= 0) finishedBelow = k;
+            }
+        }
+        for (; taken < finishedBelow; ++taken) {
+            CDayFileCursor& c = *cursors[taken];
+            c.Take();
+            if (c.Empty()) continue;
+            c.Open();
+            c.Read(0);
+            const Pending p{c.Time(), taken};
+            c.Close();
+            if (!first && p.firstTime < events->m_lastTime) return false;
+            total += c.Count();
+            pending.insert(std::upper_bound(pending.begin() + static_cast<std::ptrdiff_t>(nextPending), pending.end(),
+                                            p, [](const Pending& a, const Pending& b) { return a.firstTime < b.firstTime; }),
+                           p);
+        }
+        return true;
+    };
     std::priority_queue<Head, std::vector<Head>, std::greater<>> heads;
     const auto activate = [&](const Pending& p) {
         CDayFileCursor& c = *cursors[p.rank];
@@ -390,18 +424,27 @@ std::unique_ptr<CFcuEvents> BuildFcuEvents(const CRecordDatabase& database, cons
     };
 
     std::int64_t done = 0;
-    bool first = true;
     // The file whose record comes next, out of the heap: within a file the records are in time order and
     // files overlap only around their day's edges, so it mostly stays next for long runs of records.
     CDayFileCursor* current = nullptr;
     std::size_t currentRank = 0;
     while (true) {
         if (current == nullptr) {
+            if (taken < cursors.size() && !takeFinished()) {
+                misordered = true;
+                return nullptr;
+            }
             while (nextPending < pending.size() &&
                    (heads.empty() || pending[nextPending].firstTime <= heads.top().time)) {
                 activate(pending[nextPending++]);
             }
-            if (heads.empty()) break;
+            if (heads.empty()) {
+                if (taken == cursors.size()) break;
+                // Ahead of the load: wait for its next file.
+                if (options.cancel && options.cancel->load()) return nullptr;
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                continue;
+            }
             const Head head = heads.top();
             heads.pop();
             current = head.cursor;
@@ -439,8 +482,10 @@ std::unique_ptr<CFcuEvents> BuildFcuEvents(const CRecordDatabase& database, cons
             const Head next{c.Time(), currentRank, &c};
             // It stays next while it comes before every other file's record and before the next file to join
             // (at an equal time the heap decides, as for any other record).
+            // Beside a running load it also goes back now and then, so that the files finished since join.
             const bool stays = (nextPending == pending.size() || next.time < pending[nextPending].firstTime) &&
-                               (heads.empty() || heads.top() > next);
+                               (heads.empty() || heads.top() > next) &&
+                               (taken == cursors.size() || (done & 4095) != 0);
             if (!stays) {
                 heads.push(next);
                 current = nullptr;
@@ -460,6 +505,21 @@ std::unique_ptr<CFcuEvents> BuildFcuEvents(const CRecordDatabase& database, cons
     events->m_recordCount = done;
     if (options.progress) options.progress(done, total);
     return events;
+}
+
+std::unique_ptr<CFcuEvents> BuildFcuEvents(const CRecordDatabase& database, const FCUConfigurationList& configuration,
+                                           const FcuEventsBuildOptions& options) {
+    bool misordered = false;
+    if (options.loadEnded != nullptr) {
+        auto events = CFcuEventsPass::Run(database, configuration, options, true, misordered);
+        if (!misordered) return events;
+        // Records of a later file go before what was passed: once the load is done, the pass starts again.
+        while (!options.loadEnded->load()) {
+            if (options.cancel && options.cancel->load()) return nullptr;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+    return CFcuEventsPass::Run(database, configuration, options, false, misordered);
 }
 
 }  // namespace vyx
