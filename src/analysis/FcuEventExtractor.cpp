@@ -20,13 +20,11 @@ std::uint32_t MaskOf(const CFCUCodeList& codes) {
 
 }  // namespace
 
-// Reports of one block transfer: words become edges against the state, each FCU packet with status, alarm
-// or position data makes its FCU heard.
-class CFcuEventExtractor::CBlockTransferSink final : public IParameterXferItemSink {
+// The reports of one block transfer: each status, alarm or system-status word with its codes, each position
+// and loop fault, and at the end of each packet that brought any of them, which data it brought.
+class CFcuEventExtractor::CBlockTransferReports final : public IParameterXferItemSink {
 public:
-    CBlockTransferSink(CFcuEventExtractor& extractor, const CRecord& record, const RecordPlace& place,
-                       IFcuEventSink& sink)
-        : m_extractor(extractor), m_record(record), m_place(place), m_sink(sink) {}
+    explicit CBlockTransferReports(CFcuReportList& out) : m_out(out) {}
 
     bool WantsPacket(int type, int fcuAddress) const override {
         if (type == kPacketTypeMasterStation) return true;
@@ -35,27 +33,19 @@ public:
 
     bool OnWord(const ParameterXferPacketHead& head, int, ParameterXferItemKind kind, std::uint16_t,
                 const CFCUCodeList& codes) override {
-        const auto ch = static_cast<std::size_t>(m_record.m_nChannel & 1);
-        const std::uint32_t now = MaskOf(codes);
         switch (kind) {
-            case ParameterXferItemKind::Status: {
-                const FcuChannelView& v = m_extractor.m_state.fcus[Fcu(head)].channel[ch];
-                Edges(FcuEventKind::Status, Fcu(head), v.statusKnown != 0, v.statusMask, now);
+            case ParameterXferItemKind::Status:
+                m_out.Add(FcuReportKind::Status, Fcu(head), MaskOf(codes));
                 m_heard |= kHeardStatus;
                 break;
-            }
-            case ParameterXferItemKind::Alarm: {
-                const FcuChannelView& v = m_extractor.m_state.fcus[Fcu(head)].channel[ch];
-                Edges(FcuEventKind::Alarm, Fcu(head), v.alarmKnown != 0, v.alarmMask, now);
+            case ParameterXferItemKind::Alarm:
+                m_out.Add(FcuReportKind::Alarm, Fcu(head), MaskOf(codes));
                 m_heard |= kHeardAlarm;
                 break;
-            }
-            case ParameterXferItemKind::SystemStatus: {
-                const MasterStationView& m = m_extractor.m_state.masters[ch];
-                Edges(FcuEventKind::SystemStatus, kLoopFcu, m.statusKnown != 0, m.statusMask, now);
+            case ParameterXferItemKind::SystemStatus:
+                m_out.Add(FcuReportKind::SystemStatus, kLoopFcu, MaskOf(codes));
                 m_heard |= kHeardSystemStatus;
                 break;
-            }
             default: break;
         }
         return false;
@@ -67,29 +57,17 @@ public:
 
     bool OnValue(const ParameterXferPacketHead& head, int, ParameterXferItemKind kind, int value) override {
         if (kind == ParameterXferItemKind::Position) {
-            // A position is an event where it differs from the last one known; every report makes it heard.
-            const FcuState& f = m_extractor.m_state.fcus[Fcu(head)];
-            if (!f.positionKnown || f.position != static_cast<std::uint16_t>(value)) {
-                FcuEvent e = Event(FcuEventKind::Position, Fcu(head));
-                e.value = static_cast<std::uint16_t>(value);
-                m_extractor.Emit(e, m_sink);
-            }
+            m_out.Add(FcuReportKind::Position, Fcu(head), static_cast<std::uint16_t>(value));
             m_heard |= kHeardPosition;
         } else if (kind == ParameterXferItemKind::LoopFault) {
-            FcuEvent e = Event(FcuEventKind::LoopFault, kLoopFcu);
-            e.code = static_cast<std::uint8_t>(value);
-            m_extractor.Emit(e, m_sink);
+            m_out.Add(FcuReportKind::LoopFault, kLoopFcu, static_cast<std::uint8_t>(value));
             m_heard |= kHeardLoopFault;
         }
         return false;
     }
 
     void OnPacketEnd(const ParameterXferPacketHead& head) override {
-        if (m_heard != 0) {
-            FcuEvent e = Event(FcuEventKind::Heard, head.type == kPacketTypeMasterStation ? kLoopFcu : Fcu(head));
-            e.value = m_heard;
-            m_extractor.Emit(e, m_sink);
-        }
+        if (m_heard != 0) m_out.Add(FcuReportKind::Heard, Fcu(head), m_heard);
         m_heard = 0;
     }
 
@@ -98,47 +76,7 @@ private:
         return head.type == kPacketTypeMasterStation ? kLoopFcu : head.fcuAddress;
     }
 
-    FcuEvent Event(FcuEventKind kind, int fcu) const {
-        FcuEvent e;
-        e.time = m_record.m_nTime;
-        e.offset = m_place.offset;
-        e.dayFile = m_place.dayFile;
-        e.SetSerial(m_place.serial);
-        e.fcu = static_cast<std::uint16_t>(fcu);
-        e.kind = kind;
-        e.channel = static_cast<std::uint8_t>(m_record.m_nChannel & 1);
-        e.source = static_cast<std::uint8_t>(m_record.m_nSource);
-        return e;
-    }
-
-    // A report against the last one of its kind: the first gives its codes as initial (or one event without
-    // a code when it has none), later ones the codes that came, then those that went.
-    void Edges(FcuEventKind kind, int fcu, bool known, std::uint32_t before, std::uint32_t now) {
-        if (!known) {
-            if (now == 0) Edge(kind, fcu, FcuEventEdge::Initial, kNoCode);
-            EachCode(now, [&](int code) { Edge(kind, fcu, FcuEventEdge::Initial, code); });
-            return;
-        }
-        EachCode(now & ~before, [&](int code) { Edge(kind, fcu, FcuEventEdge::Set, code); });
-        EachCode(before & ~now, [&](int code) { Edge(kind, fcu, FcuEventEdge::Cleared, code); });
-    }
-
-    template <typename Visit>
-    static void EachCode(std::uint32_t mask, Visit visit) {
-        for (; mask != 0; mask &= mask - 1) visit(std::countr_zero(mask));
-    }
-
-    void Edge(FcuEventKind kind, int fcu, FcuEventEdge edge, int code) {
-        FcuEvent e = Event(kind, fcu);
-        e.edge = edge;
-        e.code = static_cast<std::uint8_t>(code);
-        m_extractor.Emit(e, m_sink);
-    }
-
-    CFcuEventExtractor& m_extractor;
-    const CRecord& m_record;
-    const RecordPlace& m_place;
-    IFcuEventSink& m_sink;
+    CFcuReportList& m_out;
     std::uint16_t m_heard = 0;
 };
 
@@ -146,58 +84,161 @@ CFcuEventExtractor::CFcuEventExtractor(const CRecordToParameterXferConverter& co
                                        std::uint8_t modbusBaseAddress, LoopState& state)
     : m_converter(converter), m_modbusBaseAddress(modbusBaseAddress), m_state(state) {}
 
-void CFcuEventExtractor::Emit(FcuEvent event, IFcuEventSink& sink) {
+void CFcuEventExtractor::Emit(const FcuEvent& event, IFcuEventSink& sink) {
     m_state.Apply(event);
     sink.Add(event);
 }
 
-void CFcuEventExtractor::Command(const CRecord& record, const RecordPlace& place, int fcu, int command, int sequence,
-                                 IFcuEventSink& sink) {
-    FcuEvent e;
-    e.time = record.m_nTime;
-    e.offset = place.offset;
-    e.dayFile = place.dayFile;
-    e.SetSerial(place.serial);
-    e.kind = FcuEventKind::Command;
-    e.channel = static_cast<std::uint8_t>(record.m_nChannel & 1);
-    e.source = static_cast<std::uint8_t>(record.m_nSource);
-    e.code = static_cast<std::uint8_t>(command);
-    e.value = static_cast<std::uint16_t>(sequence);
+namespace {
+
+// A command to an FCU, or to the loop when it is system-wide; false when it names no FCU.
+bool CommandTarget(int fcu, int command, int& target) {
     if (IsSystemWideCommand(command)) {
-        e.fcu = kLoopFcu;
+        target = kLoopFcu;
     } else if (fcu >= 1 && fcu <= kMaxFcuNumber) {
-        e.fcu = static_cast<std::uint16_t>(fcu);
+        target = fcu;
     } else {
-        return;  // no FCU to give it to
+        return false;
     }
-    Emit(e, sink);
+    return true;
 }
 
-void CFcuEventExtractor::Extract(const CRecord& record, const RecordPlace& place, IFcuEventSink& sink) {
+}  // namespace
+
+void CFcuEventExtractor::Report(const CRecord& record, const RecordPlace& place, CFcuReportList& out) const {
+    const auto command = [&](int fcu, int code, int sequence) {
+        int target = 0;
+        if (CommandTarget(fcu, code, target)) {
+            out.Add(FcuReportKind::Command, target, static_cast<std::uint32_t>(code), sequence);
+        }
+    };
     switch (record.m_nMessageMode) {
         case kModeModbus:
+            out.BeginRecord(place, record.m_nTime, record.m_nChannel, record.m_nSource);
             if (record.m_bMultipleFCU) {
                 ForEachModbusMultipleItem(record.MessageBytes(), record.m_nDatabaseType, m_modbusBaseAddress,
                                           [&](int sequence, const ModbusMapping& item) {
-                                              Command(record, place, item.fcu, item.command, sequence, sink);
+                                              command(item.fcu, item.command, sequence);
                                               return false;
                                           });
             } else if (record.m_nCommand != kCmdNone && (record.m_bFCUValid || IsSystemWideCommand(record.m_nCommand))) {
-                Command(record, place, record.m_nFCU, record.m_nCommand, 0, sink);
+                command(record.m_nFCU, record.m_nCommand, 0);
             }
             break;
         case kModeHalvikCommonProtocol:
+            out.BeginRecord(place, record.m_nTime, record.m_nChannel, record.m_nSource);
             if (record.m_nCommand != kCmdNone && record.m_bFCUValid && !record.m_bMultipleFCU) {
-                Command(record, place, record.m_nFCU, record.m_nCommand, 0, sink);
+                command(record.m_nFCU, record.m_nCommand, 0);
             }
             break;
-        case kModeParameterBlockTransfer: {
-            CBlockTransferSink blocks(*this, record, place, sink);
-            m_converter.Walk(record, blocks);
+        case kModeParameterBlockTransfer:
+            out.BeginRecord(place, record.m_nTime, record.m_nChannel, record.m_nSource);
+            ReportBlockTransfer(record.MessageBytes(), out);
             break;
-        }
         default: break;
     }
+}
+
+void CFcuEventExtractor::ReportBlockTransfer(std::span<const std::uint8_t> message, CFcuReportList& out) const {
+    CBlockTransferReports reports(out);
+    m_converter.WalkMessageBytes(message, reports);
+}
+
+// A word against the last one of its kind: the first gives its codes as initial (or one event without a code
+// when it has none), later ones the codes that came, then those that went.
+void CFcuEventExtractor::Edges(FcuEvent event, bool known, std::uint32_t before, std::uint32_t now,
+                               IFcuEventSink& sink) {
+    const auto each = [&](std::uint32_t mask, FcuEventEdge edge) {
+        event.edge = edge;
+        for (; mask != 0; mask &= mask - 1) {
+            event.code = static_cast<std::uint8_t>(std::countr_zero(mask));
+            Emit(event, sink);
+        }
+    };
+    if (!known) {
+        if (now == 0) {
+            event.edge = FcuEventEdge::Initial;
+            event.code = kNoCode;
+            Emit(event, sink);
+        }
+        each(now, FcuEventEdge::Initial);
+        return;
+    }
+    each(now & ~before, FcuEventEdge::Set);
+    each(before & ~now, FcuEventEdge::Cleared);
+}
+
+void CFcuEventExtractor::Extract(const CFcuReportList& list, IFcuEventSink& sink) {
+    const std::vector<FcuRecordReports>& records = list.Records();
+    const std::vector<FcuReport>& reports = list.Reports();
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const FcuRecordReports& r = records[i];
+        FcuEvent base;
+        base.time = r.time;
+        base.offset = r.place.offset;
+        base.dayFile = r.place.dayFile;
+        base.SetSerial(r.place.serial);
+        base.channel = r.channel;
+        base.source = r.source;
+        const std::size_t ch = r.channel;
+        for (std::size_t k = r.first, end = list.EndOf(i); k < end; ++k) {
+            const FcuReport& report = reports[k];
+            FcuEvent e = base;
+            e.fcu = report.fcu;
+            switch (report.kind) {
+                case FcuReportKind::Command:
+                    e.kind = FcuEventKind::Command;
+                    e.code = static_cast<std::uint8_t>(report.value);
+                    e.value = report.sequence;
+                    Emit(e, sink);
+                    break;
+                case FcuReportKind::Status: {
+                    const FcuChannelView& v = m_state.fcus[report.fcu].channel[ch];
+                    e.kind = FcuEventKind::Status;
+                    Edges(e, v.statusKnown != 0, v.statusMask, report.value, sink);
+                    break;
+                }
+                case FcuReportKind::Alarm: {
+                    const FcuChannelView& v = m_state.fcus[report.fcu].channel[ch];
+                    e.kind = FcuEventKind::Alarm;
+                    Edges(e, v.alarmKnown != 0, v.alarmMask, report.value, sink);
+                    break;
+                }
+                case FcuReportKind::SystemStatus: {
+                    const MasterStationView& m = m_state.masters[ch];
+                    e.kind = FcuEventKind::SystemStatus;
+                    Edges(e, m.statusKnown != 0, m.statusMask, report.value, sink);
+                    break;
+                }
+                case FcuReportKind::Position: {
+                    // A position is an event where it differs from the last one known.
+                    const FcuState& f = m_state.fcus[report.fcu];
+                    e.value = static_cast<std::uint16_t>(report.value);
+                    if (!f.positionKnown || f.position != e.value) {
+                        e.kind = FcuEventKind::Position;
+                        Emit(e, sink);
+                    }
+                    break;
+                }
+                case FcuReportKind::LoopFault:
+                    e.kind = FcuEventKind::LoopFault;
+                    e.code = static_cast<std::uint8_t>(report.value);
+                    Emit(e, sink);
+                    break;
+                case FcuReportKind::Heard:
+                    e.kind = FcuEventKind::Heard;
+                    e.value = static_cast<std::uint16_t>(report.value);
+                    Emit(e, sink);
+                    break;
+            }
+        }
+    }
+}
+
+void CFcuEventExtractor::Extract(const CRecord& record, const RecordPlace& place, IFcuEventSink& sink) {
+    m_scratch.Clear();
+    Report(record, place, m_scratch);
+    Extract(m_scratch, sink);
 }
 
 }  // namespace vyx

@@ -19,8 +19,10 @@
 // - Startup Sequence, Set Time: nothing.
 
 #include <cstdint>
+#include <span>
 
 #include "analysis/FcuEvent.h"
+#include "analysis/FcuReports.h"
 #include "analysis/LoopState.h"
 #include "decode/RecordToParameterXferConverter.h"
 #include "logdata/Record.h"
@@ -35,6 +37,9 @@ protected:
     ~IFcuEventSink() = default;
 };
 
+// Works in two halves, which a pass may run on two threads: Report decodes a record into reports without
+// the state (const, safe beside a running Extract), Extract compares reports with the state and emits the
+// events. Extract of a record does both.
 class CFcuEventExtractor {
 public:
     // The state is the loop's state so far; every event found is applied to it before it goes to the sink,
@@ -44,6 +49,14 @@ public:
 
     void Extract(const CRecord& record, const RecordPlace& place, IFcuEventSink& sink);
 
+    // The reports of a record, appended to the list.
+    void Report(const CRecord& record, const RecordPlace& place, CFcuReportList& out) const;
+    // The reports of a block-transfer record from its message bytes, after out.BeginRecord for it: what
+    // Report gives for such a record, without decoding the rest of it.
+    void ReportBlockTransfer(std::span<const std::uint8_t> message, CFcuReportList& out) const;
+    // The events of the reports in the list, in their order.
+    void Extract(const CFcuReportList& reports, IFcuEventSink& sink);
+
     // False for the message modes that give no event (see above), so a pass can leave their records
     // undecoded.
     static bool MayGiveEvents(int messageMode) {
@@ -52,15 +65,15 @@ public:
     }
 
 private:
-    class CBlockTransferSink;
+    class CBlockTransferReports;
 
-    void Emit(FcuEvent event, IFcuEventSink& sink);
-    void Command(const CRecord& record, const RecordPlace& place, int fcu, int command, int sequence,
-                 IFcuEventSink& sink);
+    void Emit(const FcuEvent& event, IFcuEventSink& sink);
+    void Edges(FcuEvent event, bool known, std::uint32_t before, std::uint32_t now, IFcuEventSink& sink);
 
     const CRecordToParameterXferConverter& m_converter;
     std::uint8_t m_modbusBaseAddress;
     LoopState& m_state;
+    CFcuReportList m_scratch;  // Extract of one record
 };
 
 }  // namespace vyx

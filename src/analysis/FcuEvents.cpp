@@ -15,27 +15,43 @@ CFcuEvents::Files::~Files() {
     if (!checkpoints.empty()) DeleteFile(checkpoints);
 }
 
-namespace {
-constexpr std::size_t kReadBlockEvents = 4096;
-}
-
 CFcuEventReader::CFcuEventReader(const CFcuEvents& events)
-    : m_file(events.EventsPath()), m_count(events.EventCount()), m_block(kReadBlockEvents) {}
+    : m_file(events.EventsPath()),
+      m_count(events.EventCount()),
+      m_blocks(events.Blocks()),
+      m_tailOffset(events.TailOffset()),
+      m_block(kEventBlockEvents) {}
 
 const FcuEvent& CFcuEventReader::At(std::uint64_t index) {
-    if (index < m_blockStart || index >= m_blockStart + m_blockCount) {
-        // Walking backwards, the block ends at the event asked for; otherwise it starts there.
-        const bool backwards = m_blockCount > 0 && index + 1 == m_blockStart;
-        const std::uint64_t start = backwards ? index + 1 - std::min<std::uint64_t>(kReadBlockEvents, index + 1) : index;
-        const std::uint64_t want = std::min<std::uint64_t>(kReadBlockEvents, m_count - start);
-        const std::size_t bytes =
-            m_file.ReadAt(start * sizeof(FcuEvent), m_block.data(), static_cast<std::size_t>(want) * sizeof(FcuEvent));
-        m_blockStart = start;
-        m_blockCount = bytes / sizeof(FcuEvent);
-        // Shorter than written: someone cut it.
-        if (index >= m_blockStart + m_blockCount) throw CFileError(EIO, m_file.Path());
-    }
+    if (index < m_blockStart || index >= m_blockStart + m_blockCount) Load(index);
     return m_block[static_cast<std::size_t>(index - m_blockStart)];
+}
+
+void CFcuEventReader::Load(std::uint64_t index) {
+    m_blockCount = 0;
+    const std::uint64_t inBlocks = m_blocks.size() * kEventBlockEvents;
+    if (index < inBlocks) {
+        const FcuEventBlock& block = m_blocks[static_cast<std::size_t>(index / kEventBlockEvents)];
+        void* into = m_block.data();
+        if (block.packed) {
+            m_packed.resize(block.Bytes());
+            into = m_packed.data();
+        }
+        // Shorter than written: someone cut it.
+        if (m_file.ReadAt(block.fileOffset, into, block.Bytes()) != block.Bytes()) throw CFileError(EIO, m_file.Path());
+        if (block.packed) UnpackEventBlock(block, m_packed.data(), m_block.data());
+        m_blockStart = index - index % kEventBlockEvents;
+        m_blockCount = kEventBlockEvents;
+        return;
+    }
+    // After the blocks, a stretch of the events stored whole, aligned as the blocks are.
+    const std::uint64_t start = index - (index - inBlocks) % kEventBlockEvents;
+    const std::uint64_t want = std::min<std::uint64_t>(kEventBlockEvents, m_count - start);
+    const std::size_t bytes = m_file.ReadAt(m_tailOffset + (start - inBlocks) * sizeof(FcuEvent), m_block.data(),
+                                            static_cast<std::size_t>(want) * sizeof(FcuEvent));
+    m_blockStart = start;
+    m_blockCount = bytes / sizeof(FcuEvent);
+    if (index >= m_blockStart + m_blockCount) throw CFileError(EIO, m_file.Path());
 }
 
 std::uint64_t CFcuEventReader::FirstAfter(std::uint32_t t) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "analysis/FcuEvent.h"
+#include "analysis/FcuEventPacking.h"
 #include "decode/FCU.h"
 #include "platform/File.h"
 
@@ -62,6 +63,11 @@ public:
     const std::vector<std::uint64_t>& DayFileEnds() const { return m_dayFileEnds; }
     const std::vector<FcuCheckpoint>& Checkpoints() const { return m_checkpoints; }
     std::uint64_t CheckpointInterval() const { return m_checkpointInterval; }
+    // How the events file holds the events: whole blocks of kEventBlockEvents first (FcuEventPacking.h),
+    // then every later event as an FcuEvent record, from TailOffset() on. Events added to the file later go
+    // at its end as FcuEvent records.
+    const std::vector<FcuEventBlock>& Blocks() const { return m_blocks; }
+    std::uint64_t TailOffset() const { return m_tailOffset; }
     // By FCU number (0 unused).
     const std::array<FcuListing, kMaxFcuNumber + 1>& Listings() const { return m_listings; }
 
@@ -74,6 +80,7 @@ public:
 private:
     friend class CFcuEventsWriter;
     friend class CFcuEventsAppender;
+    friend class CFcuEventsPass;
     friend std::unique_ptr<CFcuEvents> BuildFcuEvents(const CRecordDatabase&, const FCUConfigurationList&,
                                                       const FcuEventsBuildOptions&);
     // The two temporary files, deleted when the last snapshot goes.
@@ -95,25 +102,32 @@ private:
     std::vector<std::uint64_t> m_dayFileEnds;
     std::vector<FcuCheckpoint> m_checkpoints;
     std::uint64_t m_checkpointInterval = kDefaultCheckpointInterval;
+    std::vector<FcuEventBlock> m_blocks;
+    std::uint64_t m_tailOffset = 0;
     std::array<FcuListing, kMaxFcuNumber + 1> m_listings{};
     std::uint64_t m_outOfOrder = 0;
     std::uint32_t m_staleFrom = 0;
 };
 
-// Reads events by index through a block buffer; one per thread.
+// Reads events by index a block at a time; one per thread.
 class CFcuEventReader {
 public:
     explicit CFcuEventReader(const CFcuEvents& events);
 
     std::uint64_t Count() const { return m_count; }
-    // Event i (i < Count()), read in blocks: fast in either direction. Throws CFileError.
+    // Event i (i < Count()), read with its block: fast in either direction. Throws CFileError.
     const FcuEvent& At(std::uint64_t index);
     // The index of the first event after time t (Count() when none).
     std::uint64_t FirstAfter(std::uint32_t t);
 
 private:
+    void Load(std::uint64_t index);
+
     CInputFile m_file;
     std::uint64_t m_count;
+    std::vector<FcuEventBlock> m_blocks;
+    std::uint64_t m_tailOffset;
+    std::vector<std::uint8_t> m_packed;
     std::vector<FcuEvent> m_block;
     std::uint64_t m_blockStart = 0;
     std::size_t m_blockCount = 0;

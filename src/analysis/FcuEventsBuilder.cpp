@@ -6,15 +6,23 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <exception>
 #include <limits>
 #include <memory>
+#include <mutex>
 #include <queue>
+#include <thread>
 
 #include "analysis/FcuEventExtractor.h"
 #include "logdata/DayFileFormat.h"
 #include "logdata/FrameReading.h"
+#include "logdata/RecordBytes.h"
 #include "logdata/RecordDatabase.h"
 #include "platform/BackgroundFileWriter.h"
+#include "platform/DirectOutputFile.h"
 #include "platform/FileError.h"
 
 namespace vyx {
@@ -29,25 +37,65 @@ std::string CreateUniqueFile(const std::string& folder, const char* stem) {
     return pattern;
 }
 
+// The read buffers of a day file in the merge: the index file's window and, where the clock stepped back and
+// the time order takes records from two (or more) stretches of the file in turn, a window for each stretch,
+// so none is read twice.
+struct CursorWindows {
+    static constexpr std::size_t kData = 6;
+    static constexpr std::size_t kDataBytes = std::size_t{1} << 18;
+    CFileWindow index{std::size_t{1} << 18};
+    std::array<CFileWindow, kData> data{CFileWindow(kDataBytes), CFileWindow(kDataBytes), CFileWindow(kDataBytes),
+                                        CFileWindow(kDataBytes), CFileWindow(kDataBytes), CFileWindow(kDataBytes)};
+    std::array<std::uint64_t, kData> lastUse{};
+    std::uint64_t uses = 0;
+};
+
+// Buffers of the files that left the merge, for those that join it: a folder of years has thousands of day
+// files, of which only those whose times overlap are open at once, and fresh memory is dear.
+class CWindowPool {
+public:
+    std::unique_ptr<CursorWindows> Take() {
+        if (m_free.empty()) return std::make_unique<CursorWindows>();
+        auto windows = std::move(m_free.back());
+        m_free.pop_back();
+        return windows;
+    }
+    void Give(std::unique_ptr<CursorWindows> windows) {
+        windows->index.Detach();
+        for (CFileWindow& window : windows->data) window.Detach();
+        windows->lastUse = {};
+        windows->uses = 0;
+        m_free.push_back(std::move(windows));
+    }
+
+private:
+    std::vector<std::unique_ptr<CursorWindows>> m_free;
+};
+
 // One day file's records in the order of its index file (time order within the file). A record is read as
 // far as its head (time, channel, message mode); the rest is decoded only for the records that can give an
 // event.
 class CDayFileCursor {
 public:
-    CDayFileCursor(CRecordFile& file, std::size_t fileIndex, std::uint8_t modbusBaseAddress)
-        : m_file(file), m_fileIndex(fileIndex), m_parse(modbusBaseAddress) {
+    CDayFileCursor(CRecordFile& file, std::size_t fileIndex, std::uint8_t modbusBaseAddress, CWindowPool& pool)
+        : m_file(file), m_fileIndex(fileIndex), m_parse(modbusBaseAddress), m_pool(pool) {}
+
+    // Once the load has finished the file: how many records it has.
+    void Take() {
         // A file without accepted records keeps first and last serial -1.
-        m_count = file.FirstSerial() < 0 ? 0 : file.LastSerial() - file.FirstSerial() + 1;
+        m_count = m_file.FirstSerial() < 0 ? 0 : m_file.LastSerial() - m_file.FirstSerial() + 1;
     }
 
     std::int64_t Count() const { return m_count; }
+    // How far the load read the file: every record starting before is in it.
+    std::uint64_t LoadedBytes() const { return m_file.LoadedBytes(); }
     SerialNumber FirstSerial() const { return m_file.FirstSerial(); }
+    std::uint32_t DayStart() const { return m_file.DayStart(); }
     bool Empty() const { return m_count <= 0; }
 
-    // The read buffers exist only while the file takes part in the merge: a folder of years has thousands
-    // of day files, of which only those whose times overlap are open at once.
+    // The read buffers are the file's only while it takes part in the merge.
     void Open() {
-        m_windows = std::make_unique<Windows>();
+        m_windows = m_pool.Take();
         m_windows->index.Attach(m_file.IndexHandle());
         const std::shared_ptr<const CInputFile> data = m_file.DataHandle();
         for (CFileWindow& window : m_windows->data) {
@@ -56,7 +104,7 @@ public:
         }
         m_windows->index.SetLimit(static_cast<std::uint64_t>(m_count) * format::kIndexEntryBytes);
     }
-    void Close() { m_windows.reset(); }
+    void Close() { m_pool.Give(std::move(m_windows)); }
 
     // Reads the head of record k.
     void Read(std::int64_t k) {
@@ -72,7 +120,11 @@ public:
     }
 
     std::uint32_t Time() const { return m_head.m_nTime; }
+    int Channel() const { return m_head.m_nChannel; }
     int MessageMode() const { return m_head.m_nMessageMode; }
+    // The record bytes read last (valid until the next Read).
+    const std::uint8_t* Bytes() const { return m_bytes; }
+    int Size() const { return m_size; }
     // The whole record read last; the bytes stay in the window until the next Read.
     const CRecord& Decode() {
         m_parse.Parse(m_bytes, m_size, m_record);
@@ -93,13 +145,10 @@ private:
     std::size_t m_fileIndex;
     CParse m_parse;
     std::int64_t m_count = 0;
-    // Where the clock stepped back, the time order takes records from two (or more) stretches of the file
-    // in turn: each stretch keeps a window of its own, so none is read twice.
-    static constexpr std::size_t kDataWindows = 6;
     CFileWindow& DataWindow(std::uint64_t offset) {
-        Windows& w = *m_windows;
+        CursorWindows& w = *m_windows;
         std::size_t chosen = 0;
-        for (std::size_t i = 0; i < kDataWindows; ++i) {
+        for (std::size_t i = 0; i < CursorWindows::kData; ++i) {
             if (w.data[i].Holds(offset, format::kMaxDecodedFrameLength)) {
                 chosen = i;
                 break;
@@ -109,16 +158,8 @@ private:
         w.lastUse[chosen] = ++w.uses;
         return w.data[chosen];
     }
-    struct Windows {
-        CFileWindow index{std::size_t{1} << 18};
-        std::array<CFileWindow, kDataWindows> data{CFileWindow(kDataWindowBytes), CFileWindow(kDataWindowBytes),
-                                                   CFileWindow(kDataWindowBytes), CFileWindow(kDataWindowBytes),
-                                                   CFileWindow(kDataWindowBytes), CFileWindow(kDataWindowBytes)};
-        std::array<std::uint64_t, kDataWindows> lastUse{};
-        std::uint64_t uses = 0;
-    };
-    static constexpr std::size_t kDataWindowBytes = std::size_t{1} << 18;
-    std::unique_ptr<Windows> m_windows;
+    CWindowPool& m_pool;
+    std::unique_ptr<CursorWindows> m_windows;
     CRecordHead m_head;
     const std::uint8_t* m_bytes = nullptr;
     int m_size = 0;
@@ -135,14 +176,20 @@ class CFcuEventsWriter final : public IFcuEventSink {
 public:
     CFcuEventsWriter(CFcuEvents& events, const LoopState& state, std::uint64_t interval)
         : m_events(events), m_state(state), m_interval(std::max<std::uint64_t>(interval, 1)) {
-        m_eventFile.Open(events.EventsPath(), std::size_t{1} << 21, 4);
-        m_checkpointFile.Open(events.CheckpointsPath(), sizeof(LoopState) * 4, 3);
+        // Around the page cache: the file is read back a few blocks at a time, by queries.
+        m_eventOutput.Open(events.EventsPath());
+        m_eventFile.Start([this](const char* data, std::size_t count) { m_eventOutput.Write(data, count); },
+                          std::size_t{1} << 21, 4);
+        m_checkpointOutput.Open(events.CheckpointsPath());
+        m_checkpointFile.Start([this](const char* data, std::size_t count) { m_checkpointOutput.Write(data, count); },
+                               sizeof(LoopState) * 4, 3);
         m_events.m_checkpointInterval = m_interval;
         m_untilCheckpoint = m_interval;
     }
 
     void Add(const FcuEvent& event) override {
-        m_eventFile.Write(&event, sizeof event);
+        m_pending[m_pendingCount++] = event;
+        if (m_pendingCount == kEventBlockEvents) WriteBlock();
         if (--m_untilCheckpoint == 0) {
             m_untilCheckpoint = m_interval;
             m_checkpointFile.Write(&m_state, sizeof m_state);
@@ -153,21 +200,110 @@ public:
 
     void Close() {
         m_events.m_eventCount = m_count;
+        // The events after the last whole block are stored whole, where later ones may follow them.
+        m_events.m_tailOffset = m_written;
+        m_eventFile.Write(m_pending.data(), m_pendingCount * sizeof(FcuEvent));
         m_eventFile.Close();
+        m_eventOutput.Close();
         m_checkpointFile.Close();
+        m_checkpointOutput.Close();
     }
 
 private:
+    void WriteBlock() {
+        FcuEventBlock block;
+        block.fileOffset = m_written;
+        void* room = m_eventFile.Reserve(kEventBlockEvents * kPackedEventBytes);
+        if (PackEventBlock(m_pending.data(), block, static_cast<std::uint8_t*>(room))) {
+            m_eventFile.Commit(block.Bytes());
+        } else {
+            m_eventFile.Write(m_pending.data(), block.Bytes());
+        }
+        m_written += block.Bytes();
+        m_events.m_blocks.push_back(block);
+        m_pendingCount = 0;
+    }
+
     CFcuEvents& m_events;
+    std::vector<FcuEvent> m_pending = std::vector<FcuEvent>(kEventBlockEvents);
+    std::size_t m_pendingCount = 0;
+    std::uint64_t m_written = 0;  // bytes of the events file
     const LoopState& m_state;
     std::uint64_t m_interval;
     std::uint64_t m_untilCheckpoint = 0;
     std::uint64_t m_count = 0;
+    // The outputs outlive the threads that write them.
+    CDirectOutputFile m_eventOutput;
+    CDirectOutputFile m_checkpointOutput;
     CBackgroundFileWriter m_eventFile;
     CBackgroundFileWriter m_checkpointFile;
 };
 
 namespace {
+
+// Lists of reports handed from the pass's decoding thread to the thread that turns them into events, a few
+// at a time, so memory stays the same whatever the folder's size.
+class CReportPipe {
+public:
+    explicit CReportPipe(std::size_t lists) {
+        for (std::size_t i = 0; i < lists; ++i) m_free.push_back(std::make_unique<CFcuReportList>());
+    }
+
+    // Decoding side: an empty list to fill; null once the pipe is stopped.
+    std::unique_ptr<CFcuReportList> Empty() {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] { return m_stopped || !m_free.empty(); });
+        if (m_stopped) return nullptr;
+        auto list = std::move(m_free.back());
+        m_free.pop_back();
+        return list;
+    }
+    void Send(std::unique_ptr<CFcuReportList> list) {
+        std::lock_guard lock(m_mutex);
+        m_full.push_back(std::move(list));
+        m_changed.notify_all();
+    }
+    void Finish() {
+        std::lock_guard lock(m_mutex);
+        m_finished = true;
+        m_changed.notify_all();
+    }
+
+    // Events side: the next full list; null after the last one, or once the pipe is stopped.
+    std::unique_ptr<CFcuReportList> Next() {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] { return m_stopped || !m_full.empty() || m_finished; });
+        if (m_stopped || m_full.empty()) return nullptr;
+        auto list = std::move(m_full.front());
+        m_full.pop_front();
+        return list;
+    }
+    void Recycle(std::unique_ptr<CFcuReportList> list) {
+        list->Clear();
+        std::lock_guard lock(m_mutex);
+        m_free.push_back(std::move(list));
+        m_changed.notify_all();
+    }
+
+    // Either side gives up (a failure, a cancel): neither waits for the other any more.
+    void Stop() {
+        std::lock_guard lock(m_mutex);
+        m_stopped = true;
+        m_changed.notify_all();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::vector<std::unique_ptr<CFcuReportList>> m_free;
+    std::deque<std::unique_ptr<CFcuReportList>> m_full;
+    bool m_finished = false;
+    bool m_stopped = false;
+};
+
+// Reports per list: a few hundred kilobytes, large enough that handing one over costs next to nothing.
+constexpr std::size_t kReportsPerList = 16384;
+constexpr std::size_t kReportLists = 4;
 
 struct Head {
     std::uint32_t time;
@@ -180,8 +316,19 @@ struct Head {
 
 }  // namespace
 
-std::unique_ptr<CFcuEvents> BuildFcuEvents(const CRecordDatabase& database, const FCUConfigurationList& configuration,
-                                           const FcuEventsBuildOptions& options) {
+// One pass; with `follow`, beside a load that may still run (see FcuEventsBuildOptions::loadEnded). Null when
+// cancelled, or with misordered set when a day file the load finished later has records before those the
+// pass has passed.
+class CFcuEventsPass {
+public:
+    static std::unique_ptr<CFcuEvents> Run(const CRecordDatabase& database, const FCUConfigurationList& configuration,
+                                           const FcuEventsBuildOptions& options, bool follow, bool& misordered);
+};
+
+std::unique_ptr<CFcuEvents> CFcuEventsPass::Run(const CRecordDatabase& database,
+                                                const FCUConfigurationList& configuration,
+                                                const FcuEventsBuildOptions& options, bool follow, bool& misordered) {
+    misordered = false;
     auto events = std::make_unique<CFcuEvents>();
     events->m_listings = ListingsOf(configuration);
     events->m_files->events = CreateUniqueFile(options.tempFolder, "fcu-events");
@@ -193,40 +340,85 @@ std::unique_ptr<CFcuEvents> BuildFcuEvents(const CRecordDatabase& database, cons
     CFcuEventExtractor extractor(converter, base, *state);
     CFcuEventsWriter writer(*events, *state, options.checkpointInterval);
 
-    // Cursors in the load's order of files (by day start), each with the time of its first record.
+    // This thread merges and decodes; the events thread compares the reports with the state and writes the
+    // events. It is stopped and joined before anything it uses goes.
+    CReportPipe pipe(kReportLists);
+    std::exception_ptr eventsFailure;
+    std::thread eventsThread([&] {
+        try {
+            while (auto list = pipe.Next()) {
+                extractor.Extract(*list, writer);
+                pipe.Recycle(std::move(list));
+            }
+        } catch (...) {
+            eventsFailure = std::current_exception();
+            pipe.Stop();
+        }
+    });
+    struct Joiner {
+        CReportPipe& pipe;
+        std::thread& thread;
+        ~Joiner() {
+            pipe.Stop();
+            if (thread.joinable()) thread.join();
+        }
+    } joiner{pipe, eventsThread};
+    std::unique_ptr<CFcuReportList> reports = pipe.Empty();
+
+    // Cursors in the load's order of files (by day start), which is the order of their serial numbers; the
+    // rank of a file is its place there.
+    CWindowPool pool;
     std::vector<std::unique_ptr<CDayFileCursor>> cursors;
-    std::int64_t total = 0;
     for (const auto& file : database.Files()) {
         if (database.Settings().window.Excludes(file->DayStart())) continue;
         events->m_dayFiles.push_back(file->Path());
-        events->m_dayFileEnds.push_back(file->LoadedBytes());
-        auto cursor = std::make_unique<CDayFileCursor>(*file, events->m_dayFiles.size() - 1, base);
-        if (cursor->Empty()) continue;
-        total += cursor->Count();
-        cursors.push_back(std::move(cursor));
+        events->m_dayFileEnds.push_back(0);  // once the load has finished the file
+        cursors.push_back(std::make_unique<CDayFileCursor>(*file, events->m_dayFiles.size() - 1, base, pool));
     }
     if (events->m_dayFiles.size() > std::numeric_limits<std::uint16_t>::max()) {
         throw CVyxError("more day files than the events can name");
     }
-    // Serial order is the load's order of files.
     std::stable_sort(cursors.begin(), cursors.end(),
-                     [](const auto& a, const auto& b) { return a->FirstSerial() < b->FirstSerial(); });
+                     [](const auto& a, const auto& b) { return a->DayStart() < b->DayStart(); });
     struct Pending {
         std::uint32_t firstTime;
         std::size_t rank;
     };
-    std::vector<Pending> pending;
-    for (std::size_t i = 0; i < cursors.size(); ++i) {
-        cursors[i]->Open();
-        cursors[i]->Read(0);
-        pending.push_back({cursors[i]->Time(), i});
-        cursors[i]->Close();
-    }
     // Files come into the merge when the merge reaches their first time, so only files whose times overlap
-    // are open at once.
-    std::stable_sort(pending.begin(), pending.end(),
-                     [](const Pending& a, const Pending& b) { return a.firstTime < b.firstTime; });
+    // are open at once; equal first times keep the order of ranks.
+    std::vector<Pending> pending;
     std::size_t nextPending = 0;
+    std::size_t taken = 0;  // cursors taken into the merge (the load has finished their files)
+    std::size_t finishedBelow = 0;
+    std::int64_t total = 0;
+    bool first = true;
+    // Takes the files the load has finished since; false when one of them comes too late for the order.
+    const auto takeFinished = [&] {
+        if (!follow || options.loadEnded->load()) {
+            finishedBelow = cursors.size();
+        } else {
+            // The load works through the files in this order: once one has records, those before are done.
+            for (std::size_t k = finishedBelow; k < cursors.size(); ++k) {
+                if (cursors[k]->FirstSerial() >= 0) finishedBelow = k;
+            }
+        }
+        for (; taken < finishedBelow; ++taken) {
+            CDayFileCursor& c = *cursors[taken];
+            c.Take();
+            events->m_dayFileEnds[c.FileIndex()] = c.LoadedBytes();
+            if (c.Empty()) continue;
+            c.Open();
+            c.Read(0);
+            const Pending p{c.Time(), taken};
+            c.Close();
+            if (!first && p.firstTime < events->m_lastTime) return false;
+            total += c.Count();
+            pending.insert(std::upper_bound(pending.begin() + static_cast<std::ptrdiff_t>(nextPending), pending.end(),
+                                            p, [](const Pending& a, const Pending& b) { return a.firstTime < b.firstTime; }),
+                           p);
+        }
+        return true;
+    };
     std::priority_queue<Head, std::vector<Head>, std::greater<>> heads;
     const auto activate = [&](const Pending& p) {
         CDayFileCursor& c = *cursors[p.rank];
@@ -236,18 +428,27 @@ std::unique_ptr<CFcuEvents> BuildFcuEvents(const CRecordDatabase& database, cons
     };
 
     std::int64_t done = 0;
-    bool first = true;
     // The file whose record comes next, out of the heap: within a file the records are in time order and
     // files overlap only around their day's edges, so it mostly stays next for long runs of records.
     CDayFileCursor* current = nullptr;
     std::size_t currentRank = 0;
     while (true) {
         if (current == nullptr) {
+            if (taken < cursors.size() && !takeFinished()) {
+                misordered = true;
+                return nullptr;
+            }
             while (nextPending < pending.size() &&
                    (heads.empty() || pending[nextPending].firstTime <= heads.top().time)) {
                 activate(pending[nextPending++]);
             }
-            if (heads.empty()) break;
+            if (heads.empty()) {
+                if (taken == cursors.size()) break;
+                // Ahead of the load: wait for its next file.
+                if (options.cancel && options.cancel->load()) return nullptr;
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                continue;
+            }
             const Head head = heads.top();
             heads.pop();
             current = head.cursor;
@@ -261,9 +462,21 @@ std::unique_ptr<CFcuEvents> BuildFcuEvents(const CRecordDatabase& database, cons
         }
         events->m_lastTime = std::max(events->m_lastTime, time);
         if (CFcuEventExtractor::MayGiveEvents(c.MessageMode())) {
+            if (!reports) break;  // the events thread failed
             const RecordPlace place{static_cast<std::uint16_t>(c.FileIndex()), static_cast<std::uint32_t>(c.Offset()),
                                     c.Serial()};
-            extractor.Extract(c.Decode(), place, writer);
+            if (c.MessageMode() == kModeParameterBlockTransfer) {
+                // The most common record and the only one whose reports need nothing but the message bytes.
+                reports->BeginRecord(place, time, c.Channel(), SourceOf(c.Bytes(), c.Size()));
+                extractor.ReportBlockTransfer(
+                    {c.Bytes() + kMessageFirstByte, static_cast<std::size_t>(MessageLengthOf(c.Size()))}, *reports);
+            } else {
+                extractor.Report(c.Decode(), place, *reports);
+            }
+            if (reports->ReportCount() >= kReportsPerList) {
+                pipe.Send(std::move(reports));
+                reports = pipe.Empty();
+            }
         }
         ++done;
         if ((done & 4095) == 0 && options.cancel && options.cancel->load()) return nullptr;
@@ -273,8 +486,10 @@ std::unique_ptr<CFcuEvents> BuildFcuEvents(const CRecordDatabase& database, cons
             const Head next{c.Time(), currentRank, &c};
             // It stays next while it comes before every other file's record and before the next file to join
             // (at an equal time the heap decides, as for any other record).
+            // Beside a running load it also goes back now and then, so that the files finished since join.
             const bool stays = (nextPending == pending.size() || next.time < pending[nextPending].firstTime) &&
-                               (heads.empty() || heads.top() > next);
+                               (heads.empty() || heads.top() > next) &&
+                               (taken == cursors.size() || (done & 4095) != 0);
             if (!stays) {
                 heads.push(next);
                 current = nullptr;
@@ -284,10 +499,31 @@ std::unique_ptr<CFcuEvents> BuildFcuEvents(const CRecordDatabase& database, cons
             current = nullptr;
         }
     }
+    if (reports) {
+        pipe.Send(std::move(reports));
+        pipe.Finish();
+    }
+    eventsThread.join();
+    if (eventsFailure) std::rethrow_exception(eventsFailure);
     writer.Close();
     events->m_recordCount = done;
     if (options.progress) options.progress(done, total);
     return events;
+}
+
+std::unique_ptr<CFcuEvents> BuildFcuEvents(const CRecordDatabase& database, const FCUConfigurationList& configuration,
+                                           const FcuEventsBuildOptions& options) {
+    bool misordered = false;
+    if (options.loadEnded != nullptr) {
+        auto events = CFcuEventsPass::Run(database, configuration, options, true, misordered);
+        if (!misordered) return events;
+        // Records of a later file go before what was passed: once the load is done, the pass starts again.
+        while (!options.loadEnded->load()) {
+            if (options.cancel && options.cancel->load()) return nullptr;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+    return CFcuEventsPass::Run(database, configuration, options, false, misordered);
 }
 
 }  // namespace vyx

@@ -1,5 +1,5 @@
 #pragma once
-// Builds the events of a folder from a finished time-ordered load of all its records (no filters): one pass
+// Builds the events of a folder from a time-ordered load of all its records (no filters): one pass
 // over the records in time order across the whole folder. The load sorts each day file by time; a record
 // whose time lies outside its day file's day (a clock step) is merged in by its own time here.
 //
@@ -25,6 +25,12 @@ struct FcuEventsBuildOptions {
     // Records walked so far and in all; called every 65536 records and at the end.
     std::function<void(std::int64_t done, std::int64_t total)> progress;
     const std::atomic<bool>* cancel = nullptr;
+    // Set when the database's load may still be running, so that the pass and the load share the machine:
+    // true once the load has ended (its worker is gone). The pass takes each day file once the load has
+    // finished it; should a file then come whose records go before those the pass has passed (a clock step
+    // across day files), the pass starts again once the load has ended. The load must not be stopped or
+    // restarted while the pass runs.
+    const std::atomic<bool>* loadEnded = nullptr;
 };
 
 // Null when cancelled (nothing is left on disk). Throws CFileError when a file cannot be written or read,

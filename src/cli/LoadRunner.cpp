@@ -176,6 +176,7 @@ LoadResult CLoadRunner::Run() {
     m_database.SetRecovery(m_options.recover);
     PrepareAndStartLoad(m_database, m_filters, BuildFilterList(selection, configuration, converter, loadAddress),
                         range, loadAddress, OrderFromText(m_options.order));
+    if (m_startedHook) m_startedHook();
     // A signal stops the worker as a new load would; the run then unwinds and its folder goes.
     WaitUnlessInterrupted([this] { return m_workerEnded.load(); },
                           [this] {

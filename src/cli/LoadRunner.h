@@ -66,6 +66,9 @@ public:
     // `hook`, on the worker's thread.
     void SetFollow(FollowSettings follow, std::function<void(const LoadNotification&)> hook);
 
+    // Before Run: called on Run's thread as soon as the load has started, for work that goes along with it.
+    void SetStartedHook(std::function<void()> hook) { m_startedHook = std::move(hook); }
+
 private:
     FilterBarSelection Selection() const;
     void ShowProgress(const char* what, std::int64_t count);
@@ -82,6 +85,7 @@ private:
     std::atomic<bool> m_workerEnded{false};  // finished or failed: only the join is left
     bool m_following = false;
     std::function<void(const LoadNotification&)> m_followHook;
+    std::function<void()> m_startedHook;
     // Written by the worker, read after it has been joined.
     std::int64_t m_total = 0;
     bool m_finished = false;

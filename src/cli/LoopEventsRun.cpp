@@ -33,16 +33,16 @@ CLoopEventsRun::CLoopEventsRun(const LoadOptions& options) : m_runner(WholeFolde
 CLoopEventsRun::~CLoopEventsRun() = default;
 
 const CFcuEvents& CLoopEventsRun::Build() {
-    m_runner.Run();
-    const FCUConfigurationList configuration =
-        CFCUParse().ReadFCUConfigurationList(FCUInformationFilePath(m_folder));
     const bool showProgress = StderrIsTerminal();
     std::atomic<bool> cancel{false};
+    std::atomic<bool> loadEnded{false};
     std::atomic<bool> finished{false};
     std::exception_ptr failure;
+    FCUConfigurationList configuration;
     FcuEventsBuildOptions options;
     options.tempFolder = m_temp.Path();
     options.cancel = &cancel;
+    options.loadEnded = &loadEnded;
     if (showProgress) {
         options.progress = [](std::int64_t done, std::int64_t total) {
             std::fprintf(stderr, "\rFinding events... %lld of %lld records\033[K", static_cast<long long>(done),
@@ -50,14 +50,29 @@ const CFcuEvents& CLoopEventsRun::Build() {
             std::fflush(stderr);
         };
     }
-    std::thread worker([&] {
-        try {
-            m_events = BuildFcuEvents(m_runner.Database(), configuration, options);
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        finished.store(true);
+    // The events pass goes along with the load from its start: the load keeps one core busy, the pass the
+    // other.
+    std::thread worker;
+    m_runner.SetStartedHook([&] {
+        configuration = CFCUParse().ReadFCUConfigurationList(FCUInformationFilePath(m_folder));
+        worker = std::thread([&] {
+            try {
+                m_events = BuildFcuEvents(m_runner.Database(), configuration, options);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            finished.store(true);
+        });
     });
+    try {
+        m_runner.Run();
+    } catch (...) {
+        cancel.store(true);
+        if (worker.joinable()) worker.join();
+        throw;
+    }
+    loadEnded.store(true);
+    if (!worker.joinable()) throw CommandFailure{kExitNoData, "error: the load ended without a result"};
     try {
         WaitUnlessInterrupted([&] { return finished.load(); },
                               [&] {

@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "logdata/RecordBytes.h"
+
 namespace vyx {
 namespace {
 
@@ -177,9 +179,9 @@ void CParse::Parse(const std::uint8_t* bytes, int n, CRecord& rec) const {
     }
     if (b.Has(5)) rec.m_nDatabaseType = DatabaseTypeFromCode(b.At(5));
 
-    if (n > 11) {
-        rec.m_nDataLength = n - 11;
-        rec.m_pData.assign(bytes + 6, bytes + 6 + rec.m_nDataLength);
+    if (MessageLengthOf(n) > 0) {
+        rec.m_nDataLength = MessageLengthOf(n);
+        rec.m_pData.assign(bytes + kMessageFirstByte, bytes + kMessageFirstByte + rec.m_nDataLength);
     }
 
     switch (rec.m_nMessageMode) {
@@ -190,7 +192,7 @@ void CParse::Parse(const std::uint8_t* bytes, int n, CRecord& rec) const {
     }
 
     if (b.Has(n - 5)) {
-        rec.m_nSource = SourceFromNibble(b.At(n - 5) >> 4);
+        rec.m_nSource = SourceOf(bytes, n);
         rec.m_bSourceValid = 1;
     }
 }

@@ -1,0 +1,70 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "analysis/FcuEventPacking.h"
+
+namespace vyx::test {
+namespace {
+
+// A block as a pass writes it: times and serial numbers rising, two day files, every field in use.
+std::vector<FcuEvent> PassBlock() {
+    std::vector<FcuEvent> events(kEventBlockEvents);
+    for (std::size_t i = 0; i < events.size(); ++i) {
+        FcuEvent& e = events[i];
+        e.time = 0x7FFF0000u + static_cast<std::uint32_t>(i / 3);
+        e.offset = 0xFFFFFF00u - static_cast<std::uint32_t>(i * 7);
+        e.SetSerial((std::int64_t{1} << 39) + static_cast<std::int64_t>(i / 3) - (i % 5 == 0 ? 20 : 0));
+        e.dayFile = static_cast<std::uint16_t>(65000 + (i > 2000 ? 15 : 0));
+        e.fcu = static_cast<std::uint16_t>(i % 301);
+        e.value = static_cast<std::uint16_t>(i * 977);
+        e.kind = static_cast<FcuEventKind>(1 + i % 7);
+        e.channel = static_cast<std::uint8_t>(i & 1);
+        e.code = static_cast<std::uint8_t>(i % 256);
+        e.edge = static_cast<FcuEventEdge>(i % 4);
+        e.source = static_cast<std::uint8_t>(i % 11);
+    }
+    return events;
+}
+
+TEST(FcuEventPacking, PacksABlockThatFitsAndGivesItBackAsItWas) {
+    const std::vector<FcuEvent> events = PassBlock();
+    std::vector<std::uint8_t> bytes(kEventBlockEvents * kPackedEventBytes);
+    FcuEventBlock block;
+    ASSERT_TRUE(PackEventBlock(events.data(), block, bytes.data()));
+    EXPECT_TRUE(block.packed);
+    std::vector<FcuEvent> back(kEventBlockEvents);
+    UnpackEventBlock(block, bytes.data(), back.data());
+    EXPECT_TRUE(back == events);
+}
+
+TEST(FcuEventPacking, LeavesABlockWithAnyFieldOutOfReachWhole) {
+    const struct {
+        const char* what;
+        std::function<void(FcuEvent&)> change;
+    } cases[] = {
+        {"time 2^23 s after the block's first", [](FcuEvent& e) { e.time += 1u << 23; }},
+        {"serial 2^26 after the least", [](FcuEvent& e) { e.SetSerial(e.Serial() + (std::int64_t{1} << 26)); }},
+        {"day file 16 after the least", [](FcuEvent& e) { e.dayFile = 65016; }},
+        {"kind 8", [](FcuEvent& e) { e.kind = static_cast<FcuEventKind>(8); }},
+        {"channel 2", [](FcuEvent& e) { e.channel = 2; }},
+        {"fcu 512", [](FcuEvent& e) { e.fcu = 512; }},
+        {"edge 4", [](FcuEvent& e) { e.edge = static_cast<FcuEventEdge>(4); }},
+        {"source 16", [](FcuEvent& e) { e.source = 16; }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<FcuEvent> events = PassBlock();
+        c.change(events[kEventBlockEvents - 1]);
+        std::vector<std::uint8_t> bytes(kEventBlockEvents * kPackedEventBytes, 0xAB);
+        FcuEventBlock block;
+        EXPECT_FALSE(PackEventBlock(events.data(), block, bytes.data()));
+        EXPECT_FALSE(block.packed);
+        EXPECT_EQ(block.Bytes(), kEventBlockEvents * sizeof(FcuEvent));
+    }
+}
+
+}  // namespace
+}  // namespace vyx::test
