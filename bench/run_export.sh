@@ -6,14 +6,15 @@
 # resident memory. A second, smaller folder (a third of the days) shows that memory does not grow with the
 # folder.
 #
-# Usage: bench/run_export.sh            (RUNS=3 BUILD_DIR=... DATA_DIR=... OUT_DIR=... to change the defaults)
+# Usage: bench/run_export.sh            (RUNS=3 BUILD_DIR=... DATA_DIR=... SMALL_DIR=... OUT_DIR=... to change the
+#                                       defaults)
 # Needs GNU time (/usr/bin/time). The exports go to OUT_DIR (default: beside the data), about 5 GB at most.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build/bench-release}
 data=${DATA_DIR:-$build/bench-data/load-9m}
-small=$build/bench-data/export-3m
+small=${SMALL_DIR:-$build/bench-data/export-3m}
 runs=${RUNS:-3}
 out=${OUT_DIR:-$build/bench-data/export-out}
 

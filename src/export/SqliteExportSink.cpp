@@ -30,10 +30,12 @@ CSqliteExportSink::CSqliteExportSink(const std::string& path, std::string fcuFil
         Fail("cannot open");
     }
     // One writer, a file no one reads until it has its name: no journal, no syncs until the end, and a page
-    // cache of fixed size so memory does not grow with the folder.
+    // cache of fixed size so memory does not grow with the folder. The sort that builds the indexes runs on
+    // this thread alone: each helper thread would sort in memory of its own, and the memory would grow with
+    // the folder up to several times the cache.
     Execute("PRAGMA page_size = 16384; PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; "
             "PRAGMA locking_mode = EXCLUSIVE; PRAGMA cache_size = -65536; PRAGMA temp_store = FILE; "
-            "PRAGMA threads = 2;");
+            "PRAGMA threads = 0;");
     std::string create = "CREATE TABLE records (";
     for (std::size_t i = 0; i < m_columns.size(); ++i) {
         const ExportColumn& c = m_columns[i];

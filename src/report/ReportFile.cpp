@@ -41,6 +41,7 @@ void CReportFile::Open(const std::string& path) {
     Abandon();
     m_pending = CPendingOutput(path);
     m_fd = m_pending.Descriptor();
+    m_space = CSequentialFileSpace(m_fd);
     m_ownsFd = true;
     m_path = path;
     m_text.clear();
@@ -64,6 +65,7 @@ void CReportFile::WriteInBackground() {
 
 void CReportFile::WriteAll(const char* data, std::size_t count) {
     if (const int fault = WriteFaultFor(m_path, count)) throw CFileError(fault, m_path);
+    m_space.Reserve(count);
     std::size_t done = 0;
     while (done < count) {
         const ssize_t n = ::write(m_fd, data + done, count - done);
@@ -73,6 +75,7 @@ void CReportFile::WriteAll(const char* data, std::size_t count) {
         }
         done += static_cast<std::size_t>(n);
     }
+    m_space.Written(count);
 }
 
 void CReportFile::WriteText() {
@@ -101,6 +104,7 @@ void CReportFile::Close() {
         Abandon();
         throw;
     }
+    m_space.Release();
     const bool owns = m_ownsFd;
     m_fd = -1;
     m_text.clear();
@@ -125,6 +129,7 @@ bool CReportFile::KeepPartial() noexcept {
 
 void CReportFile::Abandon() {
     m_background.reset();  // stops its thread before the descriptor goes
+    m_space = CSequentialFileSpace();
     m_pending.Discard();  // closes the descriptor too
     m_fd = -1;
     m_text.clear();

@@ -11,6 +11,7 @@
 
 #include "platform/BackgroundFileWriter.h"
 #include "platform/PendingOutput.h"
+#include "platform/SequentialFileSpace.h"
 
 namespace vyx {
 
@@ -60,6 +61,7 @@ private:
     int m_fd = -1;
     bool m_ownsFd = false;
     CPendingOutput m_pending;
+    CSequentialFileSpace m_space;  // of the file this writes; none for standard output
     std::string m_path;
     std::string m_text;
     std::string m_latin1;
