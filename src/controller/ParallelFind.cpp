@@ -141,7 +141,8 @@ std::optional<FindMatch> CParallelFind::Run(std::int64_t lo, std::int64_t hi, Go
             }
             const bool cancelled = cancel.load(std::memory_order_relaxed);
             const bool noneLeft = next >= blockCount || next > stopAfter || cancelled;
-            if (abandon || (!caller && noneLeft)) return std::pair{found, std::exception_ptr{}};
+            // A cancel wakes no one: the caller that sees it must not wait for blocks nobody will scan.
+            if (abandon || ((!caller || cancelled) && noneLeft)) return std::pair{found, std::exception_ptr{}};
             if (noneLeft || next - handedOver >= kBlocksAhead) {
                 changed.wait(lock);
                 continue;
