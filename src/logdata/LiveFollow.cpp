@@ -169,10 +169,14 @@ void CLiveFollow::Loop() {
             if (!CheckActiveAndSome(now) || Stopping()) return;
             if (!FindNewDayFiles(now, named)) return;
         } else {
-            // The logger's file, and any whose quiet time has just passed (it is judged now, not spun on).
+            // The logger's file, any whose quiet time has just passed (it is judged now, not spun on), and
+            // any the watch heard written to.
+            const std::vector<std::string>& written = m_in.watch->WrittenNames();
             for (Followed& file : m_files) {
                 const bool due = AwaitsJudgement(file) && now - file.grewAt >= m_in.settings.follow.quietTime;
-                if ((&file == &m_files[m_newest] || due) && !Check(file, now)) return;
+                const bool heard = result == CFolderWatch::WaitResult::Written &&
+                                   std::find(written.begin(), written.end(), FileName(file.start.path)) != written.end();
+                if ((&file == &m_files[m_newest] || due || heard) && !Check(file, now)) return;
             }
         }
         PublishTail();

@@ -1,5 +1,7 @@
 #include "platform/FolderWatch.h"
 
+#include <algorithm>
+
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/inotify.h>
@@ -47,6 +49,10 @@ CFolderWatch::~CFolderWatch() {
     if (m_wake >= 0) ::close(m_wake);
 }
 
+namespace {
+constexpr std::size_t kMostWrittenNames = 256;
+}  // namespace
+
 CFolderWatch::WaitResult CFolderWatch::Wait(std::chrono::milliseconds timeout) {
     std::array<pollfd, 2> fds{};
     fds[0] = {m_wake, POLLIN, 0};
@@ -61,8 +67,9 @@ CFolderWatch::WaitResult CFolderWatch::Wait(std::chrono::milliseconds timeout) {
         Drain(m_wake);
         return WaitResult::Woken;
     }
-    // The events say what kind of change came; which file it was is found by looking at the files.
+    // The events say what kind of change came, and which files were written to.
     bool named = false;
+    m_written.clear();
     alignas(inotify_event) std::array<char, 8192> buffer;
     for (;;) {
         const ssize_t got = ::read(m_events, buffer.data(), buffer.size());
@@ -72,6 +79,12 @@ CFolderWatch::WaitResult CFolderWatch::Wait(std::chrono::milliseconds timeout) {
             if (event->mask & (IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF |
                                IN_Q_OVERFLOW)) {
                 named = true;
+            } else if (event->len > 0) {
+                const std::string name(event->name);
+                if (std::find(m_written.begin(), m_written.end(), name) == m_written.end()) {
+                    if (m_written.size() < kMostWrittenNames) m_written.push_back(name);
+                    else named = true;
+                }
             }
             at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
         }

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 namespace vyx {
 
@@ -29,6 +30,9 @@ public:
     // Sleeps until the folder changes, Wake is called or the timeout passes; the events that came meanwhile
     // are taken in, so the next Wait sleeps again.
     WaitResult Wait(std::chrono::milliseconds timeout);
+    // The names of the folder's files written to, as the last Wait heard of them (at most a few hundred; a
+    // burst beyond that says Named instead, so that every file is looked at).
+    const std::vector<std::string>& WrittenNames() const { return m_written; }
     // Sleeps for the timeout unless Wake is called: events stay queued for the next Wait.
     bool Pause(std::chrono::milliseconds timeout);
     // From any thread: the current or the next Wait (or Pause) returns at once.
@@ -38,6 +42,7 @@ private:
     int m_events = -1;  // inotify descriptor
     int m_watch = -1;   // watch on the folder
     int m_wake = -1;    // eventfd
+    std::vector<std::string> m_written;
 };
 
 }  // namespace vyx
