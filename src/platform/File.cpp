@@ -144,20 +144,17 @@ COutputFile::~COutputFile() {
 }
 
 void COutputFile::Open(const std::string& path, std::size_t bufferSize) {
-    if (m_fd >= 0) Close();
     // O_NOFOLLOW: never write through a link someone planted under our name.
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0) throw CFileError(errno, path);
-    m_fd = fd;
-    m_path = path;
-    m_buffer.assign(bufferSize, 0);
-    m_used = 0;
-    m_written = 0;
+    OpenWith(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, bufferSize);
 }
 
 void COutputFile::OpenForAppend(const std::string& path, std::size_t bufferSize) {
+    OpenWith(path, O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW, bufferSize);
+}
+
+void COutputFile::OpenWith(const std::string& path, int flags, std::size_t bufferSize) {
     if (m_fd >= 0) Close();
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW);
+    const int fd = ::open(path.c_str(), flags, 0600);
     if (fd < 0) throw CFileError(errno, path);
     m_fd = fd;
     m_path = path;

@@ -72,6 +72,7 @@ public:
     std::uint64_t BytesWritten() const { return m_written; }
 
 private:
+    void OpenWith(const std::string& path, int flags, std::size_t bufferSize);
     void WriteThrough(const void* data, std::size_t count);
 
     int m_fd = -1;

@@ -6,8 +6,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QMenu>
-#include <QMenuBar>
 #include <QSlider>
 #include <QStandardPaths>
 #include <QStatusBar>
@@ -67,17 +65,7 @@ private:
 
     // Report > Alarm Analysis..., by clicks on the menu bar and the menu.
     gui::AnalysisWindow* OpenAnalysis() {
-        QMenuBar* bar = m_window->menuBar();
-        QAction* reportMenu = nullptr;
-        for (QAction* action : bar->actions()) {
-            if (action->text() == QStringLiteral("Report")) reportMenu = action;
-        }
-        if (!reportMenu) return nullptr;
-        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(reportMenu).center());
-        QMenu* menu = reportMenu->menu();
-        if (!QTest::qWaitFor([&] { return menu->isVisible(); })) return nullptr;
-        auto* action = m_window->findChild<QAction*>("alarmAnalysisAction");
-        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+        if (!test::ChooseFromMenu(*m_window, QStringLiteral("Report"), "alarmAnalysisAction")) return nullptr;
         return m_window->AlarmAnalysisWindow();
     }
 

@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QMenu>
+#include <QMenuBar>
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
@@ -31,6 +33,24 @@ inline bool ClickOnScreen(QWidget* widget, QPoint at = QPoint(-1, -1)) {
     }
     if (QApplication::widgetAt(widget->mapToGlobal(at)) != widget) return false;
     QTest::mouseClick(widget, Qt::LeftButton, {}, at);
+    return true;
+}
+
+// Chooses an item of a menu by clicks on the menu bar and the menu, as a user does; false when the menu does
+// not open.
+inline bool ChooseFromMenu(QMainWindow& window, const QString& menuText, const char* actionName) {
+    QMenuBar* bar = window.menuBar();
+    QAction* menuAction = nullptr;
+    for (QAction* action : bar->actions()) {
+        if (action->text() == menuText) menuAction = action;
+    }
+    if (!menuAction) return false;
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menuAction).center());
+    QMenu* menu = menuAction->menu();
+    if (!QTest::qWaitFor([&] { return menu->isVisible(); })) return false;
+    auto* action = window.findChild<QAction*>(actionName);
+    if (!action) return false;
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
     return true;
 }
 
