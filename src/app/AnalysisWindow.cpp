@@ -190,7 +190,10 @@ void AnalysisWindow::OnGrown(std::shared_ptr<const CFcuEvents> events, const QSt
 void AnalysisWindow::UpdateForGrowth() {
     // Once the first figures are shown and no run is under way; at most every few seconds, and never for
     // more than a fifth of the time.
-    if (!m_grown || !m_result || Running() || (m_events && m_grown->RecordCount() <= m_events->RecordCount())) return;
+    if (!m_grown || !m_result || Running() || !isVisible() ||
+        (m_events && m_grown->RecordCount() <= m_events->RecordCount())) {
+        return;  // a closed window computes nothing; shown again, it catches up
+    }
     const auto now = std::chrono::steady_clock::now();
     if (now < m_updateDue) {
         if (!m_updateTimer) {
@@ -210,6 +213,11 @@ void AnalysisWindow::Cancel() {
     if (m_cancel) m_cancel->store(true);
     m_status->setText(QStringLiteral("Cancelling..."));
     m_cancelButton->setEnabled(false);
+}
+
+void AnalysisWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    UpdateForGrowth();
 }
 
 void AnalysisWindow::closeEvent(QCloseEvent* event) {

@@ -329,7 +329,8 @@ void LoopWindow::OnGrown(std::shared_ptr<const CFcuEvents> events, const QString
         return;
     }
     if (!events) return;
-    if (!m_events) {
+    // Not shown (or not computed yet): the newest waits, and is shown when the window is.
+    if (!m_events || !isVisible()) {
         m_grownEarly = std::move(events);
         return;
     }
@@ -446,6 +447,11 @@ void LoopWindow::RefreshHistogram() {
             RefreshHistogram();
         });
     });
+}
+
+void LoopWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (m_events && m_grownEarly) OnGrown(std::exchange(m_grownEarly, nullptr), {});
 }
 
 void LoopWindow::resizeEvent(QResizeEvent* event) {
