@@ -64,6 +64,7 @@ struct RecordPlace {
     std::uint16_t dayFile = 0;
     std::uint32_t offset = 0;
     std::int64_t serial = 0;
+    bool operator==(const RecordPlace&) const = default;
 };
 
 }  // namespace vyx

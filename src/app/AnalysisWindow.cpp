@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
+#include <QScrollBar>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
@@ -179,7 +180,7 @@ void AnalysisWindow::Run(std::shared_ptr<const CFcuEvents> given) {
 void AnalysisWindow::OnGrown(std::shared_ptr<const CFcuEvents> events, const QString& failure) {
     if (!failure.isEmpty()) {
         m_liveFailure = failure;
-        if (m_result) Show();
+        if (m_result) Show(true);
         return;
     }
     if (!events) return;
@@ -251,10 +252,10 @@ void AnalysisWindow::Finished(std::uint64_t generation, std::shared_ptr<const CF
             m_result = std::move(result);
             m_events = std::move(events);
             ++m_updates;
-            Show();
+            Show(true);
         } else if (!failure.isEmpty()) {
             m_liveFailure = failure;
-            Show();
+            Show(true);
         }
         UpdateForGrowth();
         return;
@@ -275,7 +276,7 @@ void AnalysisWindow::Finished(std::uint64_t generation, std::shared_ptr<const CF
     UpdateForGrowth();  // the follow may have added records during the run
 }
 
-void AnalysisWindow::Show() {
+void AnalysisWindow::Show(bool keepPlace) {
     const AlarmFigures& f = m_result->alarms;
     QString status = QStringLiteral("%1 alarm activations, %2 commands checked.")
                          .arg(f.activations)
@@ -318,17 +319,53 @@ void AnalysisWindow::Show() {
     }
     m_chart->SetFigures(&f);
     const CCommandResponses& responses = *m_result->responses;
-    m_models[0]->SetTable(FloodsTable(f));
-    m_models[1]->SetTable(TopAlarmsTable(f));
-    m_models[2]->SetTable(ChatteringTable(f));
-    m_models[3]->SetTable(StaleTable(f));
-    m_models[4]->SetTable(ResponderTable(responses, true));
-    m_models[5]->SetTable(RollCallTable(responses));
-    m_models[6]->SetTable(StandingPerDayTable(f));
-    m_models[7]->SetTable(AlarmCodesTable());
-    for (int i = 0; i < m_tabs->count(); ++i) {
-        auto* view = static_cast<QTableView*>(m_tabs->widget(i));
-        view->resizeColumnsToContents();
+    AnalysisTable tables[] = {FloodsTable(f),
+                              TopAlarmsTable(f),
+                              ChatteringTable(f),
+                              StaleTable(f),
+                              ResponderTable(responses, true),
+                              RollCallTable(responses),
+                              StandingPerDayTable(f),
+                              AlarmCodesTable()};
+    // Figures computed again as the folder grows keep the reader's place: the selected row, the scroll position and
+    // the column widths.
+    for (std::size_t i = 0; i < m_models.size() && i < std::size(tables); ++i) {
+        auto* view = static_cast<QTableView*>(m_tabs->widget(static_cast<int>(i)));
+        AnalysisTableModel* model = m_models[i];
+        const int selected = view->selectionModel()->currentIndex().row();
+        const bool hadSelection = view->selectionModel()->hasSelection() && selected >= 0;
+        const auto place = model->PlaceOf(selected);
+        // A row is known by its record and its first two cells past a rank (a time, or an FCU and its alarm):
+        // one record can bring several alarms.
+        const std::ptrdiff_t from =
+            !model->Table().columns.empty() && model->Table().columns[0].label == "Rank" ? 1 : 0;
+        const auto keyOf = [from](const std::vector<std::string>& cells) {
+            const std::ptrdiff_t size = std::ssize(cells);
+            return std::vector<std::string>(cells.begin() + std::min(from, size),
+                                            cells.begin() + std::min(from + 2, size));
+        };
+        const std::vector<std::string> key =
+            hadSelection ? keyOf(model->Table().rows[static_cast<std::size_t>(selected)]) : std::vector<std::string>();
+        const int column = view->selectionModel()->currentIndex().column();
+        const int scrolled = view->verticalScrollBar()->value();
+        model->SetTable(std::move(tables[i]));
+        if (!keepPlace) {
+            view->resizeColumnsToContents();
+            continue;
+        }
+        view->verticalScrollBar()->setValue(scrolled);
+        if (!hadSelection) continue;
+        const AnalysisTable& now = model->Table();
+        int found = -1;
+        for (std::size_t r = 0; r < now.rows.size() && found < 0; ++r) {
+            if (model->PlaceOf(static_cast<int>(r)) == place && keyOf(now.rows[r]) == key) {
+                found = static_cast<int>(r);
+            }
+        }
+        if (found >= 0) {
+            view->selectionModel()->setCurrentIndex(model->index(found, std::max(column, 0)),
+                                                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        }
     }
 }
 

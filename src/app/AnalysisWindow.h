@@ -74,7 +74,8 @@ private:
     void Progress(std::uint64_t generation, const QString& text, std::uint64_t done, std::uint64_t total);
     void Finished(std::uint64_t generation, std::shared_ptr<const CFcuEvents> events, std::shared_ptr<LoopAnalysis> result,
                   const QString& failure);
-    void Show();
+    // keepPlace: the same figures grown, shown keeping the selected rows, scroll positions and column widths.
+    void Show(bool keepPlace = false);
     void Join();
     QTableView* AddTable(const QString& name, const char* objectName);
     void RowActivated(const AnalysisTableModel* model, int row);

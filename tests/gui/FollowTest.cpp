@@ -7,6 +7,8 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QSlider>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTableView>
@@ -135,6 +137,16 @@ private slots:
         QVERIFY(analysis != nullptr);
         QTRY_VERIFY_WITH_TIMEOUT(analysis->HasResult(), 30000);
         const auto activations = analysis->Result()->alarms.activations;
+        // A row of the Top 10 chosen by clicks: figures computed again keep it, and the column widths.
+        auto* tabs = analysis->findChild<QTabWidget*>("analysisTabs");
+        auto* top = analysis->findChild<QTableView*>("topTable");
+        QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(1).center());
+        QTRY_VERIFY(top->isVisible());
+        QVERIFY(top->model()->rowCount() >= 2);
+        QVERIFY(test::ClickOnScreen(top->viewport(), top->visualRect(top->model()->index(1, 2)).center()));
+        const QVariant chosen = top->model()->index(1, 2).data();
+        const int width = top->columnWidth(2);
+        QVERIFY(top->selectionModel()->isRowSelected(1, {}));
         m_window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
 
@@ -162,6 +174,10 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(analysis->Updates() > 0, 20000);
         QVERIFY(analysis->Result()->alarms.activations >= activations);
         QVERIFY(analysis->StatusText().contains(QStringLiteral("Growing with the followed folder")));
+        const int kept = top->selectionModel()->currentIndex().row();
+        QVERIFY(kept >= 0 && top->selectionModel()->isRowSelected(kept, {}));
+        QCOMPARE(top->model()->index(kept, 2).data(), chosen);
+        QCOMPARE(top->columnWidth(2), width);
 
         // Follow off: the mark goes and what the logger writes is not added.
         PressFollow();
