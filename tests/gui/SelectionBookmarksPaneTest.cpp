@@ -319,6 +319,9 @@ private slots:
                   static_cast<long long>(longest));
             return longest;
         };
+        // The copy is the window's shortcut: it takes keys only while the window is active, which the cases
+        // before may have left otherwise.
+        QVERIFY(Activate());
         Page()->setFocus();
         // Each input handled in one turn: its own time is the turn's length, whatever else the machine does.
         qint64 longestInput = 0;
