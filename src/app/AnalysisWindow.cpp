@@ -276,6 +276,25 @@ void AnalysisWindow::Finished(std::uint64_t generation, std::shared_ptr<const CF
     UpdateForGrowth();  // the follow may have added records during the run
 }
 
+void AnalysisWindow::MakeCards(const AnalysisTable& figures) {
+    for (FigureCard* card : m_cards) delete card;
+    m_cards.clear();
+    int column = 0;
+    int row = 0;
+    for (std::size_t i = 2; i < figures.rows.size(); ++i) {
+        const auto& cells = figures.rows[i];
+        auto* card = new FigureCard(QString::fromStdString(cells[0]), this);
+        card->setObjectName(QStringLiteral("card%1").arg(i));
+        card->Set(QString::fromStdString(cells[1]), QString::fromStdString(cells[3]), figures.bands[i]);
+        m_cardGrid->addWidget(card, row, column);
+        m_cards.push_back(card);
+        if (++column == 7) {
+            column = 0;
+            ++row;
+        }
+    }
+}
+
 void AnalysisWindow::Show(bool keepPlace) {
     const AlarmFigures& f = m_result->alarms;
     QString status = QStringLiteral("%1 alarm activations, %2 commands checked.")
@@ -301,21 +320,14 @@ void AnalysisWindow::Show(bool keepPlace) {
                                 f.indicative ? QStringLiteral("  (under 30 days: the figures are indicative)")
                                              : QString()));
     const AnalysisTable figures = FiguresTable(f);
-    for (FigureCard* card : m_cards) delete card;
-    m_cards.clear();
-    int column = 0;
-    int row = 0;
-    for (std::size_t i = 2; i < figures.rows.size(); ++i) {  // the span and the count are in the heading
-        const auto& cells = figures.rows[i];
-        auto* card = new FigureCard(QString::fromStdString(cells[0]), this);
-        card->setObjectName(QStringLiteral("card%1").arg(i));
-        card->Set(QString::fromStdString(cells[1]), QString::fromStdString(cells[3]), figures.bands[i]);
-        m_cardGrid->addWidget(card, row, column);
-        m_cards.push_back(card);
-        if (++column == 7) {
-            column = 0;
-            ++row;
+    // The span and the count are in the heading. Grown figures are set on the cards there are, without a flash.
+    if (keepPlace && m_cards.size() + 2 == figures.rows.size()) {
+        for (std::size_t i = 2; i < figures.rows.size(); ++i) {
+            const auto& cells = figures.rows[i];
+            m_cards[i - 2]->Set(QString::fromStdString(cells[1]), QString::fromStdString(cells[3]), figures.bands[i]);
         }
+    } else {
+        MakeCards(figures);
     }
     m_chart->SetFigures(&f);
     const CCommandResponses& responses = *m_result->responses;

@@ -16,6 +16,7 @@
 
 #include <chrono>
 
+#include "analysis/AlarmTables.h"
 #include "analysis/FcuEvents.h"
 #include "analysis/LiveFcuEvents.h"
 #include "analysis/LoopAnalysis.h"
@@ -76,6 +77,7 @@ private:
                   const QString& failure);
     // keepPlace: the same figures grown, shown keeping the selected rows, scroll positions and column widths.
     void Show(bool keepPlace = false);
+    void MakeCards(const AnalysisTable& figures);
     void Join();
     QTableView* AddTable(const QString& name, const char* objectName);
     void RowActivated(const AnalysisTableModel* model, int row);

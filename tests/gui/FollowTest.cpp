@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "app/AnalysisWindow.h"
+#include "app/FigureCard.h"
 #include "app/FcuTimelineWindow.h"
 #include "app/LoopWindow.h"
 #include "app/MainWindow.h"
@@ -147,6 +148,7 @@ private slots:
         const QVariant chosen = top->model()->index(1, 2).data();
         const int width = top->columnWidth(2);
         QVERIFY(top->selectionModel()->isRowSelected(1, {}));
+        const QList<gui::FigureCard*> cards = analysis->findChildren<gui::FigureCard*>();
         m_window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
 
@@ -178,6 +180,7 @@ private slots:
         QVERIFY(kept >= 0 && top->selectionModel()->isRowSelected(kept, {}));
         QCOMPARE(top->model()->index(kept, 2).data(), chosen);
         QCOMPARE(top->columnWidth(2), width);
+        QCOMPARE(analysis->findChildren<gui::FigureCard*>(), cards);  // set again, not made anew
 
         // Follow off: the mark goes and what the logger writes is not added.
         PressFollow();
