@@ -3,6 +3,7 @@
 #include <bit>
 
 #include "decode/ParameterBlockXferPacket.h"
+#include "decode/ParameterXferWalk.h"
 #include "decode/RecordToModbusMultipleConverter.h"
 #include "filter/RecordFilters.h"
 
@@ -141,7 +142,7 @@ void CFcuEventExtractor::Report(const CRecord& record, const RecordPlace& place,
 
 void CFcuEventExtractor::ReportBlockTransfer(std::span<const std::uint8_t> message, CFcuReportList& out) const {
     CBlockTransferReports reports(out);
-    m_converter.WalkMessageBytes(message, reports);
+    WalkParameterXferBytes(m_converter, message, reports);  // its calls go straight to the final class
 }
 
 // A word against the last one of its kind: the first gives its codes as initial (or one event without a code

@@ -45,9 +45,15 @@ public:
     int StatusTypeOf(int fcuAddress) const;
     // FCU type used for the alarm words of an FCU address: the FIRST configuration entry with that number.
     int AlarmTypeOf(int fcuAddress) const;
+    // The codes of a status or alarm word of an FCU address, decoded for the type above.
+    CFCUCodeList StatusCodes(std::uint16_t word, int fcuAddress) const {
+        return m_statusParser.Parse(word, StatusTypeOf(fcuAddress));
+    }
+    CFCUCodeList AlarmCodes(std::uint16_t word, int fcuAddress) const {
+        return m_alarmParser.Parse(word, AlarmTypeOf(fcuAddress));
+    }
 
 private:
-    class CPacketDecoder;
 
     FCUConfigurationList m_configuration;
     CParameterBlockXferParseStatusData m_statusParser;
