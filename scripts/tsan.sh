@@ -40,7 +40,7 @@ run() {
 
 run test_logdata '*StopMidFile*:LoadConcurrencyTest.*:*FetchWhileLoading*:*WriteFaultTest*:LoadFailureTest.*:LiveFollowTest.*:Follow/*'
 run test_report 'ReportGeneratorControl.*'
-run test_analysis 'LiveFcuEvents.*'
+run test_analysis 'LiveFcuEvents.*:FcuEventsBesideLoad.*:LoopStateProperty.FolderEventsInOneCallAndCancelled'
 run test_controller 'RecordSearch*'
 run test_reliability '*StopDuringTheMerge*:LoadStress.*:ReportStress.*:*ReportDuringAFailingLoad*:*DayFileChangesDuringTheLoad*'
 

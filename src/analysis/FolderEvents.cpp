@@ -1,7 +1,6 @@
 #include "analysis/FolderEvents.h"
 
-#include <chrono>
-#include <condition_variable>
+#include <atomic>
 #include <mutex>
 
 #include "decode/FCUParse.h"
@@ -21,22 +20,20 @@ class CLoadWatch final : public ILoadNotificationTarget {
 public:
     explicit CLoadWatch(const FcuEventsBuildOptions& options) : m_options(options) {}
 
+    // The pass beside the load reports its own progress; the load's count of records read stands in until the
+    // pass has a file.
     void Post(LoadNotification n) override {
-        if (n.message == UM_SCAN_PROGRESS && m_options.progress && n.count % 65536 < 1000) {
+        if (n.message == UM_SCAN_PROGRESS && m_options.progress && n.count % 65536 < 1000 && !m_passReported) {
             m_options.progress(n.count, 0);
         }
         if (n.message != UM_LOAD_FINISHED && n.message != UM_LOAD_FAILED) return;
         std::lock_guard lock(m_mutex);
-        m_ended = true;
         if (n.message == UM_LOAD_FAILED) m_failure = n.text.empty() ? "the load failed" : n.text;
-        m_changed.notify_all();
+        m_ended.store(true);
     }
 
-    // True once the load has ended; waits a little for it.
-    bool WaitForEnd() {
-        std::unique_lock lock(m_mutex);
-        return m_changed.wait_for(lock, std::chrono::milliseconds(20), [this] { return m_ended; });
-    }
+    const std::atomic<bool>& Ended() const { return m_ended; }
+    std::atomic<bool>& PassReported() { return m_passReported; }
     std::string Failure() {
         std::lock_guard lock(m_mutex);
         return m_failure;
@@ -45,8 +42,8 @@ public:
 private:
     const FcuEventsBuildOptions& m_options;
     std::mutex m_mutex;
-    std::condition_variable m_changed;
-    bool m_ended = false;
+    std::atomic<bool> m_ended{false};
+    std::atomic<bool> m_passReported{false};
     std::string m_failure;
 };
 
@@ -71,16 +68,31 @@ std::unique_ptr<CFcuEvents> BuildFolderFcuEvents(const FolderEventsRequest& requ
     if (!RunLoadSequence(database, filters, {}, load).started) {
         throw CVyxError(std::string(res::LoadString(res::IDS_NO_DATA_FILE)));
     }
-    while (!watch.WaitForEnd()) {
-        if (request.build.cancel && request.build.cancel->load()) {
-            database.StopLoad();
-            return nullptr;
-        }
+    // The pass goes along with the load, on this thread, taking each day file once the load has finished it:
+    // the load keeps one core busy, the pass the other.
+    FcuEventsBuildOptions beside = request.build;
+    beside.loadEnded = &watch.Ended();
+    if (request.build.progress) {
+        beside.progress = [&](std::int64_t done, std::int64_t total) {
+            watch.PassReported().store(true);
+            request.build.progress(done, total);
+        };
     }
+    std::unique_ptr<CFcuEvents> events;
+    try {
+        events = BuildFcuEvents(database, configuration, beside);
+    } catch (...) {
+        database.StopLoad();
+        database.WaitForLoad();
+        // A load that failed first has the user's text; the pass only saw its files go missing.
+        if (const std::string failure = watch.Failure(); !failure.empty()) throw CVyxError(failure);
+        throw;
+    }
+    if (!events) database.StopLoad();  // cancelled
     database.WaitForLoad();
     if (const std::string failure = watch.Failure(); !failure.empty()) throw CVyxError(failure);
     if (request.build.cancel && request.build.cancel->load()) return nullptr;
-    return BuildFcuEvents(database, configuration, request.build);
+    return events;
 }
 
 }  // namespace vyx

@@ -1,7 +1,7 @@
 #pragma once
 // The events of a data folder in one call, for a worker thread of the viewer: a time-ordered load of all
 // the folder's records into a store of its own (the main list's load may be filtered or in another order),
-// then the events pass. Progress and cancel cover both.
+// and the events pass beside it. Progress and cancel cover both.
 
 #include <cstdint>
 #include <memory>
@@ -17,7 +17,8 @@ struct FolderEventsRequest {
     std::uint8_t modbusBaseAddress = kDefaultModbusBaseAddress;
     bool recover = false;
     // The load keeps its index files in a run folder of its own inside tempFolder, removed when the call
-    // returns. During the load, progress gets the records read so far and a total of 0 (not known yet).
+    // returns. Until the pass has its first file, progress gets the records the load has read and a total of 0
+    // (not known yet). build.loadEnded is set here.
     FcuEventsBuildOptions build;
 };
 
