@@ -20,10 +20,10 @@ class CLoadWatch final : public ILoadNotificationTarget {
 public:
     explicit CLoadWatch(const FcuEventsBuildOptions& options) : m_options(options) {}
 
-    // The pass beside the load reports its own progress; the load's count of records read stands in until the
-    // pass has a file.
+    // Until the load has ended, its count of records read is the progress: the pass's total grows with each
+    // file the load finishes, and a bar against it would go back.
     void Post(LoadNotification n) override {
-        if (n.message == UM_SCAN_PROGRESS && m_options.progress && n.count % 65536 < 1000 && !m_passReported) {
+        if (n.message == UM_SCAN_PROGRESS && m_options.progress && n.count % 65536 < 1000) {
             m_options.progress(n.count, 0);
         }
         if (n.message != UM_LOAD_FINISHED && n.message != UM_LOAD_FAILED) return;
@@ -33,7 +33,6 @@ public:
     }
 
     const std::atomic<bool>& Ended() const { return m_ended; }
-    std::atomic<bool>& PassReported() { return m_passReported; }
     std::string Failure() {
         std::lock_guard lock(m_mutex);
         return m_failure;
@@ -43,7 +42,6 @@ private:
     const FcuEventsBuildOptions& m_options;
     std::mutex m_mutex;
     std::atomic<bool> m_ended{false};
-    std::atomic<bool> m_passReported{false};
     std::string m_failure;
 };
 
@@ -74,8 +72,7 @@ std::unique_ptr<CFcuEvents> BuildFolderFcuEvents(const FolderEventsRequest& requ
     beside.loadEnded = &watch.Ended();
     if (request.build.progress) {
         beside.progress = [&](std::int64_t done, std::int64_t total) {
-            watch.PassReported().store(true);
-            request.build.progress(done, total);
+            if (watch.Ended().load()) request.build.progress(done, total);
         };
     }
     std::unique_ptr<CFcuEvents> events;

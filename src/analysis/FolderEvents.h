@@ -17,8 +17,8 @@ struct FolderEventsRequest {
     std::uint8_t modbusBaseAddress = kDefaultModbusBaseAddress;
     bool recover = false;
     // The load keeps its index files in a run folder of its own inside tempFolder, removed when the call
-    // returns. Until the pass has its first file, progress gets the records the load has read and a total of 0
-    // (not known yet). build.loadEnded is set here.
+    // returns. Until the load has ended, progress gets the records it has read and a total of 0 (not known
+    // yet). build.loadEnded is set here.
     FcuEventsBuildOptions build;
 };
 
