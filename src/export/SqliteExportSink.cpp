@@ -23,6 +23,8 @@ std::string UtcOffsetText(std::int32_t seconds) {
 
 namespace {
 
+constexpr const char* kCreateTimeIndex = "CREATE INDEX records_time ON records (time_epoch)";
+
 // SQLite keeps count of the memory it uses unless told otherwise before its first use, at the price of a
 // global lock around every allocation; nothing here asks for the counts.
 void UseSqliteWithoutMemoryStatistics() {
@@ -60,12 +62,10 @@ CSqliteExportSink::CSqliteExportSink(const std::string& path, std::string fcuFil
     create += ")";
     Execute("BEGIN");
     Execute(create);
-    // The indexes are kept up as the rows go in, which costs less than building them after the rows (a scan
-    // of the table read back, and a sort through temporary files): the time keys come in order (or in
-    // reverse, or in runs), and the FCU keys go to the ends of a few hundred runs whose pages stay in the
-    // cache. Memory stays that of the cache. The FCU index holds only the records that name one FCU, the only
-    // ones a query by FCU finds.
-    Execute("CREATE INDEX records_time ON records (time_epoch)");
+    // The FCU index is kept up as the rows go in, which costs less than building it after them (a scan of the
+    // table read back, and a sort through temporary files): its keys go to the ends of a few hundred runs
+    // whose pages stay in the cache. It holds only the records that name one FCU, the only ones a query by
+    // FCU finds. The time index is kept up too when the times come in order (WriteRow).
     Execute("CREATE INDEX records_fcu ON records (fcu) WHERE fcu IS NOT NULL");
     m_rows = std::make_unique<CSqliteRowWriter>(m_db, "records", m_columns.size());
 }
@@ -118,7 +118,19 @@ void CSqliteExportSink::BeginDayFile(const ExportedDayFile& file) {
 }
 
 void CSqliteExportSink::WriteRow(const ExportRow& row) {
+    if (m_timeIndex == TimeIndex::Undecided) {
+        const std::int64_t time = row.record->m_nTime;
+        if (time < m_lastTime) m_timesInOrder = false;
+        m_lastTime = time;
+    }
     AddRow(row);
+    if (m_timeIndex == TimeIndex::Undecided && m_rows->Filling().rows + 1 == CSqliteRowWriter::kBatchRows) {
+        // Times that come in order (an export by time, or as stored between clock jumps) go at the end of the
+        // index, where keeping it up as the rows go in costs less than building it after them; in reverse
+        // order each would go to its start, which costs more than the build. The first batch tells.
+        m_timeIndex = m_timesInOrder ? TimeIndex::WithRows : TimeIndex::AfterRows;
+        if (m_timesInOrder) m_rows->Filling().sqlBefore = kCreateTimeIndex;
+    }
     if (!m_rows->RowDone()) DrainRows();
 }
 
@@ -234,6 +246,8 @@ private:
 
 void CSqliteExportSink::Finish(const ExportSummary& summary) {
     DrainRows();
+    if (m_timeIndex != TimeIndex::WithRows) Execute(kCreateTimeIndex);
+
     Execute("CREATE TABLE fcus (channel TEXT NOT NULL, number INTEGER NOT NULL, type INTEGER NOT NULL, "
             "type_text TEXT NOT NULL, present INTEGER NOT NULL, PRIMARY KEY (channel, number))");
     {

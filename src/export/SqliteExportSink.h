@@ -5,6 +5,7 @@
 // events, SqliteEventsTable.h) when given. Written under a temporary name beside the chosen one and renamed
 // when complete.
 
+#include <limits>
 #include <map>
 #include <memory>
 #include <set>
@@ -56,6 +57,11 @@ private:
     CExportTextCache m_texts;
     sqlite3* m_db = nullptr;
     std::unique_ptr<CSqliteRowWriter> m_rows;
+    // Whether the time index is kept up as the rows go in, or built after them.
+    enum class TimeIndex { Undecided, WithRows, AfterRows };
+    TimeIndex m_timeIndex = TimeIndex::Undecided;
+    bool m_timesInOrder = true;  // so far
+    std::int64_t m_lastTime = std::numeric_limits<std::int64_t>::min();
     // The day file names the rows bind: they must outlive the rows in flight.
     std::set<std::string, std::less<>> m_dayFileNames;
     const std::string* m_dayFile = nullptr;

@@ -81,6 +81,9 @@ bool CSqliteRowWriter::Step(sqlite3_stmt* statement, const Batch& batch, std::si
 }
 
 bool CSqliteRowWriter::Insert(const Batch& batch) {
+    if (!batch.sqlBefore.empty() && sqlite3_exec(m_db, batch.sqlBefore.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+        return false;
+    }
     if (m_insert == nullptr) {
         m_insert = Prepare(kStatementRows);
         if (m_insert == nullptr) return false;
@@ -127,6 +130,7 @@ void CSqliteRowWriter::Release(Batch* batch) {
     batch->rows = 0;
     batch->cells.clear();
     batch->chars.clear();
+    batch->sqlBefore.clear();
     m_free.push_back(batch);
 }
 

@@ -32,6 +32,7 @@ public:
         std::vector<Cell> cells;  // rows * columns
         std::string chars;        // the texts of the Chars cells
         std::size_t rows = 0;
+        std::string sqlBefore;    // run by the thread before the batch's rows, when not empty
     };
 
     // Rows of `columns` values into `table` of db, which the thread uses alone until Drain.
