@@ -120,16 +120,21 @@ void CSqliteExportSink::BeginDayFile(const ExportedDayFile& file) {
 void CSqliteExportSink::WriteRow(const ExportRow& row) {
     if (m_timeIndex == TimeIndex::Undecided) {
         const std::int64_t time = row.record->m_nTime;
-        if (time < m_lastTime) m_timesInOrder = false;
+        if (m_rows->Filling().rows > 0) {
+            if (time > m_lastTime) ++m_timeSteps.forward;
+            if (time < m_lastTime) ++m_timeSteps.back;
+        }
         m_lastTime = time;
     }
     AddRow(row);
     if (m_timeIndex == TimeIndex::Undecided && m_rows->Filling().rows + 1 == CSqliteRowWriter::kBatchRows) {
-        // Times that come in order (an export by time, or as stored between clock jumps) go at the end of the
-        // index, where keeping it up as the rows go in costs less than building it after them; in reverse
-        // order each would go to its start, which costs more than the build. The first batch tells.
-        m_timeIndex = m_timesInOrder ? TimeIndex::WithRows : TimeIndex::AfterRows;
-        if (m_timesInOrder) m_rows->Filling().sqlBefore = kCreateTimeIndex;
+        // Times that mostly go forward (an export by time, or as stored, in order between clock jumps) go at
+        // or near the end of the index, where keeping it up as the rows go in costs less than building it
+        // after them; in reverse order each would go to its start, which costs more than the build. The
+        // first batch tells.
+        const bool forward = m_timeSteps.back <= m_timeSteps.forward;
+        m_timeIndex = forward ? TimeIndex::WithRows : TimeIndex::AfterRows;
+        if (forward) m_rows->Filling().sqlBefore = kCreateTimeIndex;
     }
     if (!m_rows->RowDone()) DrainRows();
 }

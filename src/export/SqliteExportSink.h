@@ -5,7 +5,6 @@
 // events, SqliteEventsTable.h) when given. Written under a temporary name beside the chosen one and renamed
 // when complete.
 
-#include <limits>
 #include <map>
 #include <memory>
 #include <set>
@@ -60,8 +59,10 @@ private:
     // Whether the time index is kept up as the rows go in, or built after them.
     enum class TimeIndex { Undecided, WithRows, AfterRows };
     TimeIndex m_timeIndex = TimeIndex::Undecided;
-    bool m_timesInOrder = true;  // so far
-    std::int64_t m_lastTime = std::numeric_limits<std::int64_t>::min();
+    struct {
+        std::int64_t forward = 0, back = 0;
+    } m_timeSteps;  // from one row to the next, in the first batch
+    std::int64_t m_lastTime = 0;
     // The day file names the rows bind: they must outlive the rows in flight.
     std::set<std::string, std::less<>> m_dayFileNames;
     const std::string* m_dayFile = nullptr;
