@@ -1,6 +1,6 @@
 // The SQLite row writer: rows handed over in batches arrive whole and in order, across statements, batches and
-// the last short statement, with values that repeat at a parameter or change; a refused row ends the rows
-// with SQLite's reason instead of a hang or a silent loss.
+// the last short statement, with values that repeat at a parameter or change, and go into an index begun with
+// the first batch; a refused row ends the rows with SQLite's reason instead of a hang or a silent loss.
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -75,11 +75,18 @@ TEST(SqliteRowWriter, RowsArriveWholeAndInOrder) {
     for (const std::int64_t rows : {std::int64_t{0}, std::int64_t{1}, kStatement + 1, kBatch, 3 * kBatch + kStatement + 3}) {
         Database db;
         CSqliteRowWriter writer(db.Handle(), "t", 4);
+        // An index begun with the first batch is kept up by every row after it.
+        writer.Filling().sqlBefore = "CREATE INDEX t_a ON t (a)";
         for (std::int64_t n = 0; n < rows; ++n) {
             AddRow(writer.Filling(), n, n + 1);
             ASSERT_TRUE(writer.RowDone()) << n;
         }
         EXPECT_EQ(writer.Drain(), "") << rows;
+        if (rows > 0) {
+            EXPECT_EQ(db.Text("SELECT count(*) FROM t INDEXED BY t_a WHERE a = 'Close'"), std::to_string(rows / 3))
+                << rows;
+            EXPECT_EQ(db.Text("PRAGMA integrity_check"), "ok");
+        }
         EXPECT_EQ(db.Text("SELECT group_concat(n || ':' || quote(a) || ':' || quote(b) || ':' || c, ',') "
                           "FROM (SELECT * FROM t ORDER BY n)"),
                   Expected(rows))
