@@ -88,7 +88,7 @@ if command -v sqlite3 >/dev/null; then
   schema=$(sqlite3 "$out/all.sqlite" "SELECT group_concat(sql, '; ') FROM (SELECT sql FROM sqlite_schema
     WHERE tbl_name = 'records' AND sql IS NOT NULL ORDER BY type = 'index', rowid)")
   copy="PRAGMA page_size = 16384; PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; PRAGMA locking_mode = EXCLUSIVE;
-    PRAGMA cache_size = -65536; ATTACH '$out/all.sqlite' AS export; BEGIN; $schema;
+    PRAGMA cache_size = -32768; ATTACH '$out/all.sqlite' AS export; BEGIN; $schema;
     INSERT INTO main.records SELECT * FROM export.records WHERE sr_no > 0; COMMIT;"
   row "SQLite's own copy (sqlite3 shell)" "" "$records" bash -c 'rm -f "$1" && sqlite3 "$1" "$2"' copy \
     "$out/copy.sqlite" "$copy"
