@@ -3,7 +3,8 @@
 # measures in the same run a floor (cat of the day files to /dev/null, warm cache) and `vyx count` (the load
 # alone), then `vyx export` to CSV, JSON Lines and SQLite, and prints the medians of wall time as ratios to the
 # floor, records per second of the whole command and of the export phase (its own --stats), and peak
-# resident memory. A second, smaller folder (a third of the days) shows that memory does not grow with the
+# resident memory; beside the SQLite export, SQLite's own copy of its rows (the sqlite3 shell) as the engine's
+# floor. A second, smaller folder (a third of the days) shows that memory does not grow with the
 # folder.
 #
 # Usage: bench/run_export.sh            (RUNS=3 BUILD_DIR=... DATA_DIR=... SMALL_DIR=... OUT_DIR=... to change the
@@ -81,6 +82,20 @@ row "vyx export --format csv" ">= 2 M/s" "$records" "$vyx" export "$data" --form
 row "vyx export --format jsonl" ">= 2 M/s" "$records" "$vyx" export "$data" --format jsonl --out "$out/all.jsonl" --stats
 rm -f "$out/all.csv" "$out/all.jsonl"
 row "vyx export --format sqlite" ">= 1 M/s" "$records" "$vyx" export "$data" --format sqlite --out "$out/all.sqlite" --stats
+# The engine's own floor: the sqlite3 shell copies the rows just exported into a fresh database with the same
+# table and indexes and the export's settings (the WHERE keeps SQLite from copying the rows as they are stored).
+if command -v sqlite3 >/dev/null; then
+  schema=$(sqlite3 "$out/all.sqlite" "SELECT group_concat(sql, '; ') FROM (SELECT sql FROM sqlite_schema
+    WHERE tbl_name = 'records' AND sql IS NOT NULL ORDER BY type = 'index', rowid)")
+  copy="PRAGMA page_size = 16384; PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; PRAGMA locking_mode = EXCLUSIVE;
+    PRAGMA cache_size = -32768; ATTACH '$out/all.sqlite' AS export; BEGIN; $schema;
+    INSERT INTO main.records SELECT * FROM export.records WHERE sr_no > 0; COMMIT;"
+  row "SQLite's own copy (sqlite3 shell)" "" "$records" bash -c 'rm -f "$1" && sqlite3 "$1" "$2"' copy \
+    "$out/copy.sqlite" "$copy"
+  rm -f "$out/copy.sqlite"
+else
+  echo "no sqlite3 shell (Debian package sqlite3): no row for SQLite's own copy of the rows"
+fi
 rm -f "$out/all.sqlite"
 row "vyx export csv --partition" ">= 2 M/s" "$records" "$vyx" export "$data" --format csv --partition "$out/part" --site bench --stats
 rm -rf "$out/part"
@@ -88,3 +103,5 @@ echo "a third of the days ($small_records records): peak memory should stay the 
 row "vyx export --format csv (10 days)" "" "$small_records" "$vyx" export "$small" --format csv --out "$out/s.csv" --stats
 row "vyx export --format sqlite (10 days)" "" "$small_records" "$vyx" export "$small" --format sqlite --out "$out/s.sqlite" --stats
 echo "records/s: records over the whole command's wall time (load included); export r/s: the export phase alone"
+echo "SQLite's own copy: INSERT ... SELECT of the sqlite export's rows into the same table and indexes (reading"
+echo "them included): how fast SQLite itself fills that schema on this machine"

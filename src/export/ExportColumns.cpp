@@ -153,6 +153,10 @@ std::string IsoDate(std::int64_t seconds) {
     return std::string(text, PutDate(text, FloorDiv(seconds, kDay)));
 }
 
+std::string_view ChannelLetter(int channel) {
+    return channel == kChannelA ? "A" : channel == kChannelB ? "B" : "?";
+}
+
 bool CExportValues::IsNull(ExportColumnId id) const {
     if (id != ExportColumnId::Fcu) return false;
     const CRecord& r = *m_row->record;
@@ -187,7 +191,7 @@ void CExportValues::AppendText(ExportColumnId id, std::string& out) const {
             AppendIsoDateTime(out, Integer(id));
             out += 'Z';
             break;
-        case ExportColumnId::Channel: out += r.m_nChannel == kChannelA ? 'A' : r.m_nChannel == kChannelB ? 'B' : '?'; break;
+        case ExportColumnId::Channel: out += ChannelLetter(r.m_nChannel); break;
         case ExportColumnId::MessageModeText: format.AppendMessageMode(out); break;
         case ExportColumnId::CommandText: out += CommandText(r.m_nCommand); break;
         case ExportColumnId::SourceText: format.AppendSource(out); break;

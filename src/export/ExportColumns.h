@@ -85,6 +85,8 @@ void AppendIsoDateTime(std::string& out, std::int64_t seconds);
 char* PutIsoDateTime(char* p, std::int64_t seconds);
 // Bytes as upper-case hex pairs without separators at p (room for two characters a byte); returns the end.
 char* PutCompactHex(char* p, std::span<const std::uint8_t> bytes);
+// The channel column's text: "A", "B", or "?" for a code that is neither.
+std::string_view ChannelLetter(int channel);
 // A day start as "YYYY-MM-DD".
 std::string IsoDate(std::int64_t seconds);
 

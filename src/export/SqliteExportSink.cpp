@@ -21,20 +21,36 @@ std::string UtcOffsetText(std::int32_t seconds) {
     return text;
 }
 
+namespace {
+
+constexpr const char* kCreateTimeIndex = "CREATE INDEX records_time ON records (time_epoch)";
+
+// SQLite keeps count of the memory it uses unless told otherwise before its first use, at the price of a
+// global lock around every allocation; nothing here asks for the counts.
+void UseSqliteWithoutMemoryStatistics() {
+    static const bool once = [] {
+        sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);  // refused, harmlessly, once SQLite is in use
+        return true;
+    }();
+    (void)once;
+}
+
+}  // namespace
+
 CSqliteExportSink::CSqliteExportSink(const std::string& path, std::string fcuFile, ExportMeta meta)
     : m_output(path), m_fcuFile(std::move(fcuFile)), m_meta(std::move(meta)),
-      m_columns(ExportColumns(m_meta.utcOffset.has_value())), m_values(m_meta.utcOffset),
-      m_cells(kBatchRows * m_columns.size()) {
+      m_columns(ExportColumns(m_meta.utcOffset.has_value())), m_values(m_meta.utcOffset) {
     m_output.CloseDescriptor();
+    UseSqliteWithoutMemoryStatistics();
     if (sqlite3_open_v2(m_output.TempPath().c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
         Fail("cannot open");
     }
     // One writer, a file no one reads until it has its name: no journal, no syncs until the end, and a page
-    // cache of fixed size so memory does not grow with the folder. The sort that builds the indexes runs on
-    // this thread alone: each helper thread would sort in memory of its own, and the memory would grow with
-    // the folder up to several times the cache.
+    // cache of fixed size so memory does not grow with the folder (32 MB: the pages the rows and indexes
+    // go to stay in it; a larger one was no faster). No sort runs on helper threads: each would sort in
+    // memory of its own, which would grow with the folder.
     Execute("PRAGMA page_size = 16384; PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; "
-            "PRAGMA locking_mode = EXCLUSIVE; PRAGMA cache_size = -65536; PRAGMA temp_store = FILE; "
+            "PRAGMA locking_mode = EXCLUSIVE; PRAGMA cache_size = -32768; PRAGMA temp_store = FILE; "
             "PRAGMA threads = 0;");
     std::string create = "CREATE TABLE records (";
     for (std::size_t i = 0; i < m_columns.size(); ++i) {
@@ -47,40 +63,12 @@ CSqliteExportSink::CSqliteExportSink(const std::string& path, std::string fcuFil
     create += ")";
     Execute("BEGIN");
     Execute(create);
-    m_insert = PrepareInsert(kBatchRows);
-}
-
-sqlite3_stmt* CSqliteExportSink::PrepareInsert(std::size_t rows) {
-    std::string row = "(";
-    for (std::size_t i = 0; i < m_columns.size(); ++i) row += i == 0 ? "?" : ", ?";
-    row += ")";
-    std::string insert = "INSERT INTO records VALUES ";
-    for (std::size_t r = 0; r < rows; ++r) insert += (r == 0 ? "" : ", ") + row;
-    sqlite3_stmt* statement = nullptr;
-    Check(sqlite3_prepare_v2(m_db, insert.c_str(), -1, &statement, nullptr), "prepare");
-    return statement;
-}
-
-void CSqliteExportSink::InsertPending(sqlite3_stmt* statement) {
-    const std::size_t count = m_pending * m_columns.size();
-    for (std::size_t k = 0; k < count; ++k) {
-        const Cell& cell = m_cells[k];
-        const int at = static_cast<int>(k) + 1;
-        int status;
-        if (cell.null) {
-            status = sqlite3_bind_null(statement, at);
-        } else if (cell.text) {
-            // An empty view may hold no pointer, which SQLite would take for NULL.
-            status = sqlite3_bind_text(statement, at, cell.view.empty() ? "" : cell.view.data(),
-                                       static_cast<int>(cell.view.size()), SQLITE_STATIC);
-        } else {
-            status = sqlite3_bind_int64(statement, at, cell.number);
-        }
-        if (status != SQLITE_OK) Fail("bind");
-    }
-    if (sqlite3_step(statement) != SQLITE_DONE) Fail("insert");
-    sqlite3_reset(statement);
-    m_pending = 0;
+    // The FCU index is kept up as the rows go in, which costs less than building it after them (a scan of the
+    // table read back, and a sort through temporary files): its keys go to the ends of a few hundred runs
+    // whose pages stay in the cache. It holds only the records that name one FCU, the only ones a query by
+    // FCU finds. The time index is kept up too when the times come in order (WriteRow).
+    Execute("CREATE INDEX records_fcu ON records (fcu) WHERE fcu IS NOT NULL");
+    m_rows = std::make_unique<CSqliteRowWriter>(m_db, "records", m_columns.size());
 }
 
 CSqliteExportSink::~CSqliteExportSink() {
@@ -88,8 +76,7 @@ CSqliteExportSink::~CSqliteExportSink() {
 }
 
 void CSqliteExportSink::Close() noexcept {
-    if (m_insert) sqlite3_finalize(m_insert);
-    m_insert = nullptr;
+    m_rows.reset();  // its thread stopped and its statements finalized before the connection goes
     if (m_db) sqlite3_close(m_db);
     m_db = nullptr;
 }
@@ -101,10 +88,6 @@ void CSqliteExportSink::Fail(const std::string& what) {
     throw CVyxError(text + " (" + m_output.Destination() + ")");
 }
 
-void CSqliteExportSink::Check(int status, const char* what) {
-    if (status != SQLITE_OK && status != SQLITE_DONE && status != SQLITE_ROW) Fail(what);
-}
-
 void CSqliteExportSink::Execute(const std::string& sql) {
     char* message = nullptr;
     if (sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
@@ -114,53 +97,109 @@ void CSqliteExportSink::Execute(const std::string& sql) {
     }
 }
 
-void CSqliteExportSink::WriteRow(const ExportRow& row) {
-    m_values.Bind(row);
-    Cell* cell = &m_cells[m_pending * m_columns.size()];
-    for (const ExportColumn& c : m_columns) {
-        cell->null = m_values.IsNull(c.id);
-        cell->text = c.kind != ExportValueKind::Integer;
-        if (cell->null) {
-        } else if (cell->text) {
-            SetText(*cell, c.id, row);
-        } else {
-            cell->number = m_values.Integer(c.id);
-        }
-        ++cell;
+void CSqliteExportSink::DrainRows() {
+    if (!m_rows) return;
+    if (const std::string failure = m_rows->Drain(); !failure.empty()) {
+        // The connection's own message may already be another statement's.
+        const std::string text = "SQLite: insert: " + failure;
+        Close();
+        m_output.Discard();
+        throw CVyxError(text + " (" + m_output.Destination() + ")");
     }
-    if (++m_pending == kBatchRows) InsertPending(m_insert);
 }
 
-void CSqliteExportSink::SetText(Cell& cell, ExportColumnId id, const ExportRow& row) {
+const FileDigest& CSqliteExportSink::DigestOf(const std::string& path) {
+    auto found = m_digests.find(path);
+    if (found == m_digests.end()) found = m_digests.emplace(path, DigestFile(path)).first;
+    return found->second;
+}
+
+void CSqliteExportSink::BeginDayFile(const ExportedDayFile& file) {
+    DigestOf(file.path);
+}
+
+void CSqliteExportSink::WriteRow(const ExportRow& row) {
+    if (m_timeIndex == TimeIndex::Undecided) {
+        const std::int64_t time = row.record->m_nTime;
+        if (m_rows->Filling().rows > 0) {
+            if (time > m_lastTime) ++m_timeSteps.forward;
+            if (time < m_lastTime) ++m_timeSteps.back;
+        }
+        m_lastTime = time;
+    }
+    AddRow(row);
+    if (m_timeIndex == TimeIndex::Undecided && m_rows->Filling().rows + 1 == CSqliteRowWriter::kBatchRows) {
+        // Times that mostly go forward (an export by time, or as stored, in order between clock jumps) go at
+        // or near the end of the index, where keeping it up as the rows go in costs less than building it
+        // after them; in reverse order each would go to its start, which costs more than the build. The
+        // first batch tells.
+        const bool forward = m_timeSteps.back <= m_timeSteps.forward;
+        m_timeIndex = forward ? TimeIndex::WithRows : TimeIndex::AfterRows;
+        if (forward) m_rows->Filling().sqlBefore = kCreateTimeIndex;
+    }
+    if (!m_rows->RowDone()) DrainRows();
+}
+
+void CSqliteExportSink::AddRow(const ExportRow& row) {
+    using Cell = CSqliteRowWriter::Cell;
     const CRecord& r = *row.record;
-    // The code texts are bound from the cache, the others formatted into the cell: nothing is copied twice.
-    ExportText cached;
-    switch (id) {
-        case ExportColumnId::DayFile: cell.view = row.dayFile; return;
-        case ExportColumnId::CommandText: cell.view = CommandText(r.m_nCommand); return;
-        case ExportColumnId::MessageModeText: cached = m_texts.MessageMode(r); break;
-        case ExportColumnId::SourceText: cached = m_texts.Source(r); break;
-        case ExportColumnId::FcuText:
-            if (!r.m_bFCUValid || r.m_bMultipleFCU) {
-                cached = m_texts.FcuWord(r);
+    CSqliteRowWriter::Batch& batch = m_rows->Filling();
+    if (m_dayFile == nullptr || *m_dayFile != row.dayFile) m_dayFile = &*m_dayFileNames.emplace(row.dayFile).first;
+    const auto stable = [&](std::string_view text) {
+        batch.cells.push_back({Cell::Kind::Text, static_cast<std::uint32_t>(text.size()), 0, text.data()});
+    };
+    // A code text from the cache outlives the export; one formatted on the spot is gone at the next.
+    const auto cached = [&](ExportText text) {
+        if (m_texts.IsScratch(text.text)) {
+            AddChars(batch, text.text);
+        } else {
+            stable(text.text);
+        }
+    };
+    m_values.Bind(row);
+    for (const ExportColumn& c : m_columns) {
+        if (m_values.IsNull(c.id)) {
+            batch.cells.push_back({});
+            continue;
+        }
+        if (c.kind == ExportValueKind::Integer) {
+            batch.cells.push_back({Cell::Kind::Integer, 0, m_values.Integer(c.id), nullptr});
+            continue;
+        }
+        switch (c.id) {
+            case ExportColumnId::DayFile: stable(*m_dayFile); break;
+            case ExportColumnId::CommandText: stable(CommandText(r.m_nCommand)); break;
+            case ExportColumnId::Channel: stable(ChannelLetter(r.m_nChannel)); break;
+            case ExportColumnId::MessageModeText: cached(m_texts.MessageMode(r)); break;
+            case ExportColumnId::SourceText: cached(m_texts.Source(r)); break;
+            case ExportColumnId::FcuText:
+                if (!r.m_bFCUValid || r.m_bMultipleFCU) {
+                    cached(m_texts.FcuWord(r));
+                } else {
+                    AddChars(batch, c.id);
+                }
                 break;
-            }
-            [[fallthrough]];
-        default:
-            cell.chars.clear();
-            m_values.AppendText(id, cell.chars);
-            cell.view = cell.chars;
-            return;
+            default: AddChars(batch, c.id); break;
+        }
     }
-    if (m_texts.IsScratch(cached.text)) {
-        cell.chars.assign(cached.text);  // formatted on the spot: gone at the next one
-        cell.view = cell.chars;
-    } else {
-        cell.view = cached.text;
-    }
+}
+
+void CSqliteExportSink::AddChars(CSqliteRowWriter::Batch& batch, ExportColumnId id) {
+    const std::size_t at = batch.chars.size();
+    m_values.AppendText(id, batch.chars);
+    batch.cells.push_back({CSqliteRowWriter::Cell::Kind::Chars, static_cast<std::uint32_t>(batch.chars.size() - at),
+                           static_cast<std::int64_t>(at), nullptr});
+}
+
+void CSqliteExportSink::AddChars(CSqliteRowWriter::Batch& batch, std::string_view text) {
+    const std::size_t at = batch.chars.size();
+    batch.chars.append(text);
+    batch.cells.push_back({CSqliteRowWriter::Cell::Kind::Chars, static_cast<std::uint32_t>(text.size()),
+                           static_cast<std::int64_t>(at), nullptr});
 }
 
 void CSqliteExportSink::AddEvents(IExportEventSource& events) {
+    DrainRows();
     if (const std::string error = CSqliteEventsTable::Write(m_db, events); !error.empty()) Fail("events: " + error);
 }
 
@@ -212,19 +251,8 @@ private:
 }  // namespace
 
 void CSqliteExportSink::Finish(const ExportSummary& summary) {
-    sqlite3_finalize(m_insert);
-    m_insert = nullptr;
-    if (m_pending > 0) {
-        // Held by m_insert until it is stepped, so a failure finalizes it with the connection.
-        m_insert = PrepareInsert(m_pending);
-        InsertPending(m_insert);
-        sqlite3_finalize(m_insert);
-        m_insert = nullptr;
-    }
-    // Built once the rows are in: sorting them once costs less than keeping the trees up row by row. The FCU
-    // index holds only the records that name one FCU, the only ones a query by FCU finds.
-    Execute("CREATE INDEX records_time ON records (time_epoch)");
-    Execute("CREATE INDEX records_fcu ON records (fcu) WHERE fcu IS NOT NULL");
+    DrainRows();
+    if (m_timeIndex != TimeIndex::WithRows) Execute(kCreateTimeIndex);
 
     Execute("CREATE TABLE fcus (channel TEXT NOT NULL, number INTEGER NOT NULL, type INTEGER NOT NULL, "
             "type_text TEXT NOT NULL, present INTEGER NOT NULL, PRIMARY KEY (channel, number))");
@@ -262,7 +290,7 @@ void CSqliteExportSink::Finish(const ExportSummary& summary) {
     {
         CRowInsert day(m_db, "INSERT INTO meta_day_files VALUES (?, ?, ?, ?, ?)");
         for (const ExportedDayFile& file : summary.dayFiles) {
-            const FileDigest digest = DigestFile(file.path);
+            const FileDigest& digest = DigestOf(file.path);
             day.Text(file.name)
                 .Text(IsoDate(file.dayStart))
                 .Number(static_cast<std::int64_t>(digest.size))

@@ -5,7 +5,9 @@
 // events, SqliteEventsTable.h) when given. Written under a temporary name beside the chosen one and renamed
 // when complete.
 
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -13,10 +15,11 @@
 #include "export/ExportMeta.h"
 #include "export/ExportSink.h"
 #include "export/ExportTextCache.h"
+#include "export/FileDigest.h"
+#include "export/SqliteRowWriter.h"
 #include "platform/PendingOutput.h"
 
 struct sqlite3;
-struct sqlite3_stmt;
 
 namespace vyx {
 
@@ -26,26 +29,23 @@ public:
     CSqliteExportSink(const std::string& path, std::string fcuFile, ExportMeta meta);
     ~CSqliteExportSink() override;
 
+    void BeginDayFile(const ExportedDayFile& file) override;
     void WriteRow(const ExportRow& row) override;
     // Table `events` from the loop's events of the folder; before Finish. Throws CVyxError.
     void AddEvents(IExportEventSource& events);
     void Finish(const ExportSummary& summary) override;
 
 private:
-    struct Cell {
-        bool null = false;
-        bool text = false;
-        std::int64_t number = 0;
-        std::string_view view;  // the text: chars, or a text that outlives the statement (cached, static)
-        std::string chars;
-    };
-    // The text of a column of the row bound last into cell.
-    void SetText(Cell& cell, ExportColumnId id, const ExportRow& row);
-    sqlite3_stmt* PrepareInsert(std::size_t rows);
-    void InsertPending(sqlite3_stmt* statement);
+    // The cells of one row into the row writer's batch.
+    void AddRow(const ExportRow& row);
+    // A text column that needs formatting (or a text formatted on the spot) into the batch's characters.
+    void AddChars(CSqliteRowWriter::Batch& batch, ExportColumnId id);
+    void AddChars(CSqliteRowWriter::Batch& batch, std::string_view text);
+    // Steps the rows still in flight; the connection is this thread's again. Throws CVyxError.
+    void DrainRows();
+    const FileDigest& DigestOf(const std::string& path);
     void Execute(const std::string& sql);
     [[noreturn]] void Fail(const std::string& what);
-    void Check(int status, const char* what);
     void Close() noexcept;
 
     CPendingOutput m_output;
@@ -55,11 +55,19 @@ private:
     CExportValues m_values;
     CExportTextCache m_texts;
     sqlite3* m_db = nullptr;
-    // Rows go in by kBatchRows per statement: one step for many rows costs far less than a step per row.
-    static constexpr std::size_t kBatchRows = 64;
-    sqlite3_stmt* m_insert = nullptr;
-    std::vector<Cell> m_cells;  // kBatchRows rows of the columns; texts stay alive until the step
-    std::size_t m_pending = 0;  // rows in m_cells
+    std::unique_ptr<CSqliteRowWriter> m_rows;
+    // Whether the time index is kept up as the rows go in, or built after them.
+    enum class TimeIndex { Undecided, WithRows, AfterRows };
+    TimeIndex m_timeIndex = TimeIndex::Undecided;
+    struct {
+        std::int64_t forward = 0, back = 0;
+    } m_timeSteps;  // from one row to the next, in the first batch
+    std::int64_t m_lastTime = 0;
+    // The day file names the rows bind: they must outlive the rows in flight.
+    std::set<std::string, std::less<>> m_dayFileNames;
+    const std::string* m_dayFile = nullptr;
+    // The digests of the day files, taken as their rows begin (while SQLite works on the rows before).
+    std::map<std::string, FileDigest> m_digests;
 };
 
 }  // namespace vyx

@@ -226,9 +226,7 @@ bool CTextExportSink::WritePlainRow(const ExportRow& row) {
                 *p++ = 'Z';
                 if (json) *p++ = '"';
                 break;
-            case ExportColumnId::Channel:
-                quoted(r.m_nChannel == kChannelA ? "A" : r.m_nChannel == kChannelB ? "B" : "?");
-                break;
+            case ExportColumnId::Channel: quoted(ChannelLetter(r.m_nChannel)); break;
             case ExportColumnId::MessageMode: p = PutInteger(p, r.m_nMessageMode); break;
             case ExportColumnId::MessageModeText: quoted(mode.text); break;
             case ExportColumnId::Command: p = PutInteger(p, r.m_nCommand); break;
