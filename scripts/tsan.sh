@@ -15,7 +15,7 @@ build="${VYX_TSAN_BUILD_DIR:-build/tsan}"
 jobs="${VYX_JOBS:-2}"
 
 cmake --preset tsan -B "$build" >/dev/null
-cmake --build "$build" -j"$jobs" --target test_logdata test_report test_reliability test_controller test_analysis
+cmake --build "$build" -j"$jobs" --target test_logdata test_report test_reliability test_controller test_analysis test_export
 
 export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 exitcode=66 ${TSAN_OPTIONS:-}"
 export VYX_STRESS_CYCLES="${VYX_STRESS_CYCLES:-300}"
@@ -42,6 +42,7 @@ run test_logdata '*StopMidFile*:LoadConcurrencyTest.*:*FetchWhileLoading*:*Write
 run test_report 'ReportGeneratorControl.*'
 run test_analysis 'LiveFcuEvents.*:FcuEventsBesideLoad.*:LoopStateProperty.FolderEventsInOneCallAndCancelled'
 run test_controller 'RecordSearch*'
+run test_export 'SqliteRowWriter.*'
 run test_reliability '*StopDuringTheMerge*:LoadStress.*:ReportStress.*:*ReportDuringAFailingLoad*:*DayFileChangesDuringTheLoad*'
 
 if grep -q "ThreadSanitizer" "$log"; then
