@@ -54,7 +54,6 @@ public:
     }
 
 private:
-
     FCUConfigurationList m_configuration;
     CParameterBlockXferParseStatusData m_statusParser;
     CParameterBlockXferParseAlarmData m_alarmParser;
