@@ -6,23 +6,47 @@
 namespace vyx {
 namespace {
 
-// The fields of a packed event, in 128 bits, with their widths.
-constexpr int kOffsetBits = 32;
-constexpr int kTimeBits = 23;    // some 97 days past the block's first time
-constexpr int kDayFileBits = 4;
+// A packed event is one 64-bit word with the fields below, and, where its record differs from that of the
+// event before it (always for a block's first), a second word with the record's fields. Words are
+// little-endian.
 constexpr int kKindBits = 3;
-constexpr int kChannelBits = 1;
-constexpr int kSerialBits = 26;  // some 67 million records past the block's least serial number
 constexpr int kFcuBits = 9;
 constexpr int kEdgeBits = 2;
 constexpr int kCodeBits = 8;
 constexpr int kValueBits = 16;
+constexpr int kNewRecordBits = 1;
+constexpr int kSerialBits = 25;  // some 33 million records past the block's least serial number
+static_assert(kKindBits + kFcuBits + kEdgeBits + kCodeBits + kValueBits + kNewRecordBits + kSerialBits == 64);
+constexpr int kFcuShift = kKindBits;
+constexpr int kEdgeShift = kFcuShift + kFcuBits;
+constexpr int kCodeShift = kEdgeShift + kEdgeBits;
+constexpr int kValueShift = kCodeShift + kCodeBits;
+constexpr int kNewRecordShift = kValueShift + kValueBits;
+constexpr int kSerialShift = kNewRecordShift + kNewRecordBits;
+
+// The record's word.
+constexpr int kOffsetBits = 32;
+constexpr int kTimeBits = 23;  // some 97 days past the block's first time
+constexpr int kDayFileBits = 4;
+constexpr int kChannelBits = 1;
 constexpr int kSourceBits = 4;
-static_assert(kOffsetBits + kTimeBits + kDayFileBits + kKindBits + kChannelBits == 63);
-static_assert(kSerialBits + kFcuBits + kEdgeBits + kCodeBits + kValueBits + kSourceBits == 65);
+static_assert(kOffsetBits + kTimeBits + kDayFileBits + kChannelBits + kSourceBits == 64);
+constexpr int kTimeShift = kOffsetBits;
+constexpr int kDayFileShift = kTimeShift + kTimeBits;
+constexpr int kChannelShift = kDayFileShift + kDayFileBits;
+constexpr int kSourceShift = kChannelShift + kChannelBits;
 
 constexpr bool Fits(std::uint64_t value, int bits) {
     return value < (std::uint64_t{1} << bits);
+}
+
+constexpr std::uint64_t Field(std::uint64_t word, int shift, int bits) {
+    return (word >> shift) & ((std::uint64_t{1} << bits) - 1);
+}
+
+bool SameRecord(const FcuEvent& a, const FcuEvent& b) {
+    return a.time == b.time && a.offset == b.offset && a.serialLow == b.serialLow && a.serialHigh == b.serialHigh &&
+           a.dayFile == b.dayFile && a.channel == b.channel && a.source == b.source;
 }
 
 }  // namespace
@@ -57,53 +81,68 @@ bool PackEventBlock(const FcuEvent* events, FcuEventBlock& block, std::uint8_t* 
         !Fits(sources, kSourceBits)) {
         return false;
     }
+    std::uint8_t* at = out;
     for (std::size_t i = 0; i < kEventBlockEvents; ++i) {
         const FcuEvent& e = events[i];
-        // The fields with the widths above, in this order; the event's bytes are little-endian words.
-        std::uint64_t w0 = e.offset;
-        w0 |= std::uint64_t{e.time - time} << 32;
-        w0 |= std::uint64_t{static_cast<std::uint32_t>(e.dayFile - dayFile)} << 55;
-        w0 |= std::uint64_t{static_cast<std::uint8_t>(e.kind)} << 59;
-        w0 |= std::uint64_t{e.channel} << 62;
-        const auto serialDelta = static_cast<std::uint64_t>(e.Serial() - serial);
-        // Bit 63 of the first word holds the lowest bit of the serial delta.
-        w0 |= (serialDelta & 1u) << 63;
-        std::uint64_t w1 = serialDelta >> 1;
-        w1 |= std::uint64_t{e.fcu} << 25;
-        w1 |= std::uint64_t{static_cast<std::uint8_t>(e.edge)} << 34;
-        w1 |= std::uint64_t{e.code} << 36;
-        w1 |= std::uint64_t{e.value} << 44;
-        w1 |= std::uint64_t{e.source} << 60;
-        std::memcpy(out + i * kPackedEventBytes, &w0, 8);
-        std::memcpy(out + i * kPackedEventBytes + 8, &w1, 8);
+        const bool newRecord = i == 0 || !SameRecord(e, events[i - 1]);
+        std::uint64_t word = static_cast<std::uint8_t>(e.kind);
+        word |= std::uint64_t{e.fcu} << kFcuShift;
+        word |= std::uint64_t{static_cast<std::uint8_t>(e.edge)} << kEdgeShift;
+        word |= std::uint64_t{e.code} << kCodeShift;
+        word |= std::uint64_t{e.value} << kValueShift;
+        word |= std::uint64_t{newRecord} << kNewRecordShift;
+        word |= static_cast<std::uint64_t>(e.Serial() - serial) << kSerialShift;
+        std::memcpy(at, &word, 8);
+        at += 8;
+        if (newRecord) {
+            std::uint64_t record = e.offset;
+            record |= std::uint64_t{e.time - time} << kTimeShift;
+            record |= std::uint64_t{static_cast<std::uint32_t>(e.dayFile - dayFile)} << kDayFileShift;
+            record |= std::uint64_t{e.channel} << kChannelShift;
+            record |= std::uint64_t{e.source} << kSourceShift;
+            std::memcpy(at, &record, 8);
+            at += 8;
+        }
     }
     block.baseSerial = serial;
     block.baseTime = time;
     block.baseDayFile = dayFile;
     block.packed = true;
+    block.packedBytes = static_cast<std::uint32_t>(at - out);
     return true;
 }
 
-void UnpackEventBlock(const FcuEventBlock& block, const std::uint8_t* in, FcuEvent* events) {
+bool UnpackEventBlock(const FcuEventBlock& block, const std::uint8_t* in, FcuEvent* events) {
+    const std::uint8_t* const end = in + block.Bytes();
+    FcuEvent record;  // the record fields of the latest record word
     for (std::size_t i = 0; i < kEventBlockEvents; ++i) {
-        std::uint64_t w0 = 0;
-        std::uint64_t w1 = 0;
-        std::memcpy(&w0, in + i * kPackedEventBytes, 8);
-        std::memcpy(&w1, in + i * kPackedEventBytes + 8, 8);
+        std::uint64_t word = 0;
+        if (end - in < 8) return false;
+        std::memcpy(&word, in, 8);
+        in += 8;
+        if (Field(word, kNewRecordShift, kNewRecordBits) != 0) {
+            std::uint64_t r = 0;
+            if (end - in < 8) return false;
+            std::memcpy(&r, in, 8);
+            in += 8;
+            record.offset = static_cast<std::uint32_t>(r);
+            record.time = block.baseTime + static_cast<std::uint32_t>(Field(r, kTimeShift, kTimeBits));
+            record.dayFile = static_cast<std::uint16_t>(block.baseDayFile + Field(r, kDayFileShift, kDayFileBits));
+            record.channel = static_cast<std::uint8_t>(Field(r, kChannelShift, kChannelBits));
+            record.source = static_cast<std::uint8_t>(Field(r, kSourceShift, kSourceBits));
+        } else if (i == 0) {
+            return false;
+        }
         FcuEvent& e = events[i];
-        e.offset = static_cast<std::uint32_t>(w0);
-        e.time = block.baseTime + static_cast<std::uint32_t>((w0 >> 32) & ((1u << kTimeBits) - 1));
-        e.dayFile = static_cast<std::uint16_t>(block.baseDayFile + ((w0 >> 55) & ((1u << kDayFileBits) - 1)));
-        e.kind = static_cast<FcuEventKind>((w0 >> 59) & ((1u << kKindBits) - 1));
-        e.channel = static_cast<std::uint8_t>((w0 >> 62) & 1u);
-        const std::uint64_t serialDelta = (w0 >> 63) | ((w1 & ((std::uint64_t{1} << (kSerialBits - 1)) - 1)) << 1);
-        e.SetSerial(block.baseSerial + static_cast<std::int64_t>(serialDelta));
-        e.fcu = static_cast<std::uint16_t>((w1 >> 25) & ((1u << kFcuBits) - 1));
-        e.edge = static_cast<FcuEventEdge>((w1 >> 34) & ((1u << kEdgeBits) - 1));
-        e.code = static_cast<std::uint8_t>((w1 >> 36) & 0xFFu);
-        e.value = static_cast<std::uint16_t>((w1 >> 44) & 0xFFFFu);
-        e.source = static_cast<std::uint8_t>((w1 >> 60) & 0xFu);
+        e = record;
+        e.kind = static_cast<FcuEventKind>(Field(word, 0, kKindBits));
+        e.fcu = static_cast<std::uint16_t>(Field(word, kFcuShift, kFcuBits));
+        e.edge = static_cast<FcuEventEdge>(Field(word, kEdgeShift, kEdgeBits));
+        e.code = static_cast<std::uint8_t>(Field(word, kCodeShift, kCodeBits));
+        e.value = static_cast<std::uint16_t>(Field(word, kValueShift, kValueBits));
+        e.SetSerial(block.baseSerial + static_cast<std::int64_t>(Field(word, kSerialShift, kSerialBits)));
     }
+    return in == end;
 }
 
 }  // namespace vyx

@@ -39,7 +39,9 @@ void CFcuEventReader::Load(std::uint64_t index) {
         }
         // Shorter than written: someone cut it.
         if (m_file.ReadAt(block.fileOffset, into, block.Bytes()) != block.Bytes()) throw CFileError(EIO, m_file.Path());
-        if (block.packed) UnpackEventBlock(block, m_packed.data(), m_block.data());
+        if (block.packed && !UnpackEventBlock(block, m_packed.data(), m_block.data())) {
+            throw CFileError(EIO, m_file.Path());
+        }
         m_blockStart = index - index % kEventBlockEvents;
         m_blockCount = kEventBlockEvents;
         return;

@@ -29,15 +29,58 @@ std::vector<FcuEvent> PassBlock() {
     return events;
 }
 
+// Records of one to five events each, as a pass gives them: the events of a record share its fields.
+std::vector<FcuEvent> RecordBlock(std::size_t& records) {
+    std::vector<FcuEvent> events = PassBlock();
+    records = 0;
+    for (std::size_t i = 0, size = 0; i < events.size(); ++i) {
+        if (size == 0) {
+            size = 1 + records % 5;
+            ++records;
+        } else {
+            FcuEvent& e = events[i];
+            const FcuEvent& r = events[i - 1];
+            e.time = r.time;
+            e.offset = r.offset;
+            e.SetSerial(r.Serial());
+            e.dayFile = r.dayFile;
+            e.channel = r.channel;
+            e.source = r.source;
+        }
+        --size;
+    }
+    return events;
+}
+
 TEST(FcuEventPacking, PacksABlockThatFitsAndGivesItBackAsItWas) {
-    const std::vector<FcuEvent> events = PassBlock();
-    std::vector<std::uint8_t> bytes(kEventBlockEvents * kPackedEventBytes);
-    FcuEventBlock block;
-    ASSERT_TRUE(PackEventBlock(events.data(), block, bytes.data()));
-    EXPECT_TRUE(block.packed);
-    std::vector<FcuEvent> back(kEventBlockEvents);
-    UnpackEventBlock(block, bytes.data(), back.data());
-    EXPECT_TRUE(back == events);
+    std::size_t records = 0;
+    const struct {
+        const char* what;
+        std::vector<FcuEvent> events;
+        std::size_t records;
+    } cases[] = {
+        {"every event a record of its own", PassBlock(), kEventBlockEvents},
+        {"records of one to five events", RecordBlock(records), records},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::uint8_t> bytes(kEventBlockEvents * kPackedEventBytes + 8);
+        FcuEventBlock block;
+        ASSERT_TRUE(PackEventBlock(c.events.data(), block, bytes.data()));
+        EXPECT_TRUE(block.packed);
+        EXPECT_EQ(block.Bytes(), 8 * (kEventBlockEvents + c.records));
+        std::vector<FcuEvent> back(kEventBlockEvents);
+        ASSERT_TRUE(UnpackEventBlock(block, bytes.data(), back.data()));
+        EXPECT_TRUE(back == c.events);
+
+        // Bytes that do not hold the block whole are refused, not read past.
+        FcuEventBlock cut = block;
+        cut.packedBytes -= 8;
+        EXPECT_FALSE(UnpackEventBlock(cut, bytes.data(), back.data()));
+        FcuEventBlock longer = block;
+        longer.packedBytes += 8;
+        EXPECT_FALSE(UnpackEventBlock(longer, bytes.data(), back.data()));
+    }
 }
 
 TEST(FcuEventPacking, LeavesABlockWithAnyFieldOutOfReachWhole) {
@@ -46,7 +89,7 @@ TEST(FcuEventPacking, LeavesABlockWithAnyFieldOutOfReachWhole) {
         std::function<void(FcuEvent&)> change;
     } cases[] = {
         {"time 2^23 s after the block's first", [](FcuEvent& e) { e.time += 1u << 23; }},
-        {"serial 2^26 after the least", [](FcuEvent& e) { e.SetSerial(e.Serial() + (std::int64_t{1} << 26)); }},
+        {"serial 2^25 after the least", [](FcuEvent& e) { e.SetSerial(e.Serial() + (std::int64_t{1} << 25)); }},
         {"day file 16 after the least", [](FcuEvent& e) { e.dayFile = 65016; }},
         {"kind 8", [](FcuEvent& e) { e.kind = static_cast<FcuEventKind>(8); }},
         {"channel 2", [](FcuEvent& e) { e.channel = 2; }},

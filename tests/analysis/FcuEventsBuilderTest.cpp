@@ -174,7 +174,7 @@ TEST(FcuEventsBuilder, AFailedWriteOfTheEventsFailsThePassAndLeavesNothing) {
     std::atomic<std::size_t> written{0};
     SetWriteFaultHook([&](const std::string& path, std::size_t bytes) {
         if (path.find("fcu-events") == std::string::npos) return 0;
-        return (written += bytes) > (std::size_t{5} << 20) ? ENOSPC : 0;
+        return (written += bytes) > (std::size_t{2} << 20) ? ENOSPC : 0;
     });
     FcuEventsBuildOptions build;
     build.tempFolder = temp.Path();
