@@ -19,6 +19,7 @@
 #include "analysis/FcuEventExtractor.h"
 #include "logdata/DayFileFormat.h"
 #include "logdata/FrameReading.h"
+#include "logdata/Parse.h"
 #include "logdata/RecordBytes.h"
 #include "logdata/RecordDatabase.h"
 #include "platform/BackgroundFileWriter.h"
@@ -77,8 +78,8 @@ private:
 // event.
 class CDayFileCursor {
 public:
-    CDayFileCursor(CRecordFile& file, std::size_t fileIndex, std::uint8_t modbusBaseAddress, CWindowPool& pool)
-        : m_file(file), m_fileIndex(fileIndex), m_parse(modbusBaseAddress), m_pool(pool) {}
+    CDayFileCursor(CRecordFile& file, std::size_t fileIndex, CWindowPool& pool)
+        : m_file(file), m_fileIndex(fileIndex), m_pool(pool) {}
 
     // Once the load has finished the file: how many records it has.
     void Take() {
@@ -125,11 +126,6 @@ public:
     // The record bytes read last (valid until the next Read).
     const std::uint8_t* Bytes() const { return m_bytes; }
     int Size() const { return m_size; }
-    // The whole record read last; the bytes stay in the window until the next Read.
-    const CRecord& Decode() {
-        m_parse.Parse(m_bytes, m_size, m_record);
-        return m_record;
-    }
 
     std::size_t FileIndex() const { return m_fileIndex; }
     std::int64_t Position() const { return m_position; }
@@ -143,7 +139,6 @@ private:
 
     CRecordFile& m_file;
     std::size_t m_fileIndex;
-    CParse m_parse;
     std::int64_t m_count = 0;
     CFileWindow& DataWindow(std::uint64_t offset) {
         CursorWindows& w = *m_windows;
@@ -163,7 +158,6 @@ private:
     CRecordHead m_head;
     const std::uint8_t* m_bytes = nullptr;
     int m_size = 0;
-    CRecord m_record;
     std::int64_t m_position = -1;
     std::uint64_t m_offset = 0;
 };
@@ -241,26 +235,106 @@ private:
 
 namespace {
 
-// Lists of reports handed from the pass's decoding thread to the thread that turns them into events, a few
-// at a time, so memory stays the same whatever the folder's size.
-class CReportPipe {
-public:
-    explicit CReportPipe(std::size_t lists) {
-        for (std::size_t i = 0; i < lists; ++i) m_free.push_back(std::make_unique<CFcuReportList>());
+// The records of the merge that may give events, copied out of the read windows, and once decoded, their
+// reports. A batch is decoded by whichever of the pass's two threads has time for it: the events thread
+// decodes the batches it takes, unless the merging thread, finding work queued for the events thread,
+// decoded them already. So neither waits long for the other, whatever the mix of records.
+struct CRecordBatch {
+    struct Entry {
+        RecordPlace place;
+        std::uint32_t time = 0;
+        std::uint32_t first = 0;  // in bytes
+        std::uint16_t size = 0;
+        std::uint8_t channel = 0;
+        std::uint8_t messageMode = 0;
+    };
+    enum class State : std::uint8_t { Filled, Decoding, Decoded };
+
+    void Add(const RecordPlace& place, std::uint32_t time, int channel, int messageMode, const std::uint8_t* bytes,
+             int size) {
+        records.push_back({place, time, static_cast<std::uint32_t>(this->bytes.size()),
+                           static_cast<std::uint16_t>(size), static_cast<std::uint8_t>(channel),
+                           static_cast<std::uint8_t>(messageMode)});
+        this->bytes.insert(this->bytes.end(), bytes, bytes + size);
+    }
+    void Clear() {
+        records.clear();
+        bytes.clear();
+        reports.Clear();
+        state = State::Filled;
     }
 
-    // Decoding side: an empty list to fill; null once the pipe is stopped.
-    std::unique_ptr<CFcuReportList> Empty() {
+    std::vector<Entry> records;
+    std::vector<std::uint8_t> bytes;
+    CFcuReportList reports;
+    State state = State::Filled;
+};
+
+// Records per batch: a few hundred kilobytes, large enough that handing one over costs next to nothing.
+constexpr std::size_t kRecordsPerBatch = 4096;
+constexpr std::size_t kRecordBatches = 6;
+
+// Decodes a batch's records into its reports; each thread has its own parse and record.
+class CBatchDecoder {
+public:
+    CBatchDecoder(const CFcuEventExtractor& extractor, std::uint8_t modbusBaseAddress)
+        : m_extractor(extractor), m_parse(modbusBaseAddress) {}
+
+    void Decode(CRecordBatch& batch) {
+        for (const CRecordBatch::Entry& r : batch.records) {
+            const std::uint8_t* bytes = batch.bytes.data() + r.first;
+            if (r.messageMode == kModeParameterBlockTransfer) {
+                // The most common record and the only one whose reports need nothing but the message bytes.
+                batch.reports.BeginRecord(r.place, r.time, r.channel, SourceOf(bytes, r.size));
+                m_extractor.ReportBlockTransfer(
+                    {bytes + kMessageFirstByte, static_cast<std::size_t>(MessageLengthOf(r.size))}, batch.reports);
+            } else {
+                m_parse.Parse(bytes, r.size, m_record);
+                m_extractor.Report(m_record, r.place, batch.reports);
+            }
+        }
+    }
+
+private:
+    const CFcuEventExtractor& m_extractor;
+    CParse m_parse;
+    CRecord m_record;
+};
+
+// The batches between the merging thread and the events thread, in the merge's order, a few at a time, so
+// memory stays the same whatever the folder's size.
+class CBatchPipe {
+public:
+    explicit CBatchPipe(std::size_t batches) {
+        for (std::size_t i = 0; i < batches; ++i) m_free.push_back(std::make_unique<CRecordBatch>());
+    }
+
+    // Merging side: an empty batch to fill; null once the pipe is stopped.
+    std::unique_ptr<CRecordBatch> Empty() {
         std::unique_lock lock(m_mutex);
         m_changed.wait(lock, [&] { return m_stopped || !m_free.empty(); });
         if (m_stopped) return nullptr;
-        auto list = std::move(m_free.back());
+        auto batch = std::move(m_free.back());
         m_free.pop_back();
-        return list;
+        return batch;
     }
-    void Send(std::unique_ptr<CFcuReportList> list) {
+    // Hands a filled batch on. True when the caller is to decode it (and then call Decoded): when the events
+    // thread has another batch still to decode before it, so that it stays busy while this one is decoded
+    // here. It takes the batches from the front, this side from the back, so they never want the same one.
+    bool Send(std::unique_ptr<CRecordBatch> batch, CRecordBatch*& sent) {
         std::lock_guard lock(m_mutex);
-        m_full.push_back(std::move(list));
+        const bool decodeHere = std::any_of(m_queue.begin(), m_queue.end(), [](const auto& queued) {
+            return queued->state == CRecordBatch::State::Filled;
+        });
+        batch->state = decodeHere ? CRecordBatch::State::Decoding : CRecordBatch::State::Filled;
+        sent = batch.get();
+        m_queue.push_back(std::move(batch));
+        m_changed.notify_all();
+        return decodeHere;
+    }
+    void Decoded(CRecordBatch& batch) {
+        std::lock_guard lock(m_mutex);
+        batch.state = CRecordBatch::State::Decoded;
         m_changed.notify_all();
     }
     void Finish() {
@@ -269,19 +343,23 @@ public:
         m_changed.notify_all();
     }
 
-    // Events side: the next full list; null after the last one, or once the pipe is stopped.
-    std::unique_ptr<CFcuReportList> Next() {
+    // Events side: the next batch in order, decoded or still to be decoded (then by the caller: its state is
+    // Filled); null after the last one, or once the pipe is stopped.
+    std::unique_ptr<CRecordBatch> Next() {
         std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, [&] { return m_stopped || !m_full.empty() || m_finished; });
-        if (m_stopped || m_full.empty()) return nullptr;
-        auto list = std::move(m_full.front());
-        m_full.pop_front();
-        return list;
+        const auto ready = [&] {
+            return m_stopped || (m_queue.empty() ? m_finished : m_queue.front()->state != CRecordBatch::State::Decoding);
+        };
+        m_changed.wait(lock, ready);
+        if (m_stopped || m_queue.empty()) return nullptr;
+        auto batch = std::move(m_queue.front());
+        m_queue.pop_front();
+        return batch;
     }
-    void Recycle(std::unique_ptr<CFcuReportList> list) {
-        list->Clear();
+    void Recycle(std::unique_ptr<CRecordBatch> batch) {
+        batch->Clear();
         std::lock_guard lock(m_mutex);
-        m_free.push_back(std::move(list));
+        m_free.push_back(std::move(batch));
         m_changed.notify_all();
     }
 
@@ -295,15 +373,11 @@ public:
 private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::vector<std::unique_ptr<CFcuReportList>> m_free;
-    std::deque<std::unique_ptr<CFcuReportList>> m_full;
+    std::vector<std::unique_ptr<CRecordBatch>> m_free;
+    std::deque<std::unique_ptr<CRecordBatch>> m_queue;
     bool m_finished = false;
     bool m_stopped = false;
 };
-
-// Reports per list: a few hundred kilobytes, large enough that handing one over costs next to nothing.
-constexpr std::size_t kReportsPerList = 16384;
-constexpr std::size_t kReportLists = 4;
 
 struct Head {
     std::uint32_t time;
@@ -341,14 +415,17 @@ std::unique_ptr<CFcuEvents> CFcuEventsPass::Run(const CRecordDatabase& database,
     CFcuEventsWriter writer(*events, *state, options.checkpointInterval);
 
     // This thread merges and decodes; the events thread compares the reports with the state and writes the
-    // events. It is stopped and joined before anything it uses goes.
-    CReportPipe pipe(kReportLists);
+    // events, and decodes a batch itself when it would otherwise wait. It is stopped and joined before
+    // anything it uses goes.
+    CBatchPipe pipe(kRecordBatches);
     std::exception_ptr eventsFailure;
     std::thread eventsThread([&] {
         try {
-            while (auto list = pipe.Next()) {
-                extractor.Extract(*list, writer);
-                pipe.Recycle(std::move(list));
+            CBatchDecoder decoder(extractor, base);
+            while (auto batch = pipe.Next()) {
+                if (batch->state == CRecordBatch::State::Filled) decoder.Decode(*batch);
+                extractor.Extract(batch->reports, writer);
+                pipe.Recycle(std::move(batch));
             }
         } catch (...) {
             eventsFailure = std::current_exception();
@@ -356,14 +433,26 @@ std::unique_ptr<CFcuEvents> CFcuEventsPass::Run(const CRecordDatabase& database,
         }
     });
     struct Joiner {
-        CReportPipe& pipe;
+        CBatchPipe& pipe;
         std::thread& thread;
         ~Joiner() {
             pipe.Stop();
             if (thread.joinable()) thread.join();
         }
     } joiner{pipe, eventsThread};
-    std::unique_ptr<CFcuReportList> reports = pipe.Empty();
+    CBatchDecoder decoder(extractor, base);
+    std::unique_ptr<CRecordBatch> batch = pipe.Empty();
+    // Hands the batch on, decoding it here when the events thread has enough to do; false once the pipe is
+    // stopped (the events thread failed).
+    const auto send = [&] {
+        CRecordBatch* sent = nullptr;
+        if (pipe.Send(std::move(batch), sent)) {
+            decoder.Decode(*sent);
+            pipe.Decoded(*sent);
+        }
+        batch = pipe.Empty();
+        return batch != nullptr;
+    };
 
     // Cursors in the load's order of files (by day start), which is the order of their serial numbers; the
     // rank of a file is its place there.
@@ -373,7 +462,7 @@ std::unique_ptr<CFcuEvents> CFcuEventsPass::Run(const CRecordDatabase& database,
         if (database.Settings().window.Excludes(file->DayStart())) continue;
         events->m_dayFiles.push_back(file->Path());
         events->m_dayFileEnds.push_back(0);  // once the load has finished the file
-        cursors.push_back(std::make_unique<CDayFileCursor>(*file, events->m_dayFiles.size() - 1, base, pool));
+        cursors.push_back(std::make_unique<CDayFileCursor>(*file, events->m_dayFiles.size() - 1, pool));
     }
     if (events->m_dayFiles.size() > std::numeric_limits<std::uint16_t>::max()) {
         throw CVyxError("more day files than the events can name");
@@ -462,21 +551,10 @@ std::unique_ptr<CFcuEvents> CFcuEventsPass::Run(const CRecordDatabase& database,
         }
         events->m_lastTime = std::max(events->m_lastTime, time);
         if (CFcuEventExtractor::MayGiveEvents(c.MessageMode())) {
-            if (!reports) break;  // the events thread failed
-            const RecordPlace place{static_cast<std::uint16_t>(c.FileIndex()), static_cast<std::uint32_t>(c.Offset()),
-                                    c.Serial()};
-            if (c.MessageMode() == kModeParameterBlockTransfer) {
-                // The most common record and the only one whose reports need nothing but the message bytes.
-                reports->BeginRecord(place, time, c.Channel(), SourceOf(c.Bytes(), c.Size()));
-                extractor.ReportBlockTransfer(
-                    {c.Bytes() + kMessageFirstByte, static_cast<std::size_t>(MessageLengthOf(c.Size()))}, *reports);
-            } else {
-                extractor.Report(c.Decode(), place, *reports);
-            }
-            if (reports->ReportCount() >= kReportsPerList) {
-                pipe.Send(std::move(reports));
-                reports = pipe.Empty();
-            }
+            if (!batch) break;  // the events thread failed
+            batch->Add({static_cast<std::uint16_t>(c.FileIndex()), static_cast<std::uint32_t>(c.Offset()), c.Serial()},
+                       time, c.Channel(), c.MessageMode(), c.Bytes(), c.Size());
+            if (batch->records.size() >= kRecordsPerBatch && !send()) break;
         }
         ++done;
         if ((done & 4095) == 0 && options.cancel && options.cancel->load()) return nullptr;
@@ -499,10 +577,7 @@ std::unique_ptr<CFcuEvents> CFcuEventsPass::Run(const CRecordDatabase& database,
             current = nullptr;
         }
     }
-    if (reports) {
-        pipe.Send(std::move(reports));
-        pipe.Finish();
-    }
+    if (batch && (batch->records.empty() || send())) pipe.Finish();
     eventsThread.join();
     if (eventsFailure) std::rethrow_exception(eventsFailure);
     writer.Close();
