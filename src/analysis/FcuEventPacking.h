@@ -1,6 +1,6 @@
 #pragma once
 // The events file holds its events in blocks of kEventBlockEvents. A block whose events lie close together
-// (times, serial numbers and day files within a few bits of the block's least ones, as the events of a
+// (times, serial numbers and day files within a few bits of the block's first event's, as the events of a
 // time-ordered pass do) is packed: 8 bytes an event, and 8 more for each record whose events start there
 // (a record gives some three events on a busy loop), instead of 24. Writing the file, and deleting it on a
 // disk that discards freed blocks at once, is much of the events pass's cost. Any other block, and the
@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "analysis/FcuEvent.h"
 
@@ -19,7 +20,8 @@ constexpr std::size_t kPackedEventBytes = 16;
 
 struct FcuEventBlock {
     std::uint64_t fileOffset = 0;
-    std::int64_t baseSerial = 0;  // the least of the block's events, which the packed ones count from
+    // The block's first event's, which the packed ones count from.
+    std::int64_t baseSerial = 0;
     std::uint32_t baseTime = 0;
     std::uint16_t baseDayFile = 0;
     bool packed = false;
@@ -28,8 +30,121 @@ struct FcuEventBlock {
     std::size_t Bytes() const { return packed ? packedBytes : kEventBlockEvents * sizeof(FcuEvent); }
 };
 
+namespace packing {
+
+// A packed event is one 64-bit word with the fields below, and, where its record differs from that of the
+// event before it (always for a block's first), a second word with the record's fields. Words are
+// little-endian.
+constexpr int kKindBits = 3;
+constexpr int kFcuBits = 9;
+constexpr int kEdgeBits = 2;
+constexpr int kCodeBits = 8;
+constexpr int kValueBits = 16;
+constexpr int kNewRecordBits = 1;
+constexpr int kSerialBits = 25;  // some 16 million records either side of the block's first
+static_assert(kKindBits + kFcuBits + kEdgeBits + kCodeBits + kValueBits + kNewRecordBits + kSerialBits == 64);
+constexpr int kFcuShift = kKindBits;
+constexpr int kEdgeShift = kFcuShift + kFcuBits;
+constexpr int kCodeShift = kEdgeShift + kEdgeBits;
+constexpr int kValueShift = kCodeShift + kCodeBits;
+constexpr int kNewRecordShift = kValueShift + kValueBits;
+constexpr int kSerialShift = kNewRecordShift + kNewRecordBits;
+
+// The record's word.
+constexpr int kOffsetBits = 32;
+constexpr int kTimeBits = 23;    // some 97 days after the block's first time
+constexpr int kDayFileBits = 4;  // 8 day files before the first's to 7 after
+constexpr int kChannelBits = 1;
+constexpr int kSourceBits = 4;
+static_assert(kOffsetBits + kTimeBits + kDayFileBits + kChannelBits + kSourceBits == 64);
+constexpr int kTimeShift = kOffsetBits;
+constexpr int kDayFileShift = kTimeShift + kTimeBits;
+constexpr int kChannelShift = kDayFileShift + kDayFileBits;
+constexpr int kSourceShift = kChannelShift + kChannelBits;
+
+// Serial numbers and day files go back as well as forward from the first event's (the pass merges day files
+// by time); they are stored with these added.
+constexpr std::int64_t kSerialBias = std::int64_t{1} << (kSerialBits - 1);
+constexpr int kDayFileBias = 1 << (kDayFileBits - 1);
+
+}  // namespace packing
+
+// Packs the events of one block as they come, into room for kEventBlockEvents * kPackedEventBytes bytes, so a
+// pass packs each event while it has it at hand.
+class CEventBlockPacker {
+public:
+    void Begin(std::uint8_t* out) {
+        m_out = out;
+        m_at = out;
+        m_count = 0;
+        m_fits = true;
+    }
+
+    void Add(const FcuEvent& e) {
+        using namespace packing;
+        if (m_count == 0) {
+            m_base = e;
+        }
+        const std::uint32_t time = e.time - m_base.time;
+        const auto serial = static_cast<std::uint64_t>(e.Serial() - m_base.Serial() + kSerialBias);
+        const auto dayFile = static_cast<std::uint32_t>(e.dayFile - m_base.dayFile + kDayFileBias);
+        const unsigned narrow = (static_cast<unsigned>(e.kind) >> kKindBits) | (e.fcu >> kFcuBits) |
+                                (static_cast<unsigned>(e.edge) >> kEdgeBits) | (e.channel >> kChannelBits) |
+                                (e.source >> kSourceBits);
+        m_fits = m_fits && (time >> kTimeBits) == 0 && (serial >> kSerialBits) == 0 &&
+                 (dayFile >> kDayFileBits) == 0 && narrow == 0;
+        const bool newRecord = m_count == 0 || !SameRecord(e, m_last);
+        std::uint64_t word = static_cast<std::uint8_t>(e.kind);
+        word |= std::uint64_t{e.fcu} << kFcuShift;
+        word |= std::uint64_t{static_cast<std::uint8_t>(e.edge)} << kEdgeShift;
+        word |= std::uint64_t{e.code} << kCodeShift;
+        word |= std::uint64_t{e.value} << kValueShift;
+        word |= std::uint64_t{newRecord} << kNewRecordShift;
+        word |= serial << kSerialShift;
+        std::memcpy(m_at, &word, 8);
+        m_at += 8;
+        if (newRecord) {
+            std::uint64_t record = e.offset;
+            record |= std::uint64_t{time} << kTimeShift;
+            record |= std::uint64_t{dayFile} << kDayFileShift;
+            record |= std::uint64_t{e.channel} << kChannelShift;
+            record |= std::uint64_t{e.source} << kSourceShift;
+            std::memcpy(m_at, &record, 8);
+            m_at += 8;
+            m_last = e;
+        }
+        ++m_count;
+    }
+
+    // After kEventBlockEvents events: sets the block's bases, packed and packedBytes; false (the block is left
+    // as it was) when any event did not fit.
+    bool Finish(FcuEventBlock& block) const {
+        if (!m_fits || m_count != kEventBlockEvents) return false;
+        block.baseSerial = m_base.Serial();
+        block.baseTime = m_base.time;
+        block.baseDayFile = m_base.dayFile;
+        block.packed = true;
+        block.packedBytes = static_cast<std::uint32_t>(m_at - m_out);
+        return true;
+    }
+
+private:
+    static bool SameRecord(const FcuEvent& a, const FcuEvent& b) {
+        return a.time == b.time && a.offset == b.offset && a.serialLow == b.serialLow &&
+               a.serialHigh == b.serialHigh && a.dayFile == b.dayFile && a.channel == b.channel &&
+               a.source == b.source;
+    }
+
+    std::uint8_t* m_out = nullptr;
+    std::uint8_t* m_at = nullptr;
+    std::size_t m_count = 0;
+    bool m_fits = true;
+    FcuEvent m_base;
+    FcuEvent m_last;  // the last event that began a record
+};
+
 // Packs kEventBlockEvents events into out (room for kEventBlockEvents * kPackedEventBytes bytes) and sets the
-// block's bases, packed and packedBytes; false (out untouched) when any event does not fit.
+// block's bases, packed and packedBytes; false when any event does not fit.
 bool PackEventBlock(const FcuEvent* events, FcuEventBlock& block, std::uint8_t* out);
 
 // The events of a packed block, from its block.Bytes() bytes; false when they do not hold the block whole.

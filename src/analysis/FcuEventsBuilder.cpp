@@ -182,7 +182,11 @@ public:
     }
 
     void Add(const FcuEvent& event) override {
-        m_pending[m_pendingCount++] = event;
+        if (m_pendingCount == 0) {
+            m_packer.Begin(static_cast<std::uint8_t*>(m_eventFile.Reserve(kEventBlockEvents * kPackedEventBytes)));
+        }
+        m_packer.Add(event);
+        m_pending[m_pendingCount++] = event;  // kept for a block that does not pack
         if (m_pendingCount == kEventBlockEvents) WriteBlock();
         if (--m_untilCheckpoint == 0) {
             m_untilCheckpoint = m_interval;
@@ -207,8 +211,7 @@ private:
     void WriteBlock() {
         FcuEventBlock block;
         block.fileOffset = m_written;
-        void* room = m_eventFile.Reserve(kEventBlockEvents * kPackedEventBytes);
-        if (PackEventBlock(m_pending.data(), block, static_cast<std::uint8_t*>(room))) {
+        if (m_packer.Finish(block)) {
             m_eventFile.Commit(block.Bytes());
         } else {
             m_eventFile.Write(m_pending.data(), block.Bytes());
@@ -221,6 +224,7 @@ private:
     CFcuEvents& m_events;
     std::vector<FcuEvent> m_pending = std::vector<FcuEvent>(kEventBlockEvents);
     std::size_t m_pendingCount = 0;
+    CEventBlockPacker m_packer;   // packs the pending block into the room reserved for it
     std::uint64_t m_written = 0;  // bytes of the events file
     const LoopState& m_state;
     std::uint64_t m_interval;

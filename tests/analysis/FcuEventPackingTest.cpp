@@ -9,15 +9,15 @@
 namespace vyx::test {
 namespace {
 
-// A block as a pass writes it: times and serial numbers rising, two day files, every field in use.
+// A block as a pass writes it: times rising, serial numbers and day files either side of the first, every field in use.
 std::vector<FcuEvent> PassBlock() {
     std::vector<FcuEvent> events(kEventBlockEvents);
     for (std::size_t i = 0; i < events.size(); ++i) {
         FcuEvent& e = events[i];
         e.time = 0x7FFF0000u + static_cast<std::uint32_t>(i / 3);
         e.offset = 0xFFFFFF00u - static_cast<std::uint32_t>(i * 7);
-        e.SetSerial((std::int64_t{1} << 39) + static_cast<std::int64_t>(i / 3) - (i % 5 == 0 ? 20 : 0));
-        e.dayFile = static_cast<std::uint16_t>(65000 + (i > 2000 ? 15 : 0));
+        e.SetSerial((std::int64_t{1} << 39) + static_cast<std::int64_t>(i / 3) - (i % 5 == 1 ? 20 : 0));
+        e.dayFile = static_cast<std::uint16_t>(65000 + (i > 2000 ? 7 : 0) - (i % 7 == 3 ? 8 : 0));
         e.fcu = static_cast<std::uint16_t>(i % 301);
         e.value = static_cast<std::uint16_t>(i * 977);
         e.kind = static_cast<FcuEventKind>(1 + i % 7);
@@ -88,9 +88,12 @@ TEST(FcuEventPacking, LeavesABlockWithAnyFieldOutOfReachWhole) {
         const char* what;
         std::function<void(FcuEvent&)> change;
     } cases[] = {
-        {"time 2^23 s after the block's first", [](FcuEvent& e) { e.time += 1u << 23; }},
-        {"serial 2^25 after the least", [](FcuEvent& e) { e.SetSerial(e.Serial() + (std::int64_t{1} << 25)); }},
-        {"day file 16 after the least", [](FcuEvent& e) { e.dayFile = 65016; }},
+        {"time 2^23 s after the block's first", [](FcuEvent& e) { e.time = 0x7FFF0000u + (1u << 23); }},
+        {"serial 2^24 after the first", [](FcuEvent& e) { e.SetSerial((std::int64_t{1} << 39) + (std::int64_t{1} << 24)); }},
+        {"serial 2^24 + 1 before the first", [](FcuEvent& e) { e.SetSerial((std::int64_t{1} << 39) - (std::int64_t{1} << 24) - 1); }},
+        {"day file 8 after the first", [](FcuEvent& e) { e.dayFile = 65008; }},
+        {"day file 9 before the first", [](FcuEvent& e) { e.dayFile = 64991; }},
+        {"time before the first", [](FcuEvent& e) { e.time = 0x7FFEFFFFu; }},
         {"kind 8", [](FcuEvent& e) { e.kind = static_cast<FcuEventKind>(8); }},
         {"channel 2", [](FcuEvent& e) { e.channel = 2; }},
         {"fcu 512", [](FcuEvent& e) { e.fcu = 512; }},
