@@ -91,8 +91,8 @@ public:
         const unsigned narrow = (static_cast<unsigned>(e.kind) >> kKindBits) | (e.fcu >> kFcuBits) |
                                 (static_cast<unsigned>(e.edge) >> kEdgeBits) | (e.channel >> kChannelBits) |
                                 (e.source >> kSourceBits);
-        m_fits = m_fits && (time >> kTimeBits) == 0 && (serial >> kSerialBits) == 0 &&
-                 (dayFile >> kDayFileBits) == 0 && narrow == 0;
+        m_fits = m_fits && (time >> kTimeBits) == 0 && (serial >> kSerialBits) == 0 && (dayFile >> kDayFileBits) == 0 &&
+                 narrow == 0;
         const bool newRecord = m_count == 0 || !SameRecord(e, m_last);
         std::uint64_t word = static_cast<std::uint8_t>(e.kind);
         word |= std::uint64_t{e.fcu} << kFcuShift;
@@ -130,9 +130,8 @@ public:
 
 private:
     static bool SameRecord(const FcuEvent& a, const FcuEvent& b) {
-        return a.time == b.time && a.offset == b.offset && a.serialLow == b.serialLow &&
-               a.serialHigh == b.serialHigh && a.dayFile == b.dayFile && a.channel == b.channel &&
-               a.source == b.source;
+        return a.time == b.time && a.offset == b.offset && a.serialLow == b.serialLow && a.serialHigh == b.serialHigh &&
+               a.dayFile == b.dayFile && a.channel == b.channel && a.source == b.source;
     }
 
     std::uint8_t* m_out = nullptr;

@@ -7,19 +7,16 @@
 #include <array>
 #include <cerrno>
 #include <chrono>
-#include <condition_variable>
-#include <deque>
 #include <exception>
 #include <limits>
 #include <memory>
-#include <mutex>
 #include <queue>
 #include <thread>
 
 #include "analysis/FcuEventExtractor.h"
+#include "analysis/RecordBatchPipe.h"
 #include "logdata/DayFileFormat.h"
 #include "logdata/FrameReading.h"
-#include "logdata/Parse.h"
 #include "logdata/RecordBytes.h"
 #include "logdata/RecordDatabase.h"
 #include "platform/BackgroundFileWriter.h"
@@ -239,150 +236,6 @@ private:
 
 namespace {
 
-// The records of the merge that may give events, copied out of the read windows, and once decoded, their
-// reports. A batch is decoded by whichever of the pass's two threads has time for it: the events thread
-// decodes the batches it takes, unless the merging thread, finding work queued for the events thread,
-// decoded them already. So neither waits long for the other, whatever the mix of records.
-struct CRecordBatch {
-    struct Entry {
-        RecordPlace place;
-        std::uint32_t time = 0;
-        std::uint32_t first = 0;  // in bytes
-        std::uint16_t size = 0;
-        std::uint8_t channel = 0;
-        std::uint8_t messageMode = 0;
-    };
-    enum class State : std::uint8_t { Filled, Decoding, Decoded };
-
-    void Add(const RecordPlace& place, std::uint32_t time, int channel, int messageMode, const std::uint8_t* bytes,
-             int size) {
-        records.push_back({place, time, static_cast<std::uint32_t>(this->bytes.size()),
-                           static_cast<std::uint16_t>(size), static_cast<std::uint8_t>(channel),
-                           static_cast<std::uint8_t>(messageMode)});
-        this->bytes.insert(this->bytes.end(), bytes, bytes + size);
-    }
-    void Clear() {
-        records.clear();
-        bytes.clear();
-        reports.Clear();
-        state = State::Filled;
-    }
-
-    std::vector<Entry> records;
-    std::vector<std::uint8_t> bytes;
-    CFcuReportList reports;
-    State state = State::Filled;
-};
-
-// Records per batch: a few hundred kilobytes, large enough that handing one over costs next to nothing.
-constexpr std::size_t kRecordsPerBatch = 4096;
-constexpr std::size_t kRecordBatches = 6;
-
-// Decodes a batch's records into its reports; each thread has its own parse and record.
-class CBatchDecoder {
-public:
-    CBatchDecoder(const CFcuEventExtractor& extractor, std::uint8_t modbusBaseAddress)
-        : m_extractor(extractor), m_parse(modbusBaseAddress) {}
-
-    void Decode(CRecordBatch& batch) {
-        for (const CRecordBatch::Entry& r : batch.records) {
-            const std::uint8_t* bytes = batch.bytes.data() + r.first;
-            if (r.messageMode == kModeParameterBlockTransfer) {
-                // The most common record and the only one whose reports need nothing but the message bytes.
-                batch.reports.BeginRecord(r.place, r.time, r.channel, SourceOf(bytes, r.size));
-                m_extractor.ReportBlockTransfer(
-                    {bytes + kMessageFirstByte, static_cast<std::size_t>(MessageLengthOf(r.size))}, batch.reports);
-            } else {
-                m_parse.Parse(bytes, r.size, m_record);
-                m_extractor.Report(m_record, r.place, batch.reports);
-            }
-        }
-    }
-
-private:
-    const CFcuEventExtractor& m_extractor;
-    CParse m_parse;
-    CRecord m_record;
-};
-
-// The batches between the merging thread and the events thread, in the merge's order, a few at a time, so
-// memory stays the same whatever the folder's size.
-class CBatchPipe {
-public:
-    explicit CBatchPipe(std::size_t batches) {
-        for (std::size_t i = 0; i < batches; ++i) m_free.push_back(std::make_unique<CRecordBatch>());
-    }
-
-    // Merging side: an empty batch to fill; null once the pipe is stopped.
-    std::unique_ptr<CRecordBatch> Empty() {
-        std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, [&] { return m_stopped || !m_free.empty(); });
-        if (m_stopped) return nullptr;
-        auto batch = std::move(m_free.back());
-        m_free.pop_back();
-        return batch;
-    }
-    // Hands a filled batch on. True when the caller is to decode it (and then call Decoded): when the events
-    // thread has another batch still to decode before it, so that it stays busy while this one is decoded
-    // here. It takes the batches from the front, this side from the back, so they never want the same one.
-    bool Send(std::unique_ptr<CRecordBatch> batch, CRecordBatch*& sent) {
-        std::lock_guard lock(m_mutex);
-        const bool decodeHere = std::any_of(m_queue.begin(), m_queue.end(), [](const auto& queued) {
-            return queued->state == CRecordBatch::State::Filled;
-        });
-        batch->state = decodeHere ? CRecordBatch::State::Decoding : CRecordBatch::State::Filled;
-        sent = batch.get();
-        m_queue.push_back(std::move(batch));
-        m_changed.notify_all();
-        return decodeHere;
-    }
-    void Decoded(CRecordBatch& batch) {
-        std::lock_guard lock(m_mutex);
-        batch.state = CRecordBatch::State::Decoded;
-        m_changed.notify_all();
-    }
-    void Finish() {
-        std::lock_guard lock(m_mutex);
-        m_finished = true;
-        m_changed.notify_all();
-    }
-
-    // Events side: the next batch in order, decoded or still to be decoded (then by the caller: its state is
-    // Filled); null after the last one, or once the pipe is stopped.
-    std::unique_ptr<CRecordBatch> Next() {
-        std::unique_lock lock(m_mutex);
-        const auto ready = [&] {
-            return m_stopped || (m_queue.empty() ? m_finished : m_queue.front()->state != CRecordBatch::State::Decoding);
-        };
-        m_changed.wait(lock, ready);
-        if (m_stopped || m_queue.empty()) return nullptr;
-        auto batch = std::move(m_queue.front());
-        m_queue.pop_front();
-        return batch;
-    }
-    void Recycle(std::unique_ptr<CRecordBatch> batch) {
-        batch->Clear();
-        std::lock_guard lock(m_mutex);
-        m_free.push_back(std::move(batch));
-        m_changed.notify_all();
-    }
-
-    // Either side gives up (a failure, a cancel): neither waits for the other any more.
-    void Stop() {
-        std::lock_guard lock(m_mutex);
-        m_stopped = true;
-        m_changed.notify_all();
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::vector<std::unique_ptr<CRecordBatch>> m_free;
-    std::deque<std::unique_ptr<CRecordBatch>> m_queue;
-    bool m_finished = false;
-    bool m_stopped = false;
-};
-
 struct Head {
     std::uint32_t time;
     std::size_t rank;  // the file's place by day start: equal times keep the load's order of files
@@ -421,7 +274,7 @@ std::unique_ptr<CFcuEvents> CFcuEventsPass::Run(const CRecordDatabase& database,
     // This thread merges and decodes; the events thread compares the reports with the state and writes the
     // events, and decodes a batch itself when it would otherwise wait. It is stopped and joined before
     // anything it uses goes.
-    CBatchPipe pipe(kRecordBatches);
+    CRecordBatchPipe pipe(kRecordBatches);
     std::exception_ptr eventsFailure;
     std::thread eventsThread([&] {
         try {
@@ -437,7 +290,7 @@ std::unique_ptr<CFcuEvents> CFcuEventsPass::Run(const CRecordDatabase& database,
         }
     });
     struct Joiner {
-        CBatchPipe& pipe;
+        CRecordBatchPipe& pipe;
         std::thread& thread;
         ~Joiner() {
             pipe.Stop();

@@ -89,8 +89,10 @@ TEST(FcuEventPacking, LeavesABlockWithAnyFieldOutOfReachWhole) {
         std::function<void(FcuEvent&)> change;
     } cases[] = {
         {"time 2^23 s after the block's first", [](FcuEvent& e) { e.time = 0x7FFF0000u + (1u << 23); }},
-        {"serial 2^24 after the first", [](FcuEvent& e) { e.SetSerial((std::int64_t{1} << 39) + (std::int64_t{1} << 24)); }},
-        {"serial 2^24 + 1 before the first", [](FcuEvent& e) { e.SetSerial((std::int64_t{1} << 39) - (std::int64_t{1} << 24) - 1); }},
+        {"serial 2^24 after the first",
+         [](FcuEvent& e) { e.SetSerial((std::int64_t{1} << 39) + (std::int64_t{1} << 24)); }},
+        {"serial 2^24 + 1 before the first",
+         [](FcuEvent& e) { e.SetSerial((std::int64_t{1} << 39) - (std::int64_t{1} << 24) - 1); }},
         {"day file 8 after the first", [](FcuEvent& e) { e.dayFile = 65008; }},
         {"day file 9 before the first", [](FcuEvent& e) { e.dayFile = 64991; }},
         {"time before the first", [](FcuEvent& e) { e.time = 0x7FFEFFFFu; }},
