@@ -272,7 +272,7 @@ std::unique_ptr<CFcuEvents> CFcuEventsPass::Run(const CRecordDatabase& database,
     CFcuEventsWriter writer(*events, *state, options.checkpointInterval);
 
     // This thread merges and decodes; the events thread compares the reports with the state and writes the
-    // events, and decodes a batch itself when it would otherwise wait. It is stopped and joined before
+    // events, and decodes the batches this thread has no time for. It is stopped and joined before
     // anything it uses goes.
     CRecordBatchPipe pipe(kRecordBatches);
     std::exception_ptr eventsFailure;
@@ -299,14 +299,9 @@ std::unique_ptr<CFcuEvents> CFcuEventsPass::Run(const CRecordDatabase& database,
     } joiner{pipe, eventsThread};
     CBatchDecoder decoder(extractor, base);
     std::unique_ptr<CRecordBatch> batch = pipe.Empty();
-    // Hands the batch on, decoding it here when the events thread has enough to do; false once the pipe is
-    // stopped (the events thread failed).
+    // Hands the batch on; false once the pipe is stopped (the events thread failed).
     const auto send = [&] {
-        CRecordBatch* sent = nullptr;
-        if (pipe.Send(std::move(batch), sent)) {
-            decoder.Decode(*sent);
-            pipe.Decoded(*sent);
-        }
+        pipe.Send(std::move(batch));
         batch = pipe.Empty();
         return batch != nullptr;
     };
@@ -409,9 +404,14 @@ std::unique_ptr<CFcuEvents> CFcuEventsPass::Run(const CRecordDatabase& database,
         events->m_lastTime = std::max(events->m_lastTime, time);
         if (CFcuEventExtractor::MayGiveEvents(c.MessageMode())) {
             if (!batch) break;  // the events thread failed
-            batch->Add({static_cast<std::uint16_t>(c.FileIndex()), static_cast<std::uint32_t>(c.Offset()), c.Serial()},
-                       time, c.Channel(), c.MessageMode(), c.Bytes(), c.Size());
-            if (batch->records.size() >= kRecordsPerBatch && !send()) break;
+            const RecordPlace place{static_cast<std::uint16_t>(c.FileIndex()), static_cast<std::uint32_t>(c.Offset()),
+                                    c.Serial()};
+            if (batch->state == CRecordBatch::State::Decoding) {
+                decoder.Decode(place, time, c.Channel(), c.MessageMode(), c.Bytes(), c.Size(), batch->reports);
+            } else {
+                batch->Add(place, time, c.Channel(), c.MessageMode(), c.Bytes(), c.Size());
+            }
+            if (++batch->count >= kRecordsPerBatch && !send()) break;
         }
         ++done;
         if ((done & 4095) == 0 && options.cancel && options.cancel->load()) return nullptr;
@@ -434,7 +434,7 @@ std::unique_ptr<CFcuEvents> CFcuEventsPass::Run(const CRecordDatabase& database,
             current = nullptr;
         }
     }
-    if (batch && (batch->records.empty() || send())) pipe.Finish();
+    if (batch && (batch->count == 0 || send())) pipe.Finish();
     eventsThread.join();
     if (eventsFailure) std::rethrow_exception(eventsFailure);
     writer.Close();

@@ -6,18 +6,22 @@
 
 namespace vyx {
 
+void CBatchDecoder::Decode(const RecordPlace& place, std::uint32_t time, int channel, int messageMode,
+                           const std::uint8_t* bytes, int size, CFcuReportList& reports) {
+    if (messageMode == kModeParameterBlockTransfer) {
+        // The most common record and the only one whose reports need nothing but the message bytes.
+        reports.BeginRecord(place, time, channel, SourceOf(bytes, size));
+        m_extractor.ReportBlockTransfer({bytes + kMessageFirstByte, static_cast<std::size_t>(MessageLengthOf(size))},
+                                        reports);
+    } else {
+        m_parse.Parse(bytes, size, m_record);
+        m_extractor.Report(m_record, place, reports);
+    }
+}
+
 void CBatchDecoder::Decode(CRecordBatch& batch) {
     for (const CRecordBatch::Entry& r : batch.records) {
-        const std::uint8_t* bytes = batch.bytes.data() + r.first;
-        if (r.messageMode == kModeParameterBlockTransfer) {
-            // The most common record and the only one whose reports need nothing but the message bytes.
-            batch.reports.BeginRecord(r.place, r.time, r.channel, SourceOf(bytes, r.size));
-            m_extractor.ReportBlockTransfer(
-                {bytes + kMessageFirstByte, static_cast<std::size_t>(MessageLengthOf(r.size))}, batch.reports);
-        } else {
-            m_parse.Parse(bytes, r.size, m_record);
-            m_extractor.Report(m_record, r.place, batch.reports);
-        }
+        Decode(r.place, r.time, r.channel, r.messageMode, batch.bytes.data() + r.first, r.size, batch.reports);
     }
 }
 
@@ -31,24 +35,17 @@ std::unique_ptr<CRecordBatch> CRecordBatchPipe::Empty() {
     if (m_stopped) return nullptr;
     auto batch = std::move(m_free.back());
     m_free.pop_back();
+    const bool queued = std::any_of(m_queue.begin(), m_queue.end(), [](const auto& waiting) {
+        return waiting->state == CRecordBatch::State::Filled;
+    });
+    batch->state = queued ? CRecordBatch::State::Decoding : CRecordBatch::State::Filled;
     return batch;
 }
 
-bool CRecordBatchPipe::Send(std::unique_ptr<CRecordBatch> batch, CRecordBatch*& sent) {
+void CRecordBatchPipe::Send(std::unique_ptr<CRecordBatch> batch) {
     std::lock_guard lock(m_mutex);
-    const bool decodeHere = std::any_of(m_queue.begin(), m_queue.end(), [](const auto& queued) {
-        return queued->state == CRecordBatch::State::Filled;
-    });
-    batch->state = decodeHere ? CRecordBatch::State::Decoding : CRecordBatch::State::Filled;
-    sent = batch.get();
+    if (batch->state == CRecordBatch::State::Decoding) batch->state = CRecordBatch::State::Decoded;
     m_queue.push_back(std::move(batch));
-    m_changed.notify_all();
-    return decodeHere;
-}
-
-void CRecordBatchPipe::Decoded(CRecordBatch& batch) {
-    std::lock_guard lock(m_mutex);
-    batch.state = CRecordBatch::State::Decoded;
     m_changed.notify_all();
 }
 
@@ -61,7 +58,7 @@ void CRecordBatchPipe::Finish() {
 std::unique_ptr<CRecordBatch> CRecordBatchPipe::Next() {
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [&] {
-        return m_stopped || (m_queue.empty() ? m_finished : m_queue.front()->state != CRecordBatch::State::Decoding);
+        return m_stopped || !m_queue.empty() || m_finished;
     });
     if (m_stopped || m_queue.empty()) return nullptr;
     auto batch = std::move(m_queue.front());

@@ -16,10 +16,10 @@
 
 namespace vyx {
 
-// The records of the merge that may give events, copied out of the read windows, and once decoded, their
-// reports. A batch is decoded by whichever of the pass's two threads has time for it: the events thread
-// decodes the batches it takes, unless the merging thread, finding work queued for the events thread,
-// decoded them already. So neither waits long for the other, whatever the mix of records.
+// A batch of the merge's records that may give events, and their reports. The merging thread decodes a batch
+// itself as it fills it when the events thread has work queued; otherwise it copies the records' bytes out of
+// its read windows for the events thread to decode. So neither waits long for the other, whatever the mix of
+// records, and a record's bytes are copied only when it changes threads.
 struct CRecordBatch {
     struct Entry {
         RecordPlace place;
@@ -29,6 +29,8 @@ struct CRecordBatch {
         std::uint8_t channel = 0;
         std::uint8_t messageMode = 0;
     };
+    // Filled: records and bytes, for the events thread to decode; Decoding: decoded as it is filled, by the
+    // merging thread; Decoded: handed on so.
     enum class State : std::uint8_t { Filled, Decoding, Decoded };
 
     void Add(const RecordPlace& place, std::uint32_t time, int channel, int messageMode, const std::uint8_t* bytes,
@@ -42,12 +44,14 @@ struct CRecordBatch {
         records.clear();
         bytes.clear();
         reports.Clear();
+        count = 0;
         state = State::Filled;
     }
 
     std::vector<Entry> records;
     std::vector<std::uint8_t> bytes;
     CFcuReportList reports;
+    std::size_t count = 0;  // records taken, in either state
     State state = State::Filled;
 };
 
@@ -61,6 +65,10 @@ public:
     CBatchDecoder(const CFcuEventExtractor& extractor, std::uint8_t modbusBaseAddress)
         : m_extractor(extractor), m_parse(modbusBaseAddress) {}
 
+    // The reports of one record, from its bytes.
+    void Decode(const RecordPlace& place, std::uint32_t time, int channel, int messageMode,
+                const std::uint8_t* bytes, int size, CFcuReportList& reports);
+    // Those of a Filled batch's records.
     void Decode(CRecordBatch& batch);
 
 private:
@@ -75,17 +83,15 @@ class CRecordBatchPipe {
 public:
     explicit CRecordBatchPipe(std::size_t batches);
 
-    // Merging side: an empty batch to fill; null once the pipe is stopped.
+    // Merging side: an empty batch to fill, Decoding when the events thread has a Filled batch queued, else
+    // Filled; null once the pipe is stopped.
     std::unique_ptr<CRecordBatch> Empty();
-    // Hands a filled batch on. True when the caller is to decode it (and then call Decoded): when the events
-    // thread has another batch still to decode before it, so that it stays busy while this one is decoded
-    // here. It takes the batches from the front, this side from the back, so they never want the same one.
-    bool Send(std::unique_ptr<CRecordBatch> batch, CRecordBatch*& sent);
-    void Decoded(CRecordBatch& batch);
+    // Hands a batch on (a Decoding one as Decoded).
+    void Send(std::unique_ptr<CRecordBatch> batch);
     void Finish();
 
-    // Events side: the next batch in order, decoded or still to be decoded (then by the caller: its state is
-    // Filled); null after the last one, or once the pipe is stopped.
+    // Events side: the next batch in order, Decoded or Filled (to be decoded by the caller); null after the
+    // last one, or once the pipe is stopped.
     std::unique_ptr<CRecordBatch> Next();
     void Recycle(std::unique_ptr<CRecordBatch> batch);
 
