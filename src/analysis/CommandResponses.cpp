@@ -9,6 +9,7 @@
 
 #include "analysis/AlarmCodeLists.h"
 #include "decode/FCUStatusCatalogue.h"
+#include "platform/BackgroundFileWriter.h"
 #include "platform/FileError.h"
 
 namespace vyx {
@@ -22,15 +23,25 @@ std::uint32_t MovementStoppingMask() {
     return mask;
 }
 
+// Delays below this are counted in a vector by index: some 16 KB an FCU at most.
+constexpr std::uint32_t kShortDelays = 4096;
+
 // Nearest rank: the smallest delay with at least ceil(p * n) answers at or below it.
-std::uint32_t NearestRank(const std::map<std::uint32_t, std::uint32_t>& delays, std::uint64_t n, int percent) {
+template <class Counts>
+std::uint32_t NearestRank(const Counts& delays, int percent) {
+    const std::uint64_t n = delays.total;
     const std::uint64_t rank = std::max<std::uint64_t>(1, (n * static_cast<std::uint64_t>(percent) + 99) / 100);
     std::uint64_t seen = 0;
-    for (const auto& [delay, count] : delays) {
+    for (std::size_t delay = 0; delay < delays.shortOnes.size(); ++delay) {
+        seen += delays.shortOnes[delay];
+        if (seen >= rank) return static_cast<std::uint32_t>(delay);
+    }
+    for (const auto& [delay, count] : delays.longOnes) {
         seen += count;
         if (seen >= rank) return delay;
     }
-    return delays.empty() ? 0 : delays.rbegin()->first;
+    if (!delays.longOnes.empty()) return delays.longOnes.rbegin()->first;
+    return delays.shortOnes.empty() ? 0 : static_cast<std::uint32_t>(delays.shortOnes.size() - 1);
 }
 
 }  // namespace
@@ -70,16 +81,18 @@ CCommandResponses::CCommandResponses(const std::array<FcuListing, kMaxFcuNumber 
     if (fd < 0) throw CFileError(errno, tempFolder + "/command-checks");
     ::close(fd);
     m_path = pattern;
-    m_file.Open(m_path, std::size_t{1} << 18);
+    // Written on a thread of its own: a folder's commands are tens of millions of checks.
+    m_file = std::make_unique<CBackgroundFileWriter>();
+    m_file->Open(m_path, std::size_t{1} << 20, 3);
 }
 
 CCommandResponses::~CCommandResponses() {
-    m_file = COutputFile();
+    m_file.reset();
     if (!m_path.empty()) std::remove(m_path.c_str());
 }
 
 void CCommandResponses::Write(const CommandCheck& check) {
-    m_file.Write(&check, sizeof check);
+    m_file->Write(&check, sizeof check);
     ++m_written;
 }
 
@@ -110,7 +123,16 @@ void CCommandResponses::Close(int fcu, std::uint32_t delay) {
     m_open[f] = false;
     CommandCheck& c = m_pending[f];
     c.delay = delay;
-    if (delay != CommandCheck::kNoDelay && !c.blocked) ++m_delays[f][delay];
+    if (delay != CommandCheck::kNoDelay && !c.blocked) {
+        DelayCounts& counts = m_delays[f];
+        if (delay < kShortDelays) {
+            if (delay >= counts.shortOnes.size()) counts.shortOnes.resize(delay + 1);
+            ++counts.shortOnes[delay];
+        } else {
+            ++counts.longOnes[delay];
+        }
+        ++counts.total;
+    }
     Write(c);
 }
 
@@ -150,7 +172,7 @@ void CCommandResponses::Add(const FcuEvent& e, const LoopState& state) {
 
 void CCommandResponses::Finish() {
     for (int fcu = 1; fcu <= kMaxFcuNumber; ++fcu) Close(fcu, CommandCheck::kNoDelay);
-    m_file.Close();
+    m_file->Close();
     std::array<FcuResponseFigures, kMaxFcuNumber + 1> figures{};
     for (int fcu = 1; fcu <= kMaxFcuNumber; ++fcu) {
         const auto f = static_cast<std::size_t>(fcu);
@@ -158,12 +180,10 @@ void CCommandResponses::Finish() {
         r.fcu = static_cast<std::uint16_t>(fcu);
         r.type = m_listings[f].Type();
         r.checked = TypeAnswersCommands(r.type);
-        std::uint64_t n = 0;
-        for (const auto& entry : m_delays[f]) n += entry.second;
-        if (n > 0) {
+        if (m_delays[f].total > 0) {
             r.hasTimes = true;
-            r.median = NearestRank(m_delays[f], n, 50);
-            r.p95 = NearestRank(m_delays[f], n, 95);
+            r.median = NearestRank(m_delays[f], 50);
+            r.p95 = NearestRank(m_delays[f], 95);
         }
         r.timeout = m_fixedTimeout ? m_fixedTimeout : std::max(kMinimumResponseTimeout, 2 * r.median);
         m_timeouts[f] = r.timeout;

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,8 @@
 #include "platform/File.h"
 
 namespace vyx {
+
+class CBackgroundFileWriter;
 
 constexpr std::uint32_t kMinimumResponseTimeout = 10;  // seconds
 
@@ -105,12 +108,18 @@ private:
     std::array<bool, kMaxFcuNumber + 1> m_checked{};  // the type decodes an answering code
     std::uint32_t m_from, m_to, m_fixedTimeout;
     std::string m_path;
-    COutputFile m_file;
+    std::unique_ptr<CBackgroundFileWriter> m_file;
     std::uint64_t m_written = 0;
     std::array<CommandCheck, kMaxFcuNumber + 1> m_pending{};
     std::array<bool, kMaxFcuNumber + 1> m_open{};
-    // Delay (s) -> how many answers took it, per FCU: medians without keeping every delay.
-    std::array<std::map<std::uint32_t, std::uint32_t>, kMaxFcuNumber + 1> m_delays;
+    // How many answers took each delay (s), per FCU: medians without keeping every delay. Most delays are
+    // short and counted by index; the rest by value.
+    struct DelayCounts {
+        std::vector<std::uint32_t> shortOnes;
+        std::map<std::uint32_t, std::uint32_t> longOnes;
+        std::uint64_t total = 0;
+    };
+    std::array<DelayCounts, kMaxFcuNumber + 1> m_delays;
     std::array<std::uint32_t, kMaxFcuNumber + 1> m_timeouts{};
     std::vector<FcuResponseFigures> m_figures;
     std::vector<EsdRollCall> m_rollCalls;

@@ -27,6 +27,12 @@ const FcuEvent& CFcuEventReader::At(std::uint64_t index) {
     return m_block[static_cast<std::size_t>(index - m_blockStart)];
 }
 
+std::span<const FcuEvent> CFcuEventReader::BlockFrom(std::uint64_t index) {
+    At(index);
+    const auto at = static_cast<std::size_t>(index - m_blockStart);
+    return {m_block.data() + at, m_blockCount - at};
+}
+
 void CFcuEventReader::Load(std::uint64_t index) {
     m_blockCount = 0;
     const std::uint64_t inBlocks = m_blocks.size() * kEventBlockEvents;

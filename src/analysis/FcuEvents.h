@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -117,6 +118,9 @@ public:
     std::uint64_t Count() const { return m_count; }
     // Event i (i < Count()), read with its block: fast in either direction. Throws CFileError.
     const FcuEvent& At(std::uint64_t index);
+    // Events index, index + 1, ... to the end of the block that holds event index (index < Count()): those
+    // read with it. Valid until the next call. Throws CFileError.
+    std::span<const FcuEvent> BlockFrom(std::uint64_t index);
     // The index of the first event after time t (Count() when none).
     std::uint64_t FirstAfter(std::uint32_t t);
 

@@ -3,10 +3,12 @@
 #include <algorithm>
 
 #include "analysis/AlarmAnalyzer.h"
+#include "analysis/FcuEventStream.h"
 
 namespace vyx {
 
-std::unique_ptr<LoopAnalysis> AnalyseLoopEvents(const std::function<bool(FcuEvent&)>& next, std::uint64_t total,
+std::unique_ptr<LoopAnalysis> AnalyseLoopEvents(const std::function<std::span<const FcuEvent>()>& next,
+                                                std::uint64_t total,
                                                 const std::array<FcuListing, kMaxFcuNumber + 1>& listings,
                                                 const LoopAnalysisOptions& options) {
     auto result = std::make_unique<LoopAnalysis>();
@@ -15,15 +17,16 @@ std::unique_ptr<LoopAnalysis> AnalyseLoopEvents(const std::function<bool(FcuEven
                                                             options.responseTimeout, options.tempFolder);
     // About 90 KB: on the heap, not on a worker's stack.
     auto state = std::make_unique<LoopState>();
-    FcuEvent e;
     std::uint64_t done = 0;
-    while (next(e)) {
-        state->Apply(e);
-        alarms.Add(e, *state);
-        result->responses->Add(e, *state);
-        if ((++done & 0xFFFF) == 0) {
-            if (options.cancel && options.cancel->load(std::memory_order_relaxed)) return nullptr;
-            if (options.progress) options.progress(done, total);
+    for (std::span<const FcuEvent> events = next(); !events.empty(); events = next()) {
+        for (const FcuEvent& e : events) {
+            state->Apply(e);
+            alarms.Add(e, *state);
+            result->responses->Add(e, *state);
+            if ((++done & 0xFFFF) == 0) {
+                if (options.cancel && options.cancel->load(std::memory_order_relaxed)) return nullptr;
+                if (options.progress) options.progress(done, total);
+            }
         }
     }
     if (options.cancel && options.cancel->load(std::memory_order_relaxed)) return nullptr;
@@ -38,15 +41,8 @@ std::unique_ptr<LoopAnalysis> AnalyseLoop(const CFcuEvents& events, const LoopAn
     o.from = std::max(o.from, events.FirstTime());
     o.to = std::min(o.to, events.LastTime());
     if (o.to < o.from) o.to = o.from;
-    CFcuEventReader reader(events);
-    std::uint64_t index = 0;
-    auto result = AnalyseLoopEvents(
-        [&](FcuEvent& e) {
-            if (index >= reader.Count()) return false;
-            e = reader.At(index++);
-            return true;
-        },
-        reader.Count(), events.Listings(), o);
+    CFcuEventStream stream(events);
+    auto result = AnalyseLoopEvents([&] { return stream.Next(); }, events.EventCount(), events.Listings(), o);
     if (result) result->dayFiles = events.DayFiles();
     return result;
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "analysis/AlarmFigures.h"
@@ -33,9 +34,10 @@ struct LoopAnalysis {
 // Null when cancelled. Throws CFileError.
 std::unique_ptr<LoopAnalysis> AnalyseLoop(const CFcuEvents& events, const LoopAnalysisOptions& options);
 
-// The same over any stream of events in time order (next fills the event, false after the last); from and
-// to must be given. total is only for the progress.
-std::unique_ptr<LoopAnalysis> AnalyseLoopEvents(const std::function<bool(FcuEvent&)>& next, std::uint64_t total,
+// The same over any stream of events in time order, handed a stretch at a time (next gives the next events,
+// none after the last); from and to must be given. total is only for the progress.
+std::unique_ptr<LoopAnalysis> AnalyseLoopEvents(const std::function<std::span<const FcuEvent>()>& next,
+                                                std::uint64_t total,
                                                 const std::array<FcuListing, kMaxFcuNumber + 1>& listings,
                                                 const LoopAnalysisOptions& options);
 

@@ -63,16 +63,15 @@ std::unique_ptr<LoopAnalysis> Analyse(Sequence s, std::uint32_t spanSeconds, con
                                       const std::array<FcuListing, kMaxFcuNumber + 1>& listings = {}) {
     std::stable_sort(s.events.begin(), s.events.end(),
                      [](const FcuEvent& a, const FcuEvent& b) { return a.time < b.time; });
-    std::size_t next = 0;
     LoopAnalysisOptions options;
     options.from = kT0;
     options.to = kT0 + spanSeconds - 1;
     options.tempFolder = temp.Path();
     return AnalyseLoopEvents(
-        [&](FcuEvent& e) {
-            if (next >= s.events.size()) return false;
-            e = s.events[next++];
-            return true;
+        [&, given = false]() mutable {
+            if (given) return std::span<const FcuEvent>();
+            given = true;
+            return std::span<const FcuEvent>(s.events);
         },
         s.events.size(), listings, options);
 }
@@ -250,6 +249,17 @@ Sequence AnsweredAndLate() {
     return s;
 }
 
+// Answers in 5 s, 4095 s, 4096 s and 9000 s, about where delays stop being counted by index: median 4095,
+// timeout 8190, 95th percentile 9000, the last one late.
+Sequence LongDelays() {
+    Sequence s;
+    s.Command(0, 1, 0).Status(5, 1, 10);
+    s.Command(100, 1, 1).Status(4195, 1, 11);
+    s.Command(5000, 1, 2).Status(9096, 1, 7);
+    s.Command(10000, 1, 0).Status(19000, 1, 5);
+    return s;
+}
+
 Sequence SilentThenSuperseded() {
     Sequence s;
     s.Command(0, 1, 0);                         // no answer before the next command
@@ -273,17 +283,16 @@ TEST_P(CommandResponsesTest, ClassifiesEachCommand) {
     const ResponseCase& c = GetParam();
     const TempDir temp;
     const auto listings = Listings({{1, kTarn}, {2, kMufcuMu}});
-    std::size_t next = 0;
     LoopAnalysisOptions options;
     options.from = kT0;
     options.to = kT0 + kDaySeconds;
     options.tempFolder = temp.Path();
     options.responseTimeout = c.fixedTimeout;
     const auto result = AnalyseLoopEvents(
-        [&](FcuEvent& e) {
-            if (next >= c.events.events.size()) return false;
-            e = c.events.events[next++];
-            return true;
+        [&, given = false]() mutable {
+            if (given) return std::span<const FcuEvent>();
+            given = true;
+            return std::span<const FcuEvent>(c.events.events);
         },
         0, listings, options);
     ASSERT_TRUE(result);
@@ -304,6 +313,7 @@ INSTANTIATE_TEST_SUITE_P(
     Sequences, CommandResponsesTest,
     ::testing::Values(ResponseCase{"AnsweredAndLate", AnsweredAndLate(), 0, 1, 3, 1, 0, 0, 10, 5, 30},
                       ResponseCase{"TimeoutSet", AnsweredAndLate(), 40, 1, 4, 0, 0, 0, 40, 5, 30},
+                      ResponseCase{"LongDelays", LongDelays(), 0, 1, 3, 1, 0, 0, 8190, 4095, 9000},
                       ResponseCase{"SilentAndSuperseded", SilentThenSuperseded(), 0, 1, 1, 0, 2, 0, 10, 3, 3},
                       ResponseCase{"BlockedByAMovementStoppingAlarm", Blocked(), 0, 1, 1, 0, 0, 1, 10, 2, 2},
                       ResponseCase{"NotCheckedIsNeverNoResponse",
@@ -325,17 +335,16 @@ TEST(CommandResponsesTest, GlobalEsdRollCall) {
     auto listings = Listings({{1, kTarn}, {2, kMufcuMu}, {3, kTarn}, {5, kTarn}});
     listings[4].listedB = true;
     listings[4].typeB = kTarn;
-    std::size_t next = 0;
     LoopAnalysisOptions options;
     options.from = kT0;
     options.to = kT0 + kDaySeconds;
     options.tempFolder = temp.Path();
     options.responseTimeout = 20;
     const auto result = AnalyseLoopEvents(
-        [&](FcuEvent& e) {
-            if (next >= s.events.size()) return false;
-            e = s.events[next++];
-            return true;
+        [&, given = false]() mutable {
+            if (given) return std::span<const FcuEvent>();
+            given = true;
+            return std::span<const FcuEvent>(s.events);
         },
         0, listings, options);
     ASSERT_TRUE(result);
