@@ -2,7 +2,8 @@
 # Builds the concurrency tests with ThreadSanitizer and runs them: loads with fetches from two threads,
 # stops during a load and during a merge, loads started and stopped at random moments, report pause, resume,
 # stop and restart, searches over a running load, a report running while the load under it fails, and a
-# folder followed while it is written (during its load too), and the loop events that grow with it.
+# folder followed while it is written (during its load too), the loop events that grow with it, the events
+# pass with its threads, and the events read ahead for the alarm analysis.
 # Any ThreadSanitizer report (a data race, a lock-order inversion, a thread leak, ...) fails the run.
 #
 #   scripts/tsan.sh                      build in build/tsan (the preset) and run
@@ -40,7 +41,7 @@ run() {
 
 run test_logdata '*StopMidFile*:LoadConcurrencyTest.*:*FetchWhileLoading*:*WriteFaultTest*:LoadFailureTest.*:LiveFollowTest.*:Follow/*'
 run test_report 'ReportGeneratorControl.*'
-run test_analysis 'LiveFcuEvents.*:FcuEventsBesideLoad.*:LoopStateProperty.FolderEventsInOneCallAndCancelled'
+run test_analysis 'LiveFcuEvents.*:FcuEventsBesideLoad.*:LoopStateProperty.FolderEventsInOneCallAndCancelled:FcuEventStream.*:FcuEventsBuilder.*'
 run test_controller 'RecordSearch*'
 run test_export 'SqliteRowWriter.*'
 run test_reliability '*StopDuringTheMerge*:LoadStress.*:ReportStress.*:*ReportDuringAFailingLoad*:*DayFileChangesDuringTheLoad*'

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "analysis/FcuEventExtractor.h"
+#include "analysis/FcuEventStream.h"
 #include "analysis/FcuEventsBuilder.h"
 #include "analysis/LoopTestSupport.h"
 #include "decode/FCUParse.h"
@@ -187,6 +188,48 @@ TEST(FcuEventsBuilder, AFailedWriteOfTheEventsFailsThePassAndLeavesNothing) {
     }
     SetWriteFaultHook(nullptr);
     EXPECT_TRUE(std::filesystem::is_empty(temp.Path()));
+}
+
+// The read-ahead stream gives every event in order; left early, it stops; a file cut short ends it with the
+// file error, after the events before the cut.
+TEST(FcuEventStream, GivesEveryEventInOrderStopsWhenLeftAndReportsACutFile) {
+    TempDir folder;
+    sim::SimulatorOptions options;
+    options.days = 2;
+    options.recordsPerDay = 30000;
+    sim::GenerateDataFolder(folder.Path(), options);
+    LoadedFolder loaded;
+    loaded.Load(folder.Path());
+    const std::vector<FcuEvent> expected = AllEvents(*loaded.events);
+    ASSERT_GT(expected.size(), 20 * kEventBlockEvents);
+
+    std::vector<FcuEvent> streamed;
+    {
+        CFcuEventStream stream(*loaded.events);
+        for (auto block = stream.Next(); !block.empty(); block = stream.Next()) {
+            streamed.insert(streamed.end(), block.begin(), block.end());
+        }
+        EXPECT_TRUE(stream.Next().empty());
+    }
+    EXPECT_TRUE(streamed == expected);
+
+    { CFcuEventStream left(*loaded.events); }  // never read: must not wait for a reader
+    {
+        CFcuEventStream left(*loaded.events);
+        EXPECT_FALSE(left.Next().empty());
+    }
+
+    std::filesystem::resize_file(loaded.events->EventsPath(), std::filesystem::file_size(loaded.events->EventsPath()) / 2);
+    CFcuEventStream cut(*loaded.events);
+    std::size_t before = 0;
+    try {
+        for (auto block = cut.Next(); !block.empty(); block = cut.Next()) before += block.size();
+        ADD_FAILURE() << "a cut file gave no error";
+    } catch (const CFileError& e) {
+        EXPECT_EQ(e.ErrorNumber(), EIO);
+    }
+    EXPECT_GT(before, 0u);
+    EXPECT_LT(before, expected.size());
 }
 
 }  // namespace
