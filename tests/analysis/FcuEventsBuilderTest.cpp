@@ -219,7 +219,8 @@ TEST(FcuEventStream, GivesEveryEventInOrderStopsWhenLeftAndReportsACutFile) {
         EXPECT_FALSE(left.Next().empty());
     }
 
-    std::filesystem::resize_file(loaded.events->EventsPath(), std::filesystem::file_size(loaded.events->EventsPath()) / 2);
+    const std::string& path = loaded.events->EventsPath();
+    std::filesystem::resize_file(path, std::filesystem::file_size(path) / 2);
     CFcuEventStream cut(*loaded.events);
     std::size_t before = 0;
     try {
