@@ -109,7 +109,7 @@ public:
         std::uint64_t offset = 0;
         if (!ReadIndexEntry(m_windows->index, k, offset)) Unreadable(k, RecordReadStatus::NoIndexEntry);
         std::size_t got = 0;
-        const std::uint8_t* frame = DataWindow(offset).Bytes(offset, format::kMaxDecodedFrameLength, got);
+        const std::uint8_t* frame = Frame(offset, got);
         const RecordReadStatus status = FrameRecordAt(frame, got, m_bytes, m_size);
         if (status != RecordReadStatus::Ok) Unreadable(k, status);
         m_head = ParseHead(m_bytes);
@@ -137,18 +137,29 @@ private:
     CRecordFile& m_file;
     std::size_t m_fileIndex;
     std::int64_t m_count = 0;
-    CFileWindow& DataWindow(std::uint64_t offset) {
+    // The frame at offset from the window that holds it, else read into the window used longest ago. When
+    // another window starts a little after it (the time order stepping back, around records that came out of
+    // time order), the read ends where that window starts, so that the steps back and the records between
+    // find their bytes read.
+    const std::uint8_t* Frame(std::uint64_t offset, std::size_t& got) {
+        constexpr std::size_t kFrame = format::kMaxDecodedFrameLength;
         CursorWindows& w = *m_windows;
         std::size_t chosen = 0;
+        std::uint64_t nextStart = 0;  // the nearest window start after offset, within a block
         for (std::size_t i = 0; i < CursorWindows::kData; ++i) {
-            if (w.data[i].Holds(offset, format::kMaxDecodedFrameLength)) {
-                chosen = i;
-                break;
+            const CFileWindow& window = w.data[i];
+            if (window.Holds(offset, kFrame)) {
+                w.lastUse[i] = ++w.uses;
+                return w.data[i].Bytes(offset, kFrame, got);
             }
-            if (w.lastUse[i] < w.lastUse[chosen]) chosen = i;  // else the one used longest ago
+            if (window.Valid() && window.Start() > offset && window.Start() - offset <= CursorWindows::kDataBytes &&
+                (nextStart == 0 || window.Start() < nextStart)) {
+                nextStart = window.Start();
+            }
+            if (w.lastUse[i] < w.lastUse[chosen]) chosen = i;
         }
         w.lastUse[chosen] = ++w.uses;
-        return w.data[chosen];
+        return w.data[chosen].Bytes(offset, kFrame, got, nextStart == 0 ? 0 : nextStart + kFrame);
     }
     CWindowPool& m_pool;
     std::unique_ptr<CursorWindows> m_windows;

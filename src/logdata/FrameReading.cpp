@@ -52,7 +52,8 @@ void CFileWindow::Attach(std::shared_ptr<const CInputFile> file) {
 
 void CFileWindow::Detach() { Attach(nullptr); }
 
-const std::uint8_t* CFileWindow::Bytes(std::uint64_t offset, std::size_t count, std::size_t& got) {
+const std::uint8_t* CFileWindow::Bytes(std::uint64_t offset, std::size_t count, std::size_t& got,
+                                       std::uint64_t readEnd) {
     const auto covers = [&] {
         return m_windowValid && offset >= m_start && offset + count <= m_start + m_count;
     };
@@ -61,7 +62,10 @@ const std::uint8_t* CFileWindow::Bytes(std::uint64_t offset, std::size_t count, 
         const bool backwards = m_windowValid && offset < m_start && count <= m_blockBytes;
         const std::size_t block = std::max(m_blockBytes, count);
         std::uint64_t start = offset;
-        if (backwards) {
+        if (readEnd >= offset + count) {
+            start = readEnd > block ? readEnd - block : 0;
+            start = std::min(start, offset);
+        } else if (backwards) {
             const std::uint64_t below = block - count;
             start = offset > below ? offset - below : 0;
         }

@@ -74,11 +74,17 @@ public:
 
     // Makes the bytes offset .. offset + count - 1 available and returns a pointer to them; `got` tells how
     // many of them the file has below the limit (fewer at its end). Throws CFileError when the read fails.
-    const std::uint8_t* Bytes(std::uint64_t offset, std::size_t count, std::size_t& got);
+    // A read goes forward from offset, or takes the block that ends with these bytes when the reader walks
+    // backwards (an offset before the window's); given readEnd (past offset + count), it takes the block that
+    // ends there, or starts at offset when that block would not reach back to it.
+    const std::uint8_t* Bytes(std::uint64_t offset, std::size_t count, std::size_t& got, std::uint64_t readEnd = 0);
     // True when the window holds those bytes already (Bytes reads nothing for them).
     bool Holds(std::uint64_t offset, std::size_t count) const {
         return m_windowValid && offset >= m_start && offset + count <= m_start + m_count;
     }
+    // Where the bytes it holds start, once it has read any.
+    bool Valid() const { return m_windowValid; }
+    std::uint64_t Start() const { return m_start; }
 
 private:
     std::shared_ptr<const CInputFile> m_file;
