@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <new>
+
 namespace vyx {
 
 namespace {
@@ -23,83 +25,170 @@ CSqliteRowWriter::CSqliteRowWriter(sqlite3* db, std::string table, std::size_t c
 
 CSqliteRowWriter::~CSqliteRowWriter() {
     Stop();
+    Unfeed();
+}
+
+namespace {
+
+// The batch being stepped as a table SQLite reads (an eponymous virtual table of the connection): one step
+// of "INSERT INTO t SELECT * FROM feed" takes all its rows, with each value handed straight from its cell.
+// Bound parameters would cost more: a statement of many rows, bound value by value, re-bound at each step.
+struct FeedTable {
+    sqlite3_vtab base{};
+    const CSqliteRowWriter::Batch* const* batch = nullptr;  // the writer's batch being stepped
+    std::size_t columns = 0;
+};
+
+struct FeedCursor {
+    sqlite3_vtab_cursor base{};
+    std::size_t row = 0;
+};
+
+struct FeedModule {
+    const CSqliteRowWriter::Batch* const* batch;
+    std::size_t columns;
+};
+
+int FeedConnect(sqlite3* db, void* aux, int, const char* const*, sqlite3_vtab** table, char**) {
+    const auto* module = static_cast<const FeedModule*>(aux);
+    std::string declare = "CREATE TABLE x(";
+    for (std::size_t i = 0; i < module->columns; ++i) declare += (i == 0 ? "c" : ", c") + std::to_string(i);
+    declare += ")";
+    if (const int status = sqlite3_declare_vtab(db, declare.c_str()); status != SQLITE_OK) return status;
+    auto* feed = new (std::nothrow) FeedTable;
+    if (feed == nullptr) return SQLITE_NOMEM;
+    feed->batch = module->batch;
+    feed->columns = module->columns;
+    *table = &feed->base;
+    return SQLITE_OK;
+}
+
+int FeedDisconnect(sqlite3_vtab* table) {
+    delete reinterpret_cast<FeedTable*>(table);
+    return SQLITE_OK;
+}
+
+int FeedBestIndex(sqlite3_vtab*, sqlite3_index_info* info) {
+    info->estimatedCost = static_cast<double>(CSqliteRowWriter::kBatchRows);
+    info->estimatedRows = static_cast<sqlite3_int64>(CSqliteRowWriter::kBatchRows);
+    return SQLITE_OK;
+}
+
+int FeedOpen(sqlite3_vtab*, sqlite3_vtab_cursor** cursor) {
+    auto* feed = new (std::nothrow) FeedCursor;
+    if (feed == nullptr) return SQLITE_NOMEM;
+    *cursor = &feed->base;
+    return SQLITE_OK;
+}
+
+int FeedClose(sqlite3_vtab_cursor* cursor) {
+    delete reinterpret_cast<FeedCursor*>(cursor);
+    return SQLITE_OK;
+}
+
+int FeedFilter(sqlite3_vtab_cursor* cursor, int, const char*, int, sqlite3_value**) {
+    reinterpret_cast<FeedCursor*>(cursor)->row = 0;
+    return SQLITE_OK;
+}
+
+int FeedNext(sqlite3_vtab_cursor* cursor) {
+    ++reinterpret_cast<FeedCursor*>(cursor)->row;
+    return SQLITE_OK;
+}
+
+const CSqliteRowWriter::Batch* BatchOf(sqlite3_vtab_cursor* cursor) {
+    return *reinterpret_cast<FeedTable*>(cursor->pVtab)->batch;
+}
+
+int FeedEof(sqlite3_vtab_cursor* cursor) {
+    const CSqliteRowWriter::Batch* batch = BatchOf(cursor);
+    return batch == nullptr || reinterpret_cast<FeedCursor*>(cursor)->row >= batch->rows;
+}
+
+int FeedColumn(sqlite3_vtab_cursor* cursor, sqlite3_context* context, int column) {
+    using Cell = CSqliteRowWriter::Cell;
+    const auto* table = reinterpret_cast<FeedTable*>(cursor->pVtab);
+    const CSqliteRowWriter::Batch& batch = **table->batch;
+    const Cell& cell =
+        batch.cells[reinterpret_cast<FeedCursor*>(cursor)->row * table->columns + static_cast<std::size_t>(column)];
+    switch (cell.kind) {
+        case Cell::Kind::Null: sqlite3_result_null(context); break;
+        case Cell::Kind::Integer: sqlite3_result_int64(context, cell.number); break;
+        case Cell::Kind::Text:
+            // An empty text may hold no pointer, which SQLite would take for NULL.
+            sqlite3_result_text(context, cell.size == 0 ? "" : cell.text, static_cast<int>(cell.size), SQLITE_STATIC);
+            break;
+        case Cell::Kind::Chars:
+            sqlite3_result_text(context, batch.chars.data() + cell.number, static_cast<int>(cell.size), SQLITE_STATIC);
+            break;
+    }
+    return SQLITE_OK;
+}
+
+int FeedRowid(sqlite3_vtab_cursor* cursor, sqlite3_int64* rowid) {
+    *rowid = static_cast<sqlite3_int64>(reinterpret_cast<FeedCursor*>(cursor)->row);
+    return SQLITE_OK;
+}
+
+const sqlite3_module kFeedModule = [] {
+    sqlite3_module module{};
+    module.iVersion = 1;
+    module.xCreate = nullptr;  // eponymous only: no CREATE VIRTUAL TABLE, nothing in the exported schema
+    module.xConnect = FeedConnect;
+    module.xBestIndex = FeedBestIndex;
+    module.xDisconnect = FeedDisconnect;
+    module.xDestroy = FeedDisconnect;
+    module.xOpen = FeedOpen;
+    module.xClose = FeedClose;
+    module.xFilter = FeedFilter;
+    module.xNext = FeedNext;
+    module.xEof = FeedEof;
+    module.xColumn = FeedColumn;
+    module.xRowid = FeedRowid;
+    return module;
+}();
+
+constexpr const char* kFeedName = "vyx_row_feed";
+
+}  // namespace
+
+bool CSqliteRowWriter::Feed() {
+    if (m_insert != nullptr) return true;
+    if (!m_fed) {
+        auto* module = new FeedModule{&m_stepped, m_columns};
+        const auto drop = [](void* aux) { delete static_cast<FeedModule*>(aux); };
+        if (sqlite3_create_module_v2(m_db, kFeedName, &kFeedModule, module, drop) != SQLITE_OK) return false;
+        m_fed = true;
+    }
+    const std::string insert = "INSERT INTO " + m_table + " SELECT * FROM " + kFeedName;
+    if (sqlite3_prepare_v2(m_db, insert.c_str(), -1, &m_insert, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(m_insert);
+        m_insert = nullptr;
+        return false;
+    }
+    return true;
+}
+
+void CSqliteRowWriter::Unfeed() noexcept {
     sqlite3_finalize(m_insert);
-}
-
-sqlite3_stmt* CSqliteRowWriter::Prepare(std::size_t rows) {
-    std::string row = "(";
-    for (std::size_t i = 0; i < m_columns; ++i) row += i == 0 ? "?" : ", ?";
-    row += ")";
-    std::string insert = "INSERT INTO " + m_table + " VALUES ";
-    for (std::size_t r = 0; r < rows; ++r) insert += (r == 0 ? "" : ", ") + row;
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(m_db, insert.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
-        sqlite3_finalize(statement);
-        return nullptr;
-    }
-    return statement;
-}
-
-bool CSqliteRowWriter::Step(sqlite3_stmt* statement, const Batch& batch, std::size_t firstRow, std::size_t rows,
-                            Cell* bound) {
-    const Cell* cell = batch.cells.data() + firstRow * m_columns;
-    const std::size_t count = rows * m_columns;
-    for (std::size_t k = 0; k < count; ++k, ++cell) {
-        // A statement keeps its values from one step to the next: a value the same as the one bound there
-        // last time (a code, its text, the day file, a NULL) is not bound again.
-        if (bound != nullptr) {
-            Cell& last = bound[k];
-            if (last.kind == cell->kind &&
-                (cell->kind == Cell::Kind::Null ||
-                 (cell->kind == Cell::Kind::Integer && last.number == cell->number) ||
-                 (cell->kind == Cell::Kind::Text && last.text == cell->text && last.size == cell->size))) {
-                continue;
-            }
-            last = *cell;
-        }
-        const int at = static_cast<int>(k) + 1;
-        int status;
-        switch (cell->kind) {
-            case Cell::Kind::Null: status = sqlite3_bind_null(statement, at); break;
-            case Cell::Kind::Integer: status = sqlite3_bind_int64(statement, at, cell->number); break;
-            case Cell::Kind::Text:
-                // An empty text may hold no pointer, which SQLite would take for NULL.
-                status = sqlite3_bind_text(statement, at, cell->size == 0 ? "" : cell->text,
-                                           static_cast<int>(cell->size), SQLITE_STATIC);
-                break;
-            case Cell::Kind::Chars:
-                status = sqlite3_bind_text(statement, at, batch.chars.data() + cell->number,
-                                           static_cast<int>(cell->size), SQLITE_STATIC);
-                break;
-            default: status = SQLITE_MISUSE; break;
-        }
-        if (status != SQLITE_OK) return false;
-    }
-    const bool done = sqlite3_step(statement) == SQLITE_DONE;
-    sqlite3_reset(statement);
-    return done;
+    m_insert = nullptr;
+    // The table goes from the connection with its module, so nothing of it stays once the rows are in.
+    if (m_fed) sqlite3_create_module_v2(m_db, kFeedName, nullptr, nullptr, nullptr);
+    m_fed = false;
 }
 
 bool CSqliteRowWriter::Insert(const Batch& batch) {
-    if (!batch.sqlBefore.empty() && sqlite3_exec(m_db, batch.sqlBefore.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+    if (!batch.sqlBefore.empty() &&
+        sqlite3_exec(m_db, batch.sqlBefore.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
         return false;
     }
-    if (m_insert == nullptr) {
-        m_insert = Prepare(kStatementRows);
-        if (m_insert == nullptr) return false;
-        // Nothing bound yet: a Chars cell never matches, so every value is bound at the first step.
-        m_bound.assign(kStatementRows * m_columns, Cell{Cell::Kind::Chars, 0, 0, nullptr});
-    }
-    std::size_t row = 0;
-    for (; row + kStatementRows <= batch.rows; row += kStatementRows) {
-        if (!Step(m_insert, batch, row, kStatementRows, m_bound.data())) return false;
-    }
-    if (row == batch.rows) return true;
-    // The last rows of the export: a statement of their own, once.
-    sqlite3_stmt* rest = Prepare(batch.rows - row);
-    const bool ok = rest != nullptr && Step(rest, batch, row, batch.rows - row, nullptr);
-    sqlite3_finalize(rest);
-    return ok;
+    if (batch.rows == 0) return true;
+    if (!Feed()) return false;
+    m_stepped = &batch;
+    const bool done = sqlite3_step(m_insert) == SQLITE_DONE;
+    sqlite3_reset(m_insert);
+    m_stepped = nullptr;
+    return done;
 }
 
 void CSqliteRowWriter::Run() {
@@ -159,8 +248,7 @@ std::string CSqliteRowWriter::Drain() {
         m_changed.wait(lock, [this] { return (m_queue.empty() && !m_stepping) || !m_failure.empty(); });
     }
     Stop();
-    sqlite3_finalize(m_insert);
-    m_insert = nullptr;
+    Unfeed();
     return m_failure;
 }
 

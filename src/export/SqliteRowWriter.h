@@ -1,9 +1,9 @@
 #pragma once
 // The rows of one table going into SQLite on a thread of its own. The caller fills a batch of rows (numbers,
 // and texts that either outlive the export or lie in the batch's own characters) and hands it over whole;
-// the thread binds the batch's cells to a statement of many rows and steps it, while the caller fills the
-// next. SQLite's work is most of an export's, so the formatting of the rows goes on beside it instead of
-// before it. A few batches at most are in flight: memory stays the same whatever is written.
+// the thread steps one statement that reads the batch's cells as a table, while the caller fills the next. SQLite's
+// work is most of an export's, so the formatting of the rows goes on beside it instead of before it. A few batches at
+// most are in flight: memory stays the same whatever is written.
 
 #include <condition_variable>
 #include <cstddef>
@@ -24,15 +24,15 @@ public:
     struct Cell {
         enum class Kind : std::uint8_t { Null, Integer, Text, Chars };
         Kind kind = Kind::Null;
-        std::uint32_t size = 0;       // Text, Chars
-        std::int64_t number = 0;      // Integer; the offset in the batch's chars for Chars
-        const char* text = nullptr;   // Text: characters that outlive the export
+        std::uint32_t size = 0;      // Text, Chars
+        std::int64_t number = 0;     // Integer; the offset in the batch's chars for Chars
+        const char* text = nullptr;  // Text: characters that outlive the export
     };
     struct Batch {
         std::vector<Cell> cells;  // rows * columns
         std::string chars;        // the texts of the Chars cells
         std::size_t rows = 0;
-        std::string sqlBefore;    // run by the thread before the batch's rows, when not empty
+        std::string sqlBefore;  // run by the thread before the batch's rows, when not empty
     };
 
     // Rows of `columns` values into `table` of db, which the thread uses alone until Drain.
@@ -53,27 +53,26 @@ public:
     // SQLite's message when a row was refused, else an empty text.
     std::string Drain();
 
-    // Rows per statement: one step for many rows costs far less than a step per row.
-    static constexpr std::size_t kStatementRows = 64;
-    // Rows per batch handed over: the hand-over's lock and wake-up are paid once for thousands of rows.
-    static constexpr std::size_t kBatchRows = 64 * kStatementRows;
+    // Rows per batch handed over and stepped at once: the hand-over's lock and wake-up and the statement's
+    // step are paid once for thousands of rows.
+    static constexpr std::size_t kBatchRows = 4096;
 
 private:
     bool Hand();
     void Run();
-    // Steps the rows of a batch; false with m_failure set when SQLite refuses.
+    // Steps the rows of a batch; false when SQLite refuses.
     bool Insert(const Batch& batch);
-    // Binds and steps rows of the batch; bound, when given, holds what each parameter was bound to last.
-    bool Step(sqlite3_stmt* statement, const Batch& batch, std::size_t firstRow, std::size_t rows, Cell* bound);
-    sqlite3_stmt* Prepare(std::size_t rows);
+    bool Feed();  // the batch table and the statement that reads it, once
+    void Unfeed() noexcept;
     void Release(Batch* batch);  // empties it for reuse; under the lock
     void Stop() noexcept;
 
     sqlite3* m_db;
     std::string m_table;
     std::size_t m_columns;
-    sqlite3_stmt* m_insert = nullptr;  // of kStatementRows rows, for the thread
-    std::vector<Cell> m_bound;         // the values its parameters hold
+    sqlite3_stmt* m_insert = nullptr;  // for the thread
+    bool m_fed = false;                // the batch table is the connection's
+    const Batch* m_stepped = nullptr;  // the batch the statement reads, while it steps
 
     std::vector<Batch> m_batches;  // one filling, the others queued, being stepped or free
     Batch* m_filling = nullptr;

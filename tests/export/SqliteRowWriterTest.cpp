@@ -1,6 +1,7 @@
-// The SQLite row writer: rows handed over in batches arrive whole and in order, across statements, batches and
-// the last short statement, with values that repeat at a parameter or change, and go into an index begun with
-// the first batch; a refused row ends the rows with SQLite's reason instead of a hang or a silent loss.
+// The SQLite row writer: rows handed over in batches arrive whole and in order, across batches and a short last
+// one, with empty texts, NULLs and texts of the batch's own, and go into an index begun with the first batch;
+// the table the rows are read through is gone from the connection once they are in; a refused row ends the
+// rows with SQLite's reason instead of a hang or a silent loss.
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -70,9 +71,10 @@ std::string Expected(std::int64_t rows) {
 }
 
 TEST(SqliteRowWriter, RowsArriveWholeAndInOrder) {
-    constexpr std::int64_t kStatement = CSqliteRowWriter::kStatementRows;
+    constexpr std::int64_t kStatement = 64;  // a few rows past a round number
     constexpr std::int64_t kBatch = CSqliteRowWriter::kBatchRows;
-    for (const std::int64_t rows : {std::int64_t{0}, std::int64_t{1}, kStatement + 1, kBatch, 3 * kBatch + kStatement + 3}) {
+    for (const std::int64_t rows :
+         {std::int64_t{0}, std::int64_t{1}, kStatement + 1, kBatch, 3 * kBatch + kStatement + 3}) {
         Database db;
         CSqliteRowWriter writer(db.Handle(), "t", 4);
         // An index begun with the first batch is kept up by every row after it.
@@ -96,6 +98,10 @@ TEST(SqliteRowWriter, RowsArriveWholeAndInOrder) {
         EXPECT_TRUE(writer.RowDone());
         EXPECT_EQ(writer.Drain(), "");
         EXPECT_EQ(db.Text("SELECT count(*) FROM t"), std::to_string(rows + 1));
+        EXPECT_EQ(db.Text("SELECT count(*) FROM sqlite_schema"), "2");  // the table and its index
+        sqlite3_stmt* feed = nullptr;
+        EXPECT_NE(sqlite3_prepare_v2(db.Handle(), "SELECT * FROM vyx_row_feed", -1, &feed, nullptr), SQLITE_OK);
+        sqlite3_finalize(feed);
     }
 }
 
