@@ -85,9 +85,25 @@ CFcuEventExtractor::CFcuEventExtractor(const CRecordToParameterXferConverter& co
                                        std::uint8_t modbusBaseAddress, LoopState& state)
     : m_converter(converter), m_modbusBaseAddress(modbusBaseAddress), m_state(state) {}
 
-void CFcuEventExtractor::Emit(const FcuEvent& event, IFcuEventSink& sink) {
-    m_state.Apply(event);
-    sink.Add(event);
+// Each event is written field by field where it is kept: an event put together elsewhere and copied whole
+// would be read in wide words just after its narrow fields were written, which stalls the processor on every
+// event.
+template <FcuEventKind Kind>
+void CFcuEventExtractor::Emit(const FcuRecordReports& record, int fcu, std::uint8_t code, FcuEventEdge edge,
+                              std::uint16_t value) {
+    FcuEvent& e = m_record.emplace_back();
+    e.time = record.time;
+    e.offset = record.place.offset;
+    e.dayFile = record.place.dayFile;
+    e.SetSerial(record.place.serial);
+    e.channel = record.channel;
+    e.source = record.source;
+    e.kind = Kind;
+    e.fcu = static_cast<std::uint16_t>(fcu);
+    e.code = code;
+    e.edge = edge;
+    e.value = value;
+    m_state.Apply<Kind>(e);
 }
 
 namespace {
@@ -147,21 +163,15 @@ void CFcuEventExtractor::ReportBlockTransfer(std::span<const std::uint8_t> messa
 
 // A word against the last one of its kind: the first gives its codes as initial (or one event without a code
 // when it has none), later ones the codes that came, then those that went.
-void CFcuEventExtractor::Edges(FcuEvent event, bool known, std::uint32_t before, std::uint32_t now,
-                               IFcuEventSink& sink) {
+template <FcuEventKind Kind>
+void CFcuEventExtractor::Edges(const FcuRecordReports& record, int fcu, bool known, std::uint32_t before, std::uint32_t now) {
     const auto each = [&](std::uint32_t mask, FcuEventEdge edge) {
-        event.edge = edge;
         for (; mask != 0; mask &= mask - 1) {
-            event.code = static_cast<std::uint8_t>(std::countr_zero(mask));
-            Emit(event, sink);
+            Emit<Kind>(record, fcu, static_cast<std::uint8_t>(std::countr_zero(mask)), edge);
         }
     };
     if (!known) {
-        if (now == 0) {
-            event.edge = FcuEventEdge::Initial;
-            event.code = kNoCode;
-            Emit(event, sink);
-        }
+        if (now == 0) Emit<Kind>(record, fcu, kNoCode, FcuEventEdge::Initial);
         each(now, FcuEventEdge::Initial);
         return;
     }
@@ -174,64 +184,51 @@ void CFcuEventExtractor::Extract(const CFcuReportList& list, IFcuEventSink& sink
     const std::vector<FcuReport>& reports = list.Reports();
     for (std::size_t i = 0; i < records.size(); ++i) {
         const FcuRecordReports& r = records[i];
-        FcuEvent base;
-        base.time = r.time;
-        base.offset = r.place.offset;
-        base.dayFile = r.place.dayFile;
-        base.SetSerial(r.place.serial);
-        base.channel = r.channel;
-        base.source = r.source;
         const std::size_t ch = r.channel;
         for (std::size_t k = r.first, end = list.EndOf(i); k < end; ++k) {
             const FcuReport& report = reports[k];
-            FcuEvent e = base;
-            e.fcu = report.fcu;
+            const int fcu = report.fcu;
             switch (report.kind) {
                 case FcuReportKind::Command:
-                    e.kind = FcuEventKind::Command;
-                    e.code = static_cast<std::uint8_t>(report.value);
-                    e.value = report.sequence;
-                    Emit(e, sink);
+                    Emit<FcuEventKind::Command>(r, fcu, static_cast<std::uint8_t>(report.value),
+                                                FcuEventEdge::None, report.sequence);
                     break;
                 case FcuReportKind::Status: {
-                    const FcuChannelView& v = m_state.fcus[report.fcu].channel[ch];
-                    e.kind = FcuEventKind::Status;
-                    Edges(e, v.statusKnown != 0, v.statusMask, report.value, sink);
+                    const FcuChannelView& v = m_state.fcus[fcu].channel[ch];
+                    Edges<FcuEventKind::Status>(r, fcu, v.statusKnown != 0, v.statusMask, report.value);
                     break;
                 }
                 case FcuReportKind::Alarm: {
-                    const FcuChannelView& v = m_state.fcus[report.fcu].channel[ch];
-                    e.kind = FcuEventKind::Alarm;
-                    Edges(e, v.alarmKnown != 0, v.alarmMask, report.value, sink);
+                    const FcuChannelView& v = m_state.fcus[fcu].channel[ch];
+                    Edges<FcuEventKind::Alarm>(r, fcu, v.alarmKnown != 0, v.alarmMask, report.value);
                     break;
                 }
                 case FcuReportKind::SystemStatus: {
                     const MasterStationView& m = m_state.masters[ch];
-                    e.kind = FcuEventKind::SystemStatus;
-                    Edges(e, m.statusKnown != 0, m.statusMask, report.value, sink);
+                    Edges<FcuEventKind::SystemStatus>(r, fcu, m.statusKnown != 0, m.statusMask, report.value);
                     break;
                 }
                 case FcuReportKind::Position: {
                     // A position is an event where it differs from the last one known.
-                    const FcuState& f = m_state.fcus[report.fcu];
-                    e.value = static_cast<std::uint16_t>(report.value);
-                    if (!f.positionKnown || f.position != e.value) {
-                        e.kind = FcuEventKind::Position;
-                        Emit(e, sink);
+                    const FcuState& f = m_state.fcus[fcu];
+                    const auto position = static_cast<std::uint16_t>(report.value);
+                    if (!f.positionKnown || f.position != position) {
+                        Emit<FcuEventKind::Position>(r, fcu, 0, FcuEventEdge::None, position);
                     }
                     break;
                 }
                 case FcuReportKind::LoopFault:
-                    e.kind = FcuEventKind::LoopFault;
-                    e.code = static_cast<std::uint8_t>(report.value);
-                    Emit(e, sink);
+                    Emit<FcuEventKind::LoopFault>(r, fcu, static_cast<std::uint8_t>(report.value));
                     break;
                 case FcuReportKind::Heard:
-                    e.kind = FcuEventKind::Heard;
-                    e.value = static_cast<std::uint16_t>(report.value);
-                    Emit(e, sink);
+                    Emit<FcuEventKind::Heard>(r, fcu, 0, FcuEventEdge::None,
+                                              static_cast<std::uint16_t>(report.value));
                     break;
             }
+        }
+        if (!m_record.empty()) {
+            sink.AddRecord(m_record);
+            m_record.clear();
         }
     }
 }

@@ -20,6 +20,7 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "analysis/FcuEvent.h"
 #include "analysis/FcuReports.h"
@@ -31,7 +32,9 @@ namespace vyx {
 
 class IFcuEventSink {
 public:
-    virtual void Add(const FcuEvent& event) = 0;
+    // The events of one record, in their order (they share its time, place, channel and source), once the
+    // state has taken them: a sink that copies the state sees it between records.
+    virtual void AddRecord(std::span<const FcuEvent> events) = 0;
 
 protected:
     ~IFcuEventSink() = default;
@@ -42,8 +45,8 @@ protected:
 // events. Extract of a record does both.
 class CFcuEventExtractor {
 public:
-    // The state is the loop's state so far; every event found is applied to it before it goes to the sink,
-    // so a record's later words are compared with its earlier ones.
+    // The state is the loop's state so far; every event found is applied to it at once, so a record's later
+    // words are compared with its earlier ones, and a record's events go to the sink together.
     CFcuEventExtractor(const CRecordToParameterXferConverter& converter, std::uint8_t modbusBaseAddress,
                        LoopState& state);
 
@@ -67,13 +70,18 @@ public:
 private:
     class CBlockTransferReports;
 
-    void Emit(const FcuEvent& event, IFcuEventSink& sink);
-    void Edges(FcuEvent event, bool known, std::uint32_t before, std::uint32_t now, IFcuEventSink& sink);
+    // An event of the record.
+    template <FcuEventKind Kind>
+    void Emit(const FcuRecordReports& record, int fcu, std::uint8_t code, FcuEventEdge edge = FcuEventEdge::None,
+              std::uint16_t value = 0);
+    template <FcuEventKind Kind>
+    void Edges(const FcuRecordReports& record, int fcu, bool known, std::uint32_t before, std::uint32_t now);
 
     const CRecordToParameterXferConverter& m_converter;
     std::uint8_t m_modbusBaseAddress;
     LoopState& m_state;
     CFcuReportList m_scratch;  // Extract of one record
+    std::vector<FcuEvent> m_record;  // the events of the record being extracted
 };
 
 }  // namespace vyx

@@ -9,19 +9,16 @@ constexpr std::uint64_t Field(std::uint64_t word, int shift, int bits) {
     return (word >> shift) & ((std::uint64_t{1} << bits) - 1);
 }
 
-}  // namespace
-
-bool PackEventBlock(const FcuEvent* events, FcuEventBlock& block, std::uint8_t* out) {
-    CEventBlockPacker packer;
-    packer.Begin(out);
-    for (std::size_t i = 0; i < kEventBlockEvents; ++i) packer.Add(events[i]);
-    return packer.Finish(block);
+bool SameRecord(const FcuEvent& a, const FcuEvent& b) {
+    return a.time == b.time && a.offset == b.offset && a.serialLow == b.serialLow && a.serialHigh == b.serialHigh &&
+           a.dayFile == b.dayFile && a.channel == b.channel && a.source == b.source;
 }
 
-bool UnpackEventBlock(const FcuEventBlock& block, const std::uint8_t* in, FcuEvent* events) {
+// The first `count` events of a packed block.
+bool UnpackEvents(const FcuEventBlock& block, const std::uint8_t* in, std::size_t count, FcuEvent* events) {
     const std::uint8_t* const end = in + block.Bytes();
     FcuEvent record;  // the record fields of the latest record word
-    for (std::size_t i = 0; i < kEventBlockEvents; ++i) {
+    for (std::size_t i = 0; i < count; ++i) {
         std::uint64_t word = 0;
         if (end - in < 8) return false;
         std::memcpy(&word, in, 8);
@@ -52,6 +49,39 @@ bool UnpackEventBlock(const FcuEventBlock& block, const std::uint8_t* in, FcuEve
                     kSerialBias);
     }
     return in == end;
+}
+
+}  // namespace
+
+void CEventBlockPacker::Finish(FcuEventBlock& block) const {
+    block.baseSerial = m_base.Serial();
+    block.baseTime = m_base.time;
+    block.baseDayFile = m_base.dayFile;
+    block.packed = true;
+    block.packedBytes = static_cast<std::uint32_t>(m_at - m_out);
+}
+
+void CEventBlockPacker::Unpack(FcuEvent* out) const {
+    FcuEventBlock block;
+    Finish(block);
+    UnpackEvents(block, m_out, m_count, out);
+}
+
+bool PackEventBlock(const FcuEvent* events, FcuEventBlock& block, std::uint8_t* out) {
+    CEventBlockPacker packer;
+    packer.Begin(out);
+    for (std::size_t i = 0; i < kEventBlockEvents;) {
+        std::size_t end = i + 1;
+        while (end < kEventBlockEvents && SameRecord(events[end], events[i])) ++end;
+        if (!packer.AddRecord(events + i, end - i)) return false;
+        i = end;
+    }
+    packer.Finish(block);
+    return true;
+}
+
+bool UnpackEventBlock(const FcuEventBlock& block, const std::uint8_t* in, FcuEvent* events) {
+    return UnpackEvents(block, in, kEventBlockEvents, events);
 }
 
 }  // namespace vyx

@@ -69,77 +69,74 @@ constexpr int kDayFileBias = 1 << (kDayFileBits - 1);
 
 }  // namespace packing
 
-// Packs the events of one block as they come, into room for kEventBlockEvents * kPackedEventBytes bytes, so a
-// pass packs each event while it has it at hand.
+// Packs the events of one block as they come, a record's events at a time, into room for
+// kEventBlockEvents * kPackedEventBytes bytes, so a pass packs each event while it has it at hand.
 class CEventBlockPacker {
 public:
     void Begin(std::uint8_t* out) {
         m_out = out;
         m_at = out;
         m_count = 0;
-        m_fits = true;
     }
 
-    void Add(const FcuEvent& e) {
+    // Packs `count` events of one record, which share its fields (time, offset, serial, day file, channel,
+    // source), with no more than the block has room for. False, with the block left as it was, when one of
+    // them lies out of the packing's reach.
+    bool AddRecord(const FcuEvent* events, std::size_t count) {
         using namespace packing;
-        if (m_count == 0) {
-            m_base = e;
+        if (count == 0) return true;
+        const FcuEvent& first = events[0];
+        if (m_count == 0) m_base = first;
+        const std::uint32_t time = first.time - m_base.time;
+        const auto serial = static_cast<std::uint64_t>(first.Serial() - m_base.Serial() + kSerialBias);
+        const auto dayFile = static_cast<std::uint32_t>(first.dayFile - m_base.dayFile + kDayFileBias);
+        if ((time >> kTimeBits) != 0 || (serial >> kSerialBits) != 0 || (dayFile >> kDayFileBits) != 0 ||
+            (first.channel >> kChannelBits) != 0 || (first.source >> kSourceBits) != 0) {
+            return false;
         }
-        const std::uint32_t time = e.time - m_base.time;
-        const auto serial = static_cast<std::uint64_t>(e.Serial() - m_base.Serial() + kSerialBias);
-        const auto dayFile = static_cast<std::uint32_t>(e.dayFile - m_base.dayFile + kDayFileBias);
-        const unsigned narrow = (static_cast<unsigned>(e.kind) >> kKindBits) | (e.fcu >> kFcuBits) |
-                                (static_cast<unsigned>(e.edge) >> kEdgeBits) | (e.channel >> kChannelBits) |
-                                (e.source >> kSourceBits);
-        m_fits = m_fits && (time >> kTimeBits) == 0 && (serial >> kSerialBits) == 0 && (dayFile >> kDayFileBits) == 0 &&
-                 narrow == 0;
-        const bool newRecord = m_count == 0 || !SameRecord(e, m_last);
-        std::uint64_t word = static_cast<std::uint8_t>(e.kind);
-        word |= std::uint64_t{e.fcu} << kFcuShift;
-        word |= std::uint64_t{static_cast<std::uint8_t>(e.edge)} << kEdgeShift;
-        word |= std::uint64_t{e.code} << kCodeShift;
-        word |= std::uint64_t{e.value} << kValueShift;
-        word |= std::uint64_t{newRecord} << kNewRecordShift;
-        word |= serial << kSerialShift;
-        std::memcpy(m_at, &word, 8);
-        m_at += 8;
-        if (newRecord) {
-            std::uint64_t record = e.offset;
-            record |= std::uint64_t{time} << kTimeShift;
-            record |= std::uint64_t{dayFile} << kDayFileShift;
-            record |= std::uint64_t{e.channel} << kChannelShift;
-            record |= std::uint64_t{e.source} << kSourceShift;
-            std::memcpy(m_at, &record, 8);
-            m_at += 8;
-            m_last = e;
+        std::uint8_t* at = m_at;
+        for (std::size_t i = 0; i < count; ++i) {
+            const FcuEvent& e = events[i];
+            if (((static_cast<unsigned>(e.kind) >> kKindBits) | (e.fcu >> kFcuBits) |
+                 (static_cast<unsigned>(e.edge) >> kEdgeBits)) != 0) {
+                return false;
+            }
+            std::uint64_t word = static_cast<std::uint8_t>(e.kind);
+            word |= std::uint64_t{e.fcu} << kFcuShift;
+            word |= std::uint64_t{static_cast<std::uint8_t>(e.edge)} << kEdgeShift;
+            word |= std::uint64_t{e.code} << kCodeShift;
+            word |= std::uint64_t{e.value} << kValueShift;
+            word |= std::uint64_t{i == 0} << kNewRecordShift;  // the record's word follows its first event's
+            word |= serial << kSerialShift;
+            std::memcpy(at, &word, 8);
+            at += 8;
+            if (i == 0) {
+                std::uint64_t record = first.offset;
+                record |= std::uint64_t{time} << kTimeShift;
+                record |= std::uint64_t{dayFile} << kDayFileShift;
+                record |= std::uint64_t{first.channel} << kChannelShift;
+                record |= std::uint64_t{first.source} << kSourceShift;
+                std::memcpy(at, &record, 8);
+                at += 8;
+            }
         }
-        ++m_count;
-    }
-
-    // After kEventBlockEvents events: sets the block's bases, packed and packedBytes; false (the block is left
-    // as it was) when any event did not fit.
-    bool Finish(FcuEventBlock& block) const {
-        if (!m_fits || m_count != kEventBlockEvents) return false;
-        block.baseSerial = m_base.Serial();
-        block.baseTime = m_base.time;
-        block.baseDayFile = m_base.dayFile;
-        block.packed = true;
-        block.packedBytes = static_cast<std::uint32_t>(m_at - m_out);
+        m_at = at;
+        m_count += count;
         return true;
     }
 
-private:
-    static bool SameRecord(const FcuEvent& a, const FcuEvent& b) {
-        return a.time == b.time && a.offset == b.offset && a.serialLow == b.serialLow && a.serialHigh == b.serialHigh &&
-               a.dayFile == b.dayFile && a.channel == b.channel && a.source == b.source;
-    }
+    std::size_t Count() const { return m_count; }
 
+    // After kEventBlockEvents events: sets the block's bases, packed and packedBytes.
+    void Finish(FcuEventBlock& block) const;
+    // The events packed so far, as they were given, into out.
+    void Unpack(FcuEvent* out) const;
+
+private:
     std::uint8_t* m_out = nullptr;
     std::uint8_t* m_at = nullptr;
     std::size_t m_count = 0;
-    bool m_fits = true;
     FcuEvent m_base;
-    FcuEvent m_last;  // the last event that began a record
 };
 
 // Packs kEventBlockEvents events into out (room for kEventBlockEvents * kPackedEventBytes bytes) and sets the

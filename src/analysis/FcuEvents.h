@@ -20,7 +20,8 @@ namespace vyx {
 class CRecordDatabase;
 struct FcuEventsBuildOptions;
 
-// After how many events a checkpoint of the whole state is written: a query replays at most this many.
+// After how many events a checkpoint of the whole state is written, at the end of the record that reaches
+// them: a query replays at most this many and the rest of one record's.
 constexpr std::uint64_t kDefaultCheckpointInterval = 65536;
 
 struct FcuListing {

@@ -87,11 +87,13 @@ void CFcuEventsAppender::Take(const CRecord& record, std::size_t file, std::uint
     m_extractor->Extract(record, RecordPlace{static_cast<std::uint16_t>(file), offset, serial}, *this);
 }
 
-void CFcuEventsAppender::Add(const FcuEvent& event) {
-    m_eventFile.Write(&event, sizeof event);
-    ++m_events.m_eventCount;
-    m_checkpointTime = std::max(m_checkpointTime, event.time);
-    if (m_events.m_eventCount % m_events.m_checkpointInterval == 0) {
+void CFcuEventsAppender::AddRecord(std::span<const FcuEvent> events) {
+    if (events.empty()) return;
+    m_eventFile.Write(events.data(), events.size_bytes());
+    m_events.m_eventCount += events.size();
+    m_checkpointTime = std::max(m_checkpointTime, events.back().time);
+    const std::uint64_t last = m_events.m_checkpoints.empty() ? 0 : m_events.m_checkpoints.back().events;
+    if (m_events.m_eventCount >= last + m_events.m_checkpointInterval) {
         m_checkpointFile.Write(m_state.get(), sizeof(LoopState));
         m_events.m_checkpoints.push_back({m_events.m_eventCount, m_checkpointTime});
     }

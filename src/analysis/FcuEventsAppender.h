@@ -40,7 +40,7 @@ public:
     std::int64_t RecordsAdded() const { return m_added; }
 
 private:
-    void Add(const FcuEvent& event) override;  // the extractor's sink
+    void AddRecord(std::span<const FcuEvent> events) override;  // the extractor's sink
     std::size_t DayFileIndex(const std::string& path);
     void ReadStretch(std::size_t file, std::uint64_t end);
     void Take(const CRecord& record, std::size_t file, std::uint32_t offset);

@@ -172,8 +172,9 @@ private:
 
 }  // namespace
 
-// Appends the events and writes a checkpoint of the state after every interval of them. Both files are
-// written on threads of their own: the events of a large folder are hundreds of megabytes.
+// Appends the events and writes a checkpoint of the state at the end of the first record after every
+// interval of them. Both files are written on threads of their own: the events of a large folder are hundreds
+// of megabytes.
 class CFcuEventsWriter final : public IFcuEventSink {
 public:
     CFcuEventsWriter(CFcuEvents& events, const LoopState& state, std::uint64_t interval)
@@ -186,28 +187,40 @@ public:
         m_checkpointFile.Start([this](const char* data, std::size_t count) { m_checkpointOutput.Write(data, count); },
                                sizeof(LoopState) * 4, 3);
         m_events.m_checkpointInterval = m_interval;
-        m_untilCheckpoint = m_interval;
+        m_nextCheckpoint = m_interval;
     }
 
-    void Add(const FcuEvent& event) override {
-        if (m_pendingCount == 0) {
-            m_packer.Begin(static_cast<std::uint8_t*>(m_eventFile.Reserve(kEventBlockEvents * kPackedEventBytes)));
+    void AddRecord(std::span<const FcuEvent> events) override {
+        for (std::size_t i = 0; i < events.size();) {
+            if (m_pendingCount == 0) {
+                m_packer.Begin(static_cast<std::uint8_t*>(m_eventFile.Reserve(kEventBlockEvents * kPackedEventBytes)));
+                m_whole = false;
+            }
+            // A record's events may go on in the next block.
+            const std::size_t n = std::min(events.size() - i, kEventBlockEvents - m_pendingCount);
+            if (!m_whole && !m_packer.AddRecord(events.data() + i, n)) {
+                // This block is stored whole.
+                m_packer.Unpack(m_pending.data());
+                m_whole = true;
+            }
+            if (m_whole) std::copy_n(events.data() + i, n, m_pending.data() + m_pendingCount);
+            m_pendingCount += n;
+            i += n;
+            if (m_pendingCount == kEventBlockEvents) WriteBlock();
         }
-        m_packer.Add(event);
-        m_pending[m_pendingCount++] = event;  // kept for a block that does not pack
-        if (m_pendingCount == kEventBlockEvents) WriteBlock();
-        if (--m_untilCheckpoint == 0) {
-            m_untilCheckpoint = m_interval;
+        m_count += events.size();
+        if (m_count >= m_nextCheckpoint && !events.empty()) {
+            m_nextCheckpoint = m_count + m_interval;
             m_checkpointFile.Write(&m_state, sizeof m_state);
-            m_events.m_checkpoints.push_back({m_count + 1, event.time});
+            m_events.m_checkpoints.push_back({m_count, events.back().time});
         }
-        ++m_count;
     }
 
     void Close() {
         m_events.m_eventCount = m_count;
         // The events after the last whole block are stored whole, where later ones may follow them.
         m_events.m_tailOffset = m_written;
+        if (m_pendingCount > 0 && !m_whole) m_packer.Unpack(m_pending.data());
         m_eventFile.Write(m_pending.data(), m_pendingCount * sizeof(FcuEvent));
         m_eventFile.Close();
         m_eventOutput.Close();
@@ -219,10 +232,11 @@ private:
     void WriteBlock() {
         FcuEventBlock block;
         block.fileOffset = m_written;
-        if (m_packer.Finish(block)) {
-            m_eventFile.Commit(block.Bytes());
-        } else {
+        if (m_whole) {
             m_eventFile.Write(m_pending.data(), block.Bytes());
+        } else {
+            m_packer.Finish(block);
+            m_eventFile.Commit(block.Bytes());
         }
         m_written += block.Bytes();
         m_events.m_blocks.push_back(block);
@@ -230,13 +244,14 @@ private:
     }
 
     CFcuEvents& m_events;
+    std::size_t m_pendingCount = 0;  // events of the block being written
+    CEventBlockPacker m_packer;      // packs them into the room reserved for the block
+    bool m_whole = false;            // the block does not pack: its events are kept whole, in m_pending
     std::vector<FcuEvent> m_pending = std::vector<FcuEvent>(kEventBlockEvents);
-    std::size_t m_pendingCount = 0;
-    CEventBlockPacker m_packer;   // packs the pending block into the room reserved for it
     std::uint64_t m_written = 0;  // bytes of the events file
     const LoopState& m_state;
     std::uint64_t m_interval;
-    std::uint64_t m_untilCheckpoint = 0;
+    std::uint64_t m_nextCheckpoint = 0;
     std::uint64_t m_count = 0;
     // The outputs outlive the threads that write them.
     CDirectOutputFile m_eventOutput;

@@ -82,8 +82,88 @@ struct LoopState {
 
     // The state after one more event (events come in time order).
     void Apply(const FcuEvent& event);
+    // The same for an event of a kind known where it is made: the events pass applies every event it finds.
+    template <FcuEventKind Kind>
+    void Apply(const FcuEvent& event);
     bool operator==(const LoopState&) const = default;
+
+private:
+    static void ApplyEdge(std::uint32_t& mask, FcuEventEdge edge, int code) {
+        if (code >= 32) return;  // kNoCode: a first report without codes
+        const std::uint32_t bit = std::uint32_t{1} << code;
+        if (edge == FcuEventEdge::Cleared) mask &= ~bit;
+        else mask |= bit;
+    }
+    static void ApplyCommand(CommandMark& mark, const FcuEvent& e) {
+        mark.known = 1;
+        mark.time = e.time;
+        mark.serial = e.Serial();
+        mark.code = e.code;
+        mark.source = e.source;
+        mark.channel = e.channel;
+        mark.sequence = e.value;
+    }
 };
+
+template <FcuEventKind Kind>
+void LoopState::Apply(const FcuEvent& e) {
+    ++eventsApplied;
+    lastEventTime = e.time;
+    const std::size_t ch = e.channel & 1u;
+    if (e.fcu == kLoopFcu || e.fcu > kMaxFcuNumber) {
+        MasterStationView& m = masters[ch];
+        if constexpr (Kind == FcuEventKind::Command) {
+            ApplyCommand(loopCommand, e);
+        } else if constexpr (Kind == FcuEventKind::SystemStatus) {
+            if (e.edge == FcuEventEdge::Initial) m.statusKnown = 1;
+            ApplyEdge(m.statusMask, e.edge, e.code);
+            if (e.edge != FcuEventEdge::Cleared && e.code < m.statusSince.size()) m.statusSince[e.code] = e.time;
+        } else if constexpr (Kind == FcuEventKind::LoopFault) {
+            m.loopFaultKnown = 1;
+            m.loopFault = e.code;
+            m.loopFaultTime = e.time;
+        } else if constexpr (Kind == FcuEventKind::Heard) {
+            m.heard = 1;
+            m.lastHeard = e.time;
+        }
+        return;
+    }
+    FcuState& f = fcus[e.fcu];
+    f.seen = 1;
+    FcuChannelView& v = f.channel[ch];
+    if constexpr (Kind == FcuEventKind::Command) {
+        ApplyCommand(f.command, e);
+    } else if constexpr (Kind == FcuEventKind::Status) {
+        if (e.edge == FcuEventEdge::Initial) v.statusKnown = 1;
+        ApplyEdge(v.statusMask, e.edge, e.code);
+    } else if constexpr (Kind == FcuEventKind::Alarm) {
+        if (e.edge == FcuEventEdge::Initial) v.alarmKnown = 1;
+        ApplyEdge(v.alarmMask, e.edge, e.code);
+        if (e.code < v.alarmSince.size()) {
+            const std::uint32_t bit = std::uint32_t{1} << e.code;
+            if (e.edge == FcuEventEdge::Initial) v.alarmInitialMask |= bit;
+            else v.alarmInitialMask &= ~bit;
+            v.alarmSince[e.code] = e.edge == FcuEventEdge::Cleared ? 0 : e.time;
+        }
+    } else if constexpr (Kind == FcuEventKind::Position) {
+        f.positionKnown = 1;
+        f.position = e.value;
+        f.positionTime = e.time;
+        f.positionChannel = static_cast<std::uint8_t>(ch);
+    } else if constexpr (Kind == FcuEventKind::Heard) {
+        v.heard = 1;
+        v.lastHeard = e.time;
+        if (e.value & kHeardStatus) {
+            v.statusReport = e.time;
+            f.statusChannel = static_cast<std::uint8_t>(ch);
+        }
+        if (e.value & kHeardAlarm) {
+            v.alarmReport = e.time;
+            f.alarmChannel = static_cast<std::uint8_t>(ch);
+        }
+    }
+}
+
 static_assert(std::is_trivially_copyable_v<LoopState>, "checkpoints are the state's bytes");
 
 }  // namespace vyx

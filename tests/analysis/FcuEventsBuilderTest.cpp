@@ -40,10 +40,13 @@ class CReferenceSink final : public IFcuEventSink {
 public:
     CReferenceSink(Reference& out, const LoopState& state, std::uint64_t interval)
         : m_out(out), m_state(state), m_interval(interval) {}
-    void Add(const FcuEvent& event) override {
-        m_out.events.push_back(event);
-        if (m_out.events.size() % m_interval == 0) {
-            m_out.checkpoints.push_back({m_out.events.size(), event.time});
+    // A checkpoint at the end of the record that brings the interval's last event.
+    void AddRecord(std::span<const FcuEvent> events) override {
+        const std::size_t before = m_out.events.size();
+        m_out.events.insert(m_out.events.end(), events.begin(), events.end());
+        const std::uint64_t last = m_out.checkpoints.empty() ? 0 : m_out.checkpoints.back().events;
+        if (before < last + m_interval && m_out.events.size() >= last + m_interval) {
+            m_out.checkpoints.push_back({m_out.events.size(), events.back().time});
             m_out.states.push_back(m_state);
         }
     }
@@ -120,10 +123,12 @@ TEST(FcuEventsBuilder, GivesWhatADecodeOfEveryRecordInTimeOrderGives) {
         bool clockJumps;
         bool crossDays;
         std::uint64_t interval;
+        bool monthsLater;  // more days five months on: a block across the gap cannot be packed
     } cases[] = {
-        {18, 3, 4000, true, false, 257},  // clock steps back within a day
-        {5, 4, 3000, false, true, 1000},  // files whose times overlap
-        {7, 2, 60000, true, true, kDefaultCheckpointInterval},  // more than a write block of events
+        {18, 3, 4000, true, false, 257, false},  // clock steps back within a day
+        {5, 4, 3000, false, true, 1000, false},  // files whose times overlap
+        {7, 2, 60000, true, true, kDefaultCheckpointInterval, false},  // more than a write block of events
+        {9, 2, 20000, false, false, 1000, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "seed " << c.seed);
@@ -134,6 +139,10 @@ TEST(FcuEventsBuilder, GivesWhatADecodeOfEveryRecordInTimeOrderGives) {
         options.seed = c.seed;
         options.clockJumps = c.clockJumps;
         sim::GenerateDataFolder(folder.Path(), options);
+        if (c.monthsLater) {
+            options.startMonth = 6;
+            sim::GenerateDataFolder(folder.Path(), options);
+        }
         if (c.crossDays) CrossDays(folder.Path());
         LoadedFolder loaded;
         loaded.Load(folder.Path(), c.interval);
@@ -143,6 +152,9 @@ TEST(FcuEventsBuilder, GivesWhatADecodeOfEveryRecordInTimeOrderGives) {
         ASSERT_GT(expected.events.size(), 1000u);
         EXPECT_EQ(built.EventCount(), expected.events.size());
         EXPECT_TRUE(AllEvents(built) == expected.events);
+        const auto whole = std::count_if(built.Blocks().begin(), built.Blocks().end(),
+                                         [](const FcuEventBlock& b) { return !b.packed; });
+        EXPECT_EQ(whole, c.monthsLater ? 1 : 0);
         EXPECT_EQ(built.FirstTime(), expected.firstTime);
         EXPECT_EQ(built.LastTime(), expected.lastTime);
         ASSERT_EQ(built.Checkpoints().size(), expected.checkpoints.size());
