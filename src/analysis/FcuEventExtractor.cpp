@@ -164,7 +164,8 @@ void CFcuEventExtractor::ReportBlockTransfer(std::span<const std::uint8_t> messa
 // A word against the last one of its kind: the first gives its codes as initial (or one event without a code
 // when it has none), later ones the codes that came, then those that went.
 template <FcuEventKind Kind>
-void CFcuEventExtractor::Edges(const FcuRecordReports& record, int fcu, bool known, std::uint32_t before, std::uint32_t now) {
+void CFcuEventExtractor::Edges(const FcuRecordReports& record, int fcu, bool known, std::uint32_t before,
+                               std::uint32_t now) {
     const auto each = [&](std::uint32_t mask, FcuEventEdge edge) {
         for (; mask != 0; mask &= mask - 1) {
             Emit<Kind>(record, fcu, static_cast<std::uint8_t>(std::countr_zero(mask)), edge);
