@@ -40,6 +40,13 @@ struct FcuCheckpoint {
     std::uint32_t lastTime = 0;  // the latest time among them (that of the last, while they are in time order)
 };
 
+// Whether a record that brought the count of events to `events` ends with a checkpoint: it reached the
+// interval past the last checkpoint (or the start).
+inline bool CheckpointDue(const std::vector<FcuCheckpoint>& checkpoints, std::uint64_t events,
+                          std::uint64_t interval) {
+    return events >= (checkpoints.empty() ? 0 : checkpoints.back().events) + interval;
+}
+
 class CFcuEvents {
 public:
     CFcuEvents();

@@ -92,8 +92,7 @@ void CFcuEventsAppender::AddRecord(std::span<const FcuEvent> events) {
     m_eventFile.Write(events.data(), events.size_bytes());
     m_events.m_eventCount += events.size();
     m_checkpointTime = std::max(m_checkpointTime, events.back().time);
-    const std::uint64_t last = m_events.m_checkpoints.empty() ? 0 : m_events.m_checkpoints.back().events;
-    if (m_events.m_eventCount >= last + m_events.m_checkpointInterval) {
+    if (CheckpointDue(m_events.m_checkpoints, m_events.m_eventCount, m_events.m_checkpointInterval)) {
         m_checkpointFile.Write(m_state.get(), sizeof(LoopState));
         m_events.m_checkpoints.push_back({m_events.m_eventCount, m_checkpointTime});
     }

@@ -187,7 +187,6 @@ public:
         m_checkpointFile.Start([this](const char* data, std::size_t count) { m_checkpointOutput.Write(data, count); },
                                sizeof(LoopState) * 4, 3);
         m_events.m_checkpointInterval = m_interval;
-        m_nextCheckpoint = m_interval;
     }
 
     void AddRecord(std::span<const FcuEvent> events) override {
@@ -209,8 +208,7 @@ public:
             if (m_pendingCount == kEventBlockEvents) WriteBlock();
         }
         m_count += events.size();
-        if (m_count >= m_nextCheckpoint && !events.empty()) {
-            m_nextCheckpoint = m_count + m_interval;
+        if (!events.empty() && CheckpointDue(m_events.m_checkpoints, m_count, m_interval)) {
             m_checkpointFile.Write(&m_state, sizeof m_state);
             m_events.m_checkpoints.push_back({m_count, events.back().time});
         }
@@ -251,7 +249,6 @@ private:
     std::uint64_t m_written = 0;  // bytes of the events file
     const LoopState& m_state;
     std::uint64_t m_interval;
-    std::uint64_t m_nextCheckpoint = 0;
     std::uint64_t m_count = 0;
     // The outputs outlive the threads that write them.
     CDirectOutputFile m_eventOutput;
