@@ -9,18 +9,6 @@
 
 namespace vyx {
 
-namespace {
-
-std::uint32_t MaskOf(const CFCUCodeList& codes) {
-    std::uint32_t mask = 0;
-    for (const int code : codes) {
-        if (code >= 0 && code < 32) mask |= std::uint32_t{1} << code;
-    }
-    return mask;
-}
-
-}  // namespace
-
 // The reports of one block transfer: each status, alarm or system-status word with its codes, each position
 // and loop fault, and at the end of each packet that brought any of them, which data it brought.
 class CFcuEventExtractor::CBlockTransferReports final : public IParameterXferItemSink {
@@ -32,19 +20,19 @@ public:
         return fcuAddress >= 1 && fcuAddress <= kMaxFcuNumber;  // address 0 names no FCU
     }
 
-    bool OnWord(const ParameterXferPacketHead& head, int, ParameterXferItemKind kind, std::uint16_t,
-                const CFCUCodeList& codes) override {
+    bool OnWordMask(const ParameterXferPacketHead& head, int, ParameterXferItemKind kind, std::uint16_t,
+                    std::uint32_t codes) {
         switch (kind) {
             case ParameterXferItemKind::Status:
-                m_out.Add(FcuReportKind::Status, Fcu(head), MaskOf(codes));
+                m_out.Add(FcuReportKind::Status, Fcu(head), codes);
                 m_heard |= kHeardStatus;
                 break;
             case ParameterXferItemKind::Alarm:
-                m_out.Add(FcuReportKind::Alarm, Fcu(head), MaskOf(codes));
+                m_out.Add(FcuReportKind::Alarm, Fcu(head), codes);
                 m_heard |= kHeardAlarm;
                 break;
             case ParameterXferItemKind::SystemStatus:
-                m_out.Add(FcuReportKind::SystemStatus, kLoopFcu, MaskOf(codes));
+                m_out.Add(FcuReportKind::SystemStatus, kLoopFcu, codes);
                 m_heard |= kHeardSystemStatus;
                 break;
             default: break;
@@ -53,7 +41,7 @@ public:
     }
 
     bool OnCodes(const ParameterXferPacketHead&, int, ParameterXferItemKind, const CFCUCodeList&) override {
-        return false;  // the words have been taken as they came
+        return false;  // every word comes through OnWordMask
     }
 
     bool OnValue(const ParameterXferPacketHead& head, int, ParameterXferItemKind kind, int value) override {

@@ -19,6 +19,14 @@ public:
     int operator[](int index) const { return m_codes[static_cast<std::size_t>(index)]; }
     const std::uint8_t* begin() const { return m_codes.data(); }
     const std::uint8_t* end() const { return m_codes.data() + m_count; }
+    // Bit c for code c; every code of the catalogues is below 32.
+    std::uint32_t Mask() const {
+        std::uint32_t mask = 0;
+        for (const std::uint8_t code : *this) {
+            if (code < 32) mask |= std::uint32_t{1} << code;
+        }
+        return mask;
+    }
 
 private:
     std::array<std::uint8_t, kCapacity> m_codes{};

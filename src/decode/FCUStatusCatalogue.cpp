@@ -54,6 +54,44 @@ constexpr std::array<std::uint16_t, N> MasksOf(const std::array<BitCodes, N>& la
     return masks;
 }
 
+// The codes each value of a word's low and high byte gives, as masks: a word's codes are the two ORed.
+struct ByteCodeMasks {
+    std::array<std::uint32_t, 256> low{}, high{};
+};
+
+constexpr ByteCodeMasks ByteMasksOf(const BitCodes& whenSet, const BitCodes& whenClear) {
+    ByteCodeMasks masks;
+    for (unsigned value = 0; value < 256; ++value) {
+        for (unsigned bit = 0; bit < 8; ++bit) {
+            const bool on = ((value >> bit) & 1U) != 0;
+            const std::uint8_t low = on ? whenSet[bit] : whenClear[bit];
+            const std::uint8_t high = on ? whenSet[bit + 8] : whenClear[bit + 8];
+            if (low != 0) masks.low[value] |= std::uint32_t{1} << low;
+            if (high != 0) masks.high[value] |= std::uint32_t{1} << high;
+        }
+    }
+    return masks;
+}
+
+template <std::size_t N>
+constexpr std::array<ByteCodeMasks, N> ByteMasksOf(const std::array<BitCodes, N>& whenSet,
+                                                   const std::array<BitCodes, N>& whenClear) {
+    std::array<ByteCodeMasks, N> masks{};
+    for (std::size_t g = 0; g < N; ++g) masks[g] = ByteMasksOf(whenSet[g], whenClear[g]);
+    return masks;
+}
+
+constexpr std::array<BitCodes, 5> kNoCodesWhenClear{};
+constexpr auto kStatusByteMasks = ByteMasksOf(kStatusWhenSet, kNoCodesWhenClear);
+constexpr auto kAlarmByteMasks = ByteMasksOf(kAlarmWhenSet, kAlarmWhenClear);
+
+std::uint32_t CodeMask(std::uint16_t word, int typeIndex, const std::array<ByteCodeMasks, 5>& layouts) {
+    const FCUTypeGroup group = GroupOfFCUType(typeIndex);
+    if (group == FCUTypeGroup::None) return 0;
+    const ByteCodeMasks& masks = layouts[static_cast<std::size_t>(group)];
+    return masks.low[word & 0xFFU] | masks.high[word >> 8];
+}
+
 constexpr auto kStatusSetMask = MasksOf(kStatusWhenSet);
 constexpr auto kAlarmSetMask = MasksOf(kAlarmWhenSet);
 constexpr auto kAlarmClearMask = MasksOf(kAlarmWhenClear);
@@ -159,6 +197,14 @@ CFCUCodeList DecodeAlarmWord(std::uint16_t word, int typeIndex) {
     if (group == FCUTypeGroup::None) return {};
     const auto g = static_cast<std::size_t>(group);
     return Decode(word, kAlarmWhenSet[g], kAlarmSetMask[g], kAlarmWhenClear[g], kAlarmClearMask[g]);
+}
+
+std::uint32_t StatusCodeMask(std::uint16_t word, int typeIndex) {
+    return CodeMask(word, typeIndex, kStatusByteMasks);
+}
+
+std::uint32_t AlarmCodeMask(std::uint16_t word, int typeIndex) {
+    return CodeMask(word, typeIndex, kAlarmByteMasks);
 }
 
 std::string_view StatusDetailText(int code) {

@@ -29,6 +29,10 @@ FCUTypeGroup GroupOfFCUType(int typeIndex);
 // Codes of a status or alarm word, in bit order (bit 0 first).
 CFCUCodeList DecodeStatusWord(std::uint16_t word, int typeIndex);
 CFCUCodeList DecodeAlarmWord(std::uint16_t word, int typeIndex);
+// The same codes as a mask, bit c for code c, looked up a byte at a time: for readers that only compare a
+// word's codes with the last word's.
+std::uint32_t StatusCodeMask(std::uint16_t word, int typeIndex);
+std::uint32_t AlarmCodeMask(std::uint16_t word, int typeIndex);
 
 // Detail decoding texts; empty for a code outside the catalogue.
 std::string_view StatusDetailText(int code);

@@ -46,4 +46,12 @@ protected:
     ~IParameterXferItemSink() = default;
 };
 
+// A sink of a final class walked by WalkParameterXferBytes may take every status, alarm and system-status word
+// with its codes as a mask (bit c for code c) instead: it then gets OnWordMask for each, and neither OnWord
+// nor OnCodes. The codes are not listed, only looked up.
+template <class Sink>
+concept ParameterXferWordMaskSink = requires(Sink& sink, const ParameterXferPacketHead& head) {
+    { sink.OnWordMask(head, 0, ParameterXferItemKind::Status, std::uint16_t{}, std::uint32_t{}) };
+};
+
 }  // namespace vyx

@@ -127,10 +127,18 @@ private:
         switch (index) {
             case kIndexFCUType: Value(index, ParameterXferItemKind::FCUType, FCUTypeIndexFromCode(value)); break;
             case kIndexStatus:
-                Codes(index, ParameterXferItemKind::Status, word, m_converter.StatusCodes(word, m_head.fcuAddress));
+                if constexpr (ParameterXferWordMaskSink<Sink>) {
+                    Mask(index, ParameterXferItemKind::Status, word, m_converter.StatusCodeMask(word, m_head.fcuAddress));
+                } else {
+                    Codes(index, ParameterXferItemKind::Status, word, m_converter.StatusCodes(word, m_head.fcuAddress));
+                }
                 break;
             case kIndexAlarm:
-                Codes(index, ParameterXferItemKind::Alarm, word, m_converter.AlarmCodes(word, m_head.fcuAddress));
+                if constexpr (ParameterXferWordMaskSink<Sink>) {
+                    Mask(index, ParameterXferItemKind::Alarm, word, m_converter.AlarmCodeMask(word, m_head.fcuAddress));
+                } else {
+                    Codes(index, ParameterXferItemKind::Alarm, word, m_converter.AlarmCodes(word, m_head.fcuAddress));
+                }
                 break;
             case kIndexPosition: Value(index, ParameterXferItemKind::Position, value); break;
             default: break;
@@ -139,10 +147,15 @@ private:
 
     void MasterStationItem(int index, std::uint8_t first, std::uint8_t second) {
         switch (index) {
-            case kIndexSystemStatus:
-                Codes(index, ParameterXferItemKind::SystemStatus, static_cast<std::uint16_t>(first * 256 + second),
-                      DecodeSystemStatus(first, second));
+            case kIndexSystemStatus: {
+                const auto word = static_cast<std::uint16_t>(first * 256 + second);
+                if constexpr (ParameterXferWordMaskSink<Sink>) {
+                    Mask(index, ParameterXferItemKind::SystemStatus, word, DecodeSystemStatus(first, second).Mask());
+                } else {
+                    Codes(index, ParameterXferItemKind::SystemStatus, word, DecodeSystemStatus(first, second));
+                }
                 break;
+            }
             case kIndexLoopFault:
                 if (const auto fault = DecodeLoopFault(first)) Value(index, ParameterXferItemKind::LoopFault, *fault);
                 break;
@@ -155,6 +168,10 @@ private:
         m_stopped = m_sink.OnWord(m_head, index, kind, word, codes);
         if (m_stopped || codes.Empty()) return;  // a block without items is dropped
         m_stopped = m_sink.OnCodes(m_head, index, kind, codes);
+    }
+
+    void Mask(int index, ParameterXferItemKind kind, std::uint16_t word, std::uint32_t mask) {
+        m_stopped = m_sink.OnWordMask(m_head, index, kind, word, mask);
     }
 
     void Value(int index, ParameterXferItemKind kind, int value) {

@@ -52,6 +52,13 @@ public:
     CFCUCodeList AlarmCodes(std::uint16_t word, int fcuAddress) const {
         return m_alarmParser.Parse(word, AlarmTypeOf(fcuAddress));
     }
+    // The same codes as masks (bit c for code c).
+    std::uint32_t StatusCodeMask(std::uint16_t word, int fcuAddress) const {
+        return vyx::StatusCodeMask(word, StatusTypeOf(fcuAddress));
+    }
+    std::uint32_t AlarmCodeMask(std::uint16_t word, int fcuAddress) const {
+        return vyx::AlarmCodeMask(word, AlarmTypeOf(fcuAddress));
+    }
 
 private:
     FCUConfigurationList m_configuration;

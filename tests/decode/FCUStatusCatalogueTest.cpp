@@ -117,6 +117,18 @@ TEST(FCUStatusCatalogue, TypesWithoutALayoutGiveNoCodes) {
     }
 }
 
+// The masks are looked up from per-byte tables; they must give what decoding the word lists, for every word
+// and every type index (including those without a layout).
+TEST(FCUStatusCatalogue, CodeMasksMatchTheDecodedCodesOfEveryWord) {
+    for (int type = -1; type <= 14; ++type) {
+        for (unsigned word = 0; word <= 0xFFFF; ++word) {
+            const auto w = static_cast<std::uint16_t>(word);
+            ASSERT_EQ(StatusCodeMask(w, type), DecodeStatusWord(w, type).Mask()) << "status " << word << " type " << type;
+            ASSERT_EQ(AlarmCodeMask(w, type), DecodeAlarmWord(w, type).Mask()) << "alarm " << word << " type " << type;
+        }
+    }
+}
+
 TEST(FCUStatusCatalogue, StatusTexts) {
     struct Case {
         int code;
