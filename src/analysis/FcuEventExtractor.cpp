@@ -40,8 +40,14 @@ public:
         return false;
     }
 
+    // The same through the sink interface, which lists the codes.
+    bool OnWord(const ParameterXferPacketHead& head, int index, ParameterXferItemKind kind, std::uint16_t word,
+                const CFCUCodeList& codes) override {
+        return OnWordMask(head, index, kind, word, codes.Mask());
+    }
+
     bool OnCodes(const ParameterXferPacketHead&, int, ParameterXferItemKind, const CFCUCodeList&) override {
-        return false;  // every word comes through OnWordMask
+        return false;  // the words have been taken as they came
     }
 
     bool OnValue(const ParameterXferPacketHead& head, int, ParameterXferItemKind kind, int value) override {
