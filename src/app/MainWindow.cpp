@@ -537,6 +537,7 @@ void MainWindow::SetBusy(bool busy) {
 void MainWindow::FocusFilterField(FilterField field) { m_messageBar->Focus(field); }
 
 void MainWindow::ShowNotice(const std::string& text) { m_notice->Show(QString::fromStdString(text)); }
+void MainWindow::ClearNotice() { m_notice->Clear(); }
 
 void MainWindow::ListReset() { m_recordList->ResetList(); }
 

@@ -147,6 +147,7 @@ private:
     void SetProgress(bool visible, int position) override;
     void SetBusy(bool busy) override;
     void ShowNotice(const std::string& text) override;
+    void ClearNotice() override;
     void FocusFilterField(FilterField field) override;
     // The detail or report dialog Escape in the main window closes: the one shown last, while it is open.
     QDialog* TopmostOpenDialog() const;

@@ -39,6 +39,11 @@ void NoticeBar::Show(const QString& text) {
     show();
 }
 
+void NoticeBar::Clear() {
+    m_text->clear();
+    hide();
+}
+
 QString NoticeBar::Text() const { return m_text->text(); }
 
 }  // namespace vyx::gui

@@ -16,6 +16,7 @@ public:
 
     // Shows the text; a newer notice replaces the one shown.
     void Show(const QString& text);
+    void Clear();
     QString Text() const;
 
 private:

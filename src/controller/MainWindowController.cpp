@@ -105,6 +105,7 @@ void CMainWindowController::OnSelectFolder() {
 
 void CMainWindowController::OpenFolder(const FolderChoice& choice) {
     m_details.End();
+    m_view.ClearNotice();  // its day files and entries were the last folder's
     m_view.SelectFirstEntries();
     m_folderPath = WithoutTrailingSeparator(choice.folder);
     CViewAppMetaData stored;
@@ -229,7 +230,8 @@ bool CMainWindowController::RunMessageFilter(bool newFolder) {
     // the list stopped and the store reset, so a refused input leaves the list as it was.
     const DataFolderListing listing = ListDayFiles(m_folderPath);
     const DataFolderScan& scan = listing.scan;
-    if (const std::string notice = LeftOutNotice(scan); !notice.empty()) m_view.ShowNotice(notice);
+    const std::string leftOut = LeftOutNotice(scan);
+    if (!leftOut.empty()) m_view.ShowNotice(leftOut);
     if (scan.count == 0) {
         StopAndReset();
         m_total = 0;
@@ -258,6 +260,9 @@ bool CMainWindowController::RunMessageFilter(bool newFolder) {
         }
         return false;
     }
+    // What was said of the last load's day files goes with it; this load says it again where it still holds.
+    m_view.ClearNotice();
+    if (!leftOut.empty()) m_view.ShowNotice(leftOut);
     StopAndReset();
     m_total = 0;
     RegisterDayFiles(listing, *m_database);

@@ -73,6 +73,8 @@ public:
     // A notice that does not hold up the window (damaged day files, entries left out of a scan); a newer
     // one replaces the one shown.
     virtual void ShowNotice(const std::string& text) = 0;
+    // Takes the notice away: what it said was of a folder or a load that is no longer shown.
+    virtual void ClearNotice() = 0;
 
     // Record list.
     virtual void ListReset() = 0;

@@ -65,10 +65,15 @@ public:
         progress = position;
     }
     void SetBusy(bool b) override { busy = b; }
-    void ShowNotice(const std::string& text) override { notices.push_back(text); }
+    void ShowNotice(const std::string& text) override {
+        notices.push_back(text);
+        notice = text;
+    }
+    void ClearNotice() override { notice.clear(); }
     void FocusFilterField(FilterField field) override { focused = field; }
     std::optional<FilterField> focused;
     std::vector<std::string> notices;
+    std::string notice;  // the one shown now
     void ListReset() override {
         listTotal = 0;
         ++listResets;
@@ -602,6 +607,16 @@ TEST_F(ControllerTest, OddEntriesAreNamedAndAnUnlistableFolderSaysWhy) {
     std::filesystem::rename(moved, folder.Path());
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, "Not a directory: " + folder.Path());
+
+    // A reload says it again; another folder, whose files are whole, is not shown the first one's notice.
+    Filter();
+    EXPECT_NE(view.notice.find("day file"), std::string::npos) << view.notice;
+    auto options = test::FolderOptions(1, 300, 9);
+    options.faults = false;
+    const test::GeneratedFolder whole(options);
+    OpenMessages(whole.Path());
+    EXPECT_GT(controller->Total(), 0);
+    EXPECT_EQ(view.notice, "");
 }
 
 // A record found elsewhere (the loop's timeline) by its place: selected when the load holds it, otherwise

@@ -208,6 +208,7 @@ public:
     void SetProgress(bool, int) override {}
     void SetBusy(bool b) override { busy = b; }
     void ShowNotice(const std::string& text) override { notices.push_back(text); }
+    void ClearNotice() override {}
     void FocusFilterField(FilterField field) override { focused = field; }
     std::optional<FilterField> focused;
     std::vector<std::string> notices;
