@@ -518,12 +518,13 @@ void LoopWindow::UpdateTiles() {
     }
     m_tiles->SetTiles(std::move(tiles));
     m_shownTime = t;
-    QString summary = QStringLiteral("At %1: %2 alarm, %3 stopped, %4 moving, %5 silent, %6 unknown")
+    QString summary = QStringLiteral("At %1: %2 alarm, %3 stopped, %4 moving, %5 silent, %6 normal, %7 unknown")
                           .arg(TimeAxis::TimeText(t))
                           .arg(counts[static_cast<int>(TileCondition::Alarm)])
                           .arg(counts[static_cast<int>(TileCondition::Stopped)])
                           .arg(counts[static_cast<int>(TileCondition::Moving)])
                           .arg(counts[static_cast<int>(TileCondition::Silent)])
+                          .arg(counts[static_cast<int>(TileCondition::Normal)])
                           .arg(counts[static_cast<int>(TileCondition::Unknown)]);
     if (comparing) {
         summary += QStringLiteral("; %1 differ from %2 (framed)").arg(a.differences.size()).arg(TimeAxis::TimeText(a.request.first));

@@ -8,9 +8,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHelpEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSlider>
 #include <QTest>
 #include <QToolTip>
@@ -109,6 +111,12 @@ private slots:
         const auto& tiles = Loop()->Tiles()->Tiles();
         QVERIFY(tiles.size() > 10);
         QCOMPARE(tiles.front().label, std::string("Loop"));
+        // The line under the grid counts every tile, each under its condition.
+        const QString summary = Loop()->findChild<QLabel*>("loopSummary")->text();
+        const QRegularExpression counted(QStringLiteral("(\\d+) (alarm|stopped|moving|silent|normal|unknown)"));
+        int sum = 0;
+        for (auto it = counted.globalMatch(summary); it.hasNext();) sum += it.next().captured(1).toInt();
+        QCOMPARE(sum, static_cast<int>(tiles.size()));
         // The overview bar now shows the records by kind instead of the day files' bytes.
         QCOMPARE(m_window->Overview()->Histogram().series, kRecordKinds);
         QCOMPARE(m_window->Overview()->Histogram().Total(), static_cast<std::uint64_t>(events.RecordCount()));
