@@ -202,6 +202,12 @@ void LoopWindow::StopLive() {
 void LoopWindow::Start(LoopWindowHost host) {
     StopWorker();
     StopLive();
+    // Its marks are the last folder's records. Deleted later: the call may come from inside it.
+    if (m_timeline) {
+        m_timeline->hide();
+        m_timeline->deleteLater();
+        m_timeline = nullptr;
+    }
     m_stateWorker.reset();
     m_events.reset();
     m_grownEarly.reset();

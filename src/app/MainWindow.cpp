@@ -886,6 +886,12 @@ void MainWindow::ShowRecordAt(const RecordLocation& location) {
         m_recordList->setFocus();
         return;
     }
+    if (!m_controller->InOpenFolder(location)) {
+        m_activeBoxes->Show("The record is in " + location.dayFile + ", which is not in the folder open now (" +
+                                m_controller->FolderPath() + ").\nOpen that folder to see it in the list.",
+                            MessageIcon::Information);
+        return;
+    }
     if (m_controller->Mode() == ViewMode::Messages && !m_controller->LoadEnded()) {
         statusBar()->showMessage(QStringLiteral("The list is still loading: try again once it has loaded."), 5000);
         return;

@@ -1,6 +1,7 @@
 #include "controller/MainWindowController.h"
 
 #include <cstdio>
+#include <filesystem>
 
 #include "decode/DetailRows.h"
 #include "decode/FCUDisplay.h"
@@ -334,8 +335,14 @@ bool CMainWindowController::SelectRecordAt(const RecordLocation& location) {
     return true;
 }
 
-bool CMainWindowController::LoadAllInTimeOrder(const RecordLocation& location) {
+bool CMainWindowController::InOpenFolder(const RecordLocation& location) const {
     if (m_folderPath.empty()) return false;
+    const std::filesystem::path folder = std::filesystem::path(m_folderPath).lexically_normal();
+    return std::filesystem::path(location.dayFile).lexically_normal().parent_path() == folder;
+}
+
+bool CMainWindowController::LoadAllInTimeOrder(const RecordLocation& location) {
+    if (!InOpenFolder(location)) return false;
     if (m_view.IsReportRunning()) {
         m_boxes.Show("Report generation is in process. Can not continue with filtering.", MessageIcon::Stop);
         return false;

@@ -59,6 +59,9 @@ public:
     // Clears the filter bar and loads the whole folder in ascending time into the message list, then selects
     // the record at that place once it is loaded. False when no load could start.
     bool LoadAllInTimeOrder(const RecordLocation& location);
+    // Whether the place lies in a day file of the folder open now: a window left open on another folder
+    // points at records that no load of this one holds.
+    bool InOpenFolder(const RecordLocation& location) const;
     // The window is closing: stop the load and delete the index files.
     void OnClose();
     // Recovery of damaged day files for the loads from now on (the next "Filter !").

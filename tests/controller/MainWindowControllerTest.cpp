@@ -657,6 +657,18 @@ TEST_F(ControllerTest, ARecordFoundByItsPlaceIsSelectedOrLoadedInTimeOrder) {
     EXPECT_EQ(controller->Mode(), ViewMode::Messages);
     ASSERT_GE(view.listSelected, 0);
     EXPECT_EQ(selectedPlace(), place);
+
+    // A place in another folder (a loop window left on it) loads nothing here.
+    EXPECT_TRUE(controller->InOpenFolder(place));
+    const std::uint32_t job = controller->Database().JobId();
+    for (const std::string& other : {std::string("/elsewhere/") + std::filesystem::path(place.dayFile).filename().string(),
+                                     std::filesystem::path(place.dayFile).filename().string()}) {
+        const RecordLocation elsewhere{other, place.offset};
+        EXPECT_FALSE(controller->InOpenFolder(elsewhere)) << other;
+        EXPECT_FALSE(controller->LoadAllInTimeOrder(elsewhere)) << other;
+    }
+    EXPECT_EQ(controller->Database().JobId(), job);
+    EXPECT_EQ(selectedPlace(), place);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSlider>
@@ -72,6 +73,17 @@ private:
         QTest::mouseDClick(view, Qt::LeftButton, {}, *point);
         return e;
     }
+    // View > Loop, by mouse.
+    bool OpenLoopFromTheMenu() {
+        auto* bar = m_window->menuBar();
+        auto* view = m_window->findChild<QMenu*>("viewMenu");
+        if (!view) return false;
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(view->menuAction()).center());
+        if (!QTest::qWaitFor([view] { return view->isVisible(); }, 5000)) return false;
+        auto* loopAction = m_window->findChild<QAction*>("loopAction");
+        QTest::mouseClick(view, Qt::LeftButton, {}, view->actionGeometry(loopAction).center());
+        return true;
+    }
     RecordLocation PlaceOf(const FcuEvent& e) {
         return {Loop()->Events()->DayFiles()[e.dayFile], e.offset};
     }
@@ -95,13 +107,7 @@ private slots:
     }
 
     void menuOpensTheLoopWindowAndTheWorkerFillsIt() {
-        auto* bar = m_window->menuBar();
-        auto* view = m_window->findChild<QMenu*>("viewMenu");
-        QVERIFY(view);
-        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(view->menuAction()).center());
-        QVERIFY(QTest::qWaitFor([view] { return view->isVisible(); }, 5000));
-        auto* loopAction = m_window->findChild<QAction*>("loopAction");
-        QTest::mouseClick(view, Qt::LeftButton, {}, view->actionGeometry(loopAction).center());
+        QVERIFY(OpenLoopFromTheMenu());
         QVERIFY(Loop());
         QVERIFY(QTest::qWaitFor([this] { return Loop()->Ready() && Loop()->AnswersShown() > 0; }, 60000));
         const CFcuEvents& events = *Loop()->Events();
@@ -209,6 +215,36 @@ private slots:
         CRecord record;
         QVERIFY(m_window->Controller().Database().GetRecord(Selected(), record));
         QVERIFY(record.m_nTime >= t);
+    }
+
+    // A timeline left open on a folder, when another is opened with the loop window closed: its marks name their
+    // folder and load nothing. The loop window opened on the new folder takes the old timeline away.
+    void anotherFolderLeavesTheOldTimelineNothingToLoad() {
+        const QPointer<gui::FcuTimelineWindow> timeline = OpenTimeline(Loop()->Tiles()->Tiles()[3].fcu);
+        QVERIFY(timeline);
+        Loop()->close();
+        const test::TempDir other;
+        sim::SimulatorOptions options;
+        options.days = 1;
+        options.recordsPerDay = 600;
+        options.seed = 4;
+        sim::GenerateDataFolder(other.Path(), options);
+        m_window->OpenFolder(QString::fromStdString(other.Path()), true);
+        QVERIFY(WaitForLoad());
+        const std::uint32_t job = m_window->Controller().Database().JobId();
+        m_boxes.shown.clear();
+        std::optional<FcuEvent> e;
+        for (std::size_t i = 0; !e && i < 5; ++i) e = DoubleClickMark(timeline.data(), TimelineLane::HeardA, i);
+        QVERIFY(e);
+        QVERIFY(QTest::qWaitFor([&] { return !m_boxes.shown.empty(); }, 5000));
+        QVERIFY2(m_boxes.shown.back().text.find("not in the folder open now") != std::string::npos,
+                 m_boxes.shown.back().text.c_str());
+        QCOMPARE(m_window->Controller().Database().JobId(), job);
+
+        QVERIFY(OpenLoopFromTheMenu());
+        QVERIFY(QTest::qWaitFor([&] { return Loop()->Folder() == other.Path() && Loop()->Ready(); }, 30000));
+        QVERIFY(!Loop()->Timeline());
+        QVERIFY(QTest::qWaitFor([&] { return timeline.isNull(); }, 5000));
     }
 
     void cleanupTestCase() { m_window.reset(); }
