@@ -116,21 +116,32 @@ void FcuTimelineView::paintEvent(QPaintEvent*) {
         const std::vector<LaneColumn> columns =
             LaneColumns(marks, static_cast<std::uint32_t>(std::floor(m_begin)), static_cast<std::uint32_t>(std::ceil(m_end)), r.width());
         const bool position = lane == static_cast<int>(TimelineLane::Position);
+        // The valve position as a level across the lane (the raw word over 255, as the percentage is worked
+        // out; the tooltip says the exact figure). It holds from one position to the next, so a view that
+        // starts or ends between two shows the level known there, up to the end of the span.
+        const auto levelOf = [&r](const FcuEvent& e) {
+            return r.bottom() - (r.height() - 4) * std::min(1.0, e.value / 255.0) - 2;
+        };
         QPointF last(-1, 0);
+        if (position) {
+            const auto before = std::partition_point(marks.begin(), marks.end(), [this](const FcuEvent& e) {
+                return e.time < static_cast<std::uint32_t>(std::floor(m_begin));
+            });
+            if (before != marks.begin()) last = QPointF(r.left(), levelOf(*(before - 1)));
+        }
         for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
             const LaneColumn& column = columns[static_cast<std::size_t>(c)];
             if (column.count == 0) continue;
             const FcuEvent& e = marks[column.first];
             const int x = r.left() + c;
             if (position) {
-                // The valve position as a level across the lane (the raw word over 255, as the
-                // percentage is worked out; the tooltip says the exact figure).
-                const double level = r.bottom() - (r.height() - 4) * std::min(1.0, e.value / 255.0) - 2;
+                const double level = levelOf(e);
                 painter.setPen(QPen(MarkColour(e), 2));
                 if (last.x() >= 0) painter.drawLine(last, QPointF(x, last.y()));
                 if (last.x() >= 0) painter.drawLine(QPointF(x, last.y()), QPointF(x, level));
-                last = QPointF(x, level);
                 painter.fillRect(QRectF(x - 1, level - 2, 3, 4), MarkColour(e));
+                // Several in the column: the level goes on from the last of them.
+                last = QPointF(x, levelOf(marks[column.first + column.count - 1]));
                 continue;
             }
             // Several marks in one column: a taller, darker tick.
@@ -138,6 +149,13 @@ void FcuTimelineView::paintEvent(QPaintEvent*) {
             QColor colour = MarkColour(e);
             if (column.count > 1) colour = colour.darker(130);
             painter.fillRect(QRect(x - 1, r.top() + inset, 3, r.height() - 2 * inset), colour);
+        }
+        if (position && last.x() >= 0) {
+            const double end = std::min<double>(r.right(), axis.XOf(static_cast<double>(m_timeline->to) + 1.0));
+            if (end > last.x()) {
+                painter.setPen(QPen(MarkColour(FcuEvent{.kind = FcuEventKind::Position}), 2));
+                painter.drawLine(last, QPointF(end, last.y()));
+            }
         }
     }
     axis.PaintTicks(painter, QRect(0, LanesHeight() + 2, width(), fontMetrics().height() + 4));
