@@ -8,6 +8,7 @@
 
 #include "analysis/LoopStateQuery.h"
 #include "analysis/LoopText.h"
+#include "analysis/LoopTiles.h"
 #include "cli/Command.h"
 #include "cli/LoopEventsRun.h"
 #include "cli/TableOutput.h"
@@ -25,6 +26,7 @@ struct StateOptions {
     std::string compare;
     std::string type = "csv";
     std::string out;
+    std::uint32_t silentMinutes = TileRules{}.silentAfter / 60;
 };
 
 std::string TimeText(bool known, std::uint32_t time) {
@@ -61,7 +63,10 @@ const std::vector<TableColumn>& StateColumns() {
     return columns;
 }
 
-std::vector<std::string> StateRow(const CFcuEvents& events, const LoopState& s, int n) {
+// State: the condition the viewer's tile shows at t (alarm, stopped, moving, silent, normal, unknown).
+std::vector<std::string> StateRow(const CFcuEvents& events, const LoopState& s, int n, std::uint32_t t,
+                                  const TileRules& rules) {
+    const std::string condition(TileConditionText(ConditionOf(s, n, t, rules)));
     if (n == kLoopFcu) {
         const MasterStationView& a = s.masters[0];
         const MasterStationView& b = s.masters[1];
@@ -83,11 +88,10 @@ std::vector<std::string> StateRow(const CFcuEvents& events, const LoopState& s, 
                 }()) + " (last at " + FormatTimeValue(m.loopFaultTime) + ")";
             }
         }
-        const bool known = a.heard || b.heard || s.loopCommand.known;
         return {"Loop",
                 "",
                 "",
-                known ? "" : "unknown",
+                condition,
                 CommandMarkText(s.loopCommand),
                 TimeText(s.loopCommand.known, s.loopCommand.time),
                 s.loopCommand.known ? std::to_string(s.loopCommand.serial + 1) : std::string(),
@@ -106,7 +110,7 @@ std::vector<std::string> StateRow(const CFcuEvents& events, const LoopState& s, 
     return {std::to_string(n),
             TypeText(l),
             TypeBText(l),
-            "",
+            condition,
             CommandMarkText(f.command),
             TimeText(f.command.known, f.command.time),
             f.command.known ? std::to_string(f.command.serial + 1) : std::string(),
@@ -175,12 +179,14 @@ void Run(const StateOptions& o) {
     const CFcuEvents& events = run.Build();
     CLoopStateQuery query(events);
     if (o.compare.empty()) {
+        TileRules rules;
+        rules.silentAfter = o.silentMinutes * 60;
         const LoopState& state = query.StateAt(at);
         const std::vector<int> fcus = FcusShown(events, state, nullptr, choice);
         std::size_t next = 0;
         WriteTable(table, StateColumns(), [&](std::vector<std::string>& row) {
             if (next >= fcus.size()) return false;
-            row = StateRow(events, state, fcus[next++]);
+            row = StateRow(events, state, fcus[next++], at, rules);
             return true;
         });
         return;
@@ -209,6 +215,10 @@ const RegisterCommand registration(46, [](CLI::App& app) {
     cmd->add_option("--compare", options->compare, "A second moment: show what changed between the two");
     cmd->add_option("--fcu", options->load.fcu, "FCU number 1..300, loop, or \"--ALL--\"")->capture_default_str();
     cmd->add_option("--modbus-addr", options->load.modbusAddress, "Modbus base slave address, 0..252")
+        ->capture_default_str();
+    cmd->add_option("--silent-after", options->silentMinutes,
+                    "Minutes without a report before a master station counts as not hearing an FCU (State)")
+        ->check(CLI::Range(1, 7 * 24 * 60))
         ->capture_default_str();
     cmd->add_flag("--recover", options->load.recover,
                   "Resynchronise in damaged day files instead of stopping or jumping where a frame is wrong");

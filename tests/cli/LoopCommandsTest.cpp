@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 
@@ -73,6 +74,35 @@ TEST_F(CliLoop, StateAndCompare) {
     ASSERT_EQ(later.exitCode, 0) << later.err;
     EXPECT_EQ(Lines(later.out), 2);
     EXPECT_EQ(later.out.find(",unknown,"), std::string::npos) << later.out;
+
+    // Once heard, State is the condition the viewer's tile shows; a shorter silence limit finds more silent.
+    const auto states = [&](const std::string& limit) {
+        const auto result = RunCommand(Run("state --at '06/01/2009 12:00:00' --silent-after " + limit));
+        EXPECT_EQ(result.exitCode, 0) << result.err;
+        std::map<std::string, int> counts;
+        std::istringstream rows(result.out);
+        std::string row;
+        std::getline(rows, row);
+        while (std::getline(rows, row)) {
+            // FCU and the two types may be quoted; State is the field after them.
+            std::size_t at = 0;
+            for (int field = 0; field < 3; ++field) {
+                at = row[at] == '"' ? row.find("\",", at + 1) + 2 : row.find(',', at) + 1;
+            }
+            ++counts[row.substr(at, row.find(',', at) - at)];
+        }
+        return counts;
+    };
+    const auto hour = states("60");
+    const auto minutes = states("5");
+    for (const auto& [state, count] : hour) {
+        EXPECT_TRUE(state == "alarm" || state == "stopped" || state == "moving" || state == "silent" ||
+                    state == "normal" || state == "unknown")
+            << state;
+    }
+    EXPECT_GE(hour.size(), 3u);
+    EXPECT_GT(minutes.at("silent"), hour.count("silent") ? hour.at("silent") : 0);
+    EXPECT_EQ(RunCommand(Run("state --at '06/01/2009 12:00:00' --silent-after 0")).exitCode, 2);
 
     const auto compare = RunCommand(Run("state --at '05/01/2009 06:00:00' --compare '06/01/2009 18:00:00'"));
     ASSERT_EQ(compare.exitCode, 0) << compare.err;
