@@ -178,6 +178,7 @@ public:
             {{"--site", "NAME"}, {"plant1"}},
             {{"--utc-offset", "+HH:MM"}, {"+01:00", "-05:30"}},
             {{"--timeout", "N"}, {"30"}},
+            {{"--silent-after", "MIN"}, {"30"}},
             // A live logger of a few records, across its midnight.
             {{"--records", "N"}, {"6"}},
             {{"--rate", "N"}, {"300"}},
