@@ -1,5 +1,7 @@
 #include "app/AnalysisWindow.h"
 
+#include <algorithm>
+
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QHeaderView>
@@ -84,6 +86,8 @@ QTableView* AnalysisWindow::AddTable(const QString& name, const char* objectName
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->horizontalHeader()->setStretchLastSection(true);
+    // A column of long texts is wider than the view: its name at the left edge stays in sight.
+    view->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     view->verticalHeader()->setDefaultSectionSize(22);
     connect(view, &QTableView::doubleClicked, this, [this, model](const QModelIndex& index) {
         RowActivated(model, index.row());
@@ -363,6 +367,11 @@ void AnalysisWindow::Show(bool keepPlace) {
         model->SetTable(std::move(tables[i]));
         if (!keepPlace) {
             view->resizeColumnsToContents();
+            // The cells' tooltips hold the whole text of a column cut down to half the view.
+            const int widest = std::max(200, view->viewport()->width() / 2);
+            for (int c = 0; c + 1 < view->model()->columnCount(); ++c) {
+                if (view->columnWidth(c) > widest) view->setColumnWidth(c, widest);
+            }
             continue;
         }
         view->verticalScrollBar()->setValue(scrolled);

@@ -17,6 +17,7 @@ FigureCard::FigureCard(const QString& name, QWidget* parent) : QFrame(parent) {
     QFont small = title->font();
     small.setPointSizeF(small.pointSizeF() * 0.9);
     title->setFont(small);
+    title->setWordWrap(true);  // a long name takes two lines rather than lose its end
     m_value = new QLabel(this);
     m_value->setObjectName("cardValue");
     QFont big = m_value->font();
