@@ -316,7 +316,10 @@ void MainWindow::BuildStatusBar() {
 
 void MainWindow::BuildDocks() {
     m_copyRunner = new SelectionCopyRunner(this, [this]() -> IMessageBoxes& { return *m_activeBoxes; });
-    m_bookmarksDock = new BookmarksDock(this, [this](const QString& text) { m_notice->Show(text); });
+    m_bookmarksDock = new BookmarksDock(this, [this](const QString& text) {
+        m_notice->Show(text);
+        m_noticeOfFolder = false;
+    });
     addDockWidget(Qt::RightDockWidgetArea, m_bookmarksDock);
     m_bookmarksDock->hide();
     connect(m_bookmarksDock, &BookmarksDock::recordRequested, this, [this](std::int64_t serial) {
@@ -486,8 +489,15 @@ void MainWindow::ApplyViewMode(ViewMode mode) {
     m_fcuTable->setVisible(mode == ViewMode::FCU);
     if (mode != ViewMode::Messages) m_findBar->hide();
     m_detailPane->setVisible(mode == ViewMode::Messages && m_detailPaneAction->isChecked());
-    if (mode != ViewMode::Messages) m_bookmarksDock->hide();
-    if (mode == ViewMode::Messages && m_controller) m_bookmarksDock->OpenFolder(m_controller->FolderPath());
+    // The bookmarks are of the message list: away while it is, and back with it when they were shown.
+    if (mode != ViewMode::Messages && m_bookmarksDock->isVisible()) {
+        m_bookmarksShownWithList = true;
+        m_bookmarksDock->hide();
+    }
+    if (mode == ViewMode::Messages && m_controller) {
+        m_bookmarksDock->OpenFolder(m_controller->FolderPath());
+        if (std::exchange(m_bookmarksShownWithList, false)) m_bookmarksDock->show();
+    }
     for (QAction* action : m_editMenu->actions()) action->setEnabled(mode == ViewMode::Messages);
     // The widths the user left at the last exit stand in for the standard ones.
     if (mode == ViewMode::Messages) {
@@ -536,8 +546,14 @@ void MainWindow::SetBusy(bool busy) {
 
 void MainWindow::FocusFilterField(FilterField field) { m_messageBar->Focus(field); }
 
-void MainWindow::ShowNotice(const std::string& text) { m_notice->Show(QString::fromStdString(text)); }
-void MainWindow::ClearNotice() { m_notice->Clear(); }
+void MainWindow::ShowNotice(const std::string& text) {
+    m_notice->Show(QString::fromStdString(text));
+    m_noticeOfFolder = true;
+}
+// A notice of the bookmarks file holds whatever folder is open.
+void MainWindow::ClearNotice() {
+    if (m_noticeOfFolder) m_notice->Clear();
+}
 
 void MainWindow::ListReset() { m_recordList->ResetList(); }
 

@@ -224,6 +224,7 @@ private:
     QAction* m_followAction = nullptr;
     QLabel* m_liveMark = nullptr;
     NoticeBar* m_notice = nullptr;
+    bool m_noticeOfFolder = false;  // the notice shown is the controller's, of the folder or its load
     QPointer<QDialog> m_lastShownDialog;  // the detail or report dialog shown last
     QAction* m_messagesReport = nullptr;
     QAction* m_fcuReport = nullptr;
@@ -249,6 +250,7 @@ private:
     std::unique_ptr<DayFileBytesWorker> m_overviewBytes;
     void ShowOverview(const std::string& folder);
     BookmarksDock* m_bookmarksDock = nullptr;
+    bool m_bookmarksShownWithList = false;  // hidden by a mode without the message list
     DetailPaneDock* m_detailPane = nullptr;
     QAction* m_detailPaneAction = nullptr;
     SelectionCopyRunner* m_copyRunner = nullptr;

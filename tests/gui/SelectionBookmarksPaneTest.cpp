@@ -231,8 +231,13 @@ private slots:
         QTest::keyClick(Page(), Qt::Key_F2);
         QVERIFY(Current() > 0);
         QVERIFY(m_window->Bookmarks()->Bookmarks().IsMarked(m_window->Controller().Database(), Current()));
+        // FCU mode has no list to bookmark: the dock goes, and comes back with the list.
+        QVERIFY(m_window->Bookmarks()->isVisible());
+        m_window->OpenFolder(QString::fromStdString(m_data.Path()), false);
+        QVERIFY(!m_window->Bookmarks()->isVisible());
         m_window->OpenFolder(QString::fromStdString(m_data.Path()), true);
         QVERIFY(WaitForLoad());
+        QVERIFY(m_window->Bookmarks()->isVisible());
     }
 
     // A bookmarks file that cannot be read is told, and neither set aside nor written over by a new bookmark.
