@@ -368,7 +368,8 @@ void AnalysisWindow::Show(bool keepPlace) {
         if (!keepPlace) {
             view->resizeColumnsToContents();
             // The cells' tooltips hold the whole text of a column cut down to half the view.
-            const int widest = std::max(200, view->viewport()->width() / 2);
+            // Only the shown tab has its size yet; all of them take the tab widget's.
+            const int widest = std::max(200, m_tabs->width() / 2);
             for (int c = 0; c + 1 < view->model()->columnCount(); ++c) {
                 if (view->columnWidth(c) > widest) view->setColumnWidth(c, widest);
             }

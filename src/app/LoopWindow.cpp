@@ -203,7 +203,7 @@ void LoopWindow::Start(LoopWindowHost host) {
     StopWorker();
     StopLive();
     // Its marks are the last folder's records. Deleted later: the call may come from inside it.
-    if (m_timeline) {
+    if (m_timeline && host.folder != m_host.folder) {
         m_timeline->hide();
         m_timeline->deleteLater();
         m_timeline = nullptr;

@@ -350,6 +350,8 @@ void MainWindow::BuildViewMenu() {
     bookmarks->setText(QStringLiteral("&Bookmarks"));
     bookmarks->setObjectName("bookmarksAction");
     view->addAction(bookmarks);
+    // The user's own choice stands over the dock's return with the list.
+    connect(bookmarks, &QAction::triggered, this, [this] { m_bookmarksShownWithList = false; });
     QAction* colours = view->addAction(QStringLiteral("&Colour Rules..."));
     colours->setObjectName("colourRulesAction");
     connect(colours, &QAction::triggered, this, [this] { EditColourRules(); });

@@ -1,7 +1,6 @@
 #include "controller/MainWindowController.h"
 
 #include <cstdio>
-#include <filesystem>
 
 #include "decode/DetailRows.h"
 #include "decode/FCUDisplay.h"
@@ -336,9 +335,11 @@ bool CMainWindowController::SelectRecordAt(const RecordLocation& location) {
 }
 
 bool CMainWindowController::InOpenFolder(const RecordLocation& location) const {
+    // The store names a day file by the folder's path as it was opened, "/" and the file's name.
     if (m_folderPath.empty()) return false;
-    const std::filesystem::path folder = std::filesystem::path(m_folderPath).lexically_normal();
-    return std::filesystem::path(location.dayFile).lexically_normal().parent_path() == folder;
+    const std::string prefix = m_folderPath + "/";
+    return location.dayFile.size() > prefix.size() && location.dayFile.compare(0, prefix.size(), prefix) == 0 &&
+           location.dayFile.find('/', prefix.size()) == std::string::npos;
 }
 
 bool CMainWindowController::LoadAllInTimeOrder(const RecordLocation& location) {

@@ -142,6 +142,7 @@ void FcuTimelineView::paintEvent(QPaintEvent*) {
                 painter.fillRect(QRectF(x - 1, level - 2, 3, 4), MarkColour(e));
                 // Several in the column: the level goes on from the last of them.
                 last = QPointF(x, levelOf(marks[column.first + column.count - 1]));
+                if (last.y() != level) painter.drawLine(QPointF(x, level), last);
                 continue;
             }
             // Several marks in one column: a taller, darker tick.
@@ -150,7 +151,8 @@ void FcuTimelineView::paintEvent(QPaintEvent*) {
             if (column.count > 1) colour = colour.darker(130);
             painter.fillRect(QRect(x - 1, r.top() + inset, 3, r.height() - 2 * inset), colour);
         }
-        if (position && last.x() >= 0) {
+        // A timeline cut short knows no level after its last mark.
+        if (position && last.x() >= 0 && !m_timeline->truncated) {
             const double end = std::min<double>(r.right(), axis.XOf(static_cast<double>(m_timeline->to) + 1.0));
             if (end > last.x()) {
                 painter.setPen(QPen(MarkColour(FcuEvent{.kind = FcuEventKind::Position}), 2));

@@ -610,7 +610,7 @@ TEST_F(ControllerTest, OddEntriesAreNamedAndAnUnlistableFolderSaysWhy) {
 
     // A reload says it again; another folder, whose files are whole, is not shown the first one's notice.
     Filter();
-    EXPECT_NE(view.notice.find("day file"), std::string::npos) << view.notice;
+    EXPECT_NE(view.notice.find("damaged"), std::string::npos) << view.notice;
     auto options = test::FolderOptions(1, 300, 9);
     options.faults = false;
     const test::GeneratedFolder whole(options);
