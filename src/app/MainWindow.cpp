@@ -963,6 +963,8 @@ void MainWindow::FindAll() {
         m_findBar->SetFinished(QString::fromStdString(planned.refusal));
         return;
     }
+    // The outcome of the last find is not this one's; the pane tells what this finds.
+    if (!m_findBar->IsSearching()) m_findBar->SetFinished(QString());
     m_findAllPane->Start(m_controller->Database(), std::move(planned.matcher), m_controller->Total(), planned.what);
 }
 

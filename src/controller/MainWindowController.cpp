@@ -116,6 +116,8 @@ void CMainWindowController::OpenFolder(const FolderChoice& choice) {
     if (!FileExists(fcuFile)) {
         m_viewMode = ViewMode::None;
         m_view.ApplyViewMode(ViewMode::None);
+        StopAndReset();  // the records shown were another folder's
+        m_total = 0;
         m_boxes.Show(Text(res::IDS_FCU_INFO_MISSING), MessageIcon::Exclamation);
         m_settings.Save(stored);
         return;
@@ -219,6 +221,9 @@ void CMainWindowController::StopAndReset() {
     m_page.Clear();
     m_currentJob = 0;
     m_database->StopLoad();
+    // Whatever the load followed, it follows no more.
+    m_follow.Reset();
+    m_view.SetFollowStatus({});
     // A report may have begun while the load ran and still read these day files through its own list of
     // them; then they are freed by the next load, which is refused until the report has ended.
     if (!m_view.IsReportRunning()) m_database->Reset();
@@ -281,8 +286,6 @@ bool CMainWindowController::RunMessageFilter(bool newFolder) {
     if (!m_filterConverter) m_filterConverter = std::make_unique<CTextToFilterCriteriaConverter>(m_fcuInfo);
     m_database->SetRecovery(m_recover);
     m_database->SetFollow(m_follow.SettingsFor(m_folderPath));
-    m_follow.Reset();
-    m_view.SetFollowStatus({});
     PrepareAndStartLoad(*m_database, m_filterList,
                         BuildFilterList(inputs.selection, m_fcuInfo, *m_filterConverter, loadAddress), range,
                         loadAddress, m_sortState);

@@ -119,10 +119,15 @@ private slots:
         QTest::keyClick(m_window.get(), Qt::Key_F, Qt::ControlModifier);
         FindText()->selectAll();
         QTest::keyClicks(FindText(), QStringLiteral("obstructed"));
+        // Without decoded detail no record has it; the bar says so until the next search.
+        QTest::keyClick(FindText(), Qt::Key_Return);
+        QVERIFY(QTest::qWaitFor([this] { return !Bar()->IsSearching(); }, 60000));
+        QVERIFY(!Bar()->StatusText().isEmpty());
         Click(Bar()->findChild<QCheckBox*>("findDecoded"));
         QVERIFY(Bar()->Decoded());
         Click(Bar()->findChild<QPushButton*>("findAll"));
         QVERIFY(QTest::qWaitFor([this] { return !Pane()->IsSearching(); }, 60000));
+        QVERIFY2(Bar()->StatusText().isEmpty(), qPrintable(Bar()->StatusText()));  // not the last search's outcome
         CRecordMatcher decoded = CRecordMatcher::Text("obstructed", false);
         decoded.SetDetailDecoders(MakeDetailDecoders(m_window->Controller().FcuInfo(),
                                                      m_window->Controller().Database().Settings().modbusBaseAddress));

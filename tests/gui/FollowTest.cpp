@@ -192,6 +192,26 @@ private slots:
         QVERIFY(m_boxes.shown.empty());
     }
 
+    // The folder opened for its FCUs: the follow of the records ends with their list, and comes back with it.
+    void fcuModeEndsTheFollowAndMessagesResumeIt() {
+        PressFollow();
+        QVERIFY(WaitForLoad());
+        QTRY_VERIFY(LiveMark()->isVisible());
+        const std::int64_t total = m_window->Controller().Total();
+        m_window->OpenFolder(QString::fromStdString(m_data.Path()), false);
+        QVERIFY(!LiveMark()->isVisible());
+        QVERIFY(m_window->findChild<QAction*>(QStringLiteral("followAction"))->isChecked());
+        Write(10);
+        QTest::qWait(1500);
+        QVERIFY(!LiveMark()->isVisible());
+        m_window->OpenFolder(QString::fromStdString(m_data.Path()), true);
+        QVERIFY(WaitForLoad());
+        QCOMPARE(m_window->Controller().Total(), total + 10);
+        QTRY_VERIFY(LiveMark()->isVisible());
+        PressFollow();
+        QVERIFY(m_boxes.shown.empty());
+    }
+
     void cleanupTestCase() {
         m_window.reset();
         m_temp.reset();
