@@ -220,6 +220,7 @@ void CMainWindowController::StopAndReset() {
     m_keptSelection.reset();
     m_page.Clear();
     m_currentJob = 0;
+    m_unreadableSaid.clear();
     m_database->StopLoad();
     // Whatever the load followed, it follows no more.
     m_follow.Reset();
@@ -551,9 +552,18 @@ bool CMainWindowController::ReadRecord(std::int64_t serial, CRecord& record) {
 
 void CMainWindowController::FillPage(std::int64_t first, int rows) {
     try {
-        m_page.Fill(*m_database, m_total, first, rows);
+        // Once the load has ended, what it listed stays listed: a record whose bytes went (a followed day
+        // file cut short, a file replaced) is marked in its row and named once in the notice bar.
+        m_page.Fill(*m_database, m_total, first, rows, LoadEnded());
+        const std::string& unreadable = m_page.Unreadable();
+        if (!unreadable.empty() && unreadable != m_unreadableSaid) {
+            m_unreadableSaid = unreadable;
+            m_view.ShowNotice(unreadable +
+                              "\nThe list marks each record that cannot be read; the others stay. Filter ! reads "
+                              "the folder again.");
+        }
     } catch (const CVyxError& e) {
-        // A day file went away or broke under us: end the load, empty the list, say why.
+        // A day file went away or broke under the running load: end the load, empty the list, say why.
         const std::string text = e.what();
         HandleLoadFinished(0, 0);
         StopAndReset();

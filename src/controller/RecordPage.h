@@ -18,8 +18,14 @@ public:
     static constexpr std::size_t kMaxMessageContentShown = 1023;
 
     // Reads rows first .. first + rows - 1 of the store, as far as `total` and the published records reach.
-    // Throws CVyxError when a record cannot be read (the page then holds the rows before it).
-    void Fill(const CRecordDatabase& store, std::int64_t total, std::int64_t first, int rows);
+    // Throws CVyxError when a record cannot be read (the page then holds the rows before it), unless
+    // markUnreadable: then a record that cannot be read again (its day file shrank, was replaced or changed)
+    // gets a row of its own that says so, with its Sr.No. and nothing of any other record, and the rest are
+    // read as usual.
+    void Fill(const CRecordDatabase& store, std::int64_t total, std::int64_t first, int rows,
+              bool markUnreadable = false);
+    // The message of the first record of the last Fill that could not be read again; empty when none.
+    const std::string& Unreadable() const { return m_unreadable; }
     void Clear();
     // Gives each row read from now on a tint (0 for none); empty: no tint.
     void SetTint(std::function<std::uint32_t(const CRecord&)> tint) { m_tint = std::move(tint); }
@@ -35,6 +41,7 @@ private:
     std::vector<RecordRowTexts> m_rows;
     std::vector<std::uint32_t> m_tints;
     std::function<std::uint32_t(const CRecord&)> m_tint;
+    std::string m_unreadable;
 };
 
 }  // namespace vyx

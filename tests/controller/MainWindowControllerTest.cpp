@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "controller/MainWindowController.h"
+#include "decode/FormatRecord.h"
 #include "decode/RecordTextLine.h"
 #include "filter/CommandList.h"
 #include "platform/File.h"
@@ -580,6 +581,39 @@ TEST_F(ControllerTest, AStoppedLoadsLateEndNeverPaintsTheList) {
     EXPECT_EQ(view.listTotal, 0);
     EXPECT_EQ(controller->Total(), 0);
     EXPECT_EQ(view.status[0], "Total Record Found:- 0");
+}
+
+// After the load, a record whose bytes went (its day file cut short under a followed or finished list) is
+// marked in its own row and named once in the notice bar; the list keeps its count and every other row.
+TEST_F(ControllerTest, ARecordCutFromItsDayFileAfterTheLoadIsMarkedAndTheRestStay) {
+    test::TempDir copy;
+    for (const auto& e : std::filesystem::directory_iterator(data->Path())) {
+        std::filesystem::copy_file(e.path(), copy.File(e.path().filename().string()));
+    }
+    OpenMessages(copy.Path());
+    const std::int64_t total = controller->Total();
+    ASSERT_GT(total, 100);
+    const std::optional<RecordLocation> last = controller->Database().LocationOf(total - 1);
+    ASSERT_TRUE(last);
+    std::filesystem::resize_file(last->dayFile, last->offset + 1);  // the last record, and only it, is cut
+    const std::size_t boxesBefore = boxes.shown.size();
+    const std::size_t noticesBefore = view.notices.size();
+    for (int pass = 0; pass < 2; ++pass) {  // painted twice: said once
+        controller->FillPage(total - 50, 50);
+        const int mc = static_cast<int>(RecordColumn::MessageContent);
+        EXPECT_EQ(controller->CellText(49, 0), std::to_string(total));
+        EXPECT_EQ(controller->CellText(49, mc), "Cannot be read again: the day file is shorter than when it was loaded");
+        EXPECT_EQ(controller->CellText(49, static_cast<int>(RecordColumn::DateTime)), "");
+        CRecord kept;
+        ASSERT_TRUE(controller->Database().GetRecord(total - 2, kept));
+        EXPECT_EQ(controller->CellText(48, mc), CFormatRecord(&kept).FormatMessageContent().substr(0, 1023));
+    }
+    EXPECT_EQ(controller->Total(), total);
+    EXPECT_EQ(view.listTotal, total);
+    EXPECT_EQ(boxes.shown.size(), boxesBefore);
+    ASSERT_EQ(view.notices.size(), noticesBefore + 1);
+    EXPECT_TRUE(view.notices.back().starts_with("Record Sr.No. " + std::to_string(total) + " cannot be read again from "))
+        << view.notices.back();
 }
 
 // Entries named like day files that are no files are named in a notice; a folder that cannot be listed
