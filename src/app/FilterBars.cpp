@@ -13,6 +13,7 @@
 
 #include "filter/CommandList.h"
 #include "res/StringTable.h"
+#include "views/DateTimeTyping.h"
 #include "views/NumericComboBox.h"
 
 namespace vyx::gui {
@@ -65,12 +66,14 @@ MessageFilterBar::MessageFilterBar(QWidget* parent) : QGroupBox(QStringLiteral("
         edit->setObjectName(name);
         edit->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
         edit->setCalendarPopup(true);
+        TypeDateTimeAsItReads(edit);
         return edit;
     };
     auto makeTime = [&](const char* name) {
         auto* edit = new QTimeEdit(now.time(), this);
         edit->setObjectName(name);
         edit->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+        TypeDateTimeAsItReads(edit);
         return edit;
     };
     m_fromDate = makeDate("fromDate");

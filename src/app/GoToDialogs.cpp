@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "views/DateTimeTyping.h"
+
 namespace vyx::gui {
 namespace {
 
@@ -48,6 +50,7 @@ GoToTimeDialog::GoToTimeDialog(QWidget* parent, const CivilDateTime& initial) : 
     m_dateTime->setTimeSpec(Qt::UTC);
     m_dateTime->setDisplayFormat(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
     m_dateTime->setCalendarPopup(true);
+    TypeDateTimeAsItReads(m_dateTime);
     m_dateTime->setDateTimeRange(QDateTime(QDate(1970, 1, 1), QTime(0, 0), Qt::UTC),
                                  QDateTime(QDate(2106, 2, 7), QTime(6, 28, 15), Qt::UTC));
     m_dateTime->setDateTime(QDateTime(QDate(initial.year, initial.month, initial.day),

@@ -158,10 +158,11 @@ private slots:
         QVERIFY(expected >= 0);
         const QString when = DateTimeText(time);
         OnModal<gui::GoToTimeDialog>([time](gui::GoToTimeDialog* dialog) {
-            const CivilDateTime t = BreakDown(time);
-            dialog->findChild<QDateTimeEdit*>("goToDateTime")
-                ->setDateTime(QDateTime(QDate(t.year, t.month, t.day), QTime(t.hour, t.minute, t.second), Qt::UTC));
-            QTest::keyClick(dialog->findChild<QDateTimeEdit*>("goToDateTime"), Qt::Key_Return);
+            // Typed over the whole field, as it reads.
+            auto* edit = dialog->findChild<QDateTimeEdit*>("goToDateTime");
+            QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(edit, QDateTime::fromSecsSinceEpoch(time, Qt::UTC).toString("dd/MM/yyyy HH:mm:ss"));
+            QTest::keyClick(edit, Qt::Key_Return);
         });
         QTest::keyClick(m_window.get(), Qt::Key_G, Qt::ControlModifier | Qt::ShiftModifier);
         QVERIFY(Activate());

@@ -207,16 +207,50 @@ private slots:
         Child<QComboBox>("channelCombo")->setCurrentIndex(0);
         Child<QComboBox>("commandCombo")->setCurrentIndex(0);
 
-        // A whole date can be typed, digits and separators as they read.
+        // A whole date or time can be typed, digits and separators as they read, over the whole text
+        // (Ctrl+A) or from a click at its start or within a section.
         auto* select = Child<QCheckBox>("selectDateTime");
         QTest::mouseClick(select, Qt::LeftButton);
-        auto* fromDate = Child<QDateEdit>("fromDate");
-        QTest::mouseClick(fromDate, Qt::LeftButton, {}, QPoint(8, fromDate->height() / 2));
-        QTest::keyClicks(fromDate, QStringLiteral("06/01/2009"));
-        const QDate typed = fromDate->date();
+        enum class Before { CtrlA, ClickAtStart, ClickInSecondSection };
+        struct Typing {
+            const char* field;
+            Before before;
+            const char* text;
+            QDateTime expected;  // the date or the time that counts
+        };
+        const Typing typings[] = {
+            {"fromDate", Before::ClickAtStart, "06/01/2009", QDateTime(QDate(2009, 1, 6), QTime())},
+            {"fromDate", Before::CtrlA, "06/01/2009", QDateTime(QDate(2009, 1, 6), QTime())},
+            {"fromTime", Before::CtrlA, "15:45:00", QDateTime(QDate(), QTime(15, 45, 0))},
+            {"toTime", Before::ClickAtStart, "08:30:15", QDateTime(QDate(), QTime(8, 30, 15))},
+            {"toTime", Before::CtrlA, "235958", QDateTime(QDate(), QTime(23, 59, 58))},
+            {"fromTime", Before::ClickInSecondSection, "12:34", QDateTime(QDate(), QTime(15, 12, 34))},
+        };
+        for (const Typing& t : typings) {
+            auto* edit = Child<QDateTimeEdit>(t.field);
+            const int y = edit->height() / 2;
+            const QFontMetrics metrics(edit->font());
+            // A click goes to the widget on top at that place, as the mouse's does: the text field inside.
+            const auto click = [&](int x) {
+                QWidget* under = edit->childAt(x, y);
+                QWidget* target = under ? under : edit;
+                QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(edit, QPoint(x, y)));
+            };
+            switch (t.before) {
+                case Before::CtrlA:
+                    click(metrics.horizontalAdvance("00/0"));
+                    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+                    break;
+                case Before::ClickAtStart: click(5); break;
+                case Before::ClickInSecondSection: click(4 + metrics.horizontalAdvance("00:0")); break;
+            }
+            QTest::keyClicks(edit, QString::fromLatin1(t.text));
+            const QString what = QStringLiteral("%1 after typing %2: %3").arg(t.field, t.text, edit->text());
+            if (t.expected.date().isValid()) QVERIFY2(edit->date() == t.expected.date(), qPrintable(what));
+            if (t.expected.time().isValid()) QVERIFY2(edit->time() == t.expected.time(), qPrintable(what));
+        }
         QTest::mouseClick(select, Qt::LeftButton);
         QVERIFY(!select->isChecked());
-        QCOMPARE(typed, QDate(2009, 1, 6));
     }
 
     // Alt+F opens File (the filter buttons gave up their mnemonic), F5 filters, and a message box gives the
