@@ -3,6 +3,7 @@
 #include <QDateTimeEdit>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QLabel>
 #include <QSpinBox>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -25,17 +26,36 @@ QDialogButtonBox* OkCancel(QDialog* dialog) {
 GoToRecordDialog::GoToRecordDialog(QWidget* parent, std::int64_t total, std::int64_t initial) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Go to Record"));
     const int last = static_cast<int>(std::clamp<std::int64_t>(total, 1, std::numeric_limits<int>::max()));
+    m_last = last;
     m_srNo = new QSpinBox(this);
     m_srNo->setObjectName("goToSrNo");
-    m_srNo->setRange(1, last);
+    // Any number can be typed; one past the last record is refused on OK (a box that stopped taking digits
+    // at the last would turn 99999 into 9999 without a word).
+    m_srNo->setRange(1, std::numeric_limits<int>::max());
     m_srNo->setValue(static_cast<int>(std::clamp<std::int64_t>(initial, 1, last)));
     m_srNo->setMinimumWidth(140);
+    m_refusal = new QLabel(this);
+    m_refusal->setObjectName("goToSrNoRefusal");
+    m_refusal->hide();
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Sr.No. (1 to %1):").arg(last), m_srNo);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
+    layout->addWidget(m_refusal);
     layout->addWidget(OkCancel(this));
     m_srNo->selectAll();
+}
+
+void GoToRecordDialog::accept() {
+    m_srNo->interpretText();
+    if (m_srNo->value() > m_last) {
+        m_refusal->setText(QStringLiteral("There is no Sr.No. %1: the list ends at %2.").arg(m_srNo->value()).arg(m_last));
+        m_refusal->show();
+        m_srNo->setFocus();
+        m_srNo->selectAll();
+        return;
+    }
+    QDialog::accept();
 }
 
 std::int64_t GoToRecordDialog::SrNo() const {

@@ -7,6 +7,7 @@
 #include "logdata/TimeValue.h"
 
 class QDateTimeEdit;
+class QLabel;
 class QSpinBox;
 
 namespace vyx::gui {
@@ -18,9 +19,13 @@ public:
     // initial: the "Sr.No." offered (the selected row's).
     GoToRecordDialog(QWidget* parent, std::int64_t total, std::int64_t initial);
     std::int64_t SrNo() const;
+    // A number past the last record is refused here, with a word why, not cut to another.
+    void accept() override;
 
 private:
     QSpinBox* m_srNo = nullptr;
+    QLabel* m_refusal = nullptr;
+    int m_last = 1;
 };
 
 // Asks for a date and time, "dd/MM/yyyy HH:mm:ss", on the logger's clock.

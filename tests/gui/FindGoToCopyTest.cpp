@@ -18,6 +18,7 @@
 #include <QSettings>
 #include <QSpinBox>
 #include <QTableView>
+#include <QLabel>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
@@ -138,6 +139,23 @@ private slots:
     void cleanupTestCase() { m_window.reset(); }
 
     void goToRecordSelectsThatRow() {
+        // A number past the last is refused in the dialog, with a word, not cut to another row.
+        const std::int64_t total = m_window->Controller().Total();
+        Page()->setFocus();
+        OnModal<gui::GoToRecordDialog>([total](gui::GoToRecordDialog* dialog) {
+            auto* box = dialog->findChild<QSpinBox*>("goToSrNo");
+            box->selectAll();
+            QTest::keyClicks(box, QString::number(total * 10 + 9));
+            QTest::keyClick(box, Qt::Key_Return);
+            QVERIFY(dialog->isVisible());
+            QCOMPARE(dialog->findChild<QLabel*>("goToSrNoRefusal")->text(),
+                     QStringLiteral("There is no Sr.No. %1: the list ends at %2.").arg(total * 10 + 9).arg(total));
+            QTest::keyClick(box, Qt::Key_Escape);
+        });
+        const std::int64_t before = Selected();
+        QTest::keyClick(m_window.get(), Qt::Key_G, Qt::ControlModifier);
+        QVERIFY(Activate());
+        QCOMPARE(Selected(), before);
         Page()->setFocus();
         GoToSrNo(4321);
         QCOMPARE(Selected(), std::int64_t{4320});
