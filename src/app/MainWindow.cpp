@@ -243,17 +243,17 @@ void MainWindow::BuildMenus() {
         m_controller->SetFollow(on);
     });
 
-    QMenu* report = menuBar()->addMenu(QStringLiteral("Report"));
-    m_messagesReport = report->addAction(QStringLiteral("Messages"));
+    QMenu* report = menuBar()->addMenu(QStringLiteral("&Report"));
+    m_messagesReport = report->addAction(QStringLiteral("&Messages"));
     m_messagesReport->setObjectName("messagesReportAction");
-    m_fcuReport = report->addAction(QStringLiteral("FCU"));
+    m_fcuReport = report->addAction(QStringLiteral("&FCU"));
     m_fcuReport->setObjectName("fcuReportAction");
     m_messagesReport->setEnabled(false);
     m_fcuReport->setEnabled(false);
     connect(m_messagesReport, &QAction::triggered, this, [this] { ShowMessageReportDialog(); });
     connect(m_fcuReport, &QAction::triggered, this, [this] { RunFcuReport(); });
     report->addSeparator();
-    QAction* analysis = report->addAction(QStringLiteral("Alarm Analysis..."));
+    QAction* analysis = report->addAction(QStringLiteral("Alarm &Analysis..."));
     analysis->setObjectName("alarmAnalysisAction");
     connect(analysis, &QAction::triggered, this, [this] { ShowAlarmAnalysis(); });
 

@@ -261,6 +261,16 @@ private slots:
         QTRY_VERIFY(file->isVisible());
         QTest::keyClick(file, Qt::Key_Escape);
         QTRY_VERIFY(!file->isVisible());
+        // Alt+R opens Report, and its entries have their letters too.
+        QMenu* report = m_window->menuBar()->actions().at(3)->menu();
+        QCOMPARE(report->title(), QStringLiteral("&Report"));
+        QTest::keyClick(m_window.get(), Qt::Key_R, Qt::AltModifier);
+        QTRY_VERIFY(report->isVisible());
+        for (QAction* entry : report->actions()) {
+            QVERIFY2(entry->isSeparator() || entry->text().contains('&'), qPrintable(entry->text()));
+        }
+        QTest::keyClick(report, Qt::Key_Escape);
+        QTRY_VERIFY(!report->isVisible());
         m_window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
 

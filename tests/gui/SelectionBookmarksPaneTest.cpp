@@ -88,7 +88,7 @@ private:
         QMenuBar* bar = m_window->menuBar();
         QAction* menuAction = nullptr;
         for (QAction* a : bar->actions())
-            if (a->text() == menuTitle) menuAction = a;
+            if (QString(a->text()).remove('&') == QString(menuTitle).remove('&')) menuAction = a;
         QVERIFY(menuAction);
         QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menuAction).center());
         QMenu* menu = menuAction->menu();

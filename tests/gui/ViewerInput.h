@@ -42,7 +42,7 @@ inline bool ChooseFromMenu(QMainWindow& window, const QString& menuText, const c
     QMenuBar* bar = window.menuBar();
     QAction* menuAction = nullptr;
     for (QAction* action : bar->actions()) {
-        if (action->text() == menuText) menuAction = action;
+        if (QString(action->text()).remove('&') == QString(menuText).remove('&')) menuAction = action;
     }
     if (!menuAction) return false;
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menuAction).center());
