@@ -66,6 +66,9 @@ FindBar::FindBar(QWidget* parent) : QWidget(parent) {
     m_status = new QLabel(this);
     m_status->setObjectName("findStatus");
     m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A long outcome takes the room there is and never widens the window past the screen (with the panes
+    // beside the list, it once did); the whole text is its tooltip.
+    m_status->setSizePolicy(QSizePolicy::Ignored, m_status->sizePolicy().verticalPolicy());
 
     m_close = new QToolButton(this);
     m_close->setObjectName("findClose");
@@ -127,6 +130,7 @@ void FindBar::SetSearching(const QString& describing) {
     m_progress->setValue(0);
     m_progress->show();
     m_status->setText(describing);
+    m_status->setToolTip(describing);
 }
 
 void FindBar::SetProgress(std::int64_t examined, std::int64_t total) {
@@ -138,6 +142,7 @@ void FindBar::SetFinished(const QString& status) {
     m_searching = false;
     m_progress->hide();
     m_status->setText(status);
+    m_status->setToolTip(status);
 }
 
 QString FindBar::StatusText() const {
