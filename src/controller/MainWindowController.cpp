@@ -142,14 +142,7 @@ void CMainWindowController::OpenFolder(const FolderChoice& choice) {
         }
         m_filterConverter = std::make_unique<CTextToFilterCriteriaConverter>(m_fcuInfo);
         m_view.SetSelectDateTime(false);
-        if (RunMessageFilter(true)) {
-            CivilDateTime from = BreakDown(m_firstDay);
-            CivilDateTime to = BreakDown(m_lastDay);
-            to.hour = 23;
-            to.minute = 59;
-            to.second = 59;
-            m_view.SetDateTimes(from, to);
-        }
+        RunMessageFilter(true);
     } else {
         m_viewMode = ViewMode::FCU;
         m_view.ApplyViewMode(ViewMode::FCU);
@@ -272,9 +265,12 @@ bool CMainWindowController::RunMessageFilter(bool newFolder) {
     StopAndReset();
     m_total = 0;
     RegisterDayFiles(listing, *m_database);
+    // The date fields follow the folder's span when it is new or has changed; otherwise they stay as the
+    // user left them.
+    const bool spanChanged = newFolder || scan.firstDay != m_firstDay || scan.lastDay != m_lastDay;
     m_firstDay = scan.firstDay;
     m_lastDay = scan.lastDay;
-    m_view.SetDateRangeText(" " + DayText(m_firstDay) + "  To  " + DayText(m_lastDay));
+    ShowDayRange(inputs.selection.selectDateTime || !spanChanged);
     m_view.ListReset();
     m_view.ListRedraw();
 
@@ -462,6 +458,13 @@ void CMainWindowController::OnLoadNotification(const LoadNotification& n) {
     case UM_DAMAGED_FILES:
         if (m_viewMode == ViewMode::Messages) m_view.ShowNotice(n.text);
         break;
+    case UM_FOLLOW_DAY_FILE:
+        // The folder's span grew by a day file of a later day.
+        if (m_viewMode == ViewMode::Messages && n.time > m_lastDay) {
+            m_lastDay = n.time;
+            ShowDayRange(m_view.ReadFilterBar().selection.selectDateTime);
+        }
+        break;
     case UM_FOLLOW_STARTED:
     case UM_FOLLOW_PROGRESS:
     case UM_FOLLOW_NOTICE:
@@ -469,6 +472,17 @@ void CMainWindowController::OnLoadNotification(const LoadNotification& n) {
         HandleFollow(n);
         break;
     }
+}
+
+void CMainWindowController::ShowDayRange(bool windowChosen) {
+    m_view.SetDateRangeText(" " + DayText(m_firstDay) + "  To  " + DayText(m_lastDay));
+    if (windowChosen) return;  // the user's date window stays as it is
+    // Not applied, the fields offer the folder's whole span, from the first day to the end of the last.
+    CivilDateTime to = BreakDown(m_lastDay);
+    to.hour = 23;
+    to.minute = 59;
+    to.second = 59;
+    m_view.SetDateTimes(BreakDown(m_firstDay), to);
 }
 
 void CMainWindowController::HandleFollow(const LoadNotification& n) {

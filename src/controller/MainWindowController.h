@@ -136,6 +136,8 @@ private:
     std::string TotalText(std::int64_t count) const;
     void SelectKeptRecord();
     void HandleFollow(const LoadNotification& notification);
+    // The folder's days in the filter bar's "Date Range", and in its date fields unless a window is chosen.
+    void ShowDayRange(bool windowChosen);
 
     IMainWindowView& m_view;
     IMessageBoxes& m_boxes;

@@ -422,6 +422,7 @@ bool CLiveFollow::FindNewDayFiles(Clock::time_point now, bool named) {
         m_files.push_back(std::move(file));
         if (m_files.size() == 1 || dayStart > m_files[m_newest].start.dayStart) m_newest = m_files.size() - 1;
         if (previous != m_newest) m_files[previous].handle.reset();
+        if (m_newest == m_files.size() - 1) Post(UM_FOLLOW_DAY_FILE, m_lastSerial + 1, {}, MessageIcon::None, dayStart);
         if (!Check(m_files.back(), now)) return false;
     }
     return true;

@@ -25,6 +25,7 @@ enum LoadMessage : std::uint32_t {
     UM_FOLLOW_PROGRESS = 0x431,  // count = records that can be fetched now; time = the last one's time stamp
     UM_FOLLOW_NOTICE = 0x432,    // count = records concerned, text = what they need ("press Filter ! ...")
     UM_FOLLOW_STOPPED = 0x433,   // text = why, icon = Exclamation; the records so far stay
+    UM_FOLLOW_DAY_FILE = 0x434,  // time = the first second of the day of a later day file now followed
 };
 
 struct LoadNotification {

@@ -12,6 +12,7 @@
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTableView>
+#include <QDateEdit>
 #include <QTest>
 
 #include <thread>
@@ -210,6 +211,24 @@ private slots:
         QTRY_VERIFY(LiveMark()->isVisible());
         PressFollow();
         QVERIFY(m_boxes.shown.empty());
+    }
+
+    // A day file of a later day widens the filter bar's date range and its date fields, which no window uses.
+    void aLaterDayFileWidensTheDateRange() {
+        auto* range = m_window->findChild<QLabel*>(QStringLiteral("dateRange"));
+        auto* toDate = m_window->findChild<QDateEdit*>(QStringLiteral("toDate"));
+        QCOMPARE(toDate->date(), QDate(2009, 1, 5));
+        PressFollow();
+        QVERIFY(WaitForLoad());
+        QTRY_VERIFY(LiveMark()->isVisible());
+        sim::LiveLoggerOptions options;
+        options.rate = 200;
+        options.clockStart = 1231243200;  // 06-01-2009 12:00:00
+        options.records = 5;
+        sim::RunLiveLogger(m_data.Path(), options);
+        QTRY_VERIFY_WITH_TIMEOUT(range->text().endsWith(QStringLiteral("06-01-2009")), 10000);
+        QCOMPARE(toDate->date(), QDate(2009, 1, 6));
+        PressFollow();
     }
 
     void cleanupTestCase() {
