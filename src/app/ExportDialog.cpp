@@ -121,12 +121,12 @@ ExportDialog::ExportDialog(QWidget* parent, const CRecordDatabase& database, IMe
     m_path = new QLineEdit(outputBox);
     m_path->setObjectName("exportPath");
     m_path->setMinimumWidth(360);
-    auto* browse = new QPushButton(QStringLiteral("..."), outputBox);
-    browse->setObjectName("exportBrowse");
-    browse->setFixedWidth(32);
+    m_browse = new QPushButton(QStringLiteral("..."), outputBox);
+    m_browse->setObjectName("exportBrowse");
+    m_browse->setFixedWidth(32);
     auto* pathRow = new QHBoxLayout;
     pathRow->addWidget(m_path, 1);
-    pathRow->addWidget(browse);
+    pathRow->addWidget(m_browse);
     auto* pathLabel = new QLabel(QStringLiteral("&File:"), outputBox);
     pathLabel->setBuddy(m_path);
     outputForm->addRow(pathLabel, pathRow);
@@ -167,7 +167,7 @@ ExportDialog::ExportDialog(QWidget* parent, const CRecordDatabase& database, IMe
     m_ticker = new QTimer(this);
     m_ticker->setInterval(100);
     connect(m_ticker, &QTimer::timeout, this, [this] { OnTick(); });
-    connect(browse, &QPushButton::clicked, this, [this] { ChoosePath(); });
+    connect(m_browse, &QPushButton::clicked, this, [this] { ChoosePath(); });
     connect(m_export, &QPushButton::clicked, this, [this] { OnExport(); });
     connect(m_cancel, &QPushButton::clicked, this, [this] { reject(); });
     connect(m_forms, &QButtonGroup::idToggled, this, [this] { UpdateControls(); });
@@ -206,6 +206,7 @@ void ExportDialog::UpdateControls() {
     m_all->setEnabled(!running);
     m_selected->setEnabled(!running && !m_scope.selection.empty());
     m_path->setEnabled(!running);
+    m_browse->setEnabled(!running);
     m_utcOffset->setEnabled(!running);
     m_export->setEnabled(!running);
     m_cancel->setText(running ? QStringLiteral("&Cancel") : QStringLiteral("Close"));
@@ -252,6 +253,7 @@ void ExportDialog::OnExport() {
     for (const SerialSpan& span : spans) count += span.count;
     AppSettings().setValue(kExportFormKey, static_cast<int>(request.form));
     m_closeWhenEnded = false;
+    m_cancelling = false;
     m_progress->setRange(0, 1000);
     m_progress->setValue(0);
     m_progressText->setText(QStringLiteral("Exporting... 0 of %1 records").arg(count));
@@ -269,6 +271,10 @@ void ExportDialog::OnTick() {
     const std::int64_t count = std::max<std::int64_t>(m_job->Count(), 1);
     m_progress->setValue(static_cast<int>(written * 1000 / count));
     if (m_job->Outcome() == ExportOutcome::Running) {
+        if (m_cancelling) {
+            m_progressText->setText(QStringLiteral("Cancelling..."));
+            return;
+        }
         m_progressText->setText(QStringLiteral("Exporting... %1 of %2 records").arg(written).arg(m_job->Count()));
         return;
     }
@@ -290,8 +296,13 @@ void ExportDialog::OnEnded() {
             m_progressText->setText(QStringLiteral("Exported %1 records to %2").arg(count).arg(QString::fromStdString(where)));
             break;
         case ExportOutcome::Cancelled:
+            // An unfinished file is removed under its temporary name; the day files of a partitioned export
+            // done before keep theirs.
             m_progress->setValue(0);
-            m_progressText->setText(QStringLiteral("Export cancelled."));
+            m_progressText->setText(request.partition.empty()
+                                        ? QStringLiteral("Export cancelled: no file was written.")
+                                        : QStringLiteral("Export cancelled: the files of the day files already "
+                                                         "done were written; the one in progress was not."));
             break;
         case ExportOutcome::Failed:
         case ExportOutcome::Running:
@@ -303,19 +314,22 @@ void ExportDialog::OnEnded() {
     if (m_closeWhenEnded) QDialog::reject();
 }
 
+// Escape and Cancel stop a run and leave the dialog open to say so; once nothing runs they close it.
 void ExportDialog::reject() {
     if (IsRunning()) {
-        // Cancel and close once the worker has let go of its output.
-        m_closeWhenEnded = true;
         m_job->Cancel();
+        m_cancelling = true;
+        OnTick();
         return;
     }
     QDialog::reject();
 }
 
+// The close box cancels a run and closes once the worker has let go of its output.
 void ExportDialog::closeEvent(QCloseEvent* event) {
     if (IsRunning()) {
         event->ignore();
+        m_closeWhenEnded = true;
         reject();
         return;
     }

@@ -52,7 +52,7 @@ public:
     QString ProgressText() const;
 
 protected:
-    void reject() override;  // Escape and the close box: cancel a run first
+    void reject() override;  // Escape and Cancel: cancel a run, else close
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -69,12 +69,14 @@ private:
     ExportRequest m_base;
     ExportPathChooser m_chooser;
     std::unique_ptr<CExportJob> m_job;
-    bool m_closeWhenEnded = false;
+    bool m_closeWhenEnded = false;  // the close box was used during the run
+    bool m_cancelling = false;
 
     QButtonGroup* m_forms;
     QRadioButton* m_all;
     QRadioButton* m_selected;
     QLineEdit* m_path;
+    QPushButton* m_browse;
     QCheckBox* m_partition;
     QLineEdit* m_site;
     QLineEdit* m_utcOffset;
