@@ -1,6 +1,9 @@
 #include "app/ExportDialog.h"
 
 #include <cctype>
+#include <filesystem>
+#include <set>
+#include <utility>
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -24,6 +27,8 @@
 #include "controller/MessageBoxes.h"
 #include "export/ExportColumns.h"
 #include "export/ExportJob.h"
+#include "export/TextExportSink.h"
+#include "logdata/RecordDatabase.h"
 
 namespace vyx::gui {
 namespace {
@@ -41,6 +46,15 @@ QString FormFilter(ExportForm form) {
         case ExportForm::Xlsx: return QStringLiteral("Excel Files (*.xlsx)");
     }
     return {};
+}
+
+// A file name without an extension gets the form's. One the user gave stays, whichever form it names (the
+// question before replacing a file guards one that is there); so does a folder, which the export refuses.
+QString WithFormExtension(const QString& path, ExportForm form) {
+    const QFileInfo info(path);
+    const QString name = info.fileName();
+    if (name.isEmpty() || name.lastIndexOf(QLatin1Char('.')) > 0 || info.isDir()) return path;
+    return path + QString::fromLatin1(ExportFormExtension(form));
 }
 
 QString LastExportFolder() {
@@ -185,10 +199,10 @@ ExportForm ExportDialog::Form() const { return static_cast<ExportForm>(m_forms->
 ExportRequest ExportDialog::CurrentRequest() const {
     ExportRequest request = m_base;
     request.form = Form();
-    const std::string path = m_path->text().trimmed().toStdString();
     const bool partition = m_partition->isEnabled() && m_partition->isChecked();
-    request.out = partition ? std::string() : path;
-    request.partition = partition ? path : std::string();
+    const QString typed = m_path->text().trimmed();
+    request.out = partition ? std::string() : WithFormExtension(typed, request.form).toStdString();
+    request.partition = partition ? typed.toStdString() : std::string();
     request.site = partition ? m_site->text().trimmed().toStdString() : std::string();
     request.utcOffset = m_utcOffset->text().trimmed().toStdString();
     return request;
@@ -216,7 +230,10 @@ void ExportDialog::ChoosePath() {
     const bool partition = m_partition->isEnabled() && m_partition->isChecked();
     const QString chosen = m_chooser(this, Form(), partition);
     if (chosen.isEmpty()) return;
-    m_path->setText(chosen);
+    const QString path = partition ? chosen : WithFormExtension(chosen.trimmed(), Form());
+    m_path->setText(path);
+    // A save dialog asks before it gives a file that is there; a folder dialog does not.
+    m_confirmedPath = !partition && QFileInfo(path).isFile() ? path.toStdString() : std::string();
     AppSettings().setValue(kExportFolderKey, partition ? chosen : QFileInfo(chosen).absolutePath());
 }
 
@@ -224,6 +241,7 @@ void ExportDialog::OnExport() {
     if (IsRunning()) return;
     const ExportRequest request = CurrentRequest();
     const std::string& output = request.partition.empty() ? request.out : request.partition;
+    if (!request.out.empty()) m_path->setText(QString::fromStdString(request.out));  // the name written
     if (output.empty()) {
         m_boxes.Show(m_partition->isChecked() ? "Choose the folder to export into." : "Choose the file to export to.",
                      MessageIcon::Exclamation);
@@ -247,6 +265,7 @@ void ExportDialog::OnExport() {
         m_boxes.Show("The export cannot be written: " + text + ".", MessageIcon::Exclamation);
         return;
     }
+    if (!ConfirmReplace(request)) return;
     std::vector<SerialSpan> spans{SerialSpan{0, m_scope.total}};
     if (m_selected->isChecked()) spans = m_scope.selection;
     std::int64_t count = 0;
@@ -263,6 +282,43 @@ void ExportDialog::OnExport() {
                                          [this, delivery] { delivery.Post([this] { OnTick(); }); });
     m_ticker->start();
     UpdateControls();
+}
+
+int ExportDialog::ExistingPartitionFiles(const ExportRequest& request) const {
+    const TextExportForm form = request.form == ExportForm::Csv ? TextExportForm::Csv : TextExportForm::JsonLines;
+    // The day files the export goes through, as it names them: each has its file written, or removed when it
+    // gives no records.
+    std::set<std::string> existing;
+    for (const CRecordFile* file : m_database.AllFiles()) {
+        if (m_database.Settings().window.Excludes(file->DayStart())) continue;
+        ExportedDayFile day;
+        day.name = std::filesystem::path(file->Path()).filename().string();
+        day.dayStart = file->DayStart();
+        const std::string path = CTextExportSink::PartitionFile(form, request.partition, request.site, day);
+        if (QFileInfo(QString::fromStdString(path)).isFile()) existing.insert(path);
+    }
+    return static_cast<int>(existing.size());
+}
+
+bool ExportDialog::ConfirmReplace(const ExportRequest& request) {
+    // The save dialog's own question covers the file it chose, for this export only.
+    const std::string confirmed = std::exchange(m_confirmedPath, std::string());
+    std::string question;
+    if (request.partition.empty()) {
+        const QFileInfo info(QString::fromStdString(request.out));
+        if (!info.exists() || info.isDir() || request.out == confirmed) return true;
+        question = request.out + " already exists.\nDo you want to replace it?";
+    } else {
+        const int existing = ExistingPartitionFiles(request);
+        if (existing == 0) return true;
+        const std::string where = request.partition + "/site=" + request.site;
+        question = existing == 1 ? where + " already holds 1 file of these day files.\nDo you want to replace it?"
+                                 : where + " already holds " + std::to_string(existing) +
+                                       " files of these day files.\nDo you want to replace them?";
+    }
+    if (m_boxes.Ask(question, MessageIcon::Exclamation) == MessageAnswer::Yes) return true;
+    m_path->setFocus();
+    return false;
 }
 
 void ExportDialog::OnTick() {

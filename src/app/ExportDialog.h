@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "export/ExportRequest.h"
@@ -34,7 +35,8 @@ struct ExportScope {
     std::vector<SerialSpan> selection;  // ascending, apart; empty when nothing is selected
 };
 
-// Asks for the output: a file (partition false) or a folder; empty means cancelled. Tests replace it.
+// Asks for the output: a file (partition false) or a folder; empty means cancelled. A file that is already there
+// has been confirmed by the chooser, as a save dialog does. Tests replace it.
 using ExportPathChooser = std::function<QString(QWidget* parent, ExportForm form, bool partition)>;
 
 class ExportDialog : public QDialog {
@@ -60,6 +62,10 @@ private:
     void OnEnded();
     void OnTick();
     void ChoosePath();
+    // False when an output that is there would be replaced and the user says No.
+    bool ConfirmReplace(const ExportRequest& request);
+    // The files of a partitioned export's day files already in its folder.
+    int ExistingPartitionFiles(const ExportRequest& request) const;
     void UpdateControls();
     ExportForm Form() const;
 
@@ -68,6 +74,7 @@ private:
     ExportScope m_scope;
     ExportRequest m_base;
     ExportPathChooser m_chooser;
+    std::string m_confirmedPath;  // the file the chooser gave, which it confirmed when it was there
     std::unique_ptr<CExportJob> m_job;
     bool m_closeWhenEnded = false;  // the close box was used during the run
     bool m_cancelling = false;
