@@ -63,17 +63,30 @@ QString LastExportFolder() {
 }
 
 ExportPathChooser DefaultExportPathChooser() {
-    return [](QWidget* parent, ExportForm form, bool partition) {
-        if (partition) {
-            return QFileDialog::getExistingDirectory(parent, QStringLiteral("Export into folder"), LastExportFolder());
-        }
-        QFileDialog dialog(parent, QStringLiteral("Export as"), LastExportFolder(), FormFilter(form));
+    return [](QWidget* parent, ExportForm form, bool partition, const QString& start) {
+        if (partition) return QFileDialog::getExistingDirectory(parent, QStringLiteral("Export into folder"), start);
+        const QFileInfo info(start);
+        const bool file = !info.isDir();
+        QFileDialog dialog(parent, QStringLiteral("Export as"), file ? info.absolutePath() : start, FormFilter(form));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setDefaultSuffix(QString::fromLatin1(ExportFormExtension(form) + 1));
+        if (file) dialog.selectFile(info.fileName());
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
         return dialog.selectedFiles().front();
     };
+}
+
+// What the last export of this run of the program wrote to, for the next opening of the dialog.
+struct LastOutput {
+    QString path;
+    bool partition = false;
+    QString site;
+};
+
+LastOutput& LastOutputOfThisRun() {
+    static LastOutput last;
+    return last;
 }
 
 }  // namespace
@@ -126,7 +139,8 @@ ExportDialog::ExportDialog(QWidget* parent, const CRecordDatabase& database, IMe
     m_selected = new QRadioButton(selectedText, recordBox);
     m_selected->setObjectName("exportSelected");
     m_selected->setEnabled(hasSelection);
-    m_all->setChecked(true);
+    // Several rows selected are most likely what is to go out; one row is only where the list stands.
+    (selectedRows > 1 ? m_selected : m_all)->setChecked(true);
     recordColumn->addWidget(m_all);
     recordColumn->addWidget(m_selected);
 
@@ -186,6 +200,10 @@ ExportDialog::ExportDialog(QWidget* parent, const CRecordDatabase& database, IMe
     connect(m_cancel, &QPushButton::clicked, this, [this] { reject(); });
     connect(m_forms, &QButtonGroup::idToggled, this, [this] { UpdateControls(); });
     connect(m_partition, &QCheckBox::toggled, this, [this] { UpdateControls(); });
+    const LastOutput& last = LastOutputOfThisRun();
+    m_path->setText(last.path);
+    m_partition->setChecked(last.partition);
+    m_site->setText(last.site);
     UpdateControls();
 }
 
@@ -228,7 +246,13 @@ void ExportDialog::UpdateControls() {
 
 void ExportDialog::ChoosePath() {
     const bool partition = m_partition->isEnabled() && m_partition->isChecked();
-    const QString chosen = m_chooser(this, Form(), partition);
+    // At the typed path when its folder is there, else in the folder last exported to.
+    const QFileInfo typed(m_path->text().trimmed());
+    QString start = LastExportFolder();
+    if (!typed.filePath().isEmpty() && (partition ? typed.isDir() : typed.absoluteDir().exists())) {
+        start = typed.absoluteFilePath();
+    }
+    const QString chosen = m_chooser(this, Form(), partition, start);
     if (chosen.isEmpty()) return;
     const QString path = partition ? chosen : WithFormExtension(chosen.trimmed(), Form());
     m_path->setText(path);
@@ -271,6 +295,7 @@ void ExportDialog::OnExport() {
     std::int64_t count = 0;
     for (const SerialSpan& span : spans) count += span.count;
     AppSettings().setValue(kExportFormKey, static_cast<int>(request.form));
+    LastOutputOfThisRun() = {m_path->text().trimmed(), !request.partition.empty(), m_site->text().trimmed()};
     m_closeWhenEnded = false;
     m_cancelling = false;
     m_progress->setRange(0, 1000);

@@ -35,9 +35,11 @@ struct ExportScope {
     std::vector<SerialSpan> selection;  // ascending, apart; empty when nothing is selected
 };
 
-// Asks for the output: a file (partition false) or a folder; empty means cancelled. A file that is already there
-// has been confirmed by the chooser, as a save dialog does. Tests replace it.
-using ExportPathChooser = std::function<QString(QWidget* parent, ExportForm form, bool partition)>;
+// Asks for the output: a file (partition false) or a folder, starting at start (a folder, or a file to offer in
+// its folder); empty means cancelled. A file that is already there has been confirmed by the chooser, as a save
+// dialog does. Tests replace it.
+using ExportPathChooser =
+    std::function<QString(QWidget* parent, ExportForm form, bool partition, const QString& start)>;
 
 class ExportDialog : public QDialog {
     Q_OBJECT
