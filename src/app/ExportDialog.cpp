@@ -1,6 +1,9 @@
 #include "app/ExportDialog.h"
 
 #include <cctype>
+#include <filesystem>
+#include <set>
+#include <utility>
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -24,6 +27,8 @@
 #include "controller/MessageBoxes.h"
 #include "export/ExportColumns.h"
 #include "export/ExportJob.h"
+#include "export/TextExportSink.h"
+#include "logdata/RecordDatabase.h"
 
 namespace vyx::gui {
 namespace {
@@ -43,23 +48,45 @@ QString FormFilter(ExportForm form) {
     return {};
 }
 
+// A file name without an extension gets the form's. One the user gave stays, whichever form it names (the
+// question before replacing a file guards one that is there); so does a folder, which the export refuses.
+QString WithFormExtension(const QString& path, ExportForm form) {
+    const QFileInfo info(path);
+    const QString name = info.fileName();
+    if (name.isEmpty() || name.lastIndexOf(QLatin1Char('.')) > 0 || info.isDir()) return path;
+    return path + QString::fromLatin1(ExportFormExtension(form));
+}
+
 QString LastExportFolder() {
     const QString folder = AppSettings().value(kExportFolderKey).toString();
     return !folder.isEmpty() && QDir(folder).exists() ? folder : QDir::homePath();
 }
 
 ExportPathChooser DefaultExportPathChooser() {
-    return [](QWidget* parent, ExportForm form, bool partition) {
-        if (partition) {
-            return QFileDialog::getExistingDirectory(parent, QStringLiteral("Export into folder"), LastExportFolder());
-        }
-        QFileDialog dialog(parent, QStringLiteral("Export as"), LastExportFolder(), FormFilter(form));
+    return [](QWidget* parent, ExportForm form, bool partition, const QString& start) {
+        if (partition) return QFileDialog::getExistingDirectory(parent, QStringLiteral("Export into folder"), start);
+        const QFileInfo info(start);
+        const bool file = !info.isDir();
+        QFileDialog dialog(parent, QStringLiteral("Export as"), file ? info.absolutePath() : start, FormFilter(form));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setDefaultSuffix(QString::fromLatin1(ExportFormExtension(form) + 1));
+        if (file) dialog.selectFile(info.fileName());
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
         return dialog.selectedFiles().front();
     };
+}
+
+// What the last export of this run of the program wrote to, for the next opening of the dialog.
+struct LastOutput {
+    QString path;
+    bool partition = false;
+    QString site;
+};
+
+LastOutput& LastOutputOfThisRun() {
+    static LastOutput last;
+    return last;
 }
 
 }  // namespace
@@ -112,7 +139,8 @@ ExportDialog::ExportDialog(QWidget* parent, const CRecordDatabase& database, IMe
     m_selected = new QRadioButton(selectedText, recordBox);
     m_selected->setObjectName("exportSelected");
     m_selected->setEnabled(hasSelection);
-    m_all->setChecked(true);
+    // Several rows selected are most likely what is to go out; one row is only where the list stands.
+    (selectedRows > 1 ? m_selected : m_all)->setChecked(true);
     recordColumn->addWidget(m_all);
     recordColumn->addWidget(m_selected);
 
@@ -121,12 +149,12 @@ ExportDialog::ExportDialog(QWidget* parent, const CRecordDatabase& database, IMe
     m_path = new QLineEdit(outputBox);
     m_path->setObjectName("exportPath");
     m_path->setMinimumWidth(360);
-    auto* browse = new QPushButton(QStringLiteral("..."), outputBox);
-    browse->setObjectName("exportBrowse");
-    browse->setFixedWidth(32);
+    m_browse = new QPushButton(QStringLiteral("..."), outputBox);
+    m_browse->setObjectName("exportBrowse");
+    m_browse->setFixedWidth(32);
     auto* pathRow = new QHBoxLayout;
     pathRow->addWidget(m_path, 1);
-    pathRow->addWidget(browse);
+    pathRow->addWidget(m_browse);
     auto* pathLabel = new QLabel(QStringLiteral("&File:"), outputBox);
     pathLabel->setBuddy(m_path);
     outputForm->addRow(pathLabel, pathRow);
@@ -167,11 +195,15 @@ ExportDialog::ExportDialog(QWidget* parent, const CRecordDatabase& database, IMe
     m_ticker = new QTimer(this);
     m_ticker->setInterval(100);
     connect(m_ticker, &QTimer::timeout, this, [this] { OnTick(); });
-    connect(browse, &QPushButton::clicked, this, [this] { ChoosePath(); });
+    connect(m_browse, &QPushButton::clicked, this, [this] { ChoosePath(); });
     connect(m_export, &QPushButton::clicked, this, [this] { OnExport(); });
     connect(m_cancel, &QPushButton::clicked, this, [this] { reject(); });
     connect(m_forms, &QButtonGroup::idToggled, this, [this] { UpdateControls(); });
     connect(m_partition, &QCheckBox::toggled, this, [this] { UpdateControls(); });
+    const LastOutput& last = LastOutputOfThisRun();
+    m_path->setText(last.path);
+    m_partition->setChecked(last.partition);
+    m_site->setText(last.site);
     UpdateControls();
 }
 
@@ -185,10 +217,10 @@ ExportForm ExportDialog::Form() const { return static_cast<ExportForm>(m_forms->
 ExportRequest ExportDialog::CurrentRequest() const {
     ExportRequest request = m_base;
     request.form = Form();
-    const std::string path = m_path->text().trimmed().toStdString();
     const bool partition = m_partition->isEnabled() && m_partition->isChecked();
-    request.out = partition ? std::string() : path;
-    request.partition = partition ? path : std::string();
+    const QString typed = m_path->text().trimmed();
+    request.out = partition ? std::string() : WithFormExtension(typed, request.form).toStdString();
+    request.partition = partition ? typed.toStdString() : std::string();
     request.site = partition ? m_site->text().trimmed().toStdString() : std::string();
     request.utcOffset = m_utcOffset->text().trimmed().toStdString();
     return request;
@@ -206,6 +238,7 @@ void ExportDialog::UpdateControls() {
     m_all->setEnabled(!running);
     m_selected->setEnabled(!running && !m_scope.selection.empty());
     m_path->setEnabled(!running);
+    m_browse->setEnabled(!running);
     m_utcOffset->setEnabled(!running);
     m_export->setEnabled(!running);
     m_cancel->setText(running ? QStringLiteral("&Cancel") : QStringLiteral("Close"));
@@ -213,9 +246,18 @@ void ExportDialog::UpdateControls() {
 
 void ExportDialog::ChoosePath() {
     const bool partition = m_partition->isEnabled() && m_partition->isChecked();
-    const QString chosen = m_chooser(this, Form(), partition);
+    // At the typed path when its folder is there, else in the folder last exported to.
+    const QFileInfo typed(m_path->text().trimmed());
+    QString start = LastExportFolder();
+    if (!typed.filePath().isEmpty() && (partition ? typed.isDir() : typed.absoluteDir().exists())) {
+        start = typed.absoluteFilePath();
+    }
+    const QString chosen = m_chooser(this, Form(), partition, start);
     if (chosen.isEmpty()) return;
-    m_path->setText(chosen);
+    const QString path = partition ? chosen : WithFormExtension(chosen.trimmed(), Form());
+    m_path->setText(path);
+    // A save dialog asks before it gives a file that is there; a folder dialog does not.
+    m_confirmedPath = !partition && QFileInfo(path).isFile() ? path.toStdString() : std::string();
     AppSettings().setValue(kExportFolderKey, partition ? chosen : QFileInfo(chosen).absolutePath());
 }
 
@@ -223,6 +265,7 @@ void ExportDialog::OnExport() {
     if (IsRunning()) return;
     const ExportRequest request = CurrentRequest();
     const std::string& output = request.partition.empty() ? request.out : request.partition;
+    if (!request.out.empty()) m_path->setText(QString::fromStdString(request.out));  // the name written
     if (output.empty()) {
         m_boxes.Show(m_partition->isChecked() ? "Choose the folder to export into." : "Choose the file to export to.",
                      MessageIcon::Exclamation);
@@ -246,12 +289,15 @@ void ExportDialog::OnExport() {
         m_boxes.Show("The export cannot be written: " + text + ".", MessageIcon::Exclamation);
         return;
     }
+    if (!ConfirmReplace(request)) return;
     std::vector<SerialSpan> spans{SerialSpan{0, m_scope.total}};
     if (m_selected->isChecked()) spans = m_scope.selection;
     std::int64_t count = 0;
     for (const SerialSpan& span : spans) count += span.count;
     AppSettings().setValue(kExportFormKey, static_cast<int>(request.form));
+    LastOutputOfThisRun() = {m_path->text().trimmed(), !request.partition.empty(), m_site->text().trimmed()};
     m_closeWhenEnded = false;
+    m_cancelling = false;
     m_progress->setRange(0, 1000);
     m_progress->setValue(0);
     m_progressText->setText(QStringLiteral("Exporting... 0 of %1 records").arg(count));
@@ -263,12 +309,53 @@ void ExportDialog::OnExport() {
     UpdateControls();
 }
 
+int ExportDialog::ExistingPartitionFiles(const ExportRequest& request) const {
+    const TextExportForm form = request.form == ExportForm::Csv ? TextExportForm::Csv : TextExportForm::JsonLines;
+    // The day files the export goes through, as it names them: each has its file written, or removed when it
+    // gives no records.
+    std::set<std::string> existing;
+    for (const CRecordFile* file : m_database.AllFiles()) {
+        if (m_database.Settings().window.Excludes(file->DayStart())) continue;
+        ExportedDayFile day;
+        day.name = std::filesystem::path(file->Path()).filename().string();
+        day.dayStart = file->DayStart();
+        const std::string path = CTextExportSink::PartitionFile(form, request.partition, request.site, day);
+        if (QFileInfo(QString::fromStdString(path)).isFile()) existing.insert(path);
+    }
+    return static_cast<int>(existing.size());
+}
+
+bool ExportDialog::ConfirmReplace(const ExportRequest& request) {
+    // The save dialog's own question covers the file it chose, for this export only.
+    const std::string confirmed = std::exchange(m_confirmedPath, std::string());
+    std::string question;
+    if (request.partition.empty()) {
+        const QFileInfo info(QString::fromStdString(request.out));
+        if (!info.exists() || info.isDir() || request.out == confirmed) return true;
+        question = request.out + " already exists.\nDo you want to replace it?";
+    } else {
+        const int existing = ExistingPartitionFiles(request);
+        if (existing == 0) return true;
+        const std::string where = request.partition + "/site=" + request.site;
+        question = existing == 1 ? where + " already holds 1 file of these day files.\nDo you want to replace it?"
+                                 : where + " already holds " + std::to_string(existing) +
+                                       " files of these day files.\nDo you want to replace them?";
+    }
+    if (m_boxes.Ask(question, MessageIcon::Exclamation) == MessageAnswer::Yes) return true;
+    m_path->setFocus();
+    return false;
+}
+
 void ExportDialog::OnTick() {
     if (!m_job) return;
     const std::int64_t written = m_job->Written();
     const std::int64_t count = std::max<std::int64_t>(m_job->Count(), 1);
     m_progress->setValue(static_cast<int>(written * 1000 / count));
     if (m_job->Outcome() == ExportOutcome::Running) {
+        if (m_cancelling) {
+            m_progressText->setText(QStringLiteral("Cancelling..."));
+            return;
+        }
         m_progressText->setText(QStringLiteral("Exporting... %1 of %2 records").arg(written).arg(m_job->Count()));
         return;
     }
@@ -290,8 +377,13 @@ void ExportDialog::OnEnded() {
             m_progressText->setText(QStringLiteral("Exported %1 records to %2").arg(count).arg(QString::fromStdString(where)));
             break;
         case ExportOutcome::Cancelled:
+            // An unfinished file is removed under its temporary name; the day files of a partitioned export
+            // done before keep theirs.
             m_progress->setValue(0);
-            m_progressText->setText(QStringLiteral("Export cancelled."));
+            m_progressText->setText(request.partition.empty()
+                                        ? QStringLiteral("Export cancelled: no file was written.")
+                                        : QStringLiteral("Export cancelled: the files of the day files already "
+                                                         "done were written; the one in progress was not."));
             break;
         case ExportOutcome::Failed:
         case ExportOutcome::Running:
@@ -303,19 +395,22 @@ void ExportDialog::OnEnded() {
     if (m_closeWhenEnded) QDialog::reject();
 }
 
+// Escape and Cancel stop a run and leave the dialog open to say so; once nothing runs they close it.
 void ExportDialog::reject() {
     if (IsRunning()) {
-        // Cancel and close once the worker has let go of its output.
-        m_closeWhenEnded = true;
         m_job->Cancel();
+        m_cancelling = true;
+        OnTick();
         return;
     }
     QDialog::reject();
 }
 
+// The close box cancels a run and closes once the worker has let go of its output.
 void ExportDialog::closeEvent(QCloseEvent* event) {
     if (IsRunning()) {
         event->ignore();
+        m_closeWhenEnded = true;
         reject();
         return;
     }

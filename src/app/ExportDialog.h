@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "export/ExportRequest.h"
@@ -34,8 +35,11 @@ struct ExportScope {
     std::vector<SerialSpan> selection;  // ascending, apart; empty when nothing is selected
 };
 
-// Asks for the output: a file (partition false) or a folder; empty means cancelled. Tests replace it.
-using ExportPathChooser = std::function<QString(QWidget* parent, ExportForm form, bool partition)>;
+// Asks for the output: a file (partition false) or a folder, starting at start (a folder, or a file to offer in
+// its folder); empty means cancelled. A file that is already there has been confirmed by the chooser, as a save
+// dialog does. Tests replace it.
+using ExportPathChooser =
+    std::function<QString(QWidget* parent, ExportForm form, bool partition, const QString& start)>;
 
 class ExportDialog : public QDialog {
     Q_OBJECT
@@ -52,7 +56,7 @@ public:
     QString ProgressText() const;
 
 protected:
-    void reject() override;  // Escape and the close box: cancel a run first
+    void reject() override;  // Escape and Cancel: cancel a run, else close
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -60,6 +64,10 @@ private:
     void OnEnded();
     void OnTick();
     void ChoosePath();
+    // False when an output that is there would be replaced and the user says No.
+    bool ConfirmReplace(const ExportRequest& request);
+    // The files of a partitioned export's day files already in its folder.
+    int ExistingPartitionFiles(const ExportRequest& request) const;
     void UpdateControls();
     ExportForm Form() const;
 
@@ -68,13 +76,16 @@ private:
     ExportScope m_scope;
     ExportRequest m_base;
     ExportPathChooser m_chooser;
+    std::string m_confirmedPath;  // the file the chooser gave, which it confirmed when it was there
     std::unique_ptr<CExportJob> m_job;
-    bool m_closeWhenEnded = false;
+    bool m_closeWhenEnded = false;  // the close box was used during the run
+    bool m_cancelling = false;
 
     QButtonGroup* m_forms;
     QRadioButton* m_all;
     QRadioButton* m_selected;
     QLineEdit* m_path;
+    QPushButton* m_browse;
     QCheckBox* m_partition;
     QLineEdit* m_site;
     QLineEdit* m_utcOffset;

@@ -1,10 +1,14 @@
 // File > Export... driven as a user drives it, offscreen, over a generated folder: the whole list and one
-// selected row, a refusal of an output inside the data folder, and a failure that the dialog reports.
+// selected row, a refusal of an output inside the data folder, a failure that the dialog reports, the question
+// before a file is replaced, the form's extension, and a run cancelled.
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QDirIterator>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
@@ -33,6 +37,33 @@ QStringList FileLines(const QString& path) {
     return lines;
 }
 
+QByteArray FileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+// Every file under dir, temporary ones too, by path.
+QStringList FilesUnder(const std::string& dir) {
+    QStringList files;
+    QDirIterator it(QString::fromStdString(dir), QDir::Files | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) files << it.next();
+    files.sort();
+    return files;
+}
+
+bool Mentions(const test::RecordingBoxes& boxes, const char* words) {
+    for (const test::ShownBox& box : boxes.shown) {
+        if (box.text.find(words) != std::string::npos) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 class ExportDialogTest : public QObject {
@@ -43,7 +74,10 @@ private:
     std::unique_ptr<CScopedTempFolder> m_temp;
     std::unique_ptr<gui::MainWindow> m_window;
     test::RecordingBoxes m_boxes;
-    static constexpr int kRecords = 2 * 700;
+    // Enough rows that a workbook is still being written when Cancel comes (the run looks at Cancel every
+    // 8192 rows).
+    static constexpr int kDays = 2;
+    static constexpr int kRecords = kDays * 6000;
 
     template <typename T>
     static T* In(QWidget* parent, const char* name) {
@@ -61,15 +95,31 @@ private:
         QTest::qWait(50);
         return dialog;
     }
-    // Chooses the form, types the path and clicks Export; true once the run has ended.
+    // Chooses the form, types the path (unless it is empty) and clicks Export; true once the run has ended.
     bool Export(gui::ExportDialog* dialog, const char* form, const QString& path) {
+        if (!Start(dialog, form, path)) return false;
+        return QTest::qWaitFor([dialog] { return !dialog->IsRunning(); }, 60000);
+    }
+    bool Start(gui::ExportDialog* dialog, const char* form, const QString& path) {
         if (!ClickOnScreen(In<QRadioButton>(dialog, form))) return false;
-        auto* edit = In<QLineEdit>(dialog, "exportPath");
+        if (!path.isEmpty()) {
+            auto* edit = In<QLineEdit>(dialog, "exportPath");
+            if (!ClickOnScreen(edit)) return false;
+            edit->selectAll();
+            QTest::keyClicks(edit, path);
+        }
+        return ClickOnScreen(In<QPushButton>(dialog, "exportButton"));
+    }
+    // Ticks or clears the partition box and types the site.
+    bool SetPartition(gui::ExportDialog* dialog, bool on, const QString& site = QString()) {
+        auto* box = In<QCheckBox>(dialog, "exportPartition");
+        if (box->isChecked() != on && !ClickOnScreen(box)) return false;
+        if (!on) return true;
+        auto* edit = In<QLineEdit>(dialog, "exportSite");
         if (!ClickOnScreen(edit)) return false;
         edit->selectAll();
-        QTest::keyClicks(edit, path);
-        if (!ClickOnScreen(In<QPushButton>(dialog, "exportButton"))) return false;
-        return QTest::qWaitFor([dialog] { return !dialog->IsRunning(); }, 60000);
+        QTest::keyClicks(edit, site);
+        return box->isChecked();
     }
     void Close(gui::ExportDialog* dialog) {
         QVERIFY(ClickOnScreen(In<QPushButton>(dialog, "exportCancel")));
@@ -81,7 +131,7 @@ private slots:
         QStandardPaths::setTestModeEnabled(true);
         QSettings(QStringLiteral("Brennmark"), QStringLiteral("Vyx_Viewer")).remove(QStringLiteral("ExportForm"));
         sim::SimulatorOptions options;
-        options.days = 2;
+        options.days = kDays;
         options.recordsPerDay = kRecords / 2;
         options.faults = false;
         sim::GenerateDataFolder(m_data.Path(), options);
@@ -139,7 +189,9 @@ private slots:
         QCOMPARE(m_window->RecordList()->Selection().Count(), 2);
         dialog = OpenDialog();
         QVERIFY(dialog);
-        QVERIFY(ClickOnScreen(In<QRadioButton>(dialog, "exportSelected")));
+        // Several rows: they are what is offered, and the field keeps the file of the last export.
+        QVERIFY(In<QRadioButton>(dialog, "exportSelected")->isChecked());
+        QCOMPARE(In<QLineEdit>(dialog, "exportPath")->text(), path);
         const QString two = QString::fromStdString(m_out.File("two.jsonl"));
         QVERIFY(Export(dialog, "exportForm_jsonl", two));
         const QStringList both = FileLines(two);
@@ -177,6 +229,162 @@ private slots:
             QVERIFY(In<QPushButton>(dialog, "exportButton")->isEnabled());
             Close(dialog);
         }
+    }
+
+    // An existing file is replaced only when the user says so: No writes nothing and keeps the dialog, Yes
+    // replaces it; a file that the save dialog chose, and so confirmed, is not asked about again. The files of a
+    // partitioned export already in its folder are asked about the same way.
+    void asksBeforeReplacing() {
+        gui::ExportDialog* dialog = OpenDialog();
+        QVERIFY(dialog);
+        const QString path = QString::fromStdString(m_out.File("exp2.jsonl"));
+        m_boxes.shown.clear();
+        QVERIFY(Export(dialog, "exportForm_jsonl", path));
+        QVERIFY(m_boxes.shown.empty());  // nothing there yet: no question
+        const QByteArray jsonl = FileBytes(path);
+        QVERIFY(jsonl.startsWith("{\"sr_no\":1,"));
+        const QStringList before = FilesUnder(m_out.Path());
+
+        m_boxes.answer = MessageAnswer::No;
+        QVERIFY(Export(dialog, "exportForm_sqlite", path));
+        m_boxes.answer = MessageAnswer::Yes;
+        QCOMPARE(m_boxes.shown.size(), std::size_t{1});
+        QVERIFY2(m_boxes.shown[0].text.find(path.toStdString() + " already exists") != std::string::npos,
+                 m_boxes.shown[0].text.c_str());
+        QCOMPARE(FileBytes(path), jsonl);
+        QCOMPARE(FilesUnder(m_out.Path()), before);
+        QCOMPARE(m_window->GetExportDialog(), dialog);
+        QVERIFY(In<QPushButton>(dialog, "exportButton")->isEnabled());
+
+        m_boxes.shown.clear();
+        QVERIFY(Export(dialog, "exportForm_sqlite", path));
+        QCOMPARE(m_boxes.shown.size(), std::size_t{1});
+        QVERIFY(FileBytes(path).startsWith("SQLite format 3"));
+
+        // Chosen with "...", which opens at the typed file: the save dialog asked already.
+        QString start;
+        dialog->SetPathChooser([&](QWidget*, ExportForm, bool, const QString& at) {
+            start = at;
+            return path;
+        });
+        QVERIFY(ClickOnScreen(In<QPushButton>(dialog, "exportBrowse")));
+        QCOMPARE(start, path);
+        QCOMPARE(In<QLineEdit>(dialog, "exportPath")->text(), path);
+        m_boxes.shown.clear();
+        QVERIFY(Export(dialog, "exportForm_csv", QString()));
+        QVERIFY2(m_boxes.shown.empty(), m_boxes.shown.front().text.c_str());
+        QVERIFY(FileBytes(path).startsWith("sr_no,"));
+        // That answer was for one export: the next one asks again.
+        QVERIFY(Export(dialog, "exportForm_csv", QString()));
+        QCOMPARE(m_boxes.shown.size(), std::size_t{1});
+
+        // A partitioned export: one file per day file, each already there from the first run.
+        const QString folder = QString::fromStdString(m_out.File("parts"));
+        QVERIFY(SetPartition(dialog, true, QStringLiteral("north")));
+        m_boxes.shown.clear();
+        QVERIFY(Export(dialog, "exportForm_csv", folder));
+        QVERIFY(m_boxes.shown.empty());
+        const QStringList parts = FilesUnder(m_out.File("parts"));
+        QCOMPARE(parts.size(), kDays);
+        QVERIFY(WriteFile(parts[0], "old\n"));
+        m_boxes.answer = MessageAnswer::No;
+        QVERIFY(Export(dialog, "exportForm_csv", QString()));
+        m_boxes.answer = MessageAnswer::Yes;
+        QCOMPARE(m_boxes.shown.size(), std::size_t{1});
+        QVERIFY2(Mentions(m_boxes, qPrintable(QStringLiteral("%1 files").arg(kDays))), m_boxes.shown[0].text.c_str());
+        QCOMPARE(FileBytes(parts[0]), QByteArray("old\n"));
+        QCOMPARE(FilesUnder(m_out.File("parts")), parts);
+        m_boxes.shown.clear();
+        QVERIFY(Export(dialog, "exportForm_csv", QString()));
+        QCOMPARE(m_boxes.shown.size(), std::size_t{1});
+        QVERIFY(FileBytes(parts[0]).startsWith("sr_no,"));
+        QVERIFY(SetPartition(dialog, false));
+        Close(dialog);
+    }
+
+    // A typed name without an extension gets its form's, and the field shows the name written; a name with an
+    // extension keeps it.
+    void addsTheFormsExtension() {
+        struct Case {
+            const char* form;
+            const char* typed;
+            const char* written;
+        };
+        const Case cases[] = {
+            {"exportForm_xlsx", "exp3", "exp3.xlsx"},
+            {"exportForm_sqlite", "exp4", "exp4.sqlite"},
+            {"exportForm_jsonl", "exp5", "exp5.jsonl"},
+            {"exportForm_csv", "exp6.txt", "exp6.txt"},
+        };
+        gui::ExportDialog* dialog = OpenDialog();
+        QVERIFY(dialog);
+        QVERIFY(SetPartition(dialog, false));  // kept from the last export
+        for (const Case& c : cases) {
+            m_boxes.shown.clear();
+            QVERIFY(Export(dialog, c.form, QString::fromStdString(m_out.File(c.typed))));
+            QVERIFY2(m_boxes.shown.empty(), m_boxes.shown.front().text.c_str());
+            const QString written = QString::fromStdString(m_out.File(c.written));
+            QVERIFY2(QFile::exists(written), c.written);
+            QCOMPARE(In<QLineEdit>(dialog, "exportPath")->text(), written);
+            const QString typed = QString::fromStdString(m_out.File(c.typed));
+            if (typed != written) QVERIFY2(!QFile::exists(typed), c.typed);
+            QVERIFY2(dialog->ProgressText().endsWith(written), qPrintable(dialog->ProgressText()));
+        }
+        Close(dialog);
+    }
+
+    // While a run goes on, "..." is off with the other fields. Cancel and Escape stop the run: the dialog stays,
+    // says that no file was written, and none was; then Escape closes it. The close box cancels and closes, and
+    // leaves nothing either.
+    void cancelsARun() {
+        const QString path = QString::fromStdString(m_out.File("cancelled.xlsx"));
+        const QStringList before = FilesUnder(m_out.Path());
+        int chooserCalls = 0;
+        for (const bool escape : {false, true}) {
+            gui::ExportDialog* dialog = OpenDialog();
+            QVERIFY(dialog);
+            dialog->SetPathChooser([&](QWidget*, ExportForm, bool, const QString&) {
+                ++chooserCalls;
+                return QString();
+            });
+            QVERIFY(Start(dialog, "exportForm_xlsx", path));
+            QVERIFY(dialog->IsRunning());
+            auto* browse = In<QPushButton>(dialog, "exportBrowse");
+            QVERIFY(!browse->isEnabled());
+            QVERIFY(ClickOnScreen(browse));
+            QCOMPARE(chooserCalls, 0);
+            if (escape) {
+                QWidget* focus = QApplication::focusWidget();
+                QTest::keyClick(focus ? focus : dialog, Qt::Key_Escape);
+            } else {
+                QVERIFY(ClickOnScreen(In<QPushButton>(dialog, "exportCancel")));
+            }
+            const QPointer<gui::ExportDialog> open(dialog);
+            QVERIFY(QTest::qWaitFor([open] { return !open || !open->IsRunning(); }, 60000));
+            QTest::qWait(50);
+            QVERIFY2(open, "the dialog closed");
+            QVERIFY(dialog->isVisible());
+            QVERIFY2(dialog->ProgressText().contains(QStringLiteral("cancelled")) &&
+                         dialog->ProgressText().contains(QStringLiteral("no file was written")),
+                     qPrintable(dialog->ProgressText()));
+            QCOMPARE(FilesUnder(m_out.Path()), before);
+            QVERIFY(browse->isEnabled());
+            if (escape) {
+                QWidget* focus = QApplication::focusWidget();
+                QTest::keyClick(focus ? focus : dialog, Qt::Key_Escape);
+                QVERIFY(QTest::qWaitFor([this] { return m_window->GetExportDialog() == nullptr; }, 5000));
+            } else {
+                Close(dialog);
+            }
+        }
+
+        gui::ExportDialog* dialog = OpenDialog();
+        QVERIFY(dialog);
+        QVERIFY(Start(dialog, "exportForm_xlsx", path));
+        QVERIFY(dialog->IsRunning());
+        dialog->close();  // the window's close box
+        QVERIFY(QTest::qWaitFor([this] { return m_window->GetExportDialog() == nullptr; }, 60000));
+        QCOMPARE(FilesUnder(m_out.Path()), before);
     }
 };
 
