@@ -104,6 +104,8 @@ FindBar::FindBar(QWidget* parent) : QWidget(parent) {
 }
 
 void FindBar::OpenAndFocus() {
+    // Opened anew for a find, it does not repeat what the last find or go to said.
+    if (!isVisible() && !m_searching) SetFinished(QString());
     show();
     m_text->setFocus(Qt::ShortcutFocusReason);
     m_text->selectAll();

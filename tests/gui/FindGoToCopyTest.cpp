@@ -192,6 +192,13 @@ private slots:
                  QStringLiteral("Sr.No. %1 is the first record at or after %2.").arg(expected + 1).arg(when));
         // However long what the bar says, the window need not be wider for it.
         QCOMPARE(Bar()->minimumSizeHint().width(), widest);
+        // Closed and opened anew for a find, it no longer says where the go to went.
+        QTest::keyClick(FindText(), Qt::Key_Escape);
+        QVERIFY(!Bar()->isVisible());
+        QTest::keyClick(m_window.get(), Qt::Key_F, Qt::ControlModifier);
+        QVERIFY(Bar()->isVisible());
+        QCOMPARE(Bar()->StatusText(), QString());
+        QTest::keyClick(FindText(), Qt::Key_Escape);
     }
 
     void findNextPreviousAndWrap() {
