@@ -187,11 +187,6 @@ QString ReportFormAndFile::WrittenFiles() const { return m_written->text(); }
 
 int ReportFormAndFile::FormIndex() const { return m_forms->checkedId(); }
 
-void ReportFormAndFile::SetChoicesEnabled(bool enabled) {
-    for (QAbstractButton* button : m_forms->buttons()) button->setEnabled(enabled);
-    m_browse->setEnabled(enabled);
-}
-
 void ReportFormAndFile::SetFormIndex(int index) {
     if (QAbstractButton* button = m_forms->button(index)) button->click();
 }
@@ -368,7 +363,6 @@ void ReportCriteriaDlg::TakeWrittenFiles(Run& run) {
 void ReportCriteriaDlg::RunOver(Run& run) {
     TakeWrittenFiles(run);
     run.over = true;
-    m_form->SetChoicesEnabled(!RunInProgress());
 }
 
 void ReportCriteriaDlg::Deliver(std::function<void()> call) {
@@ -487,7 +481,6 @@ void ReportCriteriaDlg::OnGenerate() {
     m_generator->Start(check.criteria);
     run.job = m_generator->JobId();
     m_runs.push_back(std::move(run));
-    m_form->SetChoicesEnabled(false);
 }
 
 void ReportCriteriaDlg::OnCancel() {

@@ -48,8 +48,6 @@ public:
     const std::string& FileName() const { return m_fileName; }
     void SetFileChooser(ReportFileChooser chooser) { m_chooser = std::move(chooser); }
     void ChooseFile();  // "..."
-    // The form radios and "..." (off while a report runs).
-    void SetChoicesEnabled(bool enabled);
     // The line beside the path with the files the report will write, and the one under it with the files
     // the last run wrote.
     void SetPlannedFiles(const QString& text);
