@@ -26,34 +26,86 @@
 
 namespace vyx::gui {
 
-// Delivers the report worker's calls to the dialog's thread; a call for a dialog that has gone is dropped.
-// The worker never waits for the dialog.
+// Delivers the report worker's calls to the dialog's thread, each with the job of the run that made it; a
+// call for a dialog that has gone is dropped. The worker never waits for the dialog.
 class QueuedReportReceiver : public IReportGenerationMsgRcvr {
 public:
     explicit QueuedReportReceiver(ReportCriteriaDlg* dialog) : m_dialog(dialog), m_delivery(dialog) {}
-    std::int32_t OnStarted(std::int32_t, std::int32_t) override { return Post([](ReportCriteriaDlg& d) { d.OnStarted(); }); }
+    // Set before the generator's first run.
+    void SetGenerator(const CReportGenerator* generator) { m_generator = generator; }
+    std::int32_t OnStarted(std::int32_t, std::int32_t) override {
+        return Post([](ReportCriteriaDlg& d, std::uint32_t job) { d.OnStarted(job); });
+    }
     std::int32_t OnProgress(std::int32_t, std::int32_t) override {
-        return Post([](ReportCriteriaDlg& d) { d.OnProgress(); });
+        return Post([](ReportCriteriaDlg& d, std::uint32_t job) { d.OnProgress(job); });
     }
     std::int32_t OnCompleted(std::int32_t, std::int32_t) override {
-        return Post([](ReportCriteriaDlg& d) { d.OnCompleted(); });
+        return Post([](ReportCriteriaDlg& d, std::uint32_t job) { d.OnCompleted(job); });
     }
-    std::int32_t OnFailed(std::int32_t, std::int32_t) override { return Post([](ReportCriteriaDlg& d) { d.OnFailed(); }); }
+    std::int32_t OnFailed(std::int32_t, std::int32_t) override {
+        return Post([](ReportCriteriaDlg& d, std::uint32_t job) { d.OnFailed(job); });
+    }
     void OnMessage(const std::string& text, MessageIcon icon) override {
-        Post([text, icon](ReportCriteriaDlg& d) { d.OnMessage(text, icon); });
+        Post([text, icon](ReportCriteriaDlg& d, std::uint32_t job) { d.OnMessage(job, text, icon); });
     }
     void OnOpenDocument(const std::string& path) override {
-        Post([path](ReportCriteriaDlg& d) { d.OnOpenDocument(path); });
+        Post([path](ReportCriteriaDlg& d, std::uint32_t) { d.OnOpenDocument(path); });
     }
 
 private:
     template <typename Call>
     std::int32_t Post(Call call) {
-        // The delivery runs the call only while the dialog exists.
-        return m_delivery.Post([dialog = m_dialog, call] { call(*dialog); }) ? 1 : 0;
+        // Read on the worker: the generator takes a new job id only after this worker has ended.
+        const std::uint32_t job = m_generator ? m_generator->JobId() : 0;
+        // The delivery runs the call only while the dialog exists; the dialog may hold it back for a while.
+        return m_delivery.Post([dialog = m_dialog, call, job] {
+            dialog->Deliver([dialog, call, job] {
+                if (dialog) call(*dialog, job);
+            });
+        })
+                   ? 1
+                   : 0;
     }
     QPointer<ReportCriteriaDlg> m_dialog;
     QueuedDelivery m_delivery;
+    const CReportGenerator* m_generator = nullptr;
+};
+
+// The dialog's message boxes: while one is up, the worker's notifications wait for it to close.
+class ReportCriteriaDlg::DialogBoxes : public IMessageBoxes {
+public:
+    DialogBoxes(ReportCriteriaDlg& dialog, IMessageBoxes& boxes) : m_dialog(dialog), m_boxes(boxes) {}
+    void Show(const std::string& text, MessageIcon icon) override {
+        BoxUp up(m_dialog);
+        m_boxes.Show(text, icon);
+    }
+    MessageAnswer Ask(const std::string& text, MessageIcon icon) override {
+        BoxUp up(m_dialog);
+        return m_boxes.Ask(text, icon);
+    }
+    bool Offer(const std::string& text, MessageIcon icon, const std::string& choice) override {
+        BoxUp up(m_dialog);
+        return m_boxes.Offer(text, icon, choice);
+    }
+
+private:
+    struct BoxUp {
+        explicit BoxUp(ReportCriteriaDlg& d) : dialog(d) { ++dialog.m_boxesUp; }
+        ~BoxUp() {
+            // What waited is delivered once the code that showed the box has finished.
+            if (--dialog.m_boxesUp == 0 && !dialog.m_waiting.empty()) {
+                QMetaObject::invokeMethod(
+                    &dialog,
+                    [d = QPointer<ReportCriteriaDlg>(&dialog)] {
+                        if (d) d->DeliverWaiting();
+                    },
+                    Qt::QueuedConnection);
+            }
+        }
+        ReportCriteriaDlg& dialog;
+    };
+    ReportCriteriaDlg& m_dialog;
+    IMessageBoxes& m_boxes;
 };
 
 ReportFileChooser DefaultReportFileChooser() {
@@ -95,10 +147,10 @@ ReportFormAndFile::ReportFormAndFile(QDialog* dialog, IMessageBoxes&)
     m_path->setObjectName("reportPath");
     m_path->setMinimumWidth(280);
     m_path->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    auto* browse = new QPushButton(QStringLiteral("..."), files);
-    browse->setObjectName("browseButton");
-    browse->setFixedWidth(32);
-    connect(browse, &QPushButton::clicked, this, [this] { ChooseFile(); });
+    m_browse = new QPushButton(QStringLiteral("..."), files);
+    m_browse->setObjectName("browseButton");
+    m_browse->setFixedWidth(32);
+    connect(m_browse, &QPushButton::clicked, this, [this] { ChooseFile(); });
     m_planned = new QLabel(files);
     m_planned->setObjectName("plannedFiles");
     m_written = new QLabel(files);
@@ -106,7 +158,7 @@ ReportFormAndFile::ReportFormAndFile(QDialog* dialog, IMessageBoxes&)
     m_written->hide();
     auto* fileGrid = new QGridLayout(files);
     fileGrid->addWidget(m_path, 0, 0);
-    fileGrid->addWidget(browse, 0, 1);
+    fileGrid->addWidget(m_browse, 0, 1);
     fileGrid->addWidget(m_planned, 1, 0, 1, 2);
     fileGrid->addWidget(m_written, 2, 0, 1, 2);
     fileGrid->setColumnStretch(0, 1);
@@ -171,7 +223,7 @@ void ReportFormAndFile::ShowFileName() {
 
 ReportCriteriaDlg::ReportCriteriaDlg(QWidget* parent, const CRecordDatabase& database, IMessageBoxes& boxes,
                                      DataFolderSource dataFolder)
-    : QDialog(parent), m_boxes(boxes), m_dataFolder(std::move(dataFolder)) {
+    : QDialog(parent), m_boxes(std::make_unique<DialogBoxes>(*this, boxes)), m_dataFolder(std::move(dataFolder)) {
     setObjectName("reportCriteriaDialog");
     setWindowTitle(QStringLiteral("Report - Message"));
     setModal(false);
@@ -204,7 +256,7 @@ ReportCriteriaDlg::ReportCriteriaDlg(QWidget* parent, const CRecordDatabase& dat
     rangeGrid->addWidget(m_to, 1, 1);
     rangeGrid->addWidget(m_all, 2, 1);
 
-    m_form = new ReportFormAndFile(this, boxes);
+    m_form = new ReportFormAndFile(this, *m_boxes);
     // On screen CSV stands at the top, then XLS, then HTML.
     auto* formColumn = new QVBoxLayout(m_form->FormGroup());
     formColumn->addWidget(m_form->FormGroup()->findChild<QRadioButton*>("csvRadio"));
@@ -246,9 +298,15 @@ ReportCriteriaDlg::ReportCriteriaDlg(QWidget* parent, const CRecordDatabase& dat
     connect(m_to, &QLineEdit::textChanged, this, [this] { ShowPlannedFiles(); });
     connect(m_all, &QCheckBox::toggled, this, [this] { ShowPlannedFiles(); });
     connect(m_form, &ReportFormAndFile::fileNameChanged, this, [this] { ShowPlannedFiles(); });
+    // A new form clears the file, so the file's signal stands for both.
+    connect(m_from, &QLineEdit::textChanged, this, [this] { OnSettingsChanged(); });
+    connect(m_to, &QLineEdit::textChanged, this, [this] { OnSettingsChanged(); });
+    connect(m_all, &QCheckBox::toggled, this, [this] { OnSettingsChanged(); });
+    connect(m_form, &ReportFormAndFile::fileNameChanged, this, [this] { OnSettingsChanged(); });
 
     m_receiver = std::make_unique<QueuedReportReceiver>(this);
     m_generator = std::make_unique<CReportGenerator>(&database, m_receiver.get());
+    m_receiver->SetGenerator(m_generator.get());
 }
 
 ReportCriteriaDlg::~ReportCriteriaDlg() {
@@ -275,13 +333,53 @@ void ReportCriteriaDlg::ShowPlannedFiles() {
                                                 QString::fromStdString(CReportCriteriaChecks::FilesText(files)));
 }
 
-void ReportCriteriaDlg::ShowWrittenFiles() {
-    // A second of slack: file times are kept coarser than the clock reads.
-    const auto written =
-        CReportCriteriaChecks::FilesWrittenSince(m_runCriteria, m_runStart - std::chrono::seconds(1));
+void ReportCriteriaDlg::ShowWrittenFiles(const Run& run) {
+    const std::vector<std::string> written = run.filesWritten.value_or(std::vector<std::string>());
     m_form->SetWrittenFiles(written.empty() ? QString()
                                             : QStringLiteral("Written: ") +
                                                   QString::fromStdString(CReportCriteriaChecks::FilesText(written)));
+}
+
+void ReportCriteriaDlg::OnSettingsChanged() {
+    // A run in progress keeps its count: it is still the one a restart would stop.
+    if (RunInProgress()) return;
+    m_form->SetWrittenFiles(QString());
+    m_progressText->clear();
+}
+
+ReportCriteriaDlg::Run* ReportCriteriaDlg::FindRun(std::uint32_t job) {
+    for (Run& run : m_runs) {
+        if (run.job == job) return &run;
+    }
+    return nullptr;
+}
+
+bool ReportCriteriaDlg::RunInProgress() const { return !m_runs.empty() && !m_runs.back().over; }
+
+void ReportCriteriaDlg::TakeWrittenFiles(Run& run) {
+    if (!run.filesWritten) run.filesWritten = CReportCriteriaChecks::FilesWrittenSince(run.filesBefore);
+}
+
+void ReportCriteriaDlg::RunOver(Run& run) {
+    TakeWrittenFiles(run);
+    run.over = true;
+}
+
+void ReportCriteriaDlg::Deliver(std::function<void()> call) {
+    if (m_boxesUp > 0 || !m_waiting.empty()) {
+        m_waiting.push_back(std::move(call));
+        return;
+    }
+    call();
+}
+
+void ReportCriteriaDlg::DeliverWaiting() {
+    // A call that shows a box makes the rest wait again; the box's closing delivers them.
+    while (m_boxesUp == 0 && !m_waiting.empty()) {
+        std::function<void()> call = std::move(m_waiting.front());
+        m_waiting.pop_front();
+        call();
+    }
 }
 
 void ReportCriteriaDlg::FocusBackHere(QWidget* focused) {
@@ -317,10 +415,10 @@ void ReportCriteriaDlg::SetProgress(int position, bool busy) {
     }
 }
 
-void ReportCriteriaDlg::ShowWrittenCount() {
+void ReportCriteriaDlg::ShowWrittenCount(const Run& run) {
     const std::int64_t total =
-        static_cast<std::int64_t>(m_runCriteria.m_nLastRecord) - m_runCriteria.m_nFirstRecord + 1;
-    m_progressText->setText(QStringLiteral("%1 of %2 records written").arg(std::min(m_written, total)).arg(total));
+        static_cast<std::int64_t>(run.criteria.m_nLastRecord) - run.criteria.m_nFirstRecord + 1;
+    m_progressText->setText(QStringLiteral("%1 of %2 records written").arg(std::min(run.written, total)).arg(total));
 }
 
 bool ReportCriteriaDlg::eventFilter(QObject* watched, QEvent* event) {
@@ -343,17 +441,17 @@ void ReportCriteriaDlg::RefreshCursor() {
 
 void ReportCriteriaDlg::OnGenerate() {
     if (IsRunning()) {
-        if (m_boxes.Ask(std::string(res::LoadString(res::IDS_REPORT_RESTART_QUESTION)), MessageIcon::None) !=
+        if (m_boxes->Ask(std::string(res::LoadString(res::IDS_REPORT_RESTART_QUESTION)), MessageIcon::None) !=
             MessageAnswer::Yes) {
             return;
         }
-        m_stopRequested = true;
+        if (!m_runs.empty()) m_runs.back().stopRequested = true;
         m_generator->Stop();
     }
     std::int32_t from = 0, to = 0;
     for (auto [edit, value] : {std::pair{m_from, &from}, std::pair{m_to, &to}}) {
         if (const auto refusal = CReportCriteriaChecks::ParseRangeField(edit->text().toStdString(), *value)) {
-            m_boxes.Show(refusal->text, refusal->icon);
+            m_boxes->Show(refusal->text, refusal->icon);
             edit->setFocus();
             return;
         }
@@ -363,31 +461,40 @@ void ReportCriteriaDlg::OnGenerate() {
         m_dataFolder ? m_dataFolder() : std::string());
     switch (check.decision) {
     case GenerateDecision::Refuse:
-        m_boxes.Show(check.message.text, check.message.icon);
+        m_boxes->Show(check.message.text, check.message.icon);
         return;
     case GenerateDecision::AskMultipleFiles:
     case GenerateDecision::AskLongPage:
-        if (m_boxes.Ask(check.message.text, check.message.icon) != MessageAnswer::Yes) return;
+        if (m_boxes->Ask(check.message.text, check.message.icon) != MessageAnswer::Yes) return;
         break;
     case GenerateDecision::Start:
         break;
     }
+    // The runs before have ended: what they wrote is taken now, before this run replaces files of the same
+    // names.
+    for (Run& run : m_runs) TakeWrittenFiles(run);
+    while (m_runs.size() > 3) m_runs.pop_front();
     m_form->SetWrittenFiles(QString());
-    m_runCriteria = check.criteria;
-    m_runStart = std::filesystem::file_time_type::clock::now();
+    Run run;
+    run.criteria = check.criteria;
+    run.filesBefore = CReportCriteriaChecks::FileStates(check.criteria);
     m_generator->Start(check.criteria);
+    run.job = m_generator->JobId();
+    m_runs.push_back(std::move(run));
 }
 
 void ReportCriteriaDlg::OnCancel() {
     if (m_generator->IsRunning()) {
         m_generator->Pause();
-        if (m_boxes.Ask(std::string(res::LoadString(res::IDS_REPORT_CANCEL_QUESTION)), MessageIcon::None) !=
+        if (m_boxes->Ask(std::string(res::LoadString(res::IDS_REPORT_CANCEL_QUESTION)), MessageIcon::None) !=
             MessageAnswer::Yes) {
             m_generator->Resume();
             return;
         }
-        m_bCancelled = true;
-        m_stopRequested = true;
+        if (!m_runs.empty()) {
+            m_runs.back().cancelled = true;
+            m_runs.back().stopRequested = true;
+        }
         m_generator->Stop();
     }
     hide();
@@ -400,50 +507,63 @@ void ReportCriteriaDlg::closeEvent(QCloseEvent* event) {
     OnCancel();
 }
 
-void ReportCriteriaDlg::OnStarted() {
-    m_written = 0;
-    m_stopRequested = false;
+void ReportCriteriaDlg::OnStarted(std::uint32_t job) {
+    Run* run = FindRun(job);
+    if (!run) return;
+    run->started = true;
+    run->written = 0;
     SetProgress(0, true);
-    ShowWrittenCount();
+    ShowWrittenCount(*run);
     RefreshCursor();
 }
 
-void ReportCriteriaDlg::OnProgress() {
+void ReportCriteriaDlg::OnProgress(std::uint32_t job) {
+    Run* run = FindRun(job);
+    if (!run) return;
     SetProgress(CReportCriteriaChecks::NextProgressPosition(m_position), true);
-    m_written += ReportProgressStep(static_cast<std::int64_t>(m_runCriteria.m_nLastRecord) -
-                                    m_runCriteria.m_nFirstRecord + 1);
-    ShowWrittenCount();
+    run->written += ReportProgressStep(static_cast<std::int64_t>(run->criteria.m_nLastRecord) -
+                                       run->criteria.m_nFirstRecord + 1);
+    ShowWrittenCount(*run);
 }
 
-void ReportCriteriaDlg::OnCompleted() {
+void ReportCriteriaDlg::OnCompleted(std::uint32_t job) {
     m_generator->JoinIfEnded();
+    Run* found = FindRun(job);
+    if (!found) return;
+    Run& run = *found;
     SetProgress(200, false);
-    if (!m_stopRequested) m_written = static_cast<std::int64_t>(m_runCriteria.m_nLastRecord) - m_runCriteria.m_nFirstRecord + 1;
-    m_stopRequested = false;
-    ShowWrittenCount();
+    if (!run.stopRequested) {
+        run.written = static_cast<std::int64_t>(run.criteria.m_nLastRecord) - run.criteria.m_nFirstRecord + 1;
+    }
+    RunOver(run);
+    ShowWrittenCount(run);
     RefreshCursor();
-    ShowWrittenFiles();
-    if (m_bCancelled) {
-        m_bCancelled = false;
-    } else {
+    ShowWrittenFiles(run);
+    if (!run.cancelled) {
         QWidget* focused = focusWidget();
-        m_boxes.Show(std::string(res::LoadString(res::IDS_REPORT_GENERATED)), MessageIcon::None);
+        m_boxes->Show(std::string(res::LoadString(res::IDS_REPORT_GENERATED)), MessageIcon::None);
         FocusBackHere(focused);
     }
     SetProgress(0, false);
 }
 
-void ReportCriteriaDlg::OnFailed() {
+void ReportCriteriaDlg::OnFailed(std::uint32_t job) {
     m_generator->JoinIfEnded();
-    m_stopRequested = false;
+    Run* run = FindRun(job);
+    if (!run) return;
     SetProgress(0, false);
+    RunOver(*run);
     RefreshCursor();
-    ShowWrittenFiles();
+    ShowWrittenFiles(*run);
 }
 
-void ReportCriteriaDlg::OnMessage(const std::string& text, MessageIcon icon) { m_boxes.Show(text, icon); }
+void ReportCriteriaDlg::OnMessage(std::uint32_t job, const std::string& text, MessageIcon icon) {
+    // A message before the run started is all the run says: its output could not be opened.
+    if (Run* run = FindRun(job); run && !run->started) RunOver(*run);
+    m_boxes->Show(text, icon);
+}
 
-void ReportCriteriaDlg::OnOpenDocument(const std::string& path) { OpenReportInBrowser(path, m_boxes); }
+void ReportCriteriaDlg::OnOpenDocument(const std::string& path) { OpenReportInBrowser(path, *m_boxes); }
 
 // ---- "Report - FCU"
 

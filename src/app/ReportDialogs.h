@@ -3,9 +3,10 @@
 // progress, handles stopping and cancelling) and "Report - FCU" (modal; form and file only).
 
 #include <QDialog>
-#include <filesystem>
+#include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "controller/MessageBoxes.h"
 #include "report/ReportCriteriaChecks.h"
@@ -68,6 +69,7 @@ private:
     QWidget* m_formGroup;
     QWidget* m_fileGroup;
     QButtonGroup* m_forms;
+    QPushButton* m_browse;
     QLabel* m_path;
     QLabel* m_planned;
     QLabel* m_written;
@@ -107,37 +109,61 @@ protected:
 
 private:
     friend class QueuedReportReceiver;
-    void OnStarted();
-    void OnProgress();
-    void OnCompleted();
-    void OnFailed();
-    void OnMessage(const std::string& text, MessageIcon icon);
+    class DialogBoxes;
+
+    // A run started here, known by the generator's job id; its notifications may still be on their way when
+    // the next run starts (a restart).
+    struct Run {
+        std::uint32_t job = 0;
+        CReportCriteria criteria;
+        std::vector<ReportFileState> filesBefore;
+        std::optional<std::vector<std::string>> filesWritten;  // taken once its worker has ended
+        std::int64_t written = 0;    // records written, counted from its progress steps
+        bool started = false;
+        bool stopRequested = false;  // stopped, not finished
+        bool cancelled = false;      // stopped by the cancel question: its completion says nothing
+        bool over = false;
+    };
+    Run* FindRun(std::uint32_t job);
+    bool RunInProgress() const;
+    void RunOver(Run& run);
+    void TakeWrittenFiles(Run& run);
+
+    // The worker's notifications, tagged with the job that sent them. While a box of this dialog is up they
+    // wait, so that no box opens over another and the lines under a box stay those of the run it is about.
+    void Deliver(std::function<void()> call);
+    void DeliverWaiting();
+    void OnStarted(std::uint32_t job);
+    void OnProgress(std::uint32_t job);
+    void OnCompleted(std::uint32_t job);
+    void OnFailed(std::uint32_t job);
+    void OnMessage(std::uint32_t job, const std::string& text, MessageIcon icon);
     void OnOpenDocument(const std::string& path);
     void ApplyAll();
     void RefreshCursor();
     void ShowPlannedFiles();
-    void ShowWrittenFiles();
+    void ShowWrittenFiles(const Run& run);
+    // A changed form, file or range: the lines of the last run no longer describe what is shown.
+    void OnSettingsChanged();
     void FocusBackHere(QWidget* focused);
     void SetProgress(int position, bool busy);
-    void ShowWrittenCount();
+    void ShowWrittenCount(const Run& run);
 
-    IMessageBoxes& m_boxes;
+    std::unique_ptr<DialogBoxes> m_boxes;
     DataFolderSource m_dataFolder;
     std::unique_ptr<QueuedReportReceiver> m_receiver;
     std::unique_ptr<CReportGenerator> m_generator;
     std::int32_t m_nRecordCount = -1;
-    bool m_bCancelled = false;
-    CReportCriteria m_runCriteria;  // of the run started last, and when it started
-    std::filesystem::file_time_type m_runStart;
+    std::deque<Run> m_runs;  // the latest last
+    int m_boxesUp = 0;
+    std::deque<std::function<void()>> m_waiting;
     QLineEdit* m_from;
     QLineEdit* m_to;
     QLineEdit* m_lastRangeField;
     QCheckBox* m_all;
     QProgressBar* m_progress;
     QLabel* m_progressText;
-    int m_position = 0;              // the bar's cycling step position, kept while the bar shows as busy
-    std::int64_t m_written = 0;      // records written so far by the run, counted from its progress steps
-    bool m_stopRequested = false;    // the run about to complete was stopped, not finished
+    int m_position = 0;  // the bar's cycling step position, kept while the bar shows as busy
     QPushButton* m_generate;
     QPushButton* m_cancel;
     ReportFormAndFile* m_form;

@@ -2,6 +2,9 @@
 
 #include <cctype>
 #include <charconv>
+#include <filesystem>
+
+#include <sys/stat.h>
 
 #include "platform/OutputPathCheck.h"
 #include "report/ReportFile.h"
@@ -102,13 +105,36 @@ std::vector<std::string> CReportCriteriaChecks::PlannedFiles(const std::string& 
     return FilesWritten(check.criteria);
 }
 
-std::vector<std::string> CReportCriteriaChecks::FilesWrittenSince(const CReportCriteria& criteria,
-                                                                  std::filesystem::file_time_type since) {
+namespace {
+
+ReportFileState StateOf(const std::string& path) {
+    ReportFileState state;
+    state.path = path;
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return state;
+    state.exists = true;
+    state.device = static_cast<std::uint64_t>(info.st_dev);
+    state.inode = static_cast<std::uint64_t>(info.st_ino);
+    state.modifiedNs = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    return state;
+}
+
+}  // namespace
+
+std::vector<ReportFileState> CReportCriteriaChecks::FileStates(const CReportCriteria& criteria) {
+    std::vector<ReportFileState> states;
+    for (const std::string& path : FilesWritten(criteria)) states.push_back(StateOf(path));
+    return states;
+}
+
+// A report file takes its name by a rename once complete, so it is another file than before; one written
+// through in place (a device, a link's target) shows by its time. Nothing is compared with the clock, whose
+// readings file times follow only coarsely.
+std::vector<std::string> CReportCriteriaChecks::FilesWrittenSince(const std::vector<ReportFileState>& before) {
     std::vector<std::string> written;
-    for (const std::string& path : FilesWritten(criteria)) {
-        std::error_code error;
-        const auto time = std::filesystem::last_write_time(path, error);
-        if (!error && time >= since) written.push_back(path);
+    for (const ReportFileState& old : before) {
+        const ReportFileState now = StateOf(old.path);
+        if (now.exists && now != old) written.push_back(old.path);
     }
     return written;
 }

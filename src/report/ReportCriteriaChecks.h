@@ -3,7 +3,6 @@
 // dialog shows, so the dialogs only show it and the rules can be tested without a display.
 
 #include <cstdint>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,6 +27,16 @@ struct MessageLogGenerateCheck {
 
 // An HTML page of more records than this takes a browser long to open.
 constexpr std::int64_t kHtmlRecordsOpenQuickly = 65535;
+
+// A file a report may write, as it was at one moment: which file had the name, and when it was last written.
+struct ReportFileState {
+    std::string path;
+    bool exists = false;
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t modifiedNs = 0;
+    bool operator==(const ReportFileState&) const = default;
+};
 
 struct ReportFileChoice {
     std::string defaultExtension;  // without the dot
@@ -59,10 +68,11 @@ public:
     static std::vector<std::string> PlannedFiles(const std::string& fileName, std::int32_t recordCount, bool all,
                                                  const std::string& fromText, const std::string& toText,
                                                  int formIndex);
-    // Of the files a run writes, those there now that were written at or after the time given: what a
-    // finished run, or one stopped early, has left.
-    static std::vector<std::string> FilesWrittenSince(const CReportCriteria& criteria,
-                                                      std::filesystem::file_time_type since);
+    // The files a run will write, as they are before it starts.
+    static std::vector<ReportFileState> FileStates(const CReportCriteria& criteria);
+    // Of those files, the ones written since their states were taken: what a finished run, or one stopped
+    // early, has left. A file written just before, by an earlier run, is not among them.
+    static std::vector<std::string> FilesWrittenSince(const std::vector<ReportFileState>& before);
     // Files named for the dialog: "log.csv", "log_1.csv and log_2.csv", "3 files, log_1.csv to log_3.csv"
     // (file names only: the folder is the path's).
     static std::string FilesText(const std::vector<std::string>& paths);

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTableView>
 #include <QStandardPaths>
 #include <QTest>
@@ -36,7 +37,10 @@ namespace {
 
 class ScriptedBoxes : public IMessageBoxes {
 public:
-    void Show(const std::string& text, MessageIcon icon) override { shown.push_back({text, icon}); }
+    void Show(const std::string& text, MessageIcon icon) override {
+        shown.push_back({text, icon});
+        if (onShow) onShow();
+    }
     MessageAnswer Ask(const std::string& text, MessageIcon icon) override {
         asked.push_back({text, icon});
         if (answers.empty()) return MessageAnswer::No;
@@ -48,6 +52,7 @@ public:
     std::vector<std::pair<std::string, MessageIcon>> shown, asked;
     std::deque<MessageAnswer> answers;
     std::function<void()> onAsk;
+    std::function<void()> onShow;  // while the box is up
 };
 
 int CountLines(const QString& path) {
@@ -283,6 +288,94 @@ private slots:
         const QRect row = page->visualRect(page->model()->index(3, 0));
         QTest::mouseDClick(page->viewport(), Qt::LeftButton, {}, row.center());
         QCOMPARE(In<QLineEdit>(m_dialog, "toRecord")->text(), QStringLiteral("4"));
+    }
+
+    // A restart: the stopped run's success box comes first and alone, and the lines under it are that run's
+    // (its part file, its count), not those of the run started after it. While a report runs its form and
+    // file cannot be changed; once it is over, a change of range, form or file clears its lines.
+    void aRestartAndTheLinesOfTheLastRun() {
+        test::TempDir big;
+        sim::SimulatorOptions options;
+        options.days = 1;
+        options.recordsPerDay = 70000;
+        options.faults = false;
+        sim::GenerateDataFolder(big.Path(), options);
+        m_window->OpenFolder(QString::fromStdString(big.Path()), true);
+        QVERIFY(WaitFor([&] { return m_window->Controller().LoadEnded() && m_window->Controller().Total() == 70000; }));
+        auto* browse = In<QPushButton>(m_dialog, "browseButton");
+        m_nextFile = QString::fromStdString(m_out.File("restart"));
+        QVERIFY(ClickOnScreen(browse));
+        SetWriteFaultHook([](const std::string&, std::size_t) {
+            QThread::msleep(200);
+            return 0;
+        });
+        TypeInto("fromRecord", QStringLiteral("1"));
+        TypeInto("toRecord", QStringLiteral("70000"));
+        m_boxes.shown.clear();
+        m_boxes.answers = {MessageAnswer::Yes};
+        QVERIFY(ClickOnScreen(In<QPushButton>(m_dialog, "generateButton")));
+        QVERIFY(WaitFor([&] {
+            const QString count = m_dialog->ProgressText();
+            return count.endsWith(QStringLiteral(" of 70000 records written")) && !count.startsWith(QStringLiteral("0 "));
+        }));
+
+        SetWriteFaultHook(nullptr);
+        TypeInto("toRecord", QStringLiteral("100"));
+        QVERIFY(m_dialog->ProgressText().endsWith(QStringLiteral(" of 70000 records written")));
+        struct Seen {
+            QString written, count;
+        };
+        std::vector<Seen> seen;
+        int up = 0, mostUp = 0;
+        m_boxes.onShow = [&] {
+            mostUp = std::max(mostUp, ++up);
+            seen.push_back({Label("writtenFiles"), m_dialog->ProgressText()});
+            QTest::qWait(300);  // a box is up for a while, and events go on meanwhile
+            if (seen.back().written != Label("writtenFiles") || seen.back().count != m_dialog->ProgressText()) {
+                seen.back() = {QStringLiteral("changed under the box"), QString()};
+            }
+            --up;
+        };
+        m_boxes.answers = {MessageAnswer::Yes};
+        QVERIFY(ClickOnScreen(In<QPushButton>(m_dialog, "generateButton")));
+        QVERIFY(WaitFor([&] { return m_boxes.shown.size() == 2 && up == 0; }));
+        m_boxes.onShow = nullptr;
+        QCOMPARE(m_boxes.asked.back().first,
+                 std::string("Report generation is in process.\nDo you want to stop and restart the operation ?"));
+        QCOMPARE(mostUp, 1);
+        QCOMPARE(seen[0].written, QStringLiteral("Written: restart_1.csv"));
+        QVERIFY2(QRegularExpression(QStringLiteral("^[1-9][0-9]* of 70000 records written$")).match(seen[0].count).hasMatch() &&
+                     !seen[0].count.startsWith(QStringLiteral("70000 ")),
+                 qPrintable(seen[0].count));
+        QCOMPARE(seen[1].written, QStringLiteral("Written: restart.csv"));
+        QCOMPARE(seen[1].count, QStringLiteral("100 of 100 records written"));
+
+        // A change after the run: the lines of the run go, for the range, the form and the file alike.
+        auto runAgain = [&] {
+            m_boxes.shown.clear();
+            QVERIFY(ClickOnScreen(In<QPushButton>(m_dialog, "generateButton")));
+            QVERIFY(WaitFor([&] { return m_boxes.shown.size() == 1; }));
+            QCOMPARE(LastShown(), std::string("Message Log report generated successfully."));
+            QVERIFY(!Label("writtenFiles").isEmpty());
+            QVERIFY(!m_dialog->ProgressText().isEmpty());
+        };
+        auto linesCleared = [&] { return Label("writtenFiles").isEmpty() && m_dialog->ProgressText().isEmpty(); };
+        TypeInto("toRecord", QStringLiteral("99"));
+        QVERIFY(linesCleared());
+        runAgain();
+        QVERIFY(ClickOnScreen(In<QRadioButton>(m_dialog, "xlsRadio")));
+        QVERIFY(linesCleared());
+        QVERIFY(ClickOnScreen(In<QRadioButton>(m_dialog, "csvRadio")));
+        m_nextFile = QString::fromStdString(m_out.File("restart"));
+        QVERIFY(ClickOnScreen(browse));
+        runAgain();
+        m_nextFile = QString::fromStdString(m_out.File("again"));
+        QVERIFY(ClickOnScreen(browse));
+        QVERIFY(linesCleared());
+        QCOMPARE(Label("plannedFiles"), QStringLiteral("Will write again.csv"));
+
+        m_nextFile = QString::fromStdString(m_out.File("report.csv"));
+        QVERIFY(ClickOnScreen(browse));
     }
 
     void cancelARunningReportAnsweringNoThenYes() {

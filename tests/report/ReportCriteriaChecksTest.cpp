@@ -202,19 +202,29 @@ TEST(ReportDialogChecks, PlannedFilesFollowTheFieldsAsTyped) {
     }
 }
 
-// What a run left: the files of its range written since it started, not older ones of the same names.
+// What a run left: the files of its range written after their states were taken, not those of the same names
+// that an earlier run wrote, however shortly before.
 TEST(ReportDialogChecks, FilesWrittenSinceTheRunStarted) {
     test::TempDir out;
-    const CReportCriteria criteria(out.File("r.csv"), 0, 65535 * 2 + 9, kReportTypeCsv);
-    std::ofstream(out.File("r_1.csv")) << "old";
-    std::filesystem::last_write_time(out.File("r_1.csv"),
-                                     std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
-    const auto start = std::filesystem::file_time_type::clock::now() - std::chrono::seconds(1);
-    EXPECT_TRUE(CReportCriteriaChecks::FilesWrittenSince(criteria, start).empty());
-    std::ofstream(out.File("r_1.csv")) << "new";
+    const CReportCriteria criteria(out.File("r.csv"), 0, 65535 * 3 + 9, kReportTypeCsv);
+    std::ofstream(out.File("r_1.csv")) << "earlier run";
+    std::ofstream(out.File("r_2.csv")) << "earlier run";
+    std::ofstream(out.File("r_3.csv")) << "earlier run";
+    const auto before = CReportCriteriaChecks::FileStates(criteria);
+    ASSERT_EQ(before.size(), 4u);
+    EXPECT_TRUE(CReportCriteriaChecks::FilesWrittenSince(before).empty());
+
+    // Part 1 as the report writes it: complete under another name, then renamed over the old one.
+    std::ofstream(out.File("r_1.csv.part")) << "new";
+    std::filesystem::rename(out.File("r_1.csv.part"), out.File("r_1.csv"));
+    // Part 2 written in place, as through a link.
     std::ofstream(out.File("r_2.csv")) << "new";
-    EXPECT_EQ(CReportCriteriaChecks::FilesWrittenSince(criteria, start),
-              (std::vector<std::string>{out.File("r_1.csv"), out.File("r_2.csv")}));
+    std::filesystem::last_write_time(out.File("r_2.csv"),
+                                     std::filesystem::last_write_time(out.File("r_2.csv")) + std::chrono::seconds(1));
+    // Part 4 new; part 3 untouched.
+    std::ofstream(out.File("r_4.csv")) << "new";
+    EXPECT_EQ(CReportCriteriaChecks::FilesWrittenSince(before),
+              (std::vector<std::string>{out.File("r_1.csv"), out.File("r_2.csv"), out.File("r_4.csv")}));
 }
 
 }  // namespace
