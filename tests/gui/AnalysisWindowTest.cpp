@@ -13,6 +13,10 @@
 #include <QTableView>
 #include <QTest>
 
+#include <algorithm>
+#include <cmath>
+
+#include "app/AlarmChartWidget.h"
 #include "app/AnalysisTableModel.h"
 #include "app/AnalysisWindow.h"
 #include "app/FigureCard.h"
@@ -114,6 +118,43 @@ private slots:
         DoubleClickRow(top, 0);
         QTRY_COMPARE(m_boxes.shown.size(), boxes + 1);
         QVERIFY(m_boxes.shown.back().text.find("does not hold this record") != std::string::npos);
+    }
+
+    // The chart's y axis: on a scale of hundreds the lines at 1, 2 and 10 lie a pixel apart, on a short chart
+    // of 12 the 1 and the 2 do. The top of the scale is always labelled; no two labels overlap; a line goes
+    // unlabelled only where its label would overlap one kept.
+    void axisLabelsNeverOverlap_data() {
+        QTest::addColumn<std::uint32_t>("scale");
+        QTest::addColumn<double>("plotHeight");
+        QTest::addColumn<double>("labelHeight");
+        QTest::newRow("a big folder") << 963u << 132.0 << 16.0;
+        QTest::newRow("the least scale, short") << 12u << 132.0 << 16.0;
+        QTest::newRow("the least scale, tall") << 12u << 600.0 << 16.0;
+        QTest::newRow("10 close under the top") << 12u << 90.0 << 16.0;
+        QTest::newRow("a medium scale") << 60u << 300.0 << 16.0;
+    }
+
+    void axisLabelsNeverOverlap() {
+        QFETCH(std::uint32_t, scale);
+        QFETCH(double, plotHeight);
+        QFETCH(double, labelHeight);
+        const std::vector<std::uint32_t> kept = gui::AxisLabelValues(scale, plotHeight, labelHeight);
+        const auto at = [&](std::uint32_t v) { return v * plotHeight / scale; };
+        QVERIFY(!kept.empty());
+        QCOMPARE(kept.front(), scale);
+        for (std::size_t i = 0; i < kept.size(); ++i) {
+            for (std::size_t k = i + 1; k < kept.size(); ++k) {
+                QVERIFY2(std::abs(at(kept[i]) - at(kept[k])) >= labelHeight,
+                         qPrintable(QStringLiteral("%1 and %2 overlap").arg(kept[i]).arg(kept[k])));
+            }
+        }
+        for (const std::uint32_t line : {1u, 2u, 10u}) {
+            if (std::find(kept.begin(), kept.end(), line) != kept.end()) continue;
+            const bool overlaps = std::any_of(kept.begin(), kept.end(), [&](std::uint32_t other) {
+                return std::abs(at(line) - at(other)) < labelHeight;
+            });
+            QVERIFY2(overlaps, qPrintable(QStringLiteral("%1 left out with room for it").arg(line)));
+        }
     }
 };
 
