@@ -5,10 +5,11 @@
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
-#include <QScrollBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
@@ -228,6 +229,17 @@ void AnalysisWindow::showEvent(QShowEvent* event) {
 void AnalysisWindow::closeEvent(QCloseEvent* event) {
     if (m_cancel) m_cancel->store(true);
     QWidget::closeEvent(event);
+}
+
+void AnalysisWindow::keyPressEvent(QKeyEvent* event) {
+    // Reached only when the widget with the focus leaves the key alone: an open popup or an editor takes its
+    // own Escape first.
+    if ((event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) ||
+        event->matches(QKeySequence::Close)) {
+        close();  // as the close box
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void AnalysisWindow::Progress(std::uint64_t generation, const QString& text, std::uint64_t done, std::uint64_t total) {

@@ -64,6 +64,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;  // Escape and Ctrl+W close the window
     void showEvent(QShowEvent* event) override;
 
 private:

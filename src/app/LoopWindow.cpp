@@ -4,10 +4,11 @@
 #include <QCheckBox>
 #include <QDateTimeEdit>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
-#include <QResizeEvent>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QScrollArea>
 #include <QSlider>
 #include <QSpinBox>
@@ -458,6 +459,17 @@ void LoopWindow::RefreshHistogram() {
 void LoopWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (m_events && m_grownEarly) OnGrown(std::exchange(m_grownEarly, nullptr), {});
+}
+
+void LoopWindow::keyPressEvent(QKeyEvent* event) {
+    // Reached only when the widget with the focus leaves the key alone: an open popup or an editor takes its
+    // own Escape first.
+    if ((event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) ||
+        event->matches(QKeySequence::Close)) {
+        close();  // as the close box
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void LoopWindow::resizeEvent(QResizeEvent* event) {

@@ -90,6 +90,7 @@ public:
     const CFcuEvents* Events() const { return m_events.get(); }
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;  // Escape and Ctrl+W close the window; the events stay
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
 

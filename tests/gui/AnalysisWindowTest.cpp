@@ -120,6 +120,38 @@ private slots:
         QVERIFY(m_boxes.shown.back().text.find("does not hold this record") != std::string::npos);
     }
 
+    // Escape and Ctrl+W close the window wherever the focus is in it, as its close box does: a run under way
+    // is cancelled and ends; opened again, the window computes its figures anew.
+    void escapeAndCtrlWClose() {
+        gui::AnalysisWindow* analysis = OpenFromMenu();
+        QVERIFY(analysis);
+        QVERIFY(QTest::qWaitForWindowExposed(analysis));
+        auto* tabs = analysis->findChild<QTabWidget*>("analysisTabs");
+        tabs->tabBar()->setFocus();
+        QTest::keyClick(tabs->tabBar(), Qt::Key_Escape);
+        QVERIFY(!analysis->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!analysis->Running(), 60000);
+
+        analysis = OpenFromMenu();
+        QVERIFY(analysis);
+        QVERIFY(QTest::qWaitForWindowExposed(analysis));
+        QTRY_VERIFY_WITH_TIMEOUT(analysis->HasResult(), 60000);
+        auto* floods = analysis->findChild<QTableView*>("floodsTable");
+        QVERIFY(test::ClickOnScreen(floods->viewport(), floods->visualRect(floods->model()->index(0, 1)).center()));
+        QCOMPARE(QApplication::focusWidget(), floods);
+        QTest::keyClick(floods, Qt::Key_Escape);
+        QVERIFY(!analysis->isVisible());
+
+        analysis = OpenFromMenu();
+        QVERIFY(analysis);
+        QVERIFY(QTest::qWaitForWindowExposed(analysis));
+        QTRY_VERIFY_WITH_TIMEOUT(analysis->HasResult(), 60000);
+        floods = analysis->findChild<QTableView*>("floodsTable");
+        floods->setFocus();
+        QTest::keyClick(floods, Qt::Key_W, Qt::ControlModifier);
+        QVERIFY(!analysis->isVisible());
+    }
+
     // The chart's y axis: on a scale of hundreds the lines at 1, 2 and 10 lie a pixel apart, on a short chart
     // of 12 the 1 and the 2 do. The top of the scale is always labelled; no two labels overlap; a line goes
     // unlabelled only where its label would overlap one kept.

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTimeEdit>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QMenu>
@@ -173,6 +174,42 @@ private slots:
         QVERIFY(e.has_value());
         QVERIFY(QTest::qWaitFor([&] { return SelectedPlace() == PlaceOf(*e); }, 5000));
         QVERIFY(m_boxes.shown.empty());
+    }
+
+    // Escape and Ctrl+W close the timeline and the Loop window, as their close boxes do: the timeline alone
+    // from the timeline; the Loop window keeps its events and shows them again from the menu.
+    void escapeAndCtrlWCloseTheWindows() {
+        gui::FcuTimelineWindow* timeline = OpenTimeline(Loop()->Tiles()->Tiles()[3].fcu);
+        QVERIFY(timeline);
+        QCOMPARE(QApplication::focusWidget(), timeline->View());
+        QTest::keyClick(timeline->View(), Qt::Key_Escape);
+        QVERIFY(!timeline->isVisible());
+        QVERIFY(Loop()->isVisible());
+        timeline = OpenTimeline(Loop()->Tiles()->Tiles()[4].fcu);
+        QVERIFY(timeline);
+        QTest::keyClick(timeline->View(), Qt::Key_W, Qt::ControlModifier);
+        QVERIFY(!timeline->isVisible());
+
+        const CFcuEvents* events = Loop()->Events();
+        auto* time = Loop()->findChild<QDateTimeEdit*>("loopTime1");
+        Loop()->activateWindow();  // as the click on it does with a window manager
+        QVERIFY(QTest::qWaitForWindowActive(Loop()));
+        QWidget* field = QApplication::widgetAt(time->mapToGlobal(time->rect().center()));  // its line edit
+        QVERIFY(field && time->isAncestorOf(field));
+        QTest::mouseClick(field, Qt::LeftButton, {}, field->rect().center());
+        QCOMPARE(QApplication::focusWidget(), time);
+        QTest::keyClick(time, Qt::Key_Escape);
+        QVERIFY(!Loop()->isVisible());
+        QVERIFY(OpenLoopFromTheMenu());
+        QVERIFY(QTest::qWaitForWindowExposed(Loop()));
+        QCOMPARE(Loop()->Events(), events);
+        QVERIFY(!Loop()->Computing());
+        QSlider* slider = Loop()->FirstSlider();
+        slider->setFocus();
+        QTest::keyClick(slider, Qt::Key_W, Qt::ControlModifier);
+        QVERIFY(!Loop()->isVisible());
+        QVERIFY(OpenLoopFromTheMenu());
+        QVERIFY(QTest::qWaitForWindowExposed(Loop()));
     }
 
     void markOutsideTheFilteredListIsLoadedAfterAsking() {
