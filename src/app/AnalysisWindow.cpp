@@ -20,6 +20,7 @@
 #include "app/AlarmChartWidget.h"
 #include "app/AnalysisTableModel.h"
 #include "app/FigureCard.h"
+#include "app/LoopWindow.h"
 #include "app/QueuedDelivery.h"
 #include "decode/FormatRecord.h"
 #include "platform/FileError.h"
@@ -38,6 +39,7 @@ AnalysisWindow::AnalysisWindow(AnalysisSource source, GoTo goTo, QWidget* parent
     auto* busy = new QHBoxLayout;
     m_status = new QLabel(this);
     m_status->setObjectName("analysisStatus");
+    m_status->setWordWrap(true);  // a long status takes lines, not the width of the screen
     m_progress = new QProgressBar(this);
     m_progress->setObjectName("analysisProgress");
     m_cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
@@ -47,9 +49,14 @@ AnalysisWindow::AnalysisWindow(AnalysisSource source, GoTo goTo, QWidget* parent
     busy->addWidget(m_cancelButton);
     layout->addLayout(busy);
     connect(m_cancelButton, &QPushButton::clicked, this, [this] { Cancel(); });
-    m_cardGrid = new QGridLayout;
+    // The cards take the rows they need at the window's width: their box asks for no width of its own, so a
+    // narrow screen holds the window.
+    m_cardBox = new QWidget(this);
+    m_cardBox->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_cardGrid = new QGridLayout(m_cardBox);
+    m_cardGrid->setContentsMargins(0, 0, 0, 0);
     m_cardGrid->setSpacing(6);
-    layout->addLayout(m_cardGrid);
+    layout->addWidget(m_cardBox);
     m_chart = new AlarmChartWidget(this);
     m_chart->setObjectName("analysisChart");
     layout->addWidget(m_chart, 1);
@@ -64,7 +71,7 @@ AnalysisWindow::AnalysisWindow(AnalysisSource source, GoTo goTo, QWidget* parent
     AddTable(QStringLiteral("Global ESD roll call"), "rollCallTable");
     AddTable(QStringLiteral("Standing per day"), "standingTable");
     AddTable(QStringLiteral("Alarm codes"), "codesTable");
-    resize(1200, 860);
+    PlaceToolWindow(this, {1200, 860});
 }
 
 AnalysisWindow::~AnalysisWindow() {
@@ -295,20 +302,39 @@ void AnalysisWindow::Finished(std::uint64_t generation, std::shared_ptr<const CF
 void AnalysisWindow::MakeCards(const AnalysisTable& figures) {
     for (FigureCard* card : m_cards) delete card;
     m_cards.clear();
-    int column = 0;
-    int row = 0;
     for (std::size_t i = 2; i < figures.rows.size(); ++i) {
         const auto& cells = figures.rows[i];
-        auto* card = new FigureCard(QString::fromStdString(cells[0]), this);
+        auto* card = new FigureCard(QString::fromStdString(cells[0]), m_cardBox);
         card->setObjectName(QStringLiteral("card%1").arg(i));
         card->Set(QString::fromStdString(cells[1]), QString::fromStdString(cells[3]), figures.bands[i]);
-        m_cardGrid->addWidget(card, row, column);
         m_cards.push_back(card);
-        if (++column == 7) {
-            column = 0;
-            ++row;
-        }
     }
+    m_cardColumns = 0;
+    ArrangeCards();
+}
+
+void AnalysisWindow::ArrangeCards() {
+    if (m_cards.empty()) return;
+    int cardWidth = 1;
+    for (const FigureCard* card : m_cards) {
+        cardWidth = std::max({cardWidth, card->minimumSizeHint().width(), card->minimumWidth()});
+    }
+    const QMargins margins = layout()->contentsMargins();
+    const int room = width() - margins.left() - margins.right();
+    const int spacing = m_cardGrid->horizontalSpacing();
+    const int columns = std::clamp((room + spacing) / (cardWidth + spacing), 1, 7);
+    if (columns == m_cardColumns) return;
+    m_cardColumns = columns;
+    for (FigureCard* card : m_cards) m_cardGrid->removeWidget(card);
+    for (std::size_t i = 0; i < m_cards.size(); ++i) {
+        const int at = static_cast<int>(i);
+        m_cardGrid->addWidget(m_cards[i], at / columns, at % columns);
+    }
+}
+
+void AnalysisWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    ArrangeCards();
 }
 
 void AnalysisWindow::Show(bool keepPlace) {

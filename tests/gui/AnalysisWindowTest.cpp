@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTabBar>
 #include <QTabWidget>
@@ -47,6 +48,10 @@ private:
         return m_window->AlarmAnalysisWindow();
     }
 
+    static QString Text(const QRect& r) {
+        return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+    }
+
     void DoubleClickRow(QTableView* view, int row) {
         const QPoint at = view->visualRect(view->model()->index(row, 1)).center();
         QCOMPARE(QApplication::widgetAt(view->viewport()->mapToGlobal(at)), view->viewport());
@@ -78,7 +83,13 @@ private slots:
         gui::AnalysisWindow* analysis = OpenFromMenu();
         QVERIFY(analysis);
         QVERIFY(QTest::qWaitForWindowExposed(analysis));
+        // A new window fits in the screen of the main window (the test screen is smaller than the size wanted),
+        // and stays in it once the cards have come.
+        const QRect room = m_window->screen()->availableGeometry();
+        QVERIFY2(room.contains(analysis->frameGeometry()), qPrintable(Text(analysis->frameGeometry())));
         QTRY_VERIFY_WITH_TIMEOUT(analysis->HasResult(), 60000);
+        QTest::qWait(50);  // the cards laid out
+        QVERIFY2(room.contains(analysis->frameGeometry()), qPrintable(Text(analysis->frameGeometry())));
         // The cards carry the figures with their band.
         const auto cards = analysis->findChildren<gui::FigureCard*>();
         QVERIFY(cards.size() >= 10);

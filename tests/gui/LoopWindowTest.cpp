@@ -15,6 +15,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QSlider>
 #include <QTest>
 #include <QToolTip>
@@ -110,7 +111,13 @@ private slots:
     void menuOpensTheLoopWindowAndTheWorkerFillsIt() {
         QVERIFY(OpenLoopFromTheMenu());
         QVERIFY(Loop());
+        QVERIFY(QTest::qWaitForWindowExposed(Loop()));
+        // A new window fits in the screen of the main window (the test screen is smaller than the size wanted).
+        const QRect room = m_window->screen()->availableGeometry();
+        QVERIFY(room.contains(Loop()->frameGeometry()));
         QVERIFY(QTest::qWaitFor([this] { return Loop()->Ready() && Loop()->AnswersShown() > 0; }, 60000));
+        QTest::qWait(50);
+        QVERIFY(room.contains(Loop()->frameGeometry()));
         const CFcuEvents& events = *Loop()->Events();
         QCOMPARE(events.RecordCount(), m_window->Controller().Total() + 0);  // the list's load is unfiltered here
         // The tiles show the state at the slider's moment, as the query answers it.
