@@ -2,8 +2,11 @@
 
 #include <algorithm>
 
+#include <QAction>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -91,7 +94,7 @@ QTableView* AnalysisWindow::AddTable(const QString& name, const char* objectName
     auto* model = new AnalysisTableModel(view);
     view->setModel(model);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->horizontalHeader()->setStretchLastSection(true);
     // A column of long texts is wider than the view: its name at the left edge stays in sight.
@@ -100,6 +103,15 @@ QTableView* AnalysisWindow::AddTable(const QString& name, const char* objectName
     connect(view, &QTableView::doubleClicked, this, [this, model](const QModelIndex& index) {
         RowActivated(model, index.row());
     });
+    // Ctrl+C and the context menu copy rows with their header; the view's own Ctrl+C copies one cell.
+    auto* copy = new QAction(QStringLiteral("&Copy"), view);
+    copy->setObjectName("analysisCopy");
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetShortcut);
+    copy->setToolTip(QStringLiteral("Copy the selected rows, or the whole table when none is selected"));
+    connect(copy, &QAction::triggered, this, [this, view, model] { CopyRows(view, model); });
+    view->addAction(copy);
+    view->setContextMenuPolicy(Qt::ActionsContextMenu);
     m_tabs->addTab(view, name);
     m_models.push_back(model);
     return view;
@@ -403,6 +415,7 @@ void AnalysisWindow::Show(bool keepPlace) {
         const int column = view->selectionModel()->currentIndex().column();
         const int scrolled = view->verticalScrollBar()->value();
         model->SetTable(std::move(tables[i]));
+        view->verticalHeader()->setVisible(!model->Numbered());
         if (!keepPlace) {
             view->resizeColumnsToContents();
             // The cells' tooltips hold the whole text of a column cut down to half the view.
@@ -434,6 +447,12 @@ void AnalysisWindow::RowActivated(const AnalysisTableModel* model, int row) {
     const auto place = model->PlaceOf(row);
     if (!place || place->dayFile >= m_result->dayFiles.size()) return;
     m_goTo(m_result->dayFiles[place->dayFile], place->offset, place->serial);
+}
+
+void AnalysisWindow::CopyRows(const QTableView* view, const AnalysisTableModel* model) {
+    std::vector<int> rows;
+    for (const QModelIndex& index : view->selectionModel()->selectedRows()) rows.push_back(index.row());
+    QGuiApplication::clipboard()->setText(model->TabSeparated(std::move(rows)));
 }
 
 QString AnalysisWindow::StatusText() const { return m_status->text(); }

@@ -85,6 +85,8 @@ private:
     void Join();
     QTableView* AddTable(const QString& name, const char* objectName);
     void RowActivated(const AnalysisTableModel* model, int row);
+    // The selected rows, or the whole table when none is selected, to the clipboard as tab-separated text.
+    void CopyRows(const QTableView* view, const AnalysisTableModel* model);
 
     AnalysisSource m_source;
     GoTo m_goTo;

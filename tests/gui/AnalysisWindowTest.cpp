@@ -4,7 +4,9 @@
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QClipboard>
 #include <QElapsedTimer>
+#include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -13,9 +15,12 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <numeric>
 
 #include "app/AlarmChartWidget.h"
 #include "app/AnalysisTableModel.h"
@@ -129,6 +134,94 @@ private slots:
         DoubleClickRow(top, 0);
         QTRY_COMPARE(m_boxes.shown.size(), boxes + 1);
         QVERIFY(m_boxes.shown.back().text.find("does not hold this record") != std::string::npos);
+    }
+
+    // The table's text as the window shows it: the header, then the rows given, each cell between tabs.
+    static QString ShownText(const QAbstractItemModel* model, const std::vector<int>& rows) {
+        QStringList lines;
+        QStringList cells;
+        for (int c = 0; c < model->columnCount(); ++c) cells << model->headerData(c, Qt::Horizontal).toString();
+        lines << cells.join(QLatin1Char('\t'));
+        for (const int r : rows) {
+            cells.clear();
+            for (int c = 0; c < model->columnCount(); ++c) cells << model->index(r, c).data().toString();
+            lines << cells.join(QLatin1Char('\t'));
+        }
+        return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+    }
+
+    // Runs fn on the context menu once it is up (its exec() holds the caller until the menu closes).
+    static void OnMenu(std::function<void(QMenu*)> fn) {
+        auto* timer = new QTimer;
+        QObject::connect(timer, &QTimer::timeout, [timer, fn] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (!menu || !menu->isVisible()) return;
+            timer->stop();
+            timer->deleteLater();
+            fn(menu);
+        });
+        timer->start(10);
+    }
+
+    // A right click as the window system delivers it (a click sent to the widget brings no context menu).
+    static void RightClick(QWidget* widget, QPoint at) {
+        QWidget* window = widget->window();
+        QTest::mouseClick(window->windowHandle(), Qt::RightButton, {}, widget->mapTo(window, at));
+    }
+
+    // Ctrl+C and the context menu copy the selected rows with the header as tab-separated text, or the whole
+    // table when no row is selected; Escape closes the menu first, not the window. A table that numbers its
+    // rows has no row header besides.
+    void copiesRowsAsTabSeparatedText() {
+        gui::AnalysisWindow* analysis = m_window->AlarmAnalysisWindow();
+        QVERIFY(analysis && analysis->HasResult());
+        analysis->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(analysis));
+        auto* tabs = analysis->findChild<QTabWidget*>("analysisTabs");
+        auto* top = analysis->findChild<QTableView*>("topTable");
+        QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(1).center());
+        QTRY_VERIFY(top->isVisible());
+        QVERIFY(top->model()->rowCount() >= 3);
+        QVERIFY(!top->verticalHeader()->isVisible());
+        QVERIFY(!analysis->findChild<QTableView*>("floodsTable")->verticalHeader()->isVisible());
+        const auto rowPoint = [&](int row) { return top->visualRect(top->model()->index(row, 2)).center(); };
+        QVERIFY(test::ClickOnScreen(top->viewport(), rowPoint(0)));
+        QTest::mouseClick(top->viewport(), Qt::LeftButton, Qt::ShiftModifier, rowPoint(2));
+        QApplication::clipboard()->clear();
+        QTest::keyClick(top, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), ShownText(top->model(), {0, 1, 2}));
+
+        bool closed = false;
+        OnMenu([&](QMenu* menu) {
+            QTest::keyClick(menu, Qt::Key_Escape);
+            closed = !menu->isVisible();
+        });
+        RightClick(top->viewport(), rowPoint(1));
+        QTRY_VERIFY(closed);
+        QVERIFY(analysis->isVisible());
+        QApplication::clipboard()->clear();
+        OnMenu([](QMenu* menu) {
+            QAction* copy = nullptr;
+            for (QAction* action : menu->actions()) {
+                if (action->text() == QStringLiteral("&Copy")) copy = action;
+            }
+            if (copy) QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(copy).center());
+        });
+        RightClick(top->viewport(), rowPoint(1));
+        QTRY_COMPARE(QApplication::clipboard()->text(), ShownText(top->model(), {0, 1, 2}));
+
+        // Nothing selected yet in this table: all of it, header first.
+        auto* codes = analysis->findChild<QTableView*>("codesTable");
+        QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(7).center());
+        QTRY_VERIFY(codes->isVisible());
+        QVERIFY(codes->verticalHeader()->isVisible());
+        QVERIFY(!codes->selectionModel()->hasSelection());
+        codes->setFocus();
+        QTest::keyClick(codes, Qt::Key_C, Qt::ControlModifier);
+        std::vector<int> all(static_cast<std::size_t>(codes->model()->rowCount()));
+        std::iota(all.begin(), all.end(), 0);
+        QVERIFY(all.size() > 3);
+        QCOMPARE(QApplication::clipboard()->text(), ShownText(codes->model(), all));
     }
 
     // Escape and Ctrl+W close the window wherever the focus is in it, as its close box does: a run under way
