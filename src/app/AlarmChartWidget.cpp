@@ -3,10 +3,28 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 
 #include "analysis/AlarmChart.h"
 
 namespace vyx::gui {
+
+namespace {
+constexpr std::uint32_t kLineValues[] = {10, 2, 1};  // the most telling first
+}
+
+std::vector<std::uint32_t> AxisLabelValues(std::uint32_t scale, double plotHeight, double labelHeight) {
+    std::vector<std::uint32_t> kept{scale};
+    const auto at = [&](std::uint32_t v) { return scale ? v * plotHeight / scale : 0.0; };
+    for (const std::uint32_t value : kLineValues) {
+        if (value >= scale) continue;
+        const bool clear = std::all_of(kept.begin(), kept.end(), [&](std::uint32_t other) {
+            return std::abs(at(value) - at(other)) >= labelHeight;
+        });
+        if (clear) kept.push_back(value);
+    }
+    return kept;
+}
 
 AlarmChartWidget::AlarmChartWidget(QWidget* parent) : QWidget(parent) {
     setMinimumHeight(160);
@@ -20,7 +38,8 @@ void AlarmChartWidget::SetFigures(const AlarmFigures* figures) {
 void AlarmChartWidget::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), palette().base());
-    const QRect plot = rect().adjusted(36, 8, -8, -20);
+    const int labelHeight = fontMetrics().height();
+    const QRect plot = rect().adjusted(36, labelHeight / 2 + 1, -8, -20);
     p.setPen(QColor(0x99, 0x99, 0x99));
     p.drawRect(plot);
     if (!m_figures || m_figures->perPeriod.empty()) return;
@@ -41,17 +60,23 @@ void AlarmChartWidget::paintEvent(QPaintEvent*) {
                    c.most > 10 ? QColor(0xC0, 0x39, 0x2B) : QColor(0x2E, 0x6D, 0xB4));
     }
     const struct {
-        int value;
+        std::uint32_t value;
         QColor colour;
     } lines[] = {{1, QColor(0x2E, 0x8B, 0x57)}, {2, QColor(0xD4, 0xA0, 0x17)}, {10, QColor(0xC0, 0x39, 0x2B)}};
     for (const auto& line : lines) {
         p.setPen(QPen(line.colour, 1, Qt::DashLine));
         p.drawLine(QPointF(plot.left(), y(line.value)), QPointF(plot.right(), y(line.value)));
-        p.drawText(QRectF(0, y(line.value) - 8, plot.left() - 4, 16), Qt::AlignRight | Qt::AlignVCenter,
-                   QString::number(line.value));
     }
-    p.setPen(palette().text().color());
-    p.drawText(QRectF(0, plot.top() - 2, plot.left() - 4, 16), Qt::AlignRight | Qt::AlignTop, QString::number(scale));
+    // Each label centred on its value; the lines keep their colours, the top of the scale the text's.
+    for (const std::uint32_t value : AxisLabelValues(static_cast<std::uint32_t>(scale), plot.height(), labelHeight)) {
+        QColor colour = palette().text().color();
+        for (const auto& line : lines) {
+            if (line.value == value) colour = line.colour;
+        }
+        p.setPen(colour);
+        p.drawText(QRectF(0, y(value) - labelHeight / 2.0, plot.left() - 4, labelHeight),
+                   Qt::AlignRight | Qt::AlignVCenter, QString::number(value));
+    }
 }
 
 }  // namespace vyx::gui

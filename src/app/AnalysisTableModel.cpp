@@ -2,6 +2,8 @@
 
 #include <QColor>
 
+#include <algorithm>
+
 namespace vyx::gui {
 
 QColor BandColour(AlarmBand band) {
@@ -24,6 +26,39 @@ void AnalysisTableModel::SetTable(AnalysisTable table) {
 std::optional<RecordPlace> AnalysisTableModel::PlaceOf(int row) const {
     if (row < 0 || static_cast<std::size_t>(row) >= m_table.places.size()) return std::nullopt;
     return m_table.places[static_cast<std::size_t>(row)];
+}
+
+QString AnalysisTableModel::TabSeparated(std::vector<int> rows) const {
+    if (rows.empty()) {
+        for (int r = 0; r < rowCount(); ++r) rows.push_back(r);
+    }
+    std::sort(rows.begin(), rows.end());
+    // A tab or a line break inside a cell would split it: a space stands in.
+    const auto line = [](const std::vector<std::string>& cells) {
+        QStringList texts;
+        for (const std::string& cell : cells) {
+            QString text = QString::fromStdString(cell);
+            text.replace(QLatin1Char('\t'), QLatin1Char(' '))
+                .replace(QLatin1Char('\r'), QLatin1Char(' '))
+                .replace(QLatin1Char('\n'), QLatin1Char(' '));
+            texts << text;
+        }
+        return texts.join(QLatin1Char('\t')) + QLatin1Char('\n');
+    };
+    std::vector<std::string> labels;
+    for (const AnalysisColumn& column : m_table.columns) labels.push_back(column.label);
+    QString text = line(labels);
+    for (const int r : rows) {
+        if (r < 0 || r >= rowCount()) continue;
+        std::vector<std::string> cells = m_table.rows[static_cast<std::size_t>(r)];
+        cells.resize(m_table.columns.size());  // as data() shows a missing cell: empty
+        text += line(cells);
+    }
+    return text;
+}
+
+bool AnalysisTableModel::Numbered() const {
+    return !m_table.columns.empty() && (m_table.columns[0].label == "No." || m_table.columns[0].label == "Rank");
 }
 
 int AnalysisTableModel::rowCount(const QModelIndex& parent) const {

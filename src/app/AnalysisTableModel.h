@@ -5,6 +5,7 @@
 #include <QAbstractTableModel>
 
 #include <optional>
+#include <vector>
 
 #include "analysis/AlarmTables.h"
 
@@ -21,6 +22,11 @@ public:
     void SetTable(AnalysisTable table);
     const AnalysisTable& Table() const { return m_table; }
     std::optional<RecordPlace> PlaceOf(int row) const;
+    // The header and the rows given (every row when none is given) as the table shows them: a line per row,
+    // its cells between tabs, as a spreadsheet takes them from the clipboard.
+    QString TabSeparated(std::vector<int> rows) const;
+    // The first column numbers the rows ("No.", "Rank"): the row header would say it again.
+    bool Numbered() const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

@@ -2,13 +2,17 @@
 
 #include <algorithm>
 
+#include <QAction>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
-#include <QScrollBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
@@ -19,6 +23,7 @@
 #include "app/AlarmChartWidget.h"
 #include "app/AnalysisTableModel.h"
 #include "app/FigureCard.h"
+#include "app/LoopWindow.h"
 #include "app/QueuedDelivery.h"
 #include "decode/FormatRecord.h"
 #include "platform/FileError.h"
@@ -37,6 +42,7 @@ AnalysisWindow::AnalysisWindow(AnalysisSource source, GoTo goTo, QWidget* parent
     auto* busy = new QHBoxLayout;
     m_status = new QLabel(this);
     m_status->setObjectName("analysisStatus");
+    m_status->setWordWrap(true);  // a long status takes lines, not the width of the screen
     m_progress = new QProgressBar(this);
     m_progress->setObjectName("analysisProgress");
     m_cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
@@ -46,9 +52,14 @@ AnalysisWindow::AnalysisWindow(AnalysisSource source, GoTo goTo, QWidget* parent
     busy->addWidget(m_cancelButton);
     layout->addLayout(busy);
     connect(m_cancelButton, &QPushButton::clicked, this, [this] { Cancel(); });
-    m_cardGrid = new QGridLayout;
+    // The cards take the rows they need at the window's width: their box asks for no width of its own, so a
+    // narrow screen holds the window.
+    m_cardBox = new QWidget(this);
+    m_cardBox->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_cardGrid = new QGridLayout(m_cardBox);
+    m_cardGrid->setContentsMargins(0, 0, 0, 0);
     m_cardGrid->setSpacing(6);
-    layout->addLayout(m_cardGrid);
+    layout->addWidget(m_cardBox);
     m_chart = new AlarmChartWidget(this);
     m_chart->setObjectName("analysisChart");
     layout->addWidget(m_chart, 1);
@@ -63,7 +74,7 @@ AnalysisWindow::AnalysisWindow(AnalysisSource source, GoTo goTo, QWidget* parent
     AddTable(QStringLiteral("Global ESD roll call"), "rollCallTable");
     AddTable(QStringLiteral("Standing per day"), "standingTable");
     AddTable(QStringLiteral("Alarm codes"), "codesTable");
-    resize(1200, 860);
+    PlaceToolWindow(this, {1200, 860});
 }
 
 AnalysisWindow::~AnalysisWindow() {
@@ -83,7 +94,7 @@ QTableView* AnalysisWindow::AddTable(const QString& name, const char* objectName
     auto* model = new AnalysisTableModel(view);
     view->setModel(model);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->horizontalHeader()->setStretchLastSection(true);
     // A column of long texts is wider than the view: its name at the left edge stays in sight.
@@ -92,6 +103,15 @@ QTableView* AnalysisWindow::AddTable(const QString& name, const char* objectName
     connect(view, &QTableView::doubleClicked, this, [this, model](const QModelIndex& index) {
         RowActivated(model, index.row());
     });
+    // Ctrl+C and the context menu copy rows with their header; the view's own Ctrl+C copies one cell.
+    auto* copy = new QAction(QStringLiteral("&Copy"), view);
+    copy->setObjectName("analysisCopy");
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetShortcut);
+    copy->setToolTip(QStringLiteral("Copy the selected rows, or the whole table when none is selected"));
+    connect(copy, &QAction::triggered, this, [this, view, model] { CopyRows(view, model); });
+    view->addAction(copy);
+    view->setContextMenuPolicy(Qt::ActionsContextMenu);
     m_tabs->addTab(view, name);
     m_models.push_back(model);
     return view;
@@ -230,6 +250,17 @@ void AnalysisWindow::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
 }
 
+void AnalysisWindow::keyPressEvent(QKeyEvent* event) {
+    // Reached only when the widget with the focus leaves the key alone: an open popup or an editor takes its
+    // own Escape first.
+    if ((event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) ||
+        event->matches(QKeySequence::Close)) {
+        close();  // as the close box
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 void AnalysisWindow::Progress(std::uint64_t generation, const QString& text, std::uint64_t done, std::uint64_t total) {
     // A run started again drops what the one before it still posted; figures computed again run quietly.
     if (m_done || generation != m_generation || m_updating) return;
@@ -283,20 +314,39 @@ void AnalysisWindow::Finished(std::uint64_t generation, std::shared_ptr<const CF
 void AnalysisWindow::MakeCards(const AnalysisTable& figures) {
     for (FigureCard* card : m_cards) delete card;
     m_cards.clear();
-    int column = 0;
-    int row = 0;
     for (std::size_t i = 2; i < figures.rows.size(); ++i) {
         const auto& cells = figures.rows[i];
-        auto* card = new FigureCard(QString::fromStdString(cells[0]), this);
+        auto* card = new FigureCard(QString::fromStdString(cells[0]), m_cardBox);
         card->setObjectName(QStringLiteral("card%1").arg(i));
         card->Set(QString::fromStdString(cells[1]), QString::fromStdString(cells[3]), figures.bands[i]);
-        m_cardGrid->addWidget(card, row, column);
         m_cards.push_back(card);
-        if (++column == 7) {
-            column = 0;
-            ++row;
-        }
     }
+    m_cardColumns = 0;
+    ArrangeCards();
+}
+
+void AnalysisWindow::ArrangeCards() {
+    if (m_cards.empty()) return;
+    int cardWidth = 1;
+    for (const FigureCard* card : m_cards) {
+        cardWidth = std::max({cardWidth, card->minimumSizeHint().width(), card->minimumWidth()});
+    }
+    const QMargins margins = layout()->contentsMargins();
+    const int room = width() - margins.left() - margins.right();
+    const int spacing = m_cardGrid->horizontalSpacing();
+    const int columns = std::clamp((room + spacing) / (cardWidth + spacing), 1, 7);
+    if (columns == m_cardColumns) return;
+    m_cardColumns = columns;
+    for (FigureCard* card : m_cards) m_cardGrid->removeWidget(card);
+    for (std::size_t i = 0; i < m_cards.size(); ++i) {
+        const int at = static_cast<int>(i);
+        m_cardGrid->addWidget(m_cards[i], at / columns, at % columns);
+    }
+}
+
+void AnalysisWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    ArrangeCards();
 }
 
 void AnalysisWindow::Show(bool keepPlace) {
@@ -365,6 +415,7 @@ void AnalysisWindow::Show(bool keepPlace) {
         const int column = view->selectionModel()->currentIndex().column();
         const int scrolled = view->verticalScrollBar()->value();
         model->SetTable(std::move(tables[i]));
+        view->verticalHeader()->setVisible(!model->Numbered());
         if (!keepPlace) {
             view->resizeColumnsToContents();
             // The cells' tooltips hold the whole text of a column cut down to half the view.
@@ -396,6 +447,12 @@ void AnalysisWindow::RowActivated(const AnalysisTableModel* model, int row) {
     const auto place = model->PlaceOf(row);
     if (!place || place->dayFile >= m_result->dayFiles.size()) return;
     m_goTo(m_result->dayFiles[place->dayFile], place->offset, place->serial);
+}
+
+void AnalysisWindow::CopyRows(const QTableView* view, const AnalysisTableModel* model) {
+    std::vector<int> rows;
+    for (const QModelIndex& index : view->selectionModel()->selectedRows()) rows.push_back(index.row());
+    QGuiApplication::clipboard()->setText(model->TabSeparated(std::move(rows)));
 }
 
 QString AnalysisWindow::StatusText() const { return m_status->text(); }

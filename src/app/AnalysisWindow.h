@@ -64,6 +64,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;  // Escape and Ctrl+W close the window
+    void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
@@ -78,9 +80,13 @@ private:
     // keepPlace: the same figures grown, shown keeping the selected rows, scroll positions and column widths.
     void Show(bool keepPlace = false);
     void MakeCards(const AnalysisTable& figures);
+    // As many cards to a row as the window's width holds, seven at most.
+    void ArrangeCards();
     void Join();
     QTableView* AddTable(const QString& name, const char* objectName);
     void RowActivated(const AnalysisTableModel* model, int row);
+    // The selected rows, or the whole table when none is selected, to the clipboard as tab-separated text.
+    void CopyRows(const QTableView* view, const AnalysisTableModel* model);
 
     AnalysisSource m_source;
     GoTo m_goTo;
@@ -103,8 +109,10 @@ private:
     QLabel* m_status = nullptr;
     QProgressBar* m_progress = nullptr;
     QPushButton* m_cancelButton = nullptr;
+    QWidget* m_cardBox = nullptr;
     QGridLayout* m_cardGrid = nullptr;
     std::vector<FigureCard*> m_cards;
+    int m_cardColumns = 0;
     AlarmChartWidget* m_chart = nullptr;
     QTabWidget* m_tabs = nullptr;
     std::vector<AnalysisTableModel*> m_models;

@@ -1,6 +1,7 @@
 #include "app/FcuTimelineWindow.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -144,6 +145,17 @@ void FcuTimelineWindow::OnCollected(std::shared_ptr<const FcuTimeline> timeline,
     }
     m_status->setText(m_status->text() + QStringLiteral(" (%1 events)").arg(count));
     m_view->setFocus();
+}
+
+void FcuTimelineWindow::keyPressEvent(QKeyEvent* event) {
+    // Reached only when the widget with the focus leaves the key alone: an open popup or an editor takes its
+    // own Escape first.
+    if ((event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) ||
+        event->matches(QKeySequence::Close)) {
+        close();  // as the close box
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 QString FcuTimelineWindow::MarkText(const FcuEvent& e) {

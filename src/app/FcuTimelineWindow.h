@@ -43,6 +43,9 @@ public:
     int Fcu() const { return m_fcu; }
     const FcuTimeline* Shown() const { return m_shown.get(); }
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;  // Escape and Ctrl+W close the window
+
 private:
     void StopWorker();
     void Collect(std::shared_ptr<const CFcuEvents> events, bool keepView);

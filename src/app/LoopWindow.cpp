@@ -4,10 +4,12 @@
 #include <QCheckBox>
 #include <QDateTimeEdit>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
-#include <QResizeEvent>
 #include <QPushButton>
+#include <QResizeEvent>
+#include <QScreen>
 #include <QScrollArea>
 #include <QSlider>
 #include <QSpinBox>
@@ -55,6 +57,32 @@ QStringList RecordKindNames() {
     return names;
 }
 
+void PlaceToolWindow(QWidget* window, QSize wanted) {
+    const QWidget* over = window->parentWidget() ? window->parentWidget()->window() : nullptr;
+    QScreen* screen = over ? over->screen() : QGuiApplication::primaryScreen();
+    if (!screen) {
+        window->resize(wanted);
+        return;
+    }
+    const QRect room = screen->availableGeometry();
+    // The window's frame is not known before it is shown: that of the window it belongs to is the best guess.
+    QMargins frame;
+    if (over && over->isVisible()) {
+        const QRect outer = over->frameGeometry();
+        const QRect inner = over->geometry();
+        frame = QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                         outer.bottom() - inner.bottom());
+    }
+    window->resize(wanted.boundedTo(room.size().shrunkBy(frame)));
+    const QSize outer = window->size().grownBy(frame);
+    const QPoint centre = over ? over->frameGeometry().center() : room.center();
+    const int x = std::clamp(centre.x() - outer.width() / 2, room.left(),
+                             std::max(room.left(), room.right() + 1 - outer.width()));
+    const int y = std::clamp(centre.y() - outer.height() / 2, room.top(),
+                             std::max(room.top(), room.bottom() + 1 - outer.height()));
+    window->move(x, y);  // the frame's place
+}
+
 struct LoopWindow::Built {
     std::shared_ptr<const CFcuEvents> events;
     TimeHistogram histogram;
@@ -65,7 +93,7 @@ LoopWindow::LoopWindow(QWidget* parent, LoopWindowHost host) : QWidget(parent, Q
     setObjectName("loopWindow");
     setAttribute(Qt::WA_DeleteOnClose, false);
     BuildControls();
-    resize(1000, 720);
+    PlaceToolWindow(this, {1000, 720});
     Start(std::move(host));
 }
 
@@ -168,8 +196,11 @@ void LoopWindow::BuildControls() {
                             TileCondition::Normal, TileCondition::Unknown}) {
         legend->addWidget(Swatch(FcuTileGrid::ConditionColour(c), QString::fromUtf8(TileConditionText(c).data()), this));
     }
-    legend->addWidget(new QLabel(QStringLiteral("  A/B: heard by that master station (red: silent)"), this));
-    legend->addStretch(1);
+    // Wrapped on a narrow screen rather than widen the window past it.
+    auto* heard = new QLabel(QStringLiteral("A/B: heard by that master station (red: silent)"), this);
+    heard->setWordWrap(true);
+    legend->addSpacing(8);
+    legend->addWidget(heard, 1);
     legend->addWidget(new QLabel(QStringLiteral("Silent after"), this));
     m_silentMinutes = new QSpinBox(this);
     m_silentMinutes->setObjectName("loopSilentMinutes");
@@ -458,6 +489,17 @@ void LoopWindow::RefreshHistogram() {
 void LoopWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (m_events && m_grownEarly) OnGrown(std::exchange(m_grownEarly, nullptr), {});
+}
+
+void LoopWindow::keyPressEvent(QKeyEvent* event) {
+    // Reached only when the widget with the focus leaves the key alone: an open popup or an editor takes its
+    // own Escape first.
+    if ((event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) ||
+        event->matches(QKeySequence::Close)) {
+        close();  // as the close box
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void LoopWindow::resizeEvent(QResizeEvent* event) {

@@ -47,6 +47,10 @@ class FcuTimelineWindow;
 const std::vector<QColor>& RecordKindColours();
 QStringList RecordKindNames();
 
+// A new tool window's first size and place: the size wanted, cut down to the free part of the screen of the
+// window it belongs to, centred on that window and kept inside that part with its frame.
+void PlaceToolWindow(QWidget* window, QSize wanted);
+
 // What the window needs of the main window.
 struct LoopWindowHost {
     std::string folder;
@@ -90,6 +94,7 @@ public:
     const CFcuEvents* Events() const { return m_events.get(); }
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;  // Escape and Ctrl+W close the window; the events stay
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
 

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTimeEdit>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QMenu>
@@ -14,6 +15,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QSlider>
 #include <QTest>
 #include <QToolTip>
@@ -109,7 +111,13 @@ private slots:
     void menuOpensTheLoopWindowAndTheWorkerFillsIt() {
         QVERIFY(OpenLoopFromTheMenu());
         QVERIFY(Loop());
+        QVERIFY(QTest::qWaitForWindowExposed(Loop()));
+        // A new window fits in the screen of the main window (the test screen is smaller than the size wanted).
+        const QRect room = m_window->screen()->availableGeometry();
+        QVERIFY(room.contains(Loop()->frameGeometry()));
         QVERIFY(QTest::qWaitFor([this] { return Loop()->Ready() && Loop()->AnswersShown() > 0; }, 60000));
+        QTest::qWait(50);
+        QVERIFY(room.contains(Loop()->frameGeometry()));
         const CFcuEvents& events = *Loop()->Events();
         QCOMPARE(events.RecordCount(), m_window->Controller().Total() + 0);  // the list's load is unfiltered here
         // The tiles show the state at the slider's moment, as the query answers it.
@@ -173,6 +181,42 @@ private slots:
         QVERIFY(e.has_value());
         QVERIFY(QTest::qWaitFor([&] { return SelectedPlace() == PlaceOf(*e); }, 5000));
         QVERIFY(m_boxes.shown.empty());
+    }
+
+    // Escape and Ctrl+W close the timeline and the Loop window, as their close boxes do: the timeline alone
+    // from the timeline; the Loop window keeps its events and shows them again from the menu.
+    void escapeAndCtrlWCloseTheWindows() {
+        gui::FcuTimelineWindow* timeline = OpenTimeline(Loop()->Tiles()->Tiles()[3].fcu);
+        QVERIFY(timeline);
+        QCOMPARE(QApplication::focusWidget(), timeline->View());
+        QTest::keyClick(timeline->View(), Qt::Key_Escape);
+        QVERIFY(!timeline->isVisible());
+        QVERIFY(Loop()->isVisible());
+        timeline = OpenTimeline(Loop()->Tiles()->Tiles()[4].fcu);
+        QVERIFY(timeline);
+        QTest::keyClick(timeline->View(), Qt::Key_W, Qt::ControlModifier);
+        QVERIFY(!timeline->isVisible());
+
+        const CFcuEvents* events = Loop()->Events();
+        auto* time = Loop()->findChild<QDateTimeEdit*>("loopTime1");
+        Loop()->activateWindow();  // as the click on it does with a window manager
+        QVERIFY(QTest::qWaitForWindowActive(Loop()));
+        QWidget* field = QApplication::widgetAt(time->mapToGlobal(time->rect().center()));  // its line edit
+        QVERIFY(field && time->isAncestorOf(field));
+        QTest::mouseClick(field, Qt::LeftButton, {}, field->rect().center());
+        QCOMPARE(QApplication::focusWidget(), time);
+        QTest::keyClick(time, Qt::Key_Escape);
+        QVERIFY(!Loop()->isVisible());
+        QVERIFY(OpenLoopFromTheMenu());
+        QVERIFY(QTest::qWaitForWindowExposed(Loop()));
+        QCOMPARE(Loop()->Events(), events);
+        QVERIFY(!Loop()->Computing());
+        QSlider* slider = Loop()->FirstSlider();
+        slider->setFocus();
+        QTest::keyClick(slider, Qt::Key_W, Qt::ControlModifier);
+        QVERIFY(!Loop()->isVisible());
+        QVERIFY(OpenLoopFromTheMenu());
+        QVERIFY(QTest::qWaitForWindowExposed(Loop()));
     }
 
     void markOutsideTheFilteredListIsLoadedAfterAsking() {
