@@ -23,6 +23,7 @@
 #include "app/FcuTimelineWindow.h"
 #include "decode/FormatRecord.h"
 #include "platform/FileError.h"
+#include "views/DateTimeTyping.h"
 #include "views/FcuTileGrid.h"
 #include "views/TimeHistogramView.h"
 
@@ -140,6 +141,7 @@ void LoopWindow::BuildControls() {
         m_timeEdit[which]->setObjectName(which == 0 ? "loopTime1" : "loopTime2");
         m_timeEdit[which]->setDisplayFormat(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
         m_timeEdit[which]->setTimeSpec(Qt::UTC);
+        TypeDateTimeAsItReads(m_timeEdit[which]);
         m_slider[which] = new QSlider(Qt::Horizontal, this);
         m_slider[which]->setObjectName(which == 0 ? "loopSlider1" : "loopSlider2");
         m_slider[which]->setToolTip(names[which] + QStringLiteral(": drag, or use the arrow and Page keys"));

@@ -217,6 +217,16 @@ private slots:
         QVERIFY(!Loop()->isVisible());
         QVERIFY(OpenLoopFromTheMenu());
         QVERIFY(QTest::qWaitForWindowExposed(Loop()));
+
+        // A moment typed over the whole field, as it reads, is the moment the field holds.
+        const QDateTime now = time->dateTime();
+        const QDateTime wanted = now.addSecs(now.addSecs(3723) <= time->maximumDateTime() ? 3723 : -3723);
+        Loop()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(Loop()));
+        QTest::mouseClick(field, Qt::LeftButton, {}, field->rect().center());
+        QTest::keyClick(time, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(time, wanted.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")));
+        QCOMPARE(time->dateTime(), wanted);
     }
 
     void markOutsideTheFilteredListIsLoadedAfterAsking() {
