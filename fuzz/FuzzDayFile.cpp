@@ -122,6 +122,7 @@ Reading Follow(const std::string& path, Bytes file, const DayFileReadOptions& op
     std::size_t written = 0;
     bool incomplete = false;
     bool ended = false;
+    bool synchronised = false;
     // The pieces grow with the file: a large one takes some tens of looks, not thousands.
     const std::size_t largest = std::max(kLargestPieces[growth & 7], file.size() / 32);
     while (written < file.size() && !ended) {
@@ -132,13 +133,16 @@ Reading Follow(const std::string& path, Bytes file, const DayFileReadOptions& op
         logger.Write(file.data() + written, piece);
         written += piece;
         if (!handle) handle = std::make_shared<CInputFile>(path);
-        reader.Open(handle, options, resume);
+        DayFileReadOptions look = options;
+        look.synchronised = synchronised;
+        reader.Open(handle, look, resume);
         ReadFrames(reader, file.first(written), options, followed.records);
         std::vector<DayFileDamage> damage = reader.Damage();
         incomplete = !damage.empty() && damage.back().kind == DamageKind::IncompleteLastFrame;
         resume = incomplete ? damage.back().offset : reader.Offset();
         if (incomplete) damage.pop_back();
         ended = reader.EndReason() == FrameEnd::BadLength || reader.EndReason() == FrameEnd::OffsetLimit;
+        synchronised = reader.Synchronised();
         reader.Close();
         followed.damage.insert(followed.damage.end(), damage.begin(), damage.end());
     }

@@ -44,7 +44,7 @@ void CDayFileReader::Open(std::shared_ptr<const CInputFile> file, DayFileReadOpt
     m_head = m_tail = 0;
     m_readOffset = start;
     m_eof = false;
-    m_synchronised = false;
+    m_synchronised = options.synchronised;
     m_offset = start;
     m_end = FrameEnd::None;
     m_damage.clear();

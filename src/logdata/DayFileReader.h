@@ -37,6 +37,9 @@ struct DayFileReadOptions {
     // after that, every frame must be plausible.
     bool recover = false;
     std::uint32_t dayStart = 0;  // the day file's own day, for the plausibility of time stamps
+    // A walk resumed where an earlier one of the same file stopped goes on as that one had come to read:
+    // after a resynchronisation, every frame must be plausible.
+    bool synchronised = false;
 };
 
 class CDayFileReader {
@@ -52,6 +55,8 @@ public:
     // records. False when reading has ended (see EndReason). Throws CFileError when a read fails.
     bool Next(Frame& frame);
     FrameEnd EndReason() const { return m_end; }
+    // Recovery has resynchronised in this file, in this walk or the one it resumed.
+    bool Synchronised() const { return m_synchronised; }
     // Offset of the next frame, i.e. of the first byte not yet consumed.
     std::uint64_t Offset() const { return m_offset; }
     // The damage met in this file so far, in file order.

@@ -277,7 +277,8 @@ bool CLiveFollow::ReadNew(Followed& file) {
     // Cut short and written again past its old size between two looks: the bytes already taken differ.
     if (TakenTail(*file.handle, file.start.resume) != file.start.tail) return StopFollow(ReplacedText(file.start.path));
     // Only the logger's current file keeps its descriptor between looks; a folder of years has many files.
-    m_reader.Open(file.handle, {m_in.settings.recover, file.start.dayStart}, file.start.resume);
+    m_reader.Open(file.handle, {m_in.settings.recover, file.start.dayStart, file.start.synchronised},
+                  file.start.resume);
     Frame frame;
     bool going = true;
     while (going && !Stopping() && m_reader.Next(frame)) {
@@ -295,6 +296,7 @@ bool CLiveFollow::ReadNew(Followed& file) {
     }
     const FrameEnd end = m_reader.EndReason();
     if (end == FrameEnd::BadLength || end == FrameEnd::OffsetLimit) file.start.ended = true;
+    file.start.synchronised = m_reader.Synchronised();
     m_reader.Close();
     file.start.tail = TakenTail(*file.handle, file.start.resume);
     if (&file != &m_files[m_newest] || file.start.ended) file.handle.reset();

@@ -36,6 +36,7 @@ struct FollowStart {
     std::uint64_t resume = 0;  // the first byte the load did not take as frames
     bool incomplete = false;   // from resume on lies a frame cut short, not judged yet
     bool ended = false;        // the walk stopped for good there (a bad length, the offset limit)
+    bool synchronised = false;  // recovery had resynchronised in the file: the walk resumed goes on so
     // The last bytes before resume as they were read: a file cut short and written again past its old size
     // keeps its inode and grows, and only its bytes tell that it is another file now.
     std::vector<std::uint8_t> tail;

@@ -282,6 +282,7 @@ void CLoadWorker::NoteFollowStart(const CRecordFile& file, const CInputFile& han
     }
     const FrameEnd end = m_reader.EndReason();
     start.ended = end == FrameEnd::BadLength || end == FrameEnd::OffsetLimit;
+    start.synchronised = m_reader.Synchronised();
     start.tail = TakenTail(handle, start.resume);
     m_followStarts.push_back(std::move(start));
 }
