@@ -25,6 +25,7 @@
 #include "app/FigureCard.h"
 #include "app/LoopWindow.h"
 #include "app/QueuedDelivery.h"
+#include "app/ToolWindows.h"
 #include "decode/FormatRecord.h"
 #include "platform/FileError.h"
 
@@ -251,10 +252,7 @@ void AnalysisWindow::closeEvent(QCloseEvent* event) {
 }
 
 void AnalysisWindow::keyPressEvent(QKeyEvent* event) {
-    // Reached only when the widget with the focus leaves the key alone: an open popup or an editor takes its
-    // own Escape first.
-    if ((event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) ||
-        event->matches(QKeySequence::Close)) {
+    if (IsToolWindowCloseKey(*event)) {
         close();  // as the close box
         return;
     }

@@ -1,3 +1,4 @@
+#include "app/ToolWindows.h"
 #include "app/FcuTimelineWindow.h"
 
 #include <QHBoxLayout>
@@ -148,10 +149,7 @@ void FcuTimelineWindow::OnCollected(std::shared_ptr<const FcuTimeline> timeline,
 }
 
 void FcuTimelineWindow::keyPressEvent(QKeyEvent* event) {
-    // Reached only when the widget with the focus leaves the key alone: an open popup or an editor takes its
-    // own Escape first.
-    if ((event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) ||
-        event->matches(QKeySequence::Close)) {
+    if (IsToolWindowCloseKey(*event)) {
         close();  // as the close box
         return;
     }

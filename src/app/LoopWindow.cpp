@@ -21,6 +21,7 @@
 #include "analysis/FolderEvents.h"
 #include "analysis/LoopStateQuery.h"
 #include "app/FcuTimelineWindow.h"
+#include "app/ToolWindows.h"
 #include "decode/FormatRecord.h"
 #include "platform/FileError.h"
 #include "views/DateTimeTyping.h"
@@ -56,32 +57,6 @@ QStringList RecordKindNames() {
     QStringList names;
     for (int k = 0; k < kRecordKinds; ++k) names << QString::fromUtf8(RecordKindText(static_cast<RecordKind>(k)).data());
     return names;
-}
-
-void PlaceToolWindow(QWidget* window, QSize wanted) {
-    const QWidget* over = window->parentWidget() ? window->parentWidget()->window() : nullptr;
-    QScreen* screen = over ? over->screen() : QGuiApplication::primaryScreen();
-    if (!screen) {
-        window->resize(wanted);
-        return;
-    }
-    const QRect room = screen->availableGeometry();
-    // The window's frame is not known before it is shown: that of the window it belongs to is the best guess.
-    QMargins frame;
-    if (over && over->isVisible()) {
-        const QRect outer = over->frameGeometry();
-        const QRect inner = over->geometry();
-        frame = QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
-                         outer.bottom() - inner.bottom());
-    }
-    window->resize(wanted.boundedTo(room.size().shrunkBy(frame)));
-    const QSize outer = window->size().grownBy(frame);
-    const QPoint centre = over ? over->frameGeometry().center() : room.center();
-    const int x = std::clamp(centre.x() - outer.width() / 2, room.left(),
-                             std::max(room.left(), room.right() + 1 - outer.width()));
-    const int y = std::clamp(centre.y() - outer.height() / 2, room.top(),
-                             std::max(room.top(), room.bottom() + 1 - outer.height()));
-    window->move(x, y);  // the frame's place
 }
 
 struct LoopWindow::Built {
@@ -494,10 +469,7 @@ void LoopWindow::showEvent(QShowEvent* event) {
 }
 
 void LoopWindow::keyPressEvent(QKeyEvent* event) {
-    // Reached only when the widget with the focus leaves the key alone: an open popup or an editor takes its
-    // own Escape first.
-    if ((event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) ||
-        event->matches(QKeySequence::Close)) {
+    if (IsToolWindowCloseKey(*event)) {
         close();  // as the close box
         return;
     }

@@ -47,10 +47,6 @@ class FcuTimelineWindow;
 const std::vector<QColor>& RecordKindColours();
 QStringList RecordKindNames();
 
-// A new tool window's first size and place: the size wanted, cut down to the free part of the screen of the
-// window it belongs to, centred on that window and kept inside that part with its frame.
-void PlaceToolWindow(QWidget* window, QSize wanted);
-
 // What the window needs of the main window.
 struct LoopWindowHost {
     std::string folder;
