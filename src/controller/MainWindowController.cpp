@@ -570,8 +570,7 @@ void CMainWindowController::FillPage(std::int64_t first, int rows) {
         // file cut short, a file replaced) is marked in its row and named once in the notice bar.
         m_page.Fill(*m_database, m_total, first, rows, LoadEnded());
         const std::string& unreadable = m_page.Unreadable();
-        if (!unreadable.empty() && unreadable != m_unreadableSaid) {
-            m_unreadableSaid = unreadable;
+        if (!unreadable.empty() && m_unreadableSaid.insert(m_page.UnreadableDayFile()).second) {
             m_view.ShowNotice(unreadable +
                               "\nThe list marks each record that cannot be read; the others stay. Filter ! reads "
                               "the folder again.");

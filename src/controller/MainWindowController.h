@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -155,7 +156,7 @@ private:
     std::uint32_t m_firstDay = 0;
     std::uint32_t m_lastDay = 0;
     std::string m_folderPath;
-    std::string m_unreadableSaid;  // the notice of a record that cannot be read again, said once per load
+    std::set<std::string> m_unreadableSaid;  // day files named for records not read again, once per load
     LoadOrder m_sortState = LoadOrder::Stored;
     // The record selected when the order changed, by its place: found again when the new order is loaded.
     std::optional<RecordLocation> m_keptSelection;

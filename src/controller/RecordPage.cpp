@@ -27,6 +27,7 @@ void CRecordPage::Fill(const CRecordDatabase& store, std::int64_t total, std::in
     m_rows.clear();
     m_tints.clear();
     m_unreadable.clear();
+    m_unreadableDayFile.clear();
     if (rows <= 0 || first < 0) return;
     const std::int64_t end = std::min<std::int64_t>(first + rows, total);
     if (end > first) m_rows.reserve(static_cast<std::size_t>(end - first));
@@ -37,7 +38,10 @@ void CRecordPage::Fill(const CRecordDatabase& store, std::int64_t total, std::in
             if (!store.GetRecord(serial, record)) break;
         } catch (const CRecordUnreadable& e) {
             if (!markUnreadable) throw;
-            if (m_unreadable.empty()) m_unreadable = e.what();
+            if (m_unreadable.empty()) {
+                m_unreadable = e.what();
+                m_unreadableDayFile = e.DayFile();
+            }
             RecordRowTexts row;
             row[static_cast<std::size_t>(RecordColumn::SrNo)] = std::to_string(serial + 1);
             row[static_cast<std::size_t>(RecordColumn::MessageContent)] = "Cannot be read again: " + e.Reason();

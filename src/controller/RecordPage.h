@@ -24,8 +24,10 @@ public:
     // read as usual.
     void Fill(const CRecordDatabase& store, std::int64_t total, std::int64_t first, int rows,
               bool markUnreadable = false);
-    // The message of the first record of the last Fill that could not be read again; empty when none.
+    // The message of the first record of the last Fill that could not be read again, and its day file; empty
+    // when none.
     const std::string& Unreadable() const { return m_unreadable; }
+    const std::string& UnreadableDayFile() const { return m_unreadableDayFile; }
     void Clear();
     // Gives each row read from now on a tint (0 for none); empty: no tint.
     void SetTint(std::function<std::uint32_t(const CRecord&)> tint) { m_tint = std::move(tint); }
@@ -42,6 +44,7 @@ private:
     std::vector<std::uint32_t> m_tints;
     std::function<std::uint32_t(const CRecord&)> m_tint;
     std::string m_unreadable;
+    std::string m_unreadableDayFile;
 };
 
 }  // namespace vyx

@@ -593,26 +593,34 @@ TEST_F(ControllerTest, ARecordCutFromItsDayFileAfterTheLoadIsMarkedAndTheRestSta
     OpenMessages(copy.Path());
     const std::int64_t total = controller->Total();
     ASSERT_GT(total, 100);
+    // The last 60 records of the folder, all of its last day file's, are cut.
+    const std::optional<RecordLocation> cut = controller->Database().LocationOf(total - 60);
     const std::optional<RecordLocation> last = controller->Database().LocationOf(total - 1);
-    ASSERT_TRUE(last);
-    std::filesystem::resize_file(last->dayFile, last->offset + 1);  // the last record, and only it, is cut
+    ASSERT_TRUE(cut && last);
+    ASSERT_EQ(cut->dayFile, last->dayFile);
+    ASSERT_LT(cut->offset, last->offset);
+    CRecord kept;
+    ASSERT_TRUE(controller->Database().GetRecord(total - 61, kept));
+    std::filesystem::resize_file(cut->dayFile, cut->offset + 1);
     const std::size_t boxesBefore = boxes.shown.size();
     const std::size_t noticesBefore = view.notices.size();
-    for (int pass = 0; pass < 2; ++pass) {  // painted twice: said once
+    const int mc = static_cast<int>(RecordColumn::MessageContent);
+    const std::string marked = "Cannot be read again: the day file is shorter than when it was loaded";
+    for (int pass = 0; pass < 2; ++pass) {  // pages painted again and pages of other cut records: said once
         controller->FillPage(total - 50, 50);
-        const int mc = static_cast<int>(RecordColumn::MessageContent);
         EXPECT_EQ(controller->CellText(49, 0), std::to_string(total));
-        EXPECT_EQ(controller->CellText(49, mc), "Cannot be read again: the day file is shorter than when it was loaded");
+        EXPECT_EQ(controller->CellText(49, mc), marked);
         EXPECT_EQ(controller->CellText(49, static_cast<int>(RecordColumn::DateTime)), "");
-        CRecord kept;
-        ASSERT_TRUE(controller->Database().GetRecord(total - 2, kept));
-        EXPECT_EQ(controller->CellText(48, mc), CFormatRecord(&kept).FormatMessageContent().substr(0, 1023));
+        controller->FillPage(total - 100, 50);
+        EXPECT_EQ(controller->CellText(39, mc), CFormatRecord(&kept).FormatMessageContent().substr(0, 1023));
+        EXPECT_EQ(controller->CellText(40, 0), std::to_string(total - 59));
+        EXPECT_EQ(controller->CellText(40, mc), marked);
     }
     EXPECT_EQ(controller->Total(), total);
     EXPECT_EQ(view.listTotal, total);
     EXPECT_EQ(boxes.shown.size(), boxesBefore);
     ASSERT_EQ(view.notices.size(), noticesBefore + 1);
-    EXPECT_TRUE(view.notices.back().starts_with("Record Sr.No. " + std::to_string(total) + " cannot be read again from "))
+    EXPECT_TRUE(view.notices.back().starts_with("Record Sr.No. " + std::to_string(total - 49) + " cannot be read again from "))
         << view.notices.back();
 }
 

@@ -214,14 +214,14 @@ TEST(ReportDialogChecks, FilesWrittenSinceTheRunStarted) {
     ASSERT_EQ(before.size(), 4u);
     EXPECT_TRUE(CReportCriteriaChecks::FilesWrittenSince(before).empty());
 
-    // Part 1 as the report writes it: complete under another name, then renamed over the old one.
+    // r_1.csv as the report writes it: complete under another name, then renamed over the old one.
     std::ofstream(out.File("r_1.csv.part")) << "new";
     std::filesystem::rename(out.File("r_1.csv.part"), out.File("r_1.csv"));
-    // Part 2 written in place, as through a link.
+    // r_2.csv written in place, as through a link.
     std::ofstream(out.File("r_2.csv")) << "new";
     std::filesystem::last_write_time(out.File("r_2.csv"),
                                      std::filesystem::last_write_time(out.File("r_2.csv")) + std::chrono::seconds(1));
-    // Part 4 new; part 3 untouched.
+    // r_4.csv new; r_3.csv untouched.
     std::ofstream(out.File("r_4.csv")) << "new";
     EXPECT_EQ(CReportCriteriaChecks::FilesWrittenSince(before),
               (std::vector<std::string>{out.File("r_1.csv"), out.File("r_2.csv"), out.File("r_4.csv")}));
