@@ -108,9 +108,10 @@ bool CoversAll(const Reading& reading, std::uint64_t size, bool recover) {
 }
 
 // The follow as the logger writes: the file grows by pieces, and after each one the file is read on from
-// where the last look left it (the load's first look included); a frame cut short by the end is read again
-// from its first byte at the next look; a walk that stopped for good is not read again. Once the file is
-// whole and quiet, the frame still cut short at its end is noted as damage.
+// where the last look left it (the load's first look included), as a file that may grow; what needs more bytes
+// to be judged (a frame cut short, a chain of plausible frames not yet whole) is read again from its first
+// byte at the next look; a walk that stopped for good is not read again, but what is appended after it is
+// noted as not read. Once the file is whole and quiet, what is still undecided is judged as a load would.
 Reading Follow(const std::string& path, Bytes file, const DayFileReadOptions& options, std::size_t blockBytes,
                std::uint8_t growth) {
     Reading followed;
@@ -123,6 +124,23 @@ Reading Follow(const std::string& path, Bytes file, const DayFileReadOptions& op
     bool incomplete = false;
     bool ended = false;
     bool synchronised = false;
+    DayFileDamage ending;
+    const auto look = [&](bool mayGrow) {
+        DayFileReadOptions lookOptions = options;
+        lookOptions.synchronised = synchronised;
+        lookOptions.mayGrow = mayGrow;
+        reader.Open(handle, lookOptions, resume);
+        ReadFrames(reader, file.first(written), options, followed.records);
+        std::vector<DayFileDamage> damage = reader.Damage();
+        incomplete = !damage.empty() && damage.back().kind == DamageKind::IncompleteLastFrame;
+        resume = incomplete ? damage.back().offset : reader.Offset();
+        if (incomplete && mayGrow) damage.pop_back();
+        ended = reader.EndReason() == FrameEnd::BadLength || reader.EndReason() == FrameEnd::OffsetLimit;
+        if (ended) ending = damage.back();
+        synchronised = reader.Synchronised();
+        reader.Close();
+        followed.damage.insert(followed.damage.end(), damage.begin(), damage.end());
+    };
     // The pieces grow with the file: a large one takes some tens of looks, not thousands.
     const std::size_t largest = std::max(kLargestPieces[growth & 7], file.size() / 32);
     while (written < file.size() && !ended) {
@@ -133,22 +151,19 @@ Reading Follow(const std::string& path, Bytes file, const DayFileReadOptions& op
         logger.Write(file.data() + written, piece);
         written += piece;
         if (!handle) handle = std::make_shared<CInputFile>(path);
-        DayFileReadOptions look = options;
-        look.synchronised = synchronised;
-        reader.Open(handle, look, resume);
-        ReadFrames(reader, file.first(written), options, followed.records);
-        std::vector<DayFileDamage> damage = reader.Damage();
-        incomplete = !damage.empty() && damage.back().kind == DamageKind::IncompleteLastFrame;
-        resume = incomplete ? damage.back().offset : reader.Offset();
-        if (incomplete) damage.pop_back();
-        ended = reader.EndReason() == FrameEnd::BadLength || reader.EndReason() == FrameEnd::OffsetLimit;
-        synchronised = reader.Synchronised();
-        reader.Close();
-        followed.damage.insert(followed.damage.end(), damage.begin(), damage.end());
+        look(true);
+        // A walk that may grow ends only where a load of any longer file would end too.
+        VYX_FUZZ_CHECK(!ended || !options.recover || reader.EndReason() == FrameEnd::OffsetLimit);
     }
     if (written < file.size()) logger.Write(file.data() + written, file.size() - written);
     logger.Close();
-    if (incomplete) followed.damage.push_back({DamageKind::IncompleteLastFrame, resume, file.size() - resume, -1});
+    if (ended) {
+        const std::uint64_t notedTo = ending.offset + ending.bytes;
+        if (notedTo < file.size()) followed.damage.push_back({ending.kind, notedTo, file.size() - notedTo, ending.frameLength});
+    } else if (incomplete) {
+        written = file.size();
+        look(false);
+    }
     return followed;
 }
 

@@ -88,31 +88,47 @@ void CDayFileReader::Consume(std::size_t bytes) {
     m_offset += bytes;
 }
 
-bool CDayFileReader::ChainStartsHere() {
+CDayFileReader::Chain CDayFileReader::ChainStartsHere() {
     std::size_t at = 0;
     for (int count = 0; count < kRecoveryChain; ++count) {
         if (!Fill(at + format::kFrameLengthBytes)) {
-            // Plausible frames that end exactly at the end of the file are a chain too.
-            return count > 0 && m_tail - m_head == at;
+            // Plausible frames that end exactly at the end of a file that is complete are a chain too.
+            if (count > 0 && m_tail - m_head == at) return m_options.mayGrow ? Chain::Cut : Chain::Yes;
+            return m_options.mayGrow ? Chain::Cut : Chain::No;
         }
         const int length = FrameLength(m_buffer.data() + m_head + at);
-        if (!IsDecodableLength(length) || !Fill(at + static_cast<std::size_t>(length))) return false;
-        if (!IsPlausibleFrame(m_buffer.data() + m_head + at, length, m_options.dayStart)) return false;
+        if (!IsDecodableLength(length)) return Chain::No;
+        if (!Fill(at + static_cast<std::size_t>(length))) return m_options.mayGrow ? Chain::Cut : Chain::No;
+        if (!IsPlausibleFrame(m_buffer.data() + m_head + at, length, m_options.dayStart)) return Chain::No;
         at += static_cast<std::size_t>(length);
     }
-    return true;
+    return Chain::Yes;
+}
+
+// The bytes from `start` on cannot be judged yet: the walk ends as at an unfinished last frame.
+void CDayFileReader::AwaitMore(std::uint64_t start, int lengthFound) {
+    Note(DamageKind::IncompleteLastFrame, start, m_offset + (m_tail - m_head) - start, lengthFound);
+    m_end = FrameEnd::Truncated;
 }
 
 bool CDayFileReader::Resynchronise(int lengthFound, bool truncated) {
     const std::uint64_t start = m_offset;
     Consume(1);
     while (Fill(format::kFrameLengthBytes)) {
-        if (ChainStartsHere()) {
+        const Chain chain = ChainStartsHere();
+        if (chain == Chain::Yes) {
             Note(DamageKind::Resynchronised, start, m_offset - start, lengthFound);
             m_synchronised = true;
             return true;
         }
+        if (chain == Chain::Cut) break;  // only with mayGrow: a chain may yet begin here
         Consume(1);
+    }
+    if (m_options.mayGrow) {
+        // Frames may begin in the bytes still to come, or here once a cut chain is whole: the search is
+        // made again from the damaged frame when the file has grown.
+        AwaitMore(start, lengthFound);
+        return false;
     }
     const std::uint64_t rest = m_offset + (m_tail - m_head) - start;
     // Nothing plausible follows a frame cut short by the end: that was the last frame, not yet complete.
@@ -140,12 +156,12 @@ bool CDayFileReader::Next(Frame& frame) {
             return false;
         }
         if (!Fill(static_cast<std::size_t>(length))) {
-            if (m_options.recover) {
+            // In a file that may grow, the rest of the frame is awaited rather than searched for frames.
+            if (m_options.recover && !m_options.mayGrow) {
                 if (Resynchronise(length, true)) continue;
                 return false;
             }
-            Note(DamageKind::IncompleteLastFrame, m_offset, m_tail - m_head, length);
-            m_end = FrameEnd::Truncated;
+            AwaitMore(m_offset, length);
             return false;
         }
         if (m_offset > kLargestIndexOffset) {

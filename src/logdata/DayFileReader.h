@@ -40,6 +40,10 @@ struct DayFileReadOptions {
     // A walk resumed where an earlier one of the same file stopped goes on as that one had come to read:
     // after a resynchronisation, every frame must be plausible.
     bool synchronised = false;
+    // The file may still be growing (it is followed): where judging the bytes would need more than the file
+    // holds yet (a frame cut short, a chain of plausible frames not yet whole), the walk ends there as at an
+    // unfinished last frame, to be read again from that place once the file has grown or been quiet.
+    bool mayGrow = false;
 };
 
 class CDayFileReader {
@@ -70,7 +74,9 @@ private:
     // Consumes bytes from the current offset until a chain of plausible frames begins; false when none
     // does before the end of the file, which then ends the walk.
     bool Resynchronise(int lengthFound, bool truncated);
-    bool ChainStartsHere();
+    enum class Chain { No, Yes, Cut };  // Cut: the file ends before the chain is whole or broken
+    Chain ChainStartsHere();
+    void AwaitMore(std::uint64_t start, int lengthFound);
     void Consume(std::size_t bytes);
     void Note(DamageKind kind, std::uint64_t offset, std::uint64_t bytes, int frameLength);
 

@@ -238,7 +238,11 @@ std::chrono::milliseconds CLiveFollow::NextTimeout(Clock::time_point now) const 
 }
 
 bool CLiveFollow::Check(Followed& file, Clock::time_point now) {
-    if (file.start.ended) return true;
+    if (file.start.ended) {
+        const PathState state = StatPath(file.start.path);
+        if (state.exists && SameFile(state.identity, file.start.identity)) NoteGrowthAfterEnd(file, state.identity.size);
+        return true;
+    }
     Count(&FollowCounters::looks);
     const PathState state = StatPath(file.start.path);
     const std::string name = FileName(file.start.path);
@@ -259,16 +263,43 @@ bool CLiveFollow::Check(Followed& file, Clock::time_point now) {
         return ReadNew(file);
     }
     if (file.start.incomplete && !file.judged && now - file.grewAt >= m_in.settings.follow.quietTime) {
-        // The logger has not finished the frame in the quiet time: it is judged as a load judges it.
+        // The logger has not finished in the quiet time: what is there is judged as a load judges it.
         file.judged = true;
-        m_in.damageLog->Write(file.start.path, {{DamageKind::IncompleteLastFrame, file.start.resume,
-                                                 file.seen - file.start.resume, -1}});
-        m_damageChanged = true;
+        return ReadNew(file, true);
     }
     return true;
 }
 
-bool CLiveFollow::ReadNew(Followed& file) {
+// A walk that stopped for good does not read on, but the bytes appended after its stop were not read either.
+void CLiveFollow::NoteGrowthAfterEnd(Followed& file, std::uint64_t size) {
+    if (size <= file.start.notedTo) return;
+    DayFileDamage more = file.start.ending;
+    more.offset = file.start.notedTo;
+    more.bytes = size - file.start.notedTo;
+    file.start.notedTo = size;
+    m_in.damageLog->Write(file.start.path, {more});
+    m_damageChanged = true;
+}
+
+namespace {
+
+// Drops from the damage the bytes before `notedTo`, noted already.
+void ClipNoted(std::vector<DayFileDamage>& damage, std::uint64_t notedTo) {
+    std::vector<DayFileDamage> kept;
+    for (DayFileDamage d : damage) {
+        if (d.offset + d.bytes <= notedTo) continue;
+        if (d.offset < notedTo) {
+            d.bytes -= notedTo - d.offset;
+            d.offset = notedTo;
+        }
+        kept.push_back(d);
+    }
+    damage = std::move(kept);
+}
+
+}  // namespace
+
+bool CLiveFollow::ReadNew(Followed& file, bool judgement) {
     if (!file.handle) {
         auto handle = std::make_shared<CInputFile>(file.start.path);
         if (!SameFile(IdentityOf(*handle), file.start.identity)) return StopFollow(ReplacedText(file.start.path));
@@ -277,7 +308,7 @@ bool CLiveFollow::ReadNew(Followed& file) {
     // Cut short and written again past its old size between two looks: the bytes already taken differ.
     if (TakenTail(*file.handle, file.start.resume) != file.start.tail) return StopFollow(ReplacedText(file.start.path));
     // Only the logger's current file keeps its descriptor between looks; a folder of years has many files.
-    m_reader.Open(file.handle, {m_in.settings.recover, file.start.dayStart, file.start.synchronised},
+    m_reader.Open(file.handle, {m_in.settings.recover, file.start.dayStart, file.start.synchronised, !judgement},
                   file.start.resume);
     Frame frame;
     bool going = true;
@@ -285,21 +316,27 @@ bool CLiveFollow::ReadNew(Followed& file) {
         if (frame.IsDecodable()) going = Take(file, frame);
     }
     std::vector<DayFileDamage> damage = m_reader.Damage();
-    if (!damage.empty() && damage.back().kind == DamageKind::IncompleteLastFrame) {
-        // The rest of the frame is awaited; it is read from its first byte once it is there.
+    const FrameEnd end = m_reader.EndReason();
+    // Recovery that found no plausible frames after damage may find them in bytes the logger writes later.
+    const bool searchOpen = judgement && m_in.settings.recover && end == FrameEnd::BadLength;
+    if (!damage.empty() && (damage.back().kind == DamageKind::IncompleteLastFrame || searchOpen)) {
+        // What needs more bytes is read again from its first byte once they are there.
         file.start.incomplete = true;
         file.start.resume = damage.back().offset;
-        damage.pop_back();
+        if (!judgement) damage.pop_back();
     } else {
         file.start.incomplete = false;
         file.start.resume = m_reader.Offset();
     }
-    const FrameEnd end = m_reader.EndReason();
-    if (end == FrameEnd::BadLength || end == FrameEnd::OffsetLimit) file.start.ended = true;
+    if (!searchOpen && (end == FrameEnd::BadLength || end == FrameEnd::OffsetLimit)) file.start.ended = true;
     file.start.synchronised = m_reader.Synchronised();
     m_reader.Close();
     file.start.tail = TakenTail(*file.handle, file.start.resume);
     if (&file != &m_files[m_newest] || file.start.ended) file.handle.reset();
+    const std::uint64_t notedEnd = damage.empty() ? 0 : damage.back().offset + damage.back().bytes;
+    if (file.start.ended && !damage.empty()) file.start.ending = damage.back();
+    ClipNoted(damage, file.start.notedTo);
+    if (judgement || file.start.ended) file.start.notedTo = std::max(file.start.notedTo, notedEnd);
     if (!damage.empty()) {
         m_in.damageLog->Write(file.start.path, damage);
         m_damageChanged = true;

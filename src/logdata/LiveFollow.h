@@ -37,6 +37,10 @@ struct FollowStart {
     bool incomplete = false;   // from resume on lies a frame cut short, not judged yet
     bool ended = false;        // the walk stopped for good there (a bad length, the offset limit)
     bool synchronised = false;  // recovery had resynchronised in the file: the walk resumed goes on so
+    // The damage from resume on is noted up to here already (the walk's end, or the judgement after a quiet
+    // time): a later note of those bytes counts only what lies beyond.
+    std::uint64_t notedTo = 0;
+    DayFileDamage ending;  // the damage that ended the walk, when it ended
     // The last bytes before resume as they were read: a file cut short and written again past its old size
     // keeps its inode and grows, and only its bytes tell that it is another file now.
     std::vector<std::uint8_t> tail;
@@ -96,7 +100,10 @@ private:
     void Loop();
     // False once the follow has to stop (m_stopText says why).
     bool Check(Followed& file, Clock::time_point now);
-    bool ReadNew(Followed& file);
+    // Reads what the file holds from where the last look left it. A look leaves what needs more bytes to be
+    // judged for the next; the judgement after the quiet time judges it as a load of the file would.
+    bool ReadNew(Followed& file, bool judgement = false);
+    void NoteGrowthAfterEnd(Followed& file, std::uint64_t size);
     bool Take(Followed& file, const Frame& frame);
     bool AppendToSegment(Followed& file, const Frame& frame);
     void PublishTail();

@@ -127,7 +127,8 @@ void CLoadWorker::Fail(const std::string& message) noexcept {
 void CLoadWorker::LoadDayFile(CRecordFile& file) {
     const std::shared_ptr<const CInputFile> handle = file.OpenForLoad();
     const FileIdentity identity = IdentityOf(*handle);
-    m_reader.Open(handle, {m_job.settings.recover, file.DayStart()});
+    // A followed file may be growing: what its end leaves undecided is left for the follow to judge.
+    m_reader.Open(handle, {m_job.settings.recover, file.DayStart(), false, Following()});
     m_index.Open(file.IndexPath());
     m_indexBatchBytes = 0;
     Post(UM_LOAD_FILE, 0, file.Path());
@@ -282,6 +283,10 @@ void CLoadWorker::NoteFollowStart(const CRecordFile& file, const CInputFile& han
     }
     const FrameEnd end = m_reader.EndReason();
     start.ended = end == FrameEnd::BadLength || end == FrameEnd::OffsetLimit;
+    if (start.ended && !damage.empty()) {
+        start.ending = damage.back();
+        start.notedTo = damage.back().offset + damage.back().bytes;
+    }
     start.synchronised = m_reader.Synchronised();
     start.tail = TakenTail(handle, start.resume);
     m_followStarts.push_back(std::move(start));

@@ -50,14 +50,14 @@ struct Walk {
     FrameEnd end = FrameEnd::None;
 };
 
-Walk WalkBytes(const Bytes& content, bool recover, std::size_t block = 1 << 20) {
+Walk WalkBytes(const Bytes& content, bool recover, std::size_t block = 1 << 20, bool mayGrow = false) {
     test::TempDir dir;
     const std::string path = dir.File("LG050109.txt");
     COutputFile out(path);
     out.Write(content.data(), content.size());
     out.Close();
     CDayFileReader reader(block);
-    reader.Open(path, {recover, kDay});
+    reader.Open(path, {recover, kDay, false, mayGrow});
     Walk walk;
     Frame frame;
     while (reader.Next(frame)) walk.offsets.push_back(frame.offset);
@@ -196,6 +196,7 @@ struct RecoveryCase {
     std::function<void(Bytes&)> build;
     std::size_t frames;
     std::vector<DamageKind> kinds;
+    bool mayGrow = false;  // the file is followed: what its end leaves undecided waits for more bytes
 };
 
 class RecoveryWalk : public ::testing::TestWithParam<RecoveryCase> {};
@@ -203,7 +204,7 @@ class RecoveryWalk : public ::testing::TestWithParam<RecoveryCase> {};
 TEST_P(RecoveryWalk, ResynchronisesAndHoldsLaterFramesToTheSameTests) {
     Bytes content;
     GetParam().build(content);
-    const Walk walk = WalkBytes(content, true, 64);
+    const Walk walk = WalkBytes(content, true, 64, GetParam().mayGrow);
     EXPECT_EQ(walk.offsets.size(), GetParam().frames);
     std::vector<DamageKind> kinds;
     for (const auto& d : walk.damage) kinds.push_back(d.kind);
@@ -257,7 +258,44 @@ INSTANTIATE_TEST_SUITE_P(
                          AppendRecords(b, 4);
                          sim::AppendRawFrame(b, 1, Bytes(300, 0xEE));
                      },
-                     4, {DamageKind::WalkStopped}}),
+                     4, {DamageKind::WalkStopped}},
+        // A frame cut by the end whose bytes hold frames that look like records (a record cut mid-write, say).
+        RecoveryCase{"AFrameCutByTheEndIsSearchedForFrames",
+                     [](Bytes& b) {
+                         AppendRecords(b, 4);
+                         Bytes inside;
+                         AppendRecords(inside, 3, kDay + 30);
+                         sim::AppendRawFrame(b, 300, inside);
+                     },
+                     7, {DamageKind::Resynchronised}},
+        RecoveryCase{"InAGrowingFileAFrameCutByTheEndIsAwaited",
+                     [](Bytes& b) {
+                         AppendRecords(b, 4);
+                         Bytes inside;
+                         AppendRecords(inside, 3, kDay + 30);
+                         sim::AppendRawFrame(b, 300, inside);
+                     },
+                     4, {DamageKind::IncompleteLastFrame}, true},
+        RecoveryCase{"InAGrowingFileAShortChainAtTheEndIsAwaited",
+                     [](Bytes& b) {
+                         AppendRecords(b, 10);
+                         sim::AppendRawFrame(b, 2, {});
+                         AppendRecords(b, 3);
+                     },
+                     10, {DamageKind::IncompleteLastFrame}, true},
+        RecoveryCase{"InAGrowingFileGarbageToTheEndIsAwaited",
+                     [](Bytes& b) {
+                         AppendRecords(b, 4);
+                         sim::AppendRawFrame(b, 1, Bytes(300, 0xEE));
+                     },
+                     4, {DamageKind::IncompleteLastFrame}, true},
+        RecoveryCase{"InAGrowingFileAWholeChainIsTaken",
+                     [](Bytes& b) {
+                         AppendRecords(b, 10);
+                         sim::AppendRawFrame(b, 2, {});
+                         AppendRecords(b, 8);
+                     },
+                     18, {DamageKind::Resynchronised}, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---- through the load: the damage log, the notice, the 4 GiB limit

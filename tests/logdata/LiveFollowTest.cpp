@@ -52,6 +52,7 @@ protected:
         ScanDataFolder(data.Path(), database);
         database.SetLoadOrder(order);
         database.SetDateWindow(window);
+        database.SetRecovery(recovery);
         FollowSettings follow;
         follow.enabled = true;
         follow.folder = data.Path();
@@ -88,6 +89,7 @@ protected:
     std::vector<std::string> Notices() const { return target.Texts(UM_FOLLOW_NOTICE); }
 
     std::shared_ptr<FollowCounters> counters;  // handed to the follow when set
+    bool recovery = false;                     // the follow's load, and the fresh one, recover
 
     // The tags a fresh load of the folder as it is now gives, in its order.
     std::vector<std::uint32_t> FreshLoad(LoadOrder order, const FilterList& filters = {}, DateWindow window = {}) {
@@ -97,6 +99,7 @@ protected:
         ScanDataFolder(data.Path(), fresh);
         fresh.SetLoadOrder(order);
         fresh.SetDateWindow(window);
+        fresh.SetRecovery(recovery);
         fresh.StartLoad(filters);
         fresh.WaitForLoad();
         const auto counts = freshTarget.Counts(UM_LOAD_FINISHED);
@@ -229,6 +232,43 @@ TEST_F(LiveFollowTest, AnIncompleteLastFrameIsJudgedOnlyAfterTheQuietTime) {
     EXPECT_EQ(Shown(), 11);
     EXPECT_EQ(FreshLoad(LoadOrder::Stored).size(), 11u);
 }
+
+// Damage the logger writes while it is followed (a burst of bad bytes, then records again after a pause
+// longer than the quiet time): with recovery the records after it are taken as a load of the finished file
+// takes them; without, the walk stops there for good. Either way the damage log counts every byte not read
+// once, the bytes appended after the stop too.
+class DamageWhileFollowed : public LiveFollowTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(DamageWhileFollowed, IsJudgedAsALoadOfTheFinishedFileAndCountedOnce) {
+    recovery = GetParam();
+    DayFileBytes().Records(10, Day(0)).WriteTo(DayFile(0));
+    Follow(LoadOrder::Stored);
+    EXPECT_EQ(Shown(), 10);
+    const std::string damageLog = temp.File("DamageLogFile.csv");
+    const auto bad = DayFileBytes().Raw(1, 40).Bytes();
+    Append(DayFile(0), bad);
+    // The quiet time passes: the bad bytes are judged and noted.
+    EXPECT_TRUE(WaitFor([&] { return std::filesystem::exists(damageLog); }, 3s));
+    Append(DayFile(0), Frames(12, Day(0) + 100, 100));
+    const std::int64_t expected = recovery ? 22 : 10;
+    if (recovery) EXPECT_TRUE(WaitForShown(expected));
+    std::this_thread::sleep_for(1200ms);  // beyond a look at every file and a quiet time
+    EXPECT_EQ(Shown(), expected);
+    EXPECT_EQ(FetchTags(Shown()), FreshLoad(LoadOrder::Stored));
+
+    std::uint64_t notRead = 0;
+    const std::string text = ReadFileText(damageLog);
+    for (std::size_t at = text.find('\n'); at != std::string::npos && at + 1 < text.size(); at = text.find('\n', at + 1)) {
+        const std::size_t offsetEnd = text.find(',', text.find(',', at) + 1);
+        notRead += std::stoull(text.substr(offsetEnd + 1));
+    }
+    const std::uint64_t after = recovery ? 0 : Frames(12, Day(0) + 100, 100).size();
+    EXPECT_EQ(notRead, bad.size() + after) << text;
+    EXPECT_TRUE(target.Counts(UM_FOLLOW_STOPPED).empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Follow, DamageWhileFollowed, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "WithRecovery" : "WithoutRecovery"; });
 
 // A quiet folder of many day files costs a few looks a second: the follow wakes about once a second, looks at
 // the file that may grow and a few others, and lists the folder only when it changed. The quiet time of a
