@@ -214,6 +214,7 @@ void CMainWindowController::StopAndReset() {
     m_page.Clear();
     m_currentJob = 0;
     m_unreadableSaid.clear();
+    m_followStopped.clear();
     m_database->StopLoad();
     // Whatever the load followed, it follows no more.
     m_follow.Reset();
@@ -498,6 +499,7 @@ void CMainWindowController::HandleFollow(const LoadNotification& n) {
         m_view.SetStatusText(0, TotalText(m_total));
         if (follow >= 0) m_view.ListSelectSerial(follow);
     }
+    if (n.message == UM_FOLLOW_STOPPED) m_followStopped = n.text;
     if (!update.notice.empty()) m_view.ShowNotice(update.notice);
     if (update.statusChanged) m_view.SetFollowStatus(m_follow.StatusText());
 }
@@ -571,7 +573,8 @@ void CMainWindowController::FillPage(std::int64_t first, int rows) {
         m_page.Fill(*m_database, m_total, first, rows, LoadEnded());
         const std::string& unreadable = m_page.Unreadable();
         if (!unreadable.empty() && m_unreadableSaid.insert(m_page.UnreadableDayFile()).second) {
-            m_view.ShowNotice(unreadable +
+            // A file cut short often stops the follow first: why it stopped stays in the bar.
+            m_view.ShowNotice((m_followStopped.empty() ? "" : m_followStopped + "\n") + unreadable +
                               "\nThe list marks each record that cannot be read; the others stay. Filter ! reads "
                               "the folder again.");
         }

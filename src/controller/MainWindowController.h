@@ -157,6 +157,7 @@ private:
     std::uint32_t m_lastDay = 0;
     std::string m_folderPath;
     std::set<std::string> m_unreadableSaid;  // day files named for records not read again, once per load
+    std::string m_followStopped;  // why this load's follow stopped: kept above a later notice of unreadable records
     LoadOrder m_sortState = LoadOrder::Stored;
     // The record selected when the order changed, by its place: found again when the new order is loaded.
     std::optional<RecordLocation> m_keptSelection;

@@ -602,6 +602,12 @@ TEST_F(ControllerTest, ARecordCutFromItsDayFileAfterTheLoadIsMarkedAndTheRestSta
     CRecord kept;
     ASSERT_TRUE(controller->Database().GetRecord(total - 61, kept));
     std::filesystem::resize_file(cut->dayFile, cut->offset + 1);
+    // The follow sees the file shorter first and stops: its word stays above the marked records' notice.
+    LoadNotification stopped;
+    stopped.message = UM_FOLLOW_STOPPED;
+    stopped.jobId = controller->Database().JobId();
+    stopped.text = "Following stopped: the file became shorter";
+    controller->OnLoadNotification(stopped);
     const std::size_t boxesBefore = boxes.shown.size();
     const std::size_t noticesBefore = view.notices.size();
     const int mc = static_cast<int>(RecordColumn::MessageContent);
@@ -620,7 +626,8 @@ TEST_F(ControllerTest, ARecordCutFromItsDayFileAfterTheLoadIsMarkedAndTheRestSta
     EXPECT_EQ(view.listTotal, total);
     EXPECT_EQ(boxes.shown.size(), boxesBefore);
     ASSERT_EQ(view.notices.size(), noticesBefore + 1);
-    EXPECT_TRUE(view.notices.back().starts_with("Record Sr.No. " + std::to_string(total - 49) + " cannot be read again from "))
+    EXPECT_TRUE(view.notices.back().starts_with(stopped.text + "\nRecord Sr.No. " + std::to_string(total - 49) +
+                                                " cannot be read again from "))
         << view.notices.back();
 }
 
