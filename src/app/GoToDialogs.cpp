@@ -23,10 +23,18 @@ QDialogButtonBox* OkCancel(QDialog* dialog) {
 
 }  // namespace
 
-GoToRecordDialog::GoToRecordDialog(QWidget* parent, std::int64_t total, std::int64_t initial) : QDialog(parent) {
+namespace {
+
+int LastSrNo(std::int64_t total) { return static_cast<int>(std::clamp<std::int64_t>(total, 1, std::numeric_limits<int>::max())); }
+
+QString RangeText(int last) { return QStringLiteral("Sr.No. (1 to %1):").arg(last); }
+
+}  // namespace
+
+GoToRecordDialog::GoToRecordDialog(QWidget* parent, std::function<std::int64_t()> total, std::int64_t initial)
+    : QDialog(parent), m_total(std::move(total)) {
     setWindowTitle(QStringLiteral("Go to Record"));
-    const int last = static_cast<int>(std::clamp<std::int64_t>(total, 1, std::numeric_limits<int>::max()));
-    m_last = last;
+    const int last = LastSrNo(m_total());
     m_srNo = new QSpinBox(this);
     m_srNo->setObjectName("goToSrNo");
     // Any number can be typed; one past the last record is refused on OK (a box that stopped taking digits
@@ -37,8 +45,9 @@ GoToRecordDialog::GoToRecordDialog(QWidget* parent, std::int64_t total, std::int
     m_refusal = new QLabel(this);
     m_refusal->setObjectName("goToSrNoRefusal");
     m_refusal->hide();
+    m_range = new QLabel(RangeText(last), this);
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Sr.No. (1 to %1):").arg(last), m_srNo);
+    form->addRow(m_range, m_srNo);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(m_refusal);
@@ -48,8 +57,11 @@ GoToRecordDialog::GoToRecordDialog(QWidget* parent, std::int64_t total, std::int
 
 void GoToRecordDialog::accept() {
     m_srNo->interpretText();
-    if (m_srNo->value() > m_last) {
-        m_refusal->setText(QStringLiteral("There is no Sr.No. %1: the list ends at %2.").arg(m_srNo->value()).arg(m_last));
+    // Records the follow added while the dialog was open can be gone to too.
+    const int last = LastSrNo(m_total());
+    m_range->setText(RangeText(last));
+    if (m_srNo->value() > last) {
+        m_refusal->setText(QStringLiteral("There is no Sr.No. %1: the list ends at %2.").arg(m_srNo->value()).arg(last));
         m_refusal->show();
         m_srNo->setFocus();
         m_srNo->selectAll();

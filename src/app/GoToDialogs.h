@@ -3,6 +3,7 @@
 
 #include <QDialog>
 #include <cstdint>
+#include <functional>
 
 #include "logdata/TimeValue.h"
 
@@ -12,12 +13,12 @@ class QSpinBox;
 
 namespace vyx::gui {
 
-// Asks for a "Sr.No." between 1 and the records loaded so far.
+// Asks for a "Sr.No." between 1 and the records loaded so far (a followed list grows while it is open).
 class GoToRecordDialog : public QDialog {
     Q_OBJECT
 public:
-    // initial: the "Sr.No." offered (the selected row's).
-    GoToRecordDialog(QWidget* parent, std::int64_t total, std::int64_t initial);
+    // total: the records listed now, asked again on OK; initial: the "Sr.No." offered (the selected row's).
+    GoToRecordDialog(QWidget* parent, std::function<std::int64_t()> total, std::int64_t initial);
     std::int64_t SrNo() const;
     // A number past the last record is refused here, with a word why, not cut to another.
     void accept() override;
@@ -25,7 +26,8 @@ public:
 private:
     QSpinBox* m_srNo = nullptr;
     QLabel* m_refusal = nullptr;
-    int m_last = 1;
+    QLabel* m_range = nullptr;
+    std::function<std::int64_t()> m_total;
 };
 
 // Asks for a date and time, "dd/MM/yyyy HH:mm:ss", on the logger's clock.

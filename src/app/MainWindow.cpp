@@ -822,7 +822,7 @@ void MainWindow::GoToRecord() {
     const std::int64_t total = m_controller->Total();
     if (m_controller->Mode() != ViewMode::Messages || total <= 0) return;
     const std::int64_t selected = SelectedSerial();
-    GoToRecordDialog dialog(this, total, selected >= 0 ? selected + 1 : 1);
+    GoToRecordDialog dialog(this, [this] { return m_controller->Total(); }, selected >= 0 ? selected + 1 : 1);
     if (dialog.exec() != QDialog::Accepted) return;
     // A find still running would move the selection away again.
     if (m_find->Searching()) CancelSearch();

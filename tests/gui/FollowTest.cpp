@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QStandardPaths>
@@ -20,6 +21,7 @@
 #include "app/AnalysisWindow.h"
 #include "app/FigureCard.h"
 #include "app/FcuTimelineWindow.h"
+#include "app/GoToDialogs.h"
 #include "app/LoopWindow.h"
 #include "app/MainWindow.h"
 #include "gui/ViewerInput.h"
@@ -228,6 +230,30 @@ private slots:
         sim::RunLiveLogger(m_data.Path(), options);
         QTRY_VERIFY_WITH_TIMEOUT(range->text().endsWith(QStringLiteral("06-01-2009")), 10000);
         QCOMPARE(toDate->date(), QDate(2009, 1, 6));
+        PressFollow();
+    }
+
+    // Go to Record takes a record the follow added while its dialog was open.
+    void goToRecordReachesRecordsAddedWhileItIsOpen() {
+        PressFollow();
+        QVERIFY(WaitForLoad());
+        QTRY_VERIFY(LiveMark()->isVisible());
+        const std::int64_t before = m_window->Controller().Total();
+        bool accepted = false;
+        test::OnModal<gui::GoToRecordDialog>([&](gui::GoToRecordDialog* dialog) {
+            Write(10);
+            QTRY_COMPARE_WITH_TIMEOUT(m_window->Controller().Total(), before + 10, 10000);
+            auto* box = dialog->findChild<QSpinBox*>("goToSrNo");
+            box->selectAll();
+            QTest::keyClicks(box, QString::number(before + 10));
+            QTest::keyClick(box, Qt::Key_Return);
+            accepted = !dialog->isVisible();
+            if (!accepted) QTest::keyClick(box, Qt::Key_Escape);
+        });
+        Page()->setFocus();
+        QTest::keyClick(Page(), Qt::Key_G, Qt::ControlModifier);
+        QVERIFY(accepted);
+        QCOMPARE(SelectedSerial(), before + 9);
         PressFollow();
     }
 
