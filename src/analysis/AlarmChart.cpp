@@ -1,6 +1,7 @@
 #include "analysis/AlarmChart.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "logdata/TimeValue.h"
@@ -27,6 +28,20 @@ std::uint32_t ChartScale(const std::vector<ChartColumn>& columns) {
     std::uint32_t most = 12;
     for (const ChartColumn& c : columns) most = std::max(most, c.most);
     return most;
+}
+
+std::vector<std::uint32_t> AxisLabelValues(std::uint32_t scale, double plotHeight, double labelHeight) {
+    constexpr std::uint32_t kLineValues[] = {10, 2, 1};  // the most telling first
+    std::vector<std::uint32_t> kept{scale};
+    const auto at = [&](std::uint32_t v) { return scale ? v * plotHeight / scale : 0.0; };
+    for (const std::uint32_t value : kLineValues) {
+        if (value >= scale) continue;
+        const bool clear = std::all_of(kept.begin(), kept.end(), [&](std::uint32_t other) {
+            return std::abs(at(value) - at(other)) >= labelHeight;
+        });
+        if (clear) kept.push_back(value);
+    }
+    return kept;
 }
 
 std::string AlarmChartSvg(const AlarmFigures& f, int width, int height) {
@@ -66,15 +81,20 @@ std::string AlarmChartSvg(const AlarmFigures& f, int width, int height) {
     } lines[] = {{1, "#2E8B57"}, {2, "#D4A017"}, {10, "#C0392B"}};
     for (const auto& line : lines) {
         std::snprintf(buffer, sizeof buffer,
-                      "<line x1=\"%d\" y1=\"%.1f\" x2=\"%d\" y2=\"%.1f\" stroke=\"%s\" stroke-dasharray=\"4 3\"/>"
-                      "<text x=\"%d\" y=\"%.1f\" text-anchor=\"end\" fill=\"%s\">%d</text>\n",
-                      left, y(line.value), left + plotW, y(line.value), line.colour, left - 4, y(line.value) + 3,
-                      line.colour, line.value);
+                      "<line x1=\"%d\" y1=\"%.1f\" x2=\"%d\" y2=\"%.1f\" stroke=\"%s\" stroke-dasharray=\"4 3\"/>\n", left,
+                      y(line.value), left + plotW, y(line.value), line.colour);
         svg += buffer;
     }
-    std::snprintf(buffer, sizeof buffer, "<text x=\"%d\" y=\"%d\" text-anchor=\"end\">%u</text>\n", left - 4, top + 8,
-                  static_cast<unsigned>(scale));
-    svg += buffer;
+    // The labels that clear one another (10 pixels high at this font size), each centred on its value.
+    for (const std::uint32_t value : AxisLabelValues(static_cast<std::uint32_t>(scale), plotH, 11)) {
+        const char* colour = "#000";
+        for (const auto& line : lines) {
+            if (static_cast<std::uint32_t>(line.value) == value) colour = line.colour;
+        }
+        std::snprintf(buffer, sizeof buffer, "<text x=\"%d\" y=\"%.1f\" text-anchor=\"end\" fill=\"%s\">%u</text>\n",
+                      left - 4, y(value) + 3.5, colour, static_cast<unsigned>(value));
+        svg += buffer;
+    }
     for (int i = 0; i <= 4; ++i) {
         const double t = t0 + (t1 - t0) * i / 4;
         const CivilDateTime c = BreakDown(static_cast<std::uint32_t>(t));

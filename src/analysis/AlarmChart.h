@@ -23,6 +23,11 @@ std::vector<ChartColumn> ChartColumns(const AlarmFigures& figures, std::size_t m
 // The top of the chart's scale: at least 12, so the 10 line always shows.
 std::uint32_t ChartScale(const std::vector<ChartColumn>& columns);
 
+// The values the y axis labels, on a linear scale from 0 to `scale` over plotHeight pixels: the top of the
+// scale, then the lines at 10, 2 and 1, each only where its label (labelHeight high, centred on its value)
+// clears the labels kept before it. On a tall scale the three lines lie a pixel or two apart.
+std::vector<std::uint32_t> AxisLabelValues(std::uint32_t scale, double plotHeight, double labelHeight);
+
 std::string AlarmChartSvg(const AlarmFigures& figures, int width, int height);
 
 }  // namespace vyx

@@ -9,23 +9,6 @@
 
 namespace vyx::gui {
 
-namespace {
-constexpr std::uint32_t kLineValues[] = {10, 2, 1};  // the most telling first
-}
-
-std::vector<std::uint32_t> AxisLabelValues(std::uint32_t scale, double plotHeight, double labelHeight) {
-    std::vector<std::uint32_t> kept{scale};
-    const auto at = [&](std::uint32_t v) { return scale ? v * plotHeight / scale : 0.0; };
-    for (const std::uint32_t value : kLineValues) {
-        if (value >= scale) continue;
-        const bool clear = std::all_of(kept.begin(), kept.end(), [&](std::uint32_t other) {
-            return std::abs(at(value) - at(other)) >= labelHeight;
-        });
-        if (clear) kept.push_back(value);
-    }
-    return kept;
-}
-
 AlarmChartWidget::AlarmChartWidget(QWidget* parent) : QWidget(parent) {
     setMinimumHeight(160);
 }

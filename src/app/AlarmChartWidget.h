@@ -7,14 +7,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "analysis/AlarmFigures.h"
+#include "analysis/AlarmChart.h"
 
 namespace vyx::gui {
-
-// The values the y axis labels, on a linear scale from 0 to `scale` over plotHeight pixels: the top of the
-// scale, then the lines at 10, 2 and 1, each only where its label (labelHeight high, centred on its value)
-// clears the labels kept before it. On a tall scale the three lines lie a pixel or two apart.
-std::vector<std::uint32_t> AxisLabelValues(std::uint32_t scale, double plotHeight, double labelHeight);
 
 class AlarmChartWidget : public QWidget {
     Q_OBJECT

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -88,6 +90,15 @@ TEST_F(CliAlarms, ReportFormsAndRefusals) {
     ASSERT_EQ(RunCommand(Run("alarms --type html --out " + ShellQuote(html))).exitCode, 0);
     const std::string page = test::ReadFileText(html);
     EXPECT_NE(page.find("<svg"), std::string::npos);
+    // The chart's axis labels (right-aligned left of the plot) stand clear of one another.
+    std::vector<double> labelYs;
+    for (std::size_t at = page.find("<text x=\"36\" y=\""); at != std::string::npos;
+         at = page.find("<text x=\"36\" y=\"", at + 1)) {
+        labelYs.push_back(std::stod(page.substr(at + 16)));
+    }
+    EXPECT_FALSE(labelYs.empty());
+    std::sort(labelYs.begin(), labelYs.end());
+    for (std::size_t i = 1; i < labelYs.size(); ++i) EXPECT_GE(labelYs[i] - labelYs[i - 1], 10.0) << page.substr(page.find("<svg"), 4000);
     for (const char* fact : {"Span", "Folder", "Filters", "Thresholds", "Alarm codes counted", "Codes that stop movement"})
         EXPECT_NE(page.find(fact), std::string::npos) << fact;
     const std::string book = m_out.Path() + "/responses.xlsx";

@@ -276,7 +276,7 @@ private slots:
         QFETCH(std::uint32_t, scale);
         QFETCH(double, plotHeight);
         QFETCH(double, labelHeight);
-        const std::vector<std::uint32_t> kept = gui::AxisLabelValues(scale, plotHeight, labelHeight);
+        const std::vector<std::uint32_t> kept = vyx::AxisLabelValues(scale, plotHeight, labelHeight);
         const auto at = [&](std::uint32_t v) { return v * plotHeight / scale; };
         QVERIFY(!kept.empty());
         QCOMPARE(kept.front(), scale);
