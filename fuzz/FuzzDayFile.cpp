@@ -24,6 +24,7 @@
 #include "logdata/DayFileReader.h"
 #include "logdata/FileHandleCache.h"
 #include "logdata/FrameReading.h"
+#include "logdata/LiveFollow.h"
 #include "logdata/RecordFile.h"
 #include "platform/File.h"
 
@@ -109,8 +110,8 @@ bool CoversAll(const Reading& reading, std::uint64_t size, bool recover) {
 
 // The follow as the logger writes: the file grows by pieces, and after each one the file is read on from
 // where the last look left it (the load's first look included), as a file that may grow; what needs more bytes
-// to be judged (a frame cut short, a chain of plausible frames not yet whole) is read again from its first
-// byte at the next look; a walk that stopped for good is not read again, but what is appended after it is
+// to be judged is read again at the next look (a frame cut short from its first byte, recovery's search for a
+// chain of plausible frames from where the bytes ran out), through the follow's own rules; a walk that stopped for good is not read again, but what is appended after it is
 // noted as not read. Once the file is whole and quiet, what is still undecided is judged as a load would.
 Reading Follow(const std::string& path, Bytes file, const DayFileReadOptions& options, std::size_t blockBytes,
                std::uint8_t growth) {
@@ -119,31 +120,20 @@ Reading Follow(const std::string& path, Bytes file, const DayFileReadOptions& op
     CDayFileReader reader(blockBytes);
     std::shared_ptr<const CInputFile> handle;
     std::uint32_t random = 0x9E3779B9u ^ (growth >> 5);
-    std::uint64_t resume = 0;
     std::size_t written = 0;
-    bool incomplete = false;
-    bool ended = false;
-    bool synchronised = false;
-    DayFileDamage ending;
+    FollowStart start;
+    start.dayStart = options.dayStart;
     const auto look = [&](bool mayGrow) {
-        DayFileReadOptions lookOptions = options;
-        lookOptions.synchronised = synchronised;
-        lookOptions.mayGrow = mayGrow;
-        reader.Open(handle, lookOptions, resume);
+        reader.Open(handle, FollowReadOptions(start, options.recover, mayGrow), start.resume);
         ReadFrames(reader, file.first(written), options, followed.records);
         std::vector<DayFileDamage> damage = reader.Damage();
-        incomplete = !damage.empty() && damage.back().kind == DamageKind::IncompleteLastFrame;
-        resume = incomplete ? damage.back().offset : reader.Offset();
-        if (incomplete && mayGrow) damage.pop_back();
-        ended = reader.EndReason() == FrameEnd::BadLength || reader.EndReason() == FrameEnd::OffsetLimit;
-        if (ended) ending = damage.back();
-        synchronised = reader.Synchronised();
+        LeaveWalk(start, reader, damage, mayGrow);
         reader.Close();
         followed.damage.insert(followed.damage.end(), damage.begin(), damage.end());
     };
     // The pieces grow with the file: a large one takes some tens of looks, not thousands.
     const std::size_t largest = std::max(kLargestPieces[growth & 7], file.size() / 32);
-    while (written < file.size() && !ended) {
+    while (written < file.size() && !start.ended) {
         random ^= random << 13;
         random ^= random >> 17;
         random ^= random << 5;
@@ -153,14 +143,16 @@ Reading Follow(const std::string& path, Bytes file, const DayFileReadOptions& op
         if (!handle) handle = std::make_shared<CInputFile>(path);
         look(true);
         // A walk that may grow ends only where a load of any longer file would end too.
-        VYX_FUZZ_CHECK(!ended || !options.recover || reader.EndReason() == FrameEnd::OffsetLimit);
+        VYX_FUZZ_CHECK(!start.ended || !options.recover || reader.EndReason() == FrameEnd::OffsetLimit);
     }
     if (written < file.size()) logger.Write(file.data() + written, file.size() - written);
     logger.Close();
-    if (ended) {
-        const std::uint64_t notedTo = ending.offset + ending.bytes;
-        if (notedTo < file.size()) followed.damage.push_back({ending.kind, notedTo, file.size() - notedTo, ending.frameLength});
-    } else if (incomplete) {
+    if (start.ended) {
+        if (start.notedTo < file.size()) {
+            followed.damage.push_back(
+                {start.ending.kind, start.notedTo, file.size() - start.notedTo, start.ending.frameLength});
+        }
+    } else if (start.incomplete) {
         written = file.size();
         look(false);
     }

@@ -45,6 +45,8 @@ void CDayFileReader::Open(std::shared_ptr<const CInputFile> file, DayFileReadOpt
     m_readOffset = start;
     m_eof = false;
     m_synchronised = options.synchronised;
+    m_resumeSearch = options.search.has_value();
+    m_pending.reset();
     m_offset = start;
     m_end = FrameEnd::None;
     m_damage.clear();
@@ -91,14 +93,10 @@ void CDayFileReader::Consume(std::size_t bytes) {
 CDayFileReader::Chain CDayFileReader::ChainStartsHere() {
     std::size_t at = 0;
     for (int count = 0; count < kRecoveryChain; ++count) {
-        if (!Fill(at + format::kFrameLengthBytes)) {
-            // Plausible frames that end exactly at the end of a file that is complete are a chain too.
-            if (count > 0 && m_tail - m_head == at) return m_options.mayGrow ? Chain::Cut : Chain::Yes;
-            return m_options.mayGrow ? Chain::Cut : Chain::No;
-        }
+        if (!Fill(at + format::kFrameLengthBytes)) return count > 0 && m_tail - m_head == at ? Chain::Ends : Chain::Cut;
         const int length = FrameLength(m_buffer.data() + m_head + at);
         if (!IsDecodableLength(length)) return Chain::No;
-        if (!Fill(at + static_cast<std::size_t>(length))) return m_options.mayGrow ? Chain::Cut : Chain::No;
+        if (!Fill(at + static_cast<std::size_t>(length))) return Chain::Cut;
         if (!IsPlausibleFrame(m_buffer.data() + m_head + at, length, m_options.dayStart)) return Chain::No;
         at += static_cast<std::size_t>(length);
     }
@@ -114,23 +112,34 @@ void CDayFileReader::AwaitMore(std::uint64_t start, int lengthFound) {
 bool CDayFileReader::Resynchronise(int lengthFound, bool truncated) {
     const std::uint64_t start = m_offset;
     Consume(1);
+    return Search(start, lengthFound, truncated);
+}
+
+// Looks from the current offset for a chain of plausible frames, the damage beginning at `start`. In a file
+// that is complete, plausible frames that end exactly at its end are a chain too; in one that may grow, a
+// chain the end cuts may yet be whole or broken, and the search waits there for more bytes.
+bool CDayFileReader::Search(std::uint64_t start, int lengthFound, bool truncated) {
+    std::optional<std::uint64_t> firstCut;
     while (Fill(format::kFrameLengthBytes)) {
         const Chain chain = ChainStartsHere();
-        if (chain == Chain::Yes) {
+        if (chain == Chain::Yes || (chain == Chain::Ends && !m_options.mayGrow)) {
             Note(DamageKind::Resynchronised, start, m_offset - start, lengthFound);
             m_synchronised = true;
             return true;
         }
-        if (chain == Chain::Cut) break;  // only with mayGrow: a chain may yet begin here
+        if (chain != Chain::No) {
+            if (m_options.mayGrow) break;
+            if (!firstCut) firstCut = m_offset;
+        }
         Consume(1);
     }
+    const std::uint64_t rest = m_offset + (m_tail - m_head) - start;
+    // A frame cut short is read again from its first byte when its rest comes; any other search goes on.
+    if (!truncated) m_pending = PendingSearch{start, lengthFound, firstCut.value_or(m_offset)};
     if (m_options.mayGrow) {
-        // Frames may begin in the bytes still to come, or here once a cut chain is whole: the search is
-        // made again from the damaged frame when the file has grown.
         AwaitMore(start, lengthFound);
         return false;
     }
-    const std::uint64_t rest = m_offset + (m_tail - m_head) - start;
     // Nothing plausible follows a frame cut short by the end: that was the last frame, not yet complete.
     Note(truncated ? DamageKind::IncompleteLastFrame : DamageKind::WalkStopped, start, rest, lengthFound);
     m_end = truncated ? FrameEnd::Truncated : FrameEnd::BadLength;
@@ -138,6 +147,11 @@ bool CDayFileReader::Resynchronise(int lengthFound, bool truncated) {
 }
 
 bool CDayFileReader::Next(Frame& frame) {
+    if (m_resumeSearch && m_end == FrameEnd::None) {
+        m_resumeSearch = false;
+        const PendingSearch& search = *m_options.search;
+        if (!Search(search.damageStart, search.lengthFound, false)) return false;
+    }
     while (m_end == FrameEnd::None) {
         if (!Fill(format::kFrameLengthBytes)) {
             if (m_tail > m_head) Note(DamageKind::IncompleteLastFrame, m_offset, m_tail - m_head, -1);
@@ -156,7 +170,12 @@ bool CDayFileReader::Next(Frame& frame) {
             return false;
         }
         if (!Fill(static_cast<std::size_t>(length))) {
-            // In a file that may grow, the rest of the frame is awaited rather than searched for frames.
+            // In a file that may grow, the rest of a frame that may be taken is awaited rather than searched
+            // for frames; one of a length no record has is searched after at once.
+            if (m_options.recover && m_options.mayGrow && !IsDecodableLength(length)) {
+                if (Resynchronise(length, false)) continue;
+                return false;
+            }
             if (m_options.recover && !m_options.mayGrow) {
                 if (Resynchronise(length, true)) continue;
                 return false;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,14 @@ enum class FrameEnd {
     OffsetLimit,  // the file is (or grew) larger than a 32-bit index offset can address
 };
 
+// A search for plausible frames after damage that the end of the file left open: every place before `resume`
+// was ruled out by bytes already there, so the search goes on from it once the file has grown.
+struct PendingSearch {
+    std::uint64_t damageStart = 0;  // the damaged frame the search began at
+    int lengthFound = 0;            // its length field
+    std::uint64_t resume = 0;
+};
+
 struct DayFileReadOptions {
     // Where the walk would stop or jump, look for the next offset where at least kRecoveryChain plausible
     // frames follow one another (or plausible frames run to the end of the file), and go on from there;
@@ -44,6 +53,8 @@ struct DayFileReadOptions {
     // holds yet (a frame cut short, a chain of plausible frames not yet whole), the walk ends there as at an
     // unfinished last frame, to be read again from that place once the file has grown or been quiet.
     bool mayGrow = false;
+    // Go on with this search first; the walk is opened at its resume offset.
+    std::optional<PendingSearch> search{};
 };
 
 class CDayFileReader {
@@ -63,6 +74,8 @@ public:
     bool Synchronised() const { return m_synchronised; }
     // Offset of the next frame, i.e. of the first byte not yet consumed.
     std::uint64_t Offset() const { return m_offset; }
+    // The search the walk ended in, left open by the end of the file (not after a frame cut short).
+    const std::optional<PendingSearch>& Pending() const { return m_pending; }
     // The damage met in this file so far, in file order.
     const std::vector<DayFileDamage>& Damage() const { return m_damage; }
 
@@ -74,7 +87,9 @@ private:
     // Consumes bytes from the current offset until a chain of plausible frames begins; false when none
     // does before the end of the file, which then ends the walk.
     bool Resynchronise(int lengthFound, bool truncated);
-    enum class Chain { No, Yes, Cut };  // Cut: the file ends before the chain is whole or broken
+    bool Search(std::uint64_t start, int lengthFound, bool truncated);
+    // Cut: the file ends before the chain is whole or broken; Ends: plausible frames run exactly to the end.
+    enum class Chain { No, Yes, Cut, Ends };
     Chain ChainStartsHere();
     void AwaitMore(std::uint64_t start, int lengthFound);
     void Consume(std::size_t bytes);
@@ -89,6 +104,8 @@ private:
     std::uint64_t m_readOffset = 0;  // file offset of the byte at m_tail
     bool m_eof = false;
     bool m_synchronised = false;  // recovery has resynchronised in this file
+    bool m_resumeSearch = false;  // the walk begins with the pending search of its options
+    std::optional<PendingSearch> m_pending;
     std::uint64_t m_offset = 0;
     FrameEnd m_end = FrameEnd::None;
     std::vector<DayFileDamage> m_damage;

@@ -64,6 +64,59 @@ std::string ReplacedText(const std::string& path) {
 
 }  // namespace
 
+namespace {
+
+// Drops from the damage the bytes before `notedTo`, noted already.
+void ClipNoted(std::vector<DayFileDamage>& damage, std::uint64_t notedTo) {
+    std::vector<DayFileDamage> kept;
+    for (DayFileDamage d : damage) {
+        if (d.offset + d.bytes <= notedTo) continue;
+        if (d.offset < notedTo) {
+            d.bytes -= notedTo - d.offset;
+            d.offset = notedTo;
+        }
+        kept.push_back(d);
+    }
+    damage = std::move(kept);
+}
+
+}  // namespace
+
+DayFileReadOptions FollowReadOptions(const FollowStart& start, bool recover, bool mayGrow) {
+    return {recover, start.dayStart, start.synchronised, mayGrow, start.search};
+}
+
+void LeaveWalk(FollowStart& start, const CDayFileReader& reader, std::vector<DayFileDamage>& damage, bool mayGrow) {
+    const FrameEnd end = reader.EndReason();
+    const bool cut = !damage.empty() && damage.back().kind == DamageKind::IncompleteLastFrame;
+    start.search = reader.Pending();
+    if (start.search) {
+        start.incomplete = true;
+        start.resume = start.search->resume;
+    } else if (cut) {
+        start.incomplete = true;
+        start.resume = damage.back().offset;
+    } else {
+        start.incomplete = false;
+        start.resume = reader.Offset();
+    }
+    // What a look leaves undecided is judged later; a judgement's word stands, noted once.
+    if (cut && mayGrow) damage.pop_back();
+    start.ended = !start.search && (end == FrameEnd::BadLength || end == FrameEnd::OffsetLimit);
+    start.synchronised = reader.Synchronised();
+    const std::uint64_t notedEnd = damage.empty() ? 0 : damage.back().offset + damage.back().bytes;
+    if (start.ended && !damage.empty()) start.ending = damage.back();
+    ClipNoted(damage, start.notedTo);
+    if (!mayGrow || start.ended) start.notedTo = std::max(start.notedTo, notedEnd);
+}
+
+bool MayStillGrow(const std::string& path, std::chrono::milliseconds quietTime) {
+    const PathState state = StatPath(path);
+    if (!state.exists) return false;
+    const auto modified = std::chrono::system_clock::time_point(std::chrono::nanoseconds(state.modifiedNanoseconds));
+    return std::chrono::system_clock::now() - modified < quietTime;
+}
+
 std::vector<std::uint8_t> TakenTail(const CInputFile& file, std::uint64_t end) {
     const std::uint64_t from = end > kTakenTailBytes ? end - kTakenTailBytes : 0;
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(end - from));
@@ -91,7 +144,8 @@ CLiveFollow::CLiveFollow(LiveFollowInputs inputs)
     for (FollowStart& start : m_in.files) {
         Followed file;
         file.start = std::move(start);
-        file.seen = file.start.resume;
+        // The size the load saw: only growth past it is news, so a file quiet for a while is judged at once.
+        file.seen = std::max(file.start.resume, file.start.identity.size);
         file.grewAt = now;
         if (file.start.incomplete) {
             // A file untouched for a while before the follow began has waited its quiet time already.
@@ -216,7 +270,7 @@ bool CLiveFollow::CheckActiveAndSome(Clock::time_point now) {
     std::size_t looked = 0;
     for (std::size_t n = 0; n < m_files.size() && looked < kQuietLooksPerCheck; ++n) {
         const std::size_t i = m_sweep++ % m_files.size();
-        if (active[i] || m_files[i].start.ended) continue;
+        if (active[i]) continue;  // an ended file too: what is appended after its stop is counted
         ++looked;
         if (!Check(m_files[i], now)) return false;
     }
@@ -281,24 +335,6 @@ void CLiveFollow::NoteGrowthAfterEnd(Followed& file, std::uint64_t size) {
     m_damageChanged = true;
 }
 
-namespace {
-
-// Drops from the damage the bytes before `notedTo`, noted already.
-void ClipNoted(std::vector<DayFileDamage>& damage, std::uint64_t notedTo) {
-    std::vector<DayFileDamage> kept;
-    for (DayFileDamage d : damage) {
-        if (d.offset + d.bytes <= notedTo) continue;
-        if (d.offset < notedTo) {
-            d.bytes -= notedTo - d.offset;
-            d.offset = notedTo;
-        }
-        kept.push_back(d);
-    }
-    damage = std::move(kept);
-}
-
-}  // namespace
-
 bool CLiveFollow::ReadNew(Followed& file, bool judgement) {
     if (!file.handle) {
         auto handle = std::make_shared<CInputFile>(file.start.path);
@@ -308,35 +344,17 @@ bool CLiveFollow::ReadNew(Followed& file, bool judgement) {
     // Cut short and written again past its old size between two looks: the bytes already taken differ.
     if (TakenTail(*file.handle, file.start.resume) != file.start.tail) return StopFollow(ReplacedText(file.start.path));
     // Only the logger's current file keeps its descriptor between looks; a folder of years has many files.
-    m_reader.Open(file.handle, {m_in.settings.recover, file.start.dayStart, file.start.synchronised, !judgement},
-                  file.start.resume);
+    m_reader.Open(file.handle, FollowReadOptions(file.start, m_in.settings.recover, !judgement), file.start.resume);
     Frame frame;
     bool going = true;
     while (going && !Stopping() && m_reader.Next(frame)) {
         if (frame.IsDecodable()) going = Take(file, frame);
     }
     std::vector<DayFileDamage> damage = m_reader.Damage();
-    const FrameEnd end = m_reader.EndReason();
-    // Recovery that found no plausible frames after damage may find them in bytes the logger writes later.
-    const bool searchOpen = judgement && m_in.settings.recover && end == FrameEnd::BadLength;
-    if (!damage.empty() && (damage.back().kind == DamageKind::IncompleteLastFrame || searchOpen)) {
-        // What needs more bytes is read again from its first byte once they are there.
-        file.start.incomplete = true;
-        file.start.resume = damage.back().offset;
-        if (!judgement) damage.pop_back();
-    } else {
-        file.start.incomplete = false;
-        file.start.resume = m_reader.Offset();
-    }
-    if (!searchOpen && (end == FrameEnd::BadLength || end == FrameEnd::OffsetLimit)) file.start.ended = true;
-    file.start.synchronised = m_reader.Synchronised();
+    LeaveWalk(file.start, m_reader, damage, !judgement);
     m_reader.Close();
     file.start.tail = TakenTail(*file.handle, file.start.resume);
     if (&file != &m_files[m_newest] || file.start.ended) file.handle.reset();
-    const std::uint64_t notedEnd = damage.empty() ? 0 : damage.back().offset + damage.back().bytes;
-    if (file.start.ended && !damage.empty()) file.start.ending = damage.back();
-    ClipNoted(damage, file.start.notedTo);
-    if (judgement || file.start.ended) file.start.notedTo = std::max(file.start.notedTo, notedEnd);
     if (!damage.empty()) {
         m_in.damageLog->Write(file.start.path, damage);
         m_damageChanged = true;

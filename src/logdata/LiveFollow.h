@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,10 +42,21 @@ struct FollowStart {
     // time): a later note of those bytes counts only what lies beyond.
     std::uint64_t notedTo = 0;
     DayFileDamage ending;  // the damage that ended the walk, when it ended
+    std::optional<PendingSearch> search;  // recovery's search after damage, to go on with from resume
     // The last bytes before resume as they were read: a file cut short and written again past its old size
     // keeps its inode and grows, and only its bytes tell that it is another file now.
     std::vector<std::uint8_t> tail;
 };
+
+// How a followed file is read on from its start: `mayGrow` for a look, not for the judgement after its quiet
+// time (which judges the file as a load of it would).
+DayFileReadOptions FollowReadOptions(const FollowStart& start, bool recover, bool mayGrow);
+// Where a walk of a followed file leaves it: from where the next look reads (a frame cut short from its first
+// byte, a search for plausible frames from where it got to), whether it ended for good, and the damage to note
+// now: a look notes nothing it left undecided, and nothing noted before is noted again. `mayGrow` as read.
+void LeaveWalk(FollowStart& start, const CDayFileReader& reader, std::vector<DayFileDamage>& damage, bool mayGrow);
+// A file the logger wrote to within the quiet time may still be growing: it is read as one that may.
+bool MayStillGrow(const std::string& path, std::chrono::milliseconds quietTime);
 
 // The bytes kept for that comparison: up to kTakenTailBytes before `end` (fewer at the file's start).
 constexpr std::size_t kTakenTailBytes = 64;

@@ -127,8 +127,9 @@ void CLoadWorker::Fail(const std::string& message) noexcept {
 void CLoadWorker::LoadDayFile(CRecordFile& file) {
     const std::shared_ptr<const CInputFile> handle = file.OpenForLoad();
     const FileIdentity identity = IdentityOf(*handle);
-    // A followed file may be growing: what its end leaves undecided is left for the follow to judge.
-    m_reader.Open(handle, {m_job.settings.recover, file.DayStart(), false, Following()});
+    // A followed file the logger may be writing: what its end leaves undecided is left for the follow to judge.
+    m_mayGrow = Following() && MayStillGrow(file.Path(), m_job.settings.follow.quietTime);
+    m_reader.Open(handle, {m_job.settings.recover, file.DayStart(), false, m_mayGrow});
     m_index.Open(file.IndexPath());
     m_indexBatchBytes = 0;
     Post(UM_LOAD_FILE, 0, file.Path());
@@ -274,20 +275,7 @@ void CLoadWorker::NoteFollowStart(const CRecordFile& file, const CInputFile& han
     start.path = file.Path();
     start.dayStart = file.DayStart();
     start.identity = identity;
-    start.resume = m_reader.Offset();
-    if (!damage.empty() && damage.back().kind == DamageKind::IncompleteLastFrame) {
-        // The logger may be writing that frame right now: the follow waits for the rest before judging it.
-        start.incomplete = true;
-        start.resume = damage.back().offset;
-        damage.pop_back();
-    }
-    const FrameEnd end = m_reader.EndReason();
-    start.ended = end == FrameEnd::BadLength || end == FrameEnd::OffsetLimit;
-    if (start.ended && !damage.empty()) {
-        start.ending = damage.back();
-        start.notedTo = damage.back().offset + damage.back().bytes;
-    }
-    start.synchronised = m_reader.Synchronised();
+    LeaveWalk(start, m_reader, damage, m_mayGrow);
     start.tail = TakenTail(handle, start.resume);
     m_followStarts.push_back(std::move(start));
 }

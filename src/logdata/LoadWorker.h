@@ -85,6 +85,7 @@ private:
     std::vector<const CFilterCriteria*> m_timeFilters;
     CRecord m_record;  // decoded into again and again, keeping its payload capacity
     CDayFileReader m_reader;
+    bool m_mayGrow = false;  // the day file being read may still be growing (it is followed)
     COutputFile m_index;
     // Index entries since the last publication (at most one batch of 1000), written out before it.
     std::array<std::uint8_t, format::kProgressBatch * format::kIndexEntryBytes> m_indexBatch{};

@@ -298,6 +298,54 @@ INSTANTIATE_TEST_SUITE_P(
                      18, {DamageKind::Resynchronised}, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A search for plausible frames that the end of a growing file left open goes on where the bytes ran out, not
+// from the damage again (a day of implausible frames would be searched through at every look), and notes the
+// damage from its first byte once it finds frames. So does one a judgement of the file as it was ended.
+TEST(Recovery, ASearchLeftOpenGoesOnWhereTheBytesRanOut) {
+    Bytes content;
+    AppendRecords(content, 4);
+    const std::uint64_t damage = content.size();
+    sim::AppendRawFrame(content, 1, Bytes(3000, 0xEE));
+    const std::size_t grownAt = content.size();
+    AppendRecords(content, 9, kDay + 100);
+    test::TempDir dir;
+    const std::string path = dir.File("LG050109.txt");
+    for (const bool mayGrow : {true, false}) {
+        SCOPED_TRACE(mayGrow ? "a look" : "a judgement");
+        {
+            COutputFile out(path);
+            out.Write(content.data(), grownAt);
+            out.Close();
+        }
+        CDayFileReader reader(256);
+        reader.Open(path, {true, kDay, false, mayGrow});
+        Frame frame;
+        int frames = 0;
+        while (reader.Next(frame)) ++frames;
+        EXPECT_EQ(frames, 4);
+        ASSERT_TRUE(reader.Pending().has_value());
+        const PendingSearch search = *reader.Pending();
+        EXPECT_EQ(search.damageStart, damage);
+        EXPECT_GT(search.resume, grownAt - 2 * 17) << "the bytes searched are not searched again";
+        ASSERT_EQ(reader.Damage().size(), 1u);
+        EXPECT_EQ(reader.Damage()[0].kind, mayGrow ? DamageKind::IncompleteLastFrame : DamageKind::WalkStopped);
+        reader.Close();
+
+        COutputFile out(path);
+        out.Write(content.data(), content.size());
+        out.Close();
+        DayFileReadOptions options{true, kDay, false, true};
+        options.search = search;
+        reader.Open(std::make_shared<CInputFile>(path), options, search.resume);
+        frames = 0;
+        while (reader.Next(frame)) ++frames;
+        EXPECT_EQ(frames, 9);
+        EXPECT_EQ(Simplified(reader.Damage()),
+                  (std::vector<Noted>{{DamageKind::Resynchronised, damage, grownAt - damage}}));
+        EXPECT_FALSE(reader.Pending().has_value());
+    }
+}
+
 // ---- through the load: the damage log, the notice, the 4 GiB limit
 
 TEST(DamageOfALoad, IsLoggedAndNoticedButAnUnfinishedLastFrameIsOnlyLogged) {

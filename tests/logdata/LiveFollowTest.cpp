@@ -251,7 +251,9 @@ TEST_P(DamageWhileFollowed, IsJudgedAsALoadOfTheFinishedFileAndCountedOnce) {
     EXPECT_TRUE(WaitFor([&] { return std::filesystem::exists(damageLog); }, 3s));
     Append(DayFile(0), Frames(12, Day(0) + 100, 100));
     const std::int64_t expected = recovery ? 22 : 10;
-    if (recovery) EXPECT_TRUE(WaitForShown(expected));
+    if (recovery) {
+        EXPECT_TRUE(WaitForShown(expected));
+    }
     std::this_thread::sleep_for(1200ms);  // beyond a look at every file and a quiet time
     EXPECT_EQ(Shown(), expected);
     EXPECT_EQ(FetchTags(Shown()), FreshLoad(LoadOrder::Stored));
@@ -265,6 +267,21 @@ TEST_P(DamageWhileFollowed, IsJudgedAsALoadOfTheFinishedFileAndCountedOnce) {
     const std::uint64_t after = recovery ? 0 : Frames(12, Day(0) + 100, 100).size();
     EXPECT_EQ(notRead, bad.size() + after) << text;
     EXPECT_TRUE(target.Counts(UM_FOLLOW_STOPPED).empty());
+}
+
+// A day file the logger left long ago is judged by the load as a load without follow judges it: with recovery,
+// the few records after damage at its end are shown at once, also sorted descending, where the follow could
+// only count them for later.
+TEST_F(LiveFollowTest, AnOldDayFileIsJudgedByTheLoadItself) {
+    recovery = true;
+    DayFileBytes().Records(10, Day(0)).Raw(1, 0).Records(3, Day(0) + 100, 50).WriteTo(DayFile(0));
+    std::filesystem::last_write_time(DayFile(0), std::filesystem::file_time_type::clock::now() - std::chrono::hours(2));
+    Follow(LoadOrder::Descending);
+    EXPECT_EQ(Shown(), 13);
+    std::this_thread::sleep_for(600ms);  // beyond the quiet time: nothing is taken again or counted
+    EXPECT_EQ(Shown(), 13);
+    EXPECT_TRUE(Notices().empty());
+    EXPECT_EQ(FetchTags(Shown()), FreshLoad(LoadOrder::Descending));
 }
 
 INSTANTIATE_TEST_SUITE_P(Follow, DamageWhileFollowed, ::testing::Values(false, true),
