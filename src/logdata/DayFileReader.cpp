@@ -141,7 +141,9 @@ bool CDayFileReader::Search(std::uint64_t start, int lengthFound, bool truncated
         return false;
     }
     // Nothing plausible follows a frame cut short by the end: that was the last frame, not yet complete.
-    Note(truncated ? DamageKind::IncompleteLastFrame : DamageKind::WalkStopped, start, rest, lengthFound);
+    // Otherwise it is the search that found nothing, not the length that stopped the walk.
+    if (truncated) Note(DamageKind::IncompleteLastFrame, start, rest, lengthFound);
+    else Note(DamageKind::WalkStopped, start, rest, -1);
     m_end = truncated ? FrameEnd::Truncated : FrameEnd::BadLength;
     return false;
 }
