@@ -4,7 +4,6 @@
 
 #include <memory>
 
-#include "analysis/AlarmChart.h"
 #include "analysis/AlarmTables.h"
 #include "cli/AnalysisOutput.h"
 #include "cli/Command.h"
@@ -18,15 +17,7 @@ void Run(const LoopAnalysisCommandOptions& o) {
     CheckTableOutput(output);
     CLoopAnalysisRun run(o);
     const LoopAnalysis& analysis = run.Run();
-    const AlarmFigures& f = analysis.alarms;
-    AnalysisReport report;
-    report.title = "Alarm analysis";
-    report.facts = run.Facts();
-    if (o.type == "html") report.chartSvg = AlarmChartSvg(f, 1000, 260);
-    report.tables = {FiguresTable(f),     FloodsTable(f),         TopAlarmsTable(f), ChatteringTable(f),
-                     StaleTable(f),       StandingPerDayTable(f), AlarmCodesTable()};
-    // The chart's data: in the workbook and the CSV, where no chart is drawn.
-    if (o.type != "html") report.tables.push_back(PerPeriodTable(f));
+    const AnalysisReport report = AlarmAnalysisReport(analysis, run.Facts(), o.type == "html");
     WriteAnalysisReport(output, report);
 }
 

@@ -11,6 +11,7 @@
 #include "decode/FormatRecord.h"
 #include "platform/FileError.h"
 #include "platform/TempFolder.h"
+#include "report/AnalysisReportFile.h"
 
 namespace vyx::cli {
 
@@ -49,28 +50,11 @@ const LoopAnalysis& CLoopAnalysisRun::Run() {
 }
 
 std::vector<std::pair<std::string, std::string>> CLoopAnalysisRun::Facts() const {
-    const AlarmFigures& f = m_analysis->alarms;
-    std::string counted, stopping;
-    for (int code = kFirstAlarmCode; code <= kLastAlarmCode; ++code) {
-        if (IsCountedAlarmCode(code)) counted += (counted.empty() ? "" : ", ") + std::to_string(code);
-    }
-    for (int code : kMovementStoppingAlarmCodes) {
-        stopping += (stopping.empty() ? "" : ", ") + std::to_string(code) + " " + AlarmCodeText(code);
-    }
-    return {
-        {"Folder", std::filesystem::absolute(m_options.load.folder).string()},
-        {"Span", FormatTimeValue(f.from) + " to " + FormatTimeValue(f.to) + (f.indicative ? " (under 30 days: indicative)" : "")},
-        {"Filters", "none: every record of the folder (the loop counted as one console)" +
-                        std::string(m_options.load.from.empty() && m_options.load.to.empty() ? "" : "; span chosen with --from/--to")},
-        {"Activations", "an alarm code becoming set on an FCU; the other channel's sight within 1 s counted once; "
-                        "not the alarms standing at an FCU's first report"},
-        {"Thresholds", "flood: more than 10 in a sliding 10 minutes, ends under 5; chattering: 3 of one (FCU, alarm) within "
-                       "60 s; stale: active over 24 h"},
-        {"Alarm codes counted", counted + " (not 4 REMOTE: the actuator's normal state)"},
-        {"Codes that stop movement", stopping},
-        {"Response timeout", m_options.timeout ? std::to_string(m_options.timeout) + " s for every FCU"
-                                               : "twice each FCU's median response time, at least 10 s"},
-    };
+    return AnalysisReportFacts(
+        m_analysis->alarms, std::filesystem::absolute(m_options.load.folder).string(),
+        "none: every record of the folder (the loop counted as one console)" +
+            std::string(m_options.load.from.empty() && m_options.load.to.empty() ? "" : "; span chosen with --from/--to"),
+        m_options.timeout);
 }
 
 }  // namespace vyx::cli

@@ -113,19 +113,6 @@ void WriteTextTable(const TableOutputOptions& o, const std::vector<TableColumn>&
 
 }  // namespace
 
-void AppendCsvField(std::string& out, const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos) {
-        out += text;
-        return;
-    }
-    out += '"';
-    for (const char c : text) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    out += '"';
-}
-
 void CheckTableOutput(const TableOutputOptions& o) {
     if (ToStandardOutput(o)) {
         if (o.type == "xlsx") {

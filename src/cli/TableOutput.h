@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "report/CsvField.h"
+
 namespace vyx::cli {
 
 struct TableColumn {
@@ -35,8 +37,5 @@ void WriteTable(const TableOutputOptions& options, const std::vector<TableColumn
 
 // --type csv|html|xlsx and --out PATH of a table command.
 void AddTableOutputOptions(CLI::App& command, std::string& type, std::string& out);
-
-// CSV field rules: quoted when it holds a comma, a quote or a line break; quotes doubled.
-void AppendCsvField(std::string& out, const std::string& text);
 
 }  // namespace vyx::cli
