@@ -4,6 +4,8 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -28,6 +30,8 @@
 #include "app/ToolWindows.h"
 #include "decode/FormatRecord.h"
 #include "platform/FileError.h"
+#include "platform/OutputPathCheck.h"
+#include "report/AnalysisReportFile.h"
 
 namespace vyx::gui {
 
@@ -51,8 +55,14 @@ AnalysisWindow::AnalysisWindow(AnalysisSource source, GoTo goTo, QWidget* parent
     busy->addWidget(m_status, 1);
     busy->addWidget(m_progress, 1);
     busy->addWidget(m_cancelButton);
+    m_saveButton = new QPushButton(QStringLiteral("&Save Report..."), this);
+    m_saveButton->setObjectName("analysisSave");
+    m_saveButton->setToolTip(QStringLiteral("Save the figures and tables as an HTML page, CSV or an Excel workbook"));
+    m_saveButton->setEnabled(false);
+    busy->addWidget(m_saveButton);
     layout->addLayout(busy);
     connect(m_cancelButton, &QPushButton::clicked, this, [this] { Cancel(); });
+    connect(m_saveButton, &QPushButton::clicked, this, [this] { SaveReport(); });
     // The cards take the rows they need at the window's width: their box asks for no width of its own, so a
     // narrow screen holds the window.
     m_cardBox = new QWidget(this);
@@ -80,6 +90,8 @@ AnalysisWindow::AnalysisWindow(AnalysisSource source, GoTo goTo, QWidget* parent
 
 AnalysisWindow::~AnalysisWindow() {
     if (m_cancel) m_cancel->store(true);
+    m_stopSaving = true;
+    if (m_saver.joinable()) m_saver.join();  // a report cut short leaves nothing under its name
     Join();
     StopLive();
 }
@@ -347,6 +359,72 @@ void AnalysisWindow::resizeEvent(QResizeEvent* event) {
     ArrangeCards();
 }
 
+AnalysisReportChooser DefaultAnalysisReportChooser() {
+    return [](QWidget* parent, QString& type) {
+        static const QStringList filters = {QStringLiteral("HTML page (*.html)"), QStringLiteral("CSV (*.csv)"),
+                                            QStringLiteral("Excel workbook (*.xlsx)")};
+        static const QStringList types = {QStringLiteral("html"), QStringLiteral("csv"), QStringLiteral("xlsx")};
+        QFileDialog dialog(parent, QStringLiteral("Save Alarm Analysis Report"), QString(), filters.join(QStringLiteral(";;")));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setDefaultSuffix(types[0]);
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+            dialog.setDefaultSuffix(types[static_cast<int>(std::max<qsizetype>(0, filters.indexOf(filter)))]);
+        });
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+        const QString path = dialog.selectedFiles().front();
+        // The name's own extension says the form, else the filter chosen.
+        const int named = static_cast<int>(types.indexOf(QFileInfo(path).suffix().toLower()));
+        type = types[named >= 0 ? named : static_cast<int>(std::max<qsizetype>(0, filters.indexOf(dialog.selectedNameFilter())))];
+        return path;
+    };
+}
+
+void AnalysisWindow::SaveReport() {
+    if (!m_result || Saving()) return;
+    QString type;
+    const QString path = m_chooser(this, type);
+    if (path.isEmpty()) return;
+    const std::string out = path.toStdString();
+    if (PlaceOfOutput(out, m_source.folder) != OutputPlace::Outside) {
+        SaveFinished(path, QStringLiteral("it lies in the data folder, which is never written to"));
+        return;
+    }
+    // The report is put together from the figures shown now; the figures may grow while it is written.
+    AnalysisReport report = AlarmAnalysisReport(
+        *m_result,
+        AnalysisReportFacts(m_result->alarms, m_source.folder,
+                            "none: every record of the folder (the loop counted as one console)", 0),
+        type == QStringLiteral("html"));
+    report.tables.push_back(ResponderTable(*m_result->responses, false));
+    report.tables.push_back(RollCallTable(*m_result->responses));
+    if (m_saver.joinable()) m_saver.join();
+    m_saved = false;
+    m_stopSaving = false;
+    m_saveButton->setEnabled(false);
+    m_status->setText(QStringLiteral("Saving the report to %1...").arg(path));
+    const QueuedDelivery delivery(this);
+    m_saver = std::thread([this, delivery, path, out, type = type.toStdString(), report = std::move(report)] {
+        QString failure;
+        try {
+            WriteAnalysisReportFile(type, out, report, [this] {
+                if (m_stopSaving) throw CVyxError("the window was closed");
+            });
+        } catch (const std::exception& e) {
+            failure = QString::fromStdString(e.what());
+        }
+        m_saved = true;
+        delivery.Post([this, path, failure] { SaveFinished(path, failure); });
+    });
+}
+
+void AnalysisWindow::SaveFinished(const QString& path, const QString& failure) {
+    if (m_saver.joinable() && m_saved) m_saver.join();
+    m_saveButton->setEnabled(m_result != nullptr);
+    m_status->setText(failure.isEmpty() ? QStringLiteral("The report was saved to %1.").arg(path)
+                                        : QStringLiteral("The report was not saved to %1: %2.").arg(path, failure));
+}
+
 void AnalysisWindow::Show(bool keepPlace) {
     const AlarmFigures& f = m_result->alarms;
     QString status = QStringLiteral("%1 alarm activations, %2 commands checked.")
@@ -365,6 +443,7 @@ void AnalysisWindow::Show(bool keepPlace) {
                       .arg(m_liveFailure);
     }
     m_status->setText(status);
+    m_saveButton->setEnabled(!Saving());
     m_heading->setText(QStringLiteral("Folder: %1\nSpan: %2 to %3%4")
                            .arg(QString::fromStdString(m_source.folder),
                                 QString::fromStdString(FormatTimeValue(f.from)),

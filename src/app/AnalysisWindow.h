@@ -44,6 +44,11 @@ struct AnalysisSource {
     CLiveRecordFanOut* liveRecords = nullptr;
 };
 
+// Asks where to save the report and in which form ("html", "csv" or "xlsx", set in `type`); empty: cancelled.
+// A file that is there has been confirmed, as a save dialog does.
+using AnalysisReportChooser = std::function<QString(QWidget* parent, QString& type)>;
+AnalysisReportChooser DefaultAnalysisReportChooser();
+
 class AnalysisWindow : public QWidget {
     Q_OBJECT
 public:
@@ -61,6 +66,8 @@ public:
     QString StatusText() const;
     // How many times the figures were computed again for records the follow read.
     std::uint64_t Updates() const { return m_updates; }
+    void SetReportChooser(AnalysisReportChooser chooser) { m_chooser = std::move(chooser); }
+    bool Saving() const { return m_saver.joinable() && !m_saved; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -87,6 +94,10 @@ private:
     void RowActivated(const AnalysisTableModel* model, int row);
     // The selected rows, or the whole table when none is selected, to the clipboard as tab-separated text.
     void CopyRows(const QTableView* view, const AnalysisTableModel* model);
+    // The report of the figures shown, as `vyx alarms` writes it with the responders and the roll call, written
+    // on a thread of its own; the status line says where it went or why it could not be written.
+    void SaveReport();
+    void SaveFinished(const QString& path, const QString& failure);
 
     AnalysisSource m_source;
     GoTo m_goTo;
@@ -109,6 +120,11 @@ private:
     QLabel* m_status = nullptr;
     QProgressBar* m_progress = nullptr;
     QPushButton* m_cancelButton = nullptr;
+    QPushButton* m_saveButton = nullptr;
+    AnalysisReportChooser m_chooser = DefaultAnalysisReportChooser();
+    std::thread m_saver;
+    std::atomic<bool> m_saved{false};
+    std::atomic<bool> m_stopSaving{false};
     QWidget* m_cardBox = nullptr;
     QGridLayout* m_cardGrid = nullptr;
     std::vector<FigureCard*> m_cards;

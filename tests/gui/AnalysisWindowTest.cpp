@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QElapsedTimer>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -14,11 +15,13 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <functional>
 #include <numeric>
 
@@ -30,6 +33,7 @@
 #include "gui/ViewerInput.h"
 #include "platform/TempFolder.h"
 #include "simulator/LoggerSimulator.h"
+#include "support/FileText.h"
 #include "support/RecordingBoxes.h"
 #include "support/TempDir.h"
 #include "views/ListLargeDataCtrl.h"
@@ -224,6 +228,46 @@ private slots:
         std::iota(all.begin(), all.end(), 0);
         QVERIFY(all.size() > 3);
         QTRY_COMPARE(QApplication::clipboard()->text(), ShownText(codes->model(), all));
+    }
+
+    // Save Report... writes the figures shown, with the responders and the roll call, in the form chosen, on a
+    // thread of its own; a file in the data folder is refused, as everywhere.
+    void savesTheReportInEachForm() {
+        gui::AnalysisWindow* analysis = m_window->AlarmAnalysisWindow();
+        QVERIFY(analysis && analysis->HasResult());
+        analysis->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(analysis));
+        auto* save = analysis->findChild<QPushButton*>("analysisSave");
+        auto* status = analysis->findChild<QLabel*>("analysisStatus");
+        QVERIFY(save && status && save->isEnabled());
+        test::TempDir out;
+        const struct {
+            const char* type;
+            std::string path;
+            std::vector<const char*> holds;
+            const char* says;
+        } cases[] = {
+            {"html", out.File("alarms.html"), {"<svg", "Responses per FCU", "Global ESD roll call", "Span"}, "was saved"},
+            {"csv", out.File("alarms.csv"), {"Responses per FCU", "Global ESD roll call", "Per 10 minutes"},
+             "was saved"},
+            // The report's facts, eight alarm tables with the chart's data, the responders and the roll call.
+            {"xlsx", out.File("alarms.xlsx"), {"xl/worksheets/sheet11.xml"}, "was saved"},
+            {"html", m_data.File("alarms.html"), {}, "lies in the data folder"},
+        };
+        for (const auto& c : cases) {
+            analysis->SetReportChooser([&c](QWidget*, QString& type) {
+                type = QString::fromLatin1(c.type);
+                return QString::fromStdString(c.path);
+            });
+            QVERIFY(test::ClickOnScreen(save));
+            QTRY_VERIFY_WITH_TIMEOUT(status->text().contains(QLatin1String(c.says)), 20000);
+            QVERIFY2(status->text().contains(QString::fromStdString(c.path)), qPrintable(status->text()));
+            QTRY_VERIFY(save->isEnabled());
+            QCOMPARE(std::filesystem::exists(c.path), !c.holds.empty());
+            if (c.holds.empty()) continue;
+            const std::string text = test::ReadFileText(c.path);
+            for (const char* piece : c.holds) QVERIFY2(text.find(piece) != std::string::npos, piece);
+        }
     }
 
     // Escape and Ctrl+W close the window wherever the focus is in it, as its close box does: a run under way
