@@ -62,10 +62,6 @@ std::string ReplacedText(const std::string& path) {
            " was replaced by another file while it was followed; the records read so far stay.";
 }
 
-}  // namespace
-
-namespace {
-
 // Drops from the damage the bytes before `notedTo`, noted already.
 void ClipNoted(std::vector<DayFileDamage>& damage, std::uint64_t notedTo) {
     std::vector<DayFileDamage> kept;
