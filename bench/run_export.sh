@@ -64,11 +64,15 @@ printf '%-34s %8s %7s %7s %9s %12s %12s %s\n' "measure (median)" "wall s" "x flo
 printf '%-34s %8.3f %7s %7s %9s %12s %12s\n' "floor (cat)" "$floor_wall" "1.0" "$(median "$scratch/floor" 2)" \
   "-" "-" "-"
 
-row() {  # label, target, records, then the command
+row() {  # label, target, records, then the command; the output $fresh (when set) is removed before each run
   local label=$1 target=$2 n=$3
   shift 3
   : >"$scratch/m"
-  for ((i = 0; i < runs; i++)); do measure "$scratch/m" "$@"; done
+  for ((i = 0; i < runs; i++)); do
+    # Each run writes a new output, not over the last one: freeing gigabytes of a replaced file is not the export.
+    if [ -n "${fresh:-}" ]; then rm -rf "$fresh"; fi
+    measure "$scratch/m" "$@"
+  done
   local wall
   wall=$(median "$scratch/m" 1)
   printf '%-34s %8.3f %7.1f %7.2f %9s %12.0f %12s %s\n' "$label" "$wall" \
@@ -78,10 +82,11 @@ row() {  # label, target, records, then the command
 }
 
 row "vyx count (the load alone)" "" "$records" "$vyx" count "$data"
-row "vyx export --format csv" ">= 2 M/s" "$records" "$vyx" export "$data" --format csv --out "$out/all.csv" --stats
-row "vyx export --format jsonl" ">= 2 M/s" "$records" "$vyx" export "$data" --format jsonl --out "$out/all.jsonl" --stats
-rm -f "$out/all.csv" "$out/all.jsonl"
-row "vyx export --format sqlite" ">= 1 M/s" "$records" "$vyx" export "$data" --format sqlite --out "$out/all.sqlite" --stats
+fresh=$out/all.csv row "vyx export --format csv" ">= 2 M/s" "$records" "$vyx" export "$data" --format csv --out "$out/all.csv" --stats
+rm -f "$out/all.csv"
+fresh=$out/all.jsonl row "vyx export --format jsonl" ">= 2 M/s" "$records" "$vyx" export "$data" --format jsonl --out "$out/all.jsonl" --stats
+rm -f "$out/all.jsonl"
+fresh=$out/all.sqlite row "vyx export --format sqlite" ">= 1 M/s" "$records" "$vyx" export "$data" --format sqlite --out "$out/all.sqlite" --stats
 # The engine's own floor: the sqlite3 shell copies the rows just exported into a fresh database with the same
 # table and indexes and the export's settings (the WHERE keeps SQLite from copying the rows as they are stored).
 if command -v sqlite3 >/dev/null; then
@@ -97,11 +102,11 @@ else
   echo "no sqlite3 shell (Debian package sqlite3): no row for SQLite's own copy of the rows"
 fi
 rm -f "$out/all.sqlite"
-row "vyx export csv --partition" ">= 2 M/s" "$records" "$vyx" export "$data" --format csv --partition "$out/part" --site bench --stats
+fresh=$out/part row "vyx export csv --partition" ">= 2 M/s" "$records" "$vyx" export "$data" --format csv --partition "$out/part" --site bench --stats
 rm -rf "$out/part"
 echo "a third of the days ($small_records records): peak memory should stay the same"
-row "vyx export --format csv (10 days)" "" "$small_records" "$vyx" export "$small" --format csv --out "$out/s.csv" --stats
-row "vyx export --format sqlite (10 days)" "" "$small_records" "$vyx" export "$small" --format sqlite --out "$out/s.sqlite" --stats
+fresh=$out/s.csv row "vyx export --format csv (10 days)" "" "$small_records" "$vyx" export "$small" --format csv --out "$out/s.csv" --stats
+fresh=$out/s.sqlite row "vyx export --format sqlite (10 days)" "" "$small_records" "$vyx" export "$small" --format sqlite --out "$out/s.sqlite" --stats
 echo "records/s: records over the whole command's wall time (load included); export r/s: the export phase alone"
 echo "SQLite's own copy: INSERT ... SELECT of the sqlite export's rows into the same table and indexes (reading"
 echo "them included): how fast SQLite itself fills that schema on this machine"

@@ -11,6 +11,7 @@
 #include "export/FileDigest.h"
 #include "export/SqliteEventsTable.h"
 #include "platform/FileError.h"
+#include "platform/TempFolder.h"
 
 namespace vyx {
 
@@ -22,8 +23,6 @@ std::string UtcOffsetText(std::int32_t seconds) {
 }
 
 namespace {
-
-constexpr const char* kCreateTimeIndex = "CREATE INDEX records_time ON records (time_epoch)";
 
 // SQLite keeps count of the memory it uses unless told otherwise before its first use, at the price of a
 // global lock around every allocation; nothing here asks for the counts.
@@ -42,33 +41,67 @@ CSqliteExportSink::CSqliteExportSink(const std::string& path, std::string fcuFil
       m_columns(ExportColumns(m_meta.utcOffset.has_value())), m_values(m_meta.utcOffset) {
     m_output.CloseDescriptor();
     UseSqliteWithoutMemoryStatistics();
-    if (sqlite3_open_v2(m_output.TempPath().c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
-        Fail("cannot open");
-    }
-    // One writer, a file no one reads until it has its name: no journal, no syncs until the end, and a page
-    // cache of fixed size so memory does not grow with the folder (32 MB: the pages the rows and indexes
-    // go to stay in it; a larger one was no faster). No sort runs on helper threads: each would sort in
-    // memory of its own, which would grow with the folder.
-    Execute("PRAGMA page_size = 16384; PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; "
-            "PRAGMA locking_mode = EXCLUSIVE; PRAGMA cache_size = -32768; PRAGMA temp_store = FILE; "
-            "PRAGMA threads = 0;");
+    Open();
     std::string create = "CREATE TABLE records (";
+    std::size_t srNo = 0, time = 0, fcu = 0;
     for (std::size_t i = 0; i < m_columns.size(); ++i) {
         const ExportColumn& c = m_columns[i];
         if (i > 0) create += ", ";
         create += std::string(c.name) + " " + std::string(c.sqlType);
         if (c.id == ExportColumnId::SrNo) create += " PRIMARY KEY";
         if (!c.nullable) create += " NOT NULL";
+        if (c.id == ExportColumnId::SrNo) srNo = i;
+        if (c.id == ExportColumnId::TimeEpoch) time = i;
+        if (c.id == ExportColumnId::Fcu) fcu = i;
     }
     create += ")";
+    // The table and its indexes, empty; the rows and the index keys then go straight into pages of the file
+    // (SqliteDirectTable.h). The FCU index holds only the records that name one FCU, the only ones a query by
+    // FCU finds.
     Execute("BEGIN");
     Execute(create);
-    // The FCU index is kept up as the rows go in, which costs less than building it after them (a scan of the
-    // table read back, and a sort through temporary files): its keys go to the ends of a few hundred runs
-    // whose pages stay in the cache. It holds only the records that name one FCU, the only ones a query by
-    // FCU finds. The time index is kept up too when the times come in order (WriteRow).
     Execute("CREATE INDEX records_fcu ON records (fcu) WHERE fcu IS NOT NULL");
-    m_rows = std::make_unique<CSqliteRowWriter>(m_db, "records", m_columns.size());
+    Execute("CREATE INDEX records_time ON records (time_epoch)");
+    Execute("COMMIT");
+    const std::uint32_t table = RootPage("records"), fcuIndex = RootPage("records_fcu"),
+                        timeIndex = RootPage("records_time");
+    if (sqlite3_close(m_db) != SQLITE_OK) Fail("close");
+    m_db = nullptr;
+    try {
+        m_table = std::make_unique<CSqliteDirectTable>(
+            m_output.TempPath(), table, m_columns.size(), srNo,
+            std::vector<CSqliteDirectTable::Index>{{timeIndex, time}, {fcuIndex, fcu}}, PrivateTempFolder());
+    } catch (...) {
+        m_output.Discard();
+        throw;
+    }
+    m_rows = std::make_unique<CSqliteRowWriter>(
+        [table = m_table.get()](const CSqliteRowWriter::Batch& batch) { return table->Add(batch); }, m_columns.size());
+}
+
+void CSqliteExportSink::Open() {
+    if (sqlite3_open_v2(m_output.TempPath().c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
+        Fail("cannot open");
+    }
+    // One writer, a file no one reads until it has its name: no journal, no syncs until the end, and a page
+    // cache of fixed size so memory does not grow with the folder. No sort runs on helper threads: each
+    // would sort in memory of its own, which would grow with the folder.
+    Execute("PRAGMA page_size = 16384; PRAGMA auto_vacuum = NONE; PRAGMA journal_mode = OFF; "
+            "PRAGMA synchronous = OFF; PRAGMA locking_mode = EXCLUSIVE; PRAGMA cache_size = -32768; "
+            "PRAGMA temp_store = FILE; PRAGMA threads = 0;");
+}
+
+std::uint32_t CSqliteExportSink::RootPage(const char* name) {
+    sqlite3_stmt* statement = nullptr;
+    std::int64_t page = 0;
+    if (sqlite3_prepare_v2(m_db, "SELECT rootpage FROM sqlite_schema WHERE name = ?", -1, &statement, nullptr) ==
+            SQLITE_OK &&
+        sqlite3_bind_text(statement, 1, name, -1, SQLITE_STATIC) == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW) {
+        page = sqlite3_column_int64(statement, 0);
+    }
+    sqlite3_finalize(statement);
+    if (page < 2) Fail(std::string("no root page for ") + name);
+    return static_cast<std::uint32_t>(page);
 }
 
 CSqliteExportSink::~CSqliteExportSink() {
@@ -77,6 +110,7 @@ CSqliteExportSink::~CSqliteExportSink() {
 
 void CSqliteExportSink::Close() noexcept {
     m_rows.reset();  // its thread stopped and its statements finalized before the connection goes
+    m_table.reset();
     if (m_db) sqlite3_close(m_db);
     m_db = nullptr;
 }
@@ -100,12 +134,22 @@ void CSqliteExportSink::Execute(const std::string& sql) {
 void CSqliteExportSink::DrainRows() {
     if (!m_rows) return;
     if (const std::string failure = m_rows->Drain(); !failure.empty()) {
-        // The connection's own message may already be another statement's.
         const std::string text = "SQLite: insert: " + failure;
         Close();
         m_output.Discard();
         throw CVyxError(text + " (" + m_output.Destination() + ")");
     }
+    m_rows.reset();
+    try {
+        m_table->Finish();
+    } catch (const std::exception& e) {
+        Close();
+        m_output.Discard();
+        throw CVyxError(std::string("SQLite: ") + e.what() + " (" + m_output.Destination() + ")");
+    }
+    m_table.reset();
+    Open();
+    Execute("BEGIN");
 }
 
 const FileDigest& CSqliteExportSink::DigestOf(const std::string& path) {
@@ -119,24 +163,7 @@ void CSqliteExportSink::BeginDayFile(const ExportedDayFile& file) {
 }
 
 void CSqliteExportSink::WriteRow(const ExportRow& row) {
-    if (m_timeIndex == TimeIndex::Undecided) {
-        const std::int64_t time = row.record->m_nTime;
-        if (m_rows->Filling().rows > 0) {
-            if (time > m_lastTime) ++m_timeSteps.forward;
-            if (time < m_lastTime) ++m_timeSteps.back;
-        }
-        m_lastTime = time;
-    }
     AddRow(row);
-    if (m_timeIndex == TimeIndex::Undecided && m_rows->Filling().rows + 1 == CSqliteRowWriter::kBatchRows) {
-        // Times that mostly go forward (an export by time, or as stored, in order between clock jumps) go at
-        // or near the end of the index, where keeping it up as the rows go in costs less than building it
-        // after them; in reverse order each would go to its start, which costs more than the build. The
-        // first batch tells.
-        const bool forward = m_timeSteps.back <= m_timeSteps.forward;
-        m_timeIndex = forward ? TimeIndex::WithRows : TimeIndex::AfterRows;
-        if (forward) m_rows->Filling().sqlBefore = kCreateTimeIndex;
-    }
     if (!m_rows->RowDone()) DrainRows();
 }
 
@@ -252,7 +279,6 @@ private:
 
 void CSqliteExportSink::Finish(const ExportSummary& summary) {
     DrainRows();
-    if (m_timeIndex != TimeIndex::WithRows) Execute(kCreateTimeIndex);
 
     Execute("CREATE TABLE fcus (channel TEXT NOT NULL, number INTEGER NOT NULL, type INTEGER NOT NULL, "
             "type_text TEXT NOT NULL, present INTEGER NOT NULL, PRIMARY KEY (channel, number))");

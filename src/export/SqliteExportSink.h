@@ -16,6 +16,7 @@
 #include "export/ExportSink.h"
 #include "export/ExportTextCache.h"
 #include "export/FileDigest.h"
+#include "export/SqliteDirectTable.h"
 #include "export/SqliteRowWriter.h"
 #include "platform/PendingOutput.h"
 
@@ -41,10 +42,13 @@ private:
     // A text column that needs formatting (or a text formatted on the spot) into the batch's characters.
     void AddChars(CSqliteRowWriter::Batch& batch, ExportColumnId id);
     void AddChars(CSqliteRowWriter::Batch& batch, std::string_view text);
-    // Steps the rows still in flight; the connection is this thread's again. Throws CVyxError.
+    // Writes the rows still in flight and the indexes, and opens the file with SQLite again. Throws
+    // CVyxError.
     void DrainRows();
+    void Open();
     const FileDigest& DigestOf(const std::string& path);
     void Execute(const std::string& sql);
+    std::uint32_t RootPage(const char* name);
     [[noreturn]] void Fail(const std::string& what);
     void Close() noexcept;
 
@@ -55,14 +59,9 @@ private:
     CExportValues m_values;
     CExportTextCache m_texts;
     sqlite3* m_db = nullptr;
+    // The records go into the file's pages while SQLite has it closed.
+    std::unique_ptr<CSqliteDirectTable> m_table;
     std::unique_ptr<CSqliteRowWriter> m_rows;
-    // Whether the time index is kept up as the rows go in, or built after them.
-    enum class TimeIndex { Undecided, WithRows, AfterRows };
-    TimeIndex m_timeIndex = TimeIndex::Undecided;
-    struct {
-        std::int64_t forward = 0, back = 0;
-    } m_timeSteps;  // from one row to the next, in the first batch
-    std::int64_t m_lastTime = 0;
     // The day file names the rows bind: they must outlive the rows in flight.
     std::set<std::string, std::less<>> m_dayFileNames;
     const std::string* m_dayFile = nullptr;

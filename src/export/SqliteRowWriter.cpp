@@ -13,6 +13,11 @@ constexpr std::size_t kBatches = 3;
 
 }  // namespace
 
+CSqliteRowWriter::CSqliteRowWriter(Consumer consume, std::size_t columns)
+    : CSqliteRowWriter(nullptr, std::string(), columns) {
+    m_consume = std::move(consume);
+}
+
 CSqliteRowWriter::CSqliteRowWriter(sqlite3* db, std::string table, std::size_t columns)
     : m_db(db), m_table(std::move(table)), m_columns(columns), m_batches(kBatches) {
     for (Batch& batch : m_batches) {
@@ -178,10 +183,6 @@ void CSqliteRowWriter::Unfeed() noexcept {
 }
 
 bool CSqliteRowWriter::Insert(const Batch& batch) {
-    if (!batch.sqlBefore.empty() &&
-        sqlite3_exec(m_db, batch.sqlBefore.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
-        return false;
-    }
     if (batch.rows == 0) return true;
     if (!Feed()) return false;
     m_stepped = &batch;
@@ -200,8 +201,15 @@ void CSqliteRowWriter::Run() {
         m_queue.erase(m_queue.begin());
         m_stepping = true;
         lock.unlock();
-        const bool ok = Insert(*batch);
-        std::string failure = ok ? std::string() : std::string(sqlite3_errmsg(m_db));
+        std::string failure;
+        bool ok;
+        if (m_consume) {
+            failure = m_consume(*batch);
+            ok = failure.empty();
+        } else {
+            ok = Insert(*batch);
+            if (!ok) failure = sqlite3_errmsg(m_db);
+        }
         lock.lock();
         m_stepping = false;
         Release(batch);
@@ -219,7 +227,6 @@ void CSqliteRowWriter::Release(Batch* batch) {
     batch->rows = 0;
     batch->cells.clear();
     batch->chars.clear();
-    batch->sqlBefore.clear();
     m_free.push_back(batch);
 }
 

@@ -1,13 +1,15 @@
 #pragma once
 // The rows of one table going into SQLite on a thread of its own. The caller fills a batch of rows (numbers,
 // and texts that either outlive the export or lie in the batch's own characters) and hands it over whole;
-// the thread steps one statement that reads the batch's cells as a table, while the caller fills the next. SQLite's
-// work is most of an export's, so the formatting of the rows goes on beside it instead of before it. A few batches at
-// most are in flight: memory stays the same whatever is written.
+// the thread steps one statement that reads the batch's cells as a table (or hands the batch to a consumer that
+// writes the table's pages itself, SqliteDirectTable.h), while the caller fills the next. So the formatting of the
+// rows goes on beside the writing instead of before it. A few batches at most are in flight: memory stays the
+// same whatever is written.
 
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -32,11 +34,14 @@ public:
         std::vector<Cell> cells;  // rows * columns
         std::string chars;        // the texts of the Chars cells
         std::size_t rows = 0;
-        std::string sqlBefore;  // run by the thread before the batch's rows, when not empty
     };
+    // Takes a batch's rows on the thread; returns why they could not go in, else an empty text.
+    using Consumer = std::function<std::string(const Batch&)>;
 
     // Rows of `columns` values into `table` of db, which the thread uses alone until Drain.
     CSqliteRowWriter(sqlite3* db, std::string table, std::size_t columns);
+    // Rows of `columns` values handed to consume instead of SQLite.
+    CSqliteRowWriter(Consumer consume, std::size_t columns);
     ~CSqliteRowWriter();  // stops the thread; rows not yet stepped are dropped
     CSqliteRowWriter(const CSqliteRowWriter&) = delete;
     CSqliteRowWriter& operator=(const CSqliteRowWriter&) = delete;
@@ -68,6 +73,7 @@ private:
     void Stop() noexcept;
 
     sqlite3* m_db;
+    Consumer m_consume;
     std::string m_table;
     std::size_t m_columns;
     sqlite3_stmt* m_insert = nullptr;  // for the thread

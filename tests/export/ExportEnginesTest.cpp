@@ -207,8 +207,8 @@ TEST_F(ExportEngines, SqliteHoldsTheLoadWithItsFcusAndWhereItCameFrom) {
     EXPECT_EQ(Sqlite(db, "SELECT count(*) FROM records WHERE (fcu IS NULL) != (fcu_text GLOB '*[^0-9]*')"), "0\n");
     EXPECT_EQ(Sqlite(db, "SELECT name FROM sqlite_master WHERE type = 'index' AND name LIKE 'records_%' ORDER BY 1"),
               "records_fcu\nrecords_time\n");
-    // The indexes hold every row they should, kept up with the rows (times forward) or built after them (times
-    // back): more rows than one batch of the insert, so the choice is made.
+    // The file is sound and the indexes hold every row they should, with times forward and back, for more rows
+    // than one batch of the row writer.
     for (const char* order : {"", " --order desc"}) {
         SCOPED_TRACE(order);
         const std::string ordered = m_out.File(std::string("ordered") + (*order ? "-desc" : "") + ".sqlite");

@@ -1,5 +1,5 @@
 // The SQLite row writer: rows handed over in batches arrive whole and in order, across batches and a short last
-// one, with empty texts, NULLs and texts of the batch's own, and go into an index begun with the first batch;
+// one, with empty texts, NULLs and texts of the batch's own, and keep the table's index up;
 // the table the rows are read through is gone from the connection once they are in; a refused row ends the
 // rows with SQLite's reason instead of a hang or a silent loss.
 
@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "export/SqliteRowWriter.h"
 
@@ -76,9 +77,9 @@ TEST(SqliteRowWriter, RowsArriveWholeAndInOrder) {
     for (const std::int64_t rows :
          {std::int64_t{0}, std::int64_t{1}, kStatement + 1, kBatch, 3 * kBatch + kStatement + 3}) {
         Database db;
+        // An index of the table is kept up by every row.
+        sqlite3_exec(db.Handle(), "CREATE INDEX t_a ON t (a)", nullptr, nullptr, nullptr);
         CSqliteRowWriter writer(db.Handle(), "t", 4);
-        // An index begun with the first batch is kept up by every row after it.
-        writer.Filling().sqlBefore = "CREATE INDEX t_a ON t (a)";
         for (std::int64_t n = 0; n < rows; ++n) {
             AddRow(writer.Filling(), n, n + 1);
             ASSERT_TRUE(writer.RowDone()) << n;
@@ -132,6 +133,35 @@ TEST(SqliteRowWriter, ARefusedRowEndsTheRowsWithSqlitesReason) {
         }
         writer.reset();
         EXPECT_EQ(std::stoll(db.Text("SELECT count(*) FROM t")) % kBatch, 0);
+    }
+}
+
+TEST(SqliteRowWriter, AConsumerTakesTheBatchesInOrderAndItsRefusalEndsTheRows) {
+    constexpr std::int64_t kBatch = CSqliteRowWriter::kBatchRows;
+    for (const std::int64_t refusedBatch : {std::int64_t{-1}, std::int64_t{1}}) {
+        std::vector<std::int64_t> keys;  // the consumer's alone until Drain
+        std::int64_t batches = 0;
+        CSqliteRowWriter writer(
+            [&](const CSqliteRowWriter::Batch& batch) -> std::string {
+                if (batches++ == refusedBatch) return "disk full";
+                for (std::size_t row = 0; row < batch.rows; ++row) keys.push_back(batch.cells[row * 4].number);
+                return {};
+            },
+            4);
+        bool stopped = false;
+        for (std::int64_t n = 0; n < 3 * kBatch + 7 && !stopped; ++n) {
+            AddRow(writer.Filling(), n, n + 1);
+            stopped = !writer.RowDone();
+        }
+        const std::string failure = writer.Drain();
+        if (refusedBatch < 0) {
+            EXPECT_EQ(failure, "");
+            ASSERT_EQ(keys.size(), static_cast<std::size_t>(3 * kBatch + 7));
+            for (std::size_t i = 0; i < keys.size(); ++i) ASSERT_EQ(keys[i], static_cast<std::int64_t>(i + 1));
+        } else {
+            EXPECT_EQ(failure, "disk full");
+            EXPECT_EQ(keys.size(), static_cast<std::size_t>(kBatch));  // nothing after the refusal
+        }
     }
 }
 
