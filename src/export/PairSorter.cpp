@@ -30,7 +30,7 @@ CPairSorter::~CPairSorter() {
 
 void CPairSorter::OpenFile() {
     if (m_fd >= 0) return;
-    std::string pattern = m_folder + "/sort-XXXXXX";
+    std::string pattern = m_folder + "/.vyx-sort-XXXXXX";
     m_fd = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (m_fd < 0) throw CFileError(errno, pattern);
     m_name = pattern;
@@ -115,10 +115,13 @@ void CPairSorter::Drain(const std::function<void(const Pair&)>& visit) {
         return;
     }
     Spill();
-    // Rounds of merges into longer runs at the end of the file, until one merge takes the rest.
-    while (m_runs.size() > kMergeWays) {
-        const std::vector<Run> group(m_runs.begin(), m_runs.begin() + kMergeWays);
-        m_runs.erase(m_runs.begin(), m_runs.begin() + kMergeWays);
+    // Rounds of merges into longer runs at the end of the file, until one merge takes the rest. The first round
+    // takes only as many runs as leave the later ones full, so no pair is rewritten for nothing.
+    for (std::size_t ways = (m_runs.size() - 2) % (kMergeWays - 1) + 2; m_runs.size() > kMergeWays;
+         ways = kMergeWays) {
+        const auto end = m_runs.begin() + static_cast<std::ptrdiff_t>(ways);
+        const std::vector<Run> group(m_runs.begin(), end);
+        m_runs.erase(m_runs.begin(), end);
         const Run merged{m_filePairs, 0};
         std::vector<Pair> out;
         out.reserve(kReadPairs);

@@ -20,7 +20,8 @@ public:
         friend auto operator<=>(const Pair&, const Pair&) = default;
     };
     // The runs go to an unnamed file in folder.
-    explicit CPairSorter(std::string folder, std::size_t chunkPairs = 1u << 19);
+    static constexpr std::size_t kChunkPairs = std::size_t{1} << 19;  // 8 MB
+    explicit CPairSorter(std::string folder, std::size_t chunkPairs = kChunkPairs);
     ~CPairSorter();
     CPairSorter(const CPairSorter&) = delete;
     CPairSorter& operator=(const CPairSorter&) = delete;

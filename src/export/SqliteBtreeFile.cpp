@@ -150,9 +150,11 @@ CSqliteFileAppender::CSqliteFileAppender(const std::string& path, std::uint64_t 
     m_smallIntegers = GetBigEndian(header + kSchemaFormatAt, 4) >= 4;
     m_lockPage = static_cast<std::uint32_t>(lockByte / m_pageSize + 1);
     const off_t size = ::lseek(m_fd, 0, SEEK_END);
-    // Pages are added only to a file as SQLite leaves a fresh database: a page count it keeps, no free pages,
-    // no reserved bytes, no auto-vacuum pointer map, UTF-8.
-    const bool plain = m_pageSize >= 512 && header[kReservedAt] == 0 &&
+    // Pages are added only to a file as SQLite leaves a fresh database: a rollback journal's (not WAL's) file
+    // format, the payload fractions every SQLite writes, a page count it keeps, no free pages, no reserved
+    // bytes, no auto-vacuum pointer map, UTF-8.
+    const bool plain = m_pageSize >= 512 && header[18] == 1 && header[19] == 1 && header[kReservedAt] == 0 &&
+                       header[21] == 64 && header[22] == 32 && header[23] == 32 &&
                        GetBigEndian(header + kChangeCounterAt, 4) == GetBigEndian(header + kValidForAt, 4) &&
                        GetBigEndian(header + kFreelistAt, 8) == 0 && GetBigEndian(header + kAutoVacuumAt, 4) == 0 &&
                        GetBigEndian(header + kEncodingAt, 4) == 1 &&

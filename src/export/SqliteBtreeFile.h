@@ -72,7 +72,8 @@ private:
 };
 
 // One table or index b-tree built bottom-up. A table takes its rows in ascending rowid order, an index its
-// keys in ascending order (SQLite's order of the records); Finish writes the top page to the root.
+// keys in ascending order (SQLite's order of the records; not checked: they come from a sort); Finish writes the top
+// page to the root.
 class CSqliteBtreeWriter {
 public:
     enum class Kind { Table, Index };

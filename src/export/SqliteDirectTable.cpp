@@ -6,10 +6,12 @@ namespace vyx {
 
 CSqliteDirectTable::CSqliteDirectTable(const std::string& path, std::uint32_t root, std::size_t columns,
                                        std::size_t rowidColumn, std::vector<Index> indexes,
-                                       const std::string& tempFolder, std::uint64_t lockByte)
-    : m_file(path, lockByte), m_columns(columns), m_rowidColumn(rowidColumn),
+                                       const std::string& tempFolder, Tuning tuning)
+    : m_file(path, tuning.lockByte), m_columns(columns), m_rowidColumn(rowidColumn),
       m_table(m_file, CSqliteBtreeWriter::Kind::Table, root), m_record(m_file.SmallIntegerTypes()) {
-    for (const Index& index : indexes) m_indexes.push_back({index, std::make_unique<CPairSorter>(tempFolder)});
+    for (const Index& index : indexes) {
+        m_indexes.push_back({index, std::make_unique<CPairSorter>(tempFolder, tuning.sortChunkPairs)});
+    }
 }
 
 CSqliteDirectTable::~CSqliteDirectTable() = default;
@@ -41,7 +43,7 @@ std::string CSqliteDirectTable::Add(const CSqliteRowWriter::Batch& batch) {
                 const Cell& value = cells[tree.index.column];
                 if (value.kind == Cell::Kind::Integer) {
                     tree.keys->Add(value.number, rowid);
-                } else if (value.kind != Cell::Kind::Null) {
+                } else if (value.kind != Cell::Kind::Null || !tree.index.nonNullOnly) {
                     return "an index key that is not a number";
                 }
             }

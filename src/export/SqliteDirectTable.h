@@ -21,14 +21,24 @@ class CSqliteDirectTable {
 public:
     struct Index {
         std::uint32_t root = 0;
-        std::size_t column = 0;  // its one column, integer or NULL; a row whose value is NULL is not in it
+        std::size_t column = 0;  // its one column, of integers
+        // Of the rows whose value is not NULL alone ("WHERE column IS NOT NULL"); otherwise a NULL is refused.
+        bool nonNullOnly = false;
+    };
+    struct Tuning {
+        std::uint64_t lockByte = CSqliteFileAppender::kLockByte;  // SQLite's (tests move it)
+        std::size_t sortChunkPairs = CPairSorter::kChunkPairs;
     };
     // path: the database, closed, as SQLite left it after creating the table and indexes (empty, their roots
-    // given). rowidColumn: the INTEGER PRIMARY KEY column, whose values are the rows' rowids. The sorts
-    // go to unnamed files in tempFolder. lockByte: SQLite's (tests move it). Throws CFileError, CVyxError.
+    // given). rowidColumn: the INTEGER PRIMARY KEY column, whose values are the rows' rowids. The values go in
+    // as the cells give them: integers for INTEGER columns, texts for TEXT ones, NULL only where the column
+    // allows it (SQLite is not there to check). The sorts go to unnamed files in tempFolder. Throws
+    // CFileError, CVyxError.
     CSqliteDirectTable(const std::string& path, std::uint32_t root, std::size_t columns, std::size_t rowidColumn,
-                       std::vector<Index> indexes, const std::string& tempFolder,
-                       std::uint64_t lockByte = CSqliteFileAppender::kLockByte);
+                       std::vector<Index> indexes, const std::string& tempFolder, Tuning tuning);
+    CSqliteDirectTable(const std::string& path, std::uint32_t root, std::size_t columns, std::size_t rowidColumn,
+                       std::vector<Index> indexes, const std::string& tempFolder)
+        : CSqliteDirectTable(path, root, columns, rowidColumn, std::move(indexes), tempFolder, Tuning{}) {}
     ~CSqliteDirectTable();
     CSqliteDirectTable(const CSqliteDirectTable&) = delete;
     CSqliteDirectTable& operator=(const CSqliteDirectTable&) = delete;

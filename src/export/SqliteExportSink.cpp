@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <ctime>
+#include <filesystem>
 
 #include "decode/FCUDisplay.h"
 #include "decode/FCUParse.h"
@@ -11,7 +12,6 @@
 #include "export/FileDigest.h"
 #include "export/SqliteEventsTable.h"
 #include "platform/FileError.h"
-#include "platform/TempFolder.h"
 
 namespace vyx {
 
@@ -32,6 +32,13 @@ void UseSqliteWithoutMemoryStatistics() {
         return true;
     }();
     (void)once;
+}
+
+// The index keys are sorted beside the output, on the disk chosen for it, not in a temporary folder that may
+// lie in memory.
+std::string OutputFolder(const std::string& path) {
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    return folder.empty() ? std::string(".") : folder.string();
 }
 
 }  // namespace
@@ -70,10 +77,11 @@ CSqliteExportSink::CSqliteExportSink(const std::string& path, std::string fcuFil
     try {
         m_table = std::make_unique<CSqliteDirectTable>(
             m_output.TempPath(), table, m_columns.size(), srNo,
-            std::vector<CSqliteDirectTable::Index>{{timeIndex, time}, {fcuIndex, fcu}}, PrivateTempFolder());
-    } catch (...) {
+            std::vector<CSqliteDirectTable::Index>{{timeIndex, time, false}, {fcuIndex, fcu, true}},
+            OutputFolder(m_output.Destination()));
+    } catch (const CVyxError& e) {
         m_output.Discard();
-        throw;
+        throw CVyxError(std::string("SQLite: ") + e.what() + " (" + m_output.Destination() + ")");
     }
     m_rows = std::make_unique<CSqliteRowWriter>(
         [table = m_table.get()](const CSqliteRowWriter::Batch& batch) { return table->Add(batch); }, m_columns.size());
@@ -134,7 +142,7 @@ void CSqliteExportSink::Execute(const std::string& sql) {
 void CSqliteExportSink::DrainRows() {
     if (!m_rows) return;
     if (const std::string failure = m_rows->Drain(); !failure.empty()) {
-        const std::string text = "SQLite: insert: " + failure;
+        const std::string text = "SQLite: records: " + failure;
         Close();
         m_output.Discard();
         throw CVyxError(text + " (" + m_output.Destination() + ")");

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <new>
+#include <stdexcept>
 
 namespace vyx {
 
@@ -15,6 +16,7 @@ constexpr std::size_t kBatches = 3;
 
 CSqliteRowWriter::CSqliteRowWriter(Consumer consume, std::size_t columns)
     : CSqliteRowWriter(nullptr, std::string(), columns) {
+    if (!consume) throw std::logic_error("a row writer without its consumer");
     m_consume = std::move(consume);
 }
 

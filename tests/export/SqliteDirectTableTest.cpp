@@ -57,6 +57,7 @@ struct Case {
     std::size_t longestText;
     enum { Ascending, Descending, Mixed } keys;
     unsigned lockByte = 0;  // where SQLite's lock page lies, when not at 1 GiB
+    std::size_t sortChunk = 0;  // pairs the key sort holds in memory, when not its own
 };
 
 std::vector<Row> MakeRows(const Case& c) {
@@ -87,9 +88,9 @@ TEST(SqliteDirectTable, SqliteReadsTheTableAndIndexesAsWritten) {
         {"empty", 512, 0, 10, Case::Ascending},
         {"one row", 512, 1, 10, Case::Mixed},
         {"overflow chains on small pages", 512, 600, 3000, Case::Mixed},
-        {"three levels of small rows", 1024, 20000, 12, Case::Ascending},
+        {"three levels of small rows, keys merged in rounds", 1024, 20000, 12, Case::Ascending, 0, 97},
         {"keys reversed", 1024, 5000, 40, Case::Descending},
-        {"the export's pages", 16384, 30000, 200, Case::Mixed},
+        {"the export's pages, keys from sorted runs", 16384, 30000, 200, Case::Mixed, 0, 1000},
         {"the largest pages", 65536, 300, 70000, Case::Mixed},
         // SQLite's lock page in the midst of the rows, of an overflow chain and of an index (moved from 1 GiB,
         // which a test cannot reach).
@@ -116,7 +117,10 @@ TEST(SqliteDirectTable, SqliteReadsTheTableAndIndexesAsWritten) {
 
         const std::vector<Row> rows = MakeRows(c);
         {
-            CSqliteDirectTable direct(path, table, 4, 0, {{indexA, 1}, {indexC, 3}}, dir.Path(), lockByte);
+            CSqliteDirectTable::Tuning tuning;
+            tuning.lockByte = lockByte;
+            if (c.sortChunk > 0) tuning.sortChunkPairs = c.sortChunk;
+            CSqliteDirectTable direct(path, table, 4, 0, {{indexA, 1, false}, {indexC, 3, true}}, dir.Path(), tuning);
             // Batches of a few hundred rows, as the row writer hands them over.
             CSqliteRowWriter::Batch batch;
             for (std::size_t i = 0; i <= rows.size(); ++i) {
@@ -172,23 +176,37 @@ TEST(SqliteDirectTable, SqliteReadsTheTableAndIndexesAsWritten) {
     }
 }
 
-TEST(SqliteDirectTable, RowsOutOfOrderAreRefused) {
-    test::TempDir dir;
-    const std::string path = dir.File("t.sqlite");
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db, "CREATE TABLE t (id INTEGER PRIMARY KEY, a INTEGER)", nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    const std::uint32_t table = Root(db, "t");
-    sqlite3_close(db);
-    CSqliteDirectTable direct(path, table, 2, 0, {}, dir.Path());
-    CSqliteRowWriter::Batch batch;
-    for (const std::int64_t id : {5, 5}) {
-        batch.cells.push_back({Cell::Kind::Integer, 0, id, nullptr});
-        batch.cells.push_back({});
-        ++batch.rows;
+TEST(SqliteDirectTable, RowsItCannotWriteAreRefused) {
+    struct Refused {
+        const char* name;
+        std::int64_t secondId;
+        bool secondKeyNull;
+        const char* why;
+    };
+    const Refused cases[] = {
+        {"a rowid taken again", 5, false, "rowids not ascending"},
+        {"a NULL for an index of every row", 6, true, "an index key that is not a number"},
+    };
+    for (const Refused& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::TempDir dir;
+        const std::string path = dir.File("t.sqlite");
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(db, "CREATE TABLE t (id INTEGER PRIMARY KEY, a INTEGER); CREATE INDEX t_a ON t (a)",
+                               nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        const std::uint32_t table = Root(db, "t"), index = Root(db, "t_a");
+        sqlite3_close(db);
+        CSqliteDirectTable direct(path, table, 2, 0, {{index, 1, false}}, dir.Path());
+        CSqliteRowWriter::Batch batch;
+        for (const std::int64_t id : {std::int64_t{5}, c.secondId}) {
+            batch.cells.push_back({Cell::Kind::Integer, 0, id, nullptr});
+            batch.cells.push_back(id == c.secondId && c.secondKeyNull ? Cell{} : Cell{Cell::Kind::Integer, 0, 1, nullptr});
+            ++batch.rows;
+        }
+        EXPECT_EQ(direct.Add(batch), c.why);
     }
-    EXPECT_EQ(direct.Add(batch), "rowids not ascending");
 }
 
 TEST(PairSorter, PairsComeBackInOrderAcrossChunksAndMergeRounds) {

@@ -8,6 +8,8 @@
 #include <filesystem>
 
 #include "ReliabilitySupport.h"
+#include "export/RecordExport.h"
+#include "export/SqliteExportSink.h"
 #include "logdata/DataFolder.h"
 #include "platform/File.h"
 #include "report/ReportFile.h"
@@ -162,6 +164,42 @@ TEST_F(ReportDiskFull, WorkbookOnAFullDiskFails) {
     // The system's words for it, as for the other report files.
     EXPECT_EQ(events, (std::vector<std::string>{"started", std::string("message:No space left on device\n") + kAbort,
                                                 "failed"}));
+}
+
+// The SQLite export writes most of its file itself: a disk that fills up while its pages go out (the rows, or the
+// indexes and the header after them) fails the export with the disk's words and leaves nothing under the chosen
+// name.
+TEST_F(ReportDiskFull, SqliteExportOnAFullDiskFailsAndLeavesNothing) {
+    const std::string chosen = m_out.File("log.sqlite");
+    std::size_t written = 0;
+    const auto exportTo = [&](std::size_t room) -> std::string {
+        written = 0;
+        SetWriteFaultHook([&](const std::string& path, std::size_t bytes) {
+            if (!path.starts_with(m_out.Path())) return 0;
+            written += bytes;
+            return written > room ? ENOSPC : 0;
+        });
+        std::string failure;
+        try {
+            CSqliteExportSink sink(chosen, FCUInformationFilePath(s_data->Path()), ExportMeta{});
+            ExportRecords(*s_database, 66000, sink, {});
+        } catch (const CVyxError& e) {
+            failure = e.what();
+        }
+        SetWriteFaultHook(nullptr);
+        return failure;
+    };
+    ASSERT_EQ(exportTo(SIZE_MAX), "");
+    const std::size_t whole = written;
+    std::filesystem::remove(chosen);
+    for (const std::size_t room : {std::size_t{1} << 20, whole - 1}) {
+        SCOPED_TRACE(room);
+        const std::string failure = exportTo(room);
+        EXPECT_NE(failure.find("No space left on device"), std::string::npos) << failure;
+        // Among the rows, or at the very end.
+        EXPECT_EQ(failure.find("records:") != std::string::npos, room < whole / 2) << failure;
+        EXPECT_EQ(FolderNames(m_out.Path()), std::vector<std::string>{});
+    }
 }
 
 // ---- a report running while the load under it fails
