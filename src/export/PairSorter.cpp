@@ -40,18 +40,7 @@ void CPairSorter::OpenFile() {
 void CPairSorter::Write(const Pair* pairs, std::size_t count) {
     if (count == 0) return;
     OpenFile();
-    const std::size_t size = count * sizeof(Pair);
-    if (const int fault = WriteFaultFor(m_name, size); fault != 0) throw CFileError(fault, m_name);
-    const auto* bytes = reinterpret_cast<const char*>(pairs);
-    std::uint64_t offset = m_filePairs * sizeof(Pair);
-    for (std::size_t left = size; left > 0;) {
-        const ssize_t done = ::pwrite(m_fd, bytes, left, static_cast<off_t>(offset));
-        if (done < 0 && errno == EINTR) continue;
-        if (done <= 0) throw CFileError(done < 0 ? errno : ENOSPC, m_name);
-        bytes += done;
-        offset += static_cast<std::uint64_t>(done);
-        left -= static_cast<std::size_t>(done);
-    }
+    WriteAllAt(m_fd, m_name, m_filePairs * sizeof(Pair), pairs, count * sizeof(Pair));
     m_filePairs += count;
 }
 

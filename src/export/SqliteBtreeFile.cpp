@@ -172,16 +172,7 @@ CSqliteFileAppender::~CSqliteFileAppender() {
 }
 
 void CSqliteFileAppender::WriteAt(std::uint64_t offset, const void* data, std::size_t size) {
-    if (const int fault = WriteFaultFor(m_path, size); fault != 0) throw CFileError(fault, m_path);
-    const auto* bytes = static_cast<const std::uint8_t*>(data);
-    while (size > 0) {
-        const ssize_t done = ::pwrite(m_fd, bytes, size, static_cast<off_t>(offset));
-        if (done < 0 && errno == EINTR) continue;
-        if (done <= 0) throw CFileError(done < 0 ? errno : ENOSPC, m_path);
-        bytes += done;
-        offset += static_cast<std::uint64_t>(done);
-        size -= static_cast<std::size_t>(done);
-    }
+    WriteAllAt(m_fd, m_path, offset, data, size);
 }
 
 std::uint32_t CSqliteFileAppender::Append(const std::uint8_t* page) {

@@ -27,6 +27,19 @@ int WriteFaultFor(const std::string& path, std::size_t bytes) {
     return g_hook ? g_hook(path, bytes) : 0;
 }
 
+void WriteAllAt(int fd, const std::string& path, std::uint64_t offset, const void* data, std::size_t size) {
+    if (const int fault = WriteFaultFor(path, size); fault != 0) throw CFileError(fault, path);
+    const auto* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t done = ::pwrite(fd, bytes, size, static_cast<off_t>(offset));
+        if (done < 0 && errno == EINTR) continue;
+        if (done <= 0) throw CFileError(done < 0 ? errno : ENOSPC, path);
+        bytes += done;
+        offset += static_cast<std::uint64_t>(done);
+        size -= static_cast<std::size_t>(done);
+    }
+}
+
 void SetWriteFaultHook(WriteFaultHook hook) {
     std::lock_guard lock(g_hookMutex);
     g_hook = std::move(hook);

@@ -16,6 +16,9 @@ using WriteFaultHook = std::function<int(const std::string& path, std::size_t by
 void SetWriteFaultHook(WriteFaultHook hook);
 // What the hook answers for a write (0 when none is set); for writers that do not go through COutputFile.
 int WriteFaultFor(const std::string& path, std::size_t bytes);
+// Writes all of data at offset of the open file fd (path names it in errors), through the fault seam. Throws
+// CFileError.
+void WriteAllAt(int fd, const std::string& path, std::uint64_t offset, const void* data, std::size_t size);
 
 // A file opened for reading; reads at explicit offsets, so one handle may serve several readers in turn.
 class CInputFile {
