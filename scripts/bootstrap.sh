@@ -12,7 +12,7 @@ packages=(
   libsqlite3-dev nettle-dev sqlite3
   xvfb xauth
   clang libclang-rt-14-dev
-  unzip time
+  unzip time ccache
   desktop-file-utils
 )
 
