@@ -133,7 +133,10 @@ private slots:
         QVERIFY(test::ClickOnScreen(slider));
         QTest::keyClick(slider, Qt::Key_End);
         QCOMPARE(slider->value(), slider->maximum());
-        // The loop's own timeline, by a click on its tile.
+        // The loop's own timeline, by a click on its tile once the tiles show that moment (they come from a
+        // worker some time after the events).
+        QTRY_COMPARE_WITH_TIMEOUT(loop->ShownTime().value_or(0), loop->Events()->LastTime(), 30000);
+        QVERIFY(!loop->Tiles()->TileRect(kLoopFcu).isEmpty());
         QTest::mouseClick(loop->Tiles(), Qt::LeftButton, {}, loop->Tiles()->TileRect(kLoopFcu).center());
         QTRY_VERIFY_WITH_TIMEOUT(loop->Timeline() && loop->Timeline()->Ready(), 30000);
         const FcuTimeline* timelineBefore = loop->Timeline()->Shown();
@@ -235,6 +238,9 @@ private slots:
 
     // Go to Record takes a record the follow added while its dialog was open.
     void goToRecordReachesRecordsAddedWhileItIsOpen() {
+        // Ctrl+G is the main window's: it is in front, whatever window an earlier case left there.
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
         PressFollow();
         QVERIFY(WaitForLoad());
         QTRY_VERIFY(LiveMark()->isVisible());
