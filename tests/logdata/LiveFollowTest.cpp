@@ -227,7 +227,7 @@ TEST_F(LiveFollowTest, AnIncompleteLastFrameIsJudgedOnlyAfterTheQuietTime) {
     EXPECT_FALSE(std::filesystem::exists(damageLog));
 
     // Now the logger stops in the middle of the second frame for good.
-    // The log is made with its header and filled a moment later: wait for the line, not the file.
+    // The log file is made a moment before its lines are flushed into it: wait for the line, not the file.
     EXPECT_TRUE(WaitFor([&] {
         return std::filesystem::exists(damageLog) &&
                ReadFileText(damageLog).find("incomplete last frame") != std::string::npos;
